@@ -1,0 +1,30 @@
+# Two commands for a fresh machine:
+#   make run   builds the program and starts it on the archive in ./archivio
+#              (seeded from sample/ on first use, never overwritten)
+#   make test  builds and runs the whole test suite
+BUILD_DIR ?= build
+ARCHIVIO ?= archivio
+BUILD_TYPE ?= RelWithDebInfo
+
+.PHONY: all build run test clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSANZ_TESTS=OFF
+	cmake --build $(BUILD_DIR) -j2 --target sanzionario
+
+run: build
+	@mkdir -p $(ARCHIVIO)/dati
+	@for f in contravvenzioni.txt anagrafica.txt; do \
+	  [ -e $(ARCHIVIO)/dati/$$f ] || install -m 600 sample/dati/$$f $(ARCHIVIO)/dati/$$f; \
+	done
+	@cd $(ARCHIVIO) && $(abspath $(BUILD_DIR))/sanzionario
+
+test:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSANZ_TESTS=ON
+	cmake --build $(BUILD_DIR) -j2
+	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,71 @@
+// The console's streams, clearing, pausing and the primitive reads.
+#include "console/console.h"
+
+#include <iostream>
+
+#include "console/terminal.h"
+
+namespace {
+std::istream* ingresso = &std::cin;
+std::ostream* uscita = &std::cout;
+
+bool spazio(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+} // namespace
+
+void collega_flussi(std::istream& in, std::ostream& out) {
+    ingresso = &in;
+    uscita = &out;
+}
+
+std::istream& console_in() { return *ingresso; }
+std::ostream& console_out() { return *uscita; }
+
+void usa_flussi(std::istream& in, std::ostream& out) {
+    collega_flussi(in, out);
+    imposta_terminali(false, false);
+}
+
+void cls() {
+    if (output_su_terminale()) {
+        console_out() << "\x1b[H\x1b[2J";
+    } else {
+        console_out() << '\f';
+    }
+}
+
+void pausa() {
+    console_out() << "Premere un tasto per continuare . . . ";
+    console_out().flush();
+    if (input_da_terminale()) {
+        attendi_tasto();
+    } else {
+        int c = console_in().get();
+        while (c != std::istream::traits_type::eof() && c != '\n') c = console_in().get();
+    }
+    console_out() << "\n";
+}
+
+int leggi_byte() {
+    const int c = console_in().get();
+    if (c == std::istream::traits_type::eof()) throw FineInput{};
+    return c;
+}
+
+char leggi_carattere() {
+    int c = leggi_byte();
+    while (spazio(c)) c = leggi_byte();
+    console_in().get(); // the one character after the choice, normally the line end
+    return static_cast<char>(c);
+}
+
+std::string leggi_linea() {
+    std::string linea;
+    int c = leggi_byte();
+    while (c != std::istream::traits_type::eof() && c != '\n') {
+        if (linea.size() < LINEA_MAX) linea += static_cast<char>(c);
+        c = console_in().get();
+    }
+    return linea;
+}

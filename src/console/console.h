@@ -1,0 +1,46 @@
+// The console every dialogue talks to: its two streams, clearing the screen,
+// the pause, and the primitive reads on which all input is built.
+//
+// Standard input and output are wrapped once at start-up (see terminal.h);
+// tests may point the console at string streams instead with usa_flussi().
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+// Thrown by every read once standard input has ended or failed. The program
+// catches it at the top, writes nothing more to the data files and exits.
+struct FineInput {};
+
+// Longest input line kept: the rest of a longer line is read and discarded.
+constexpr std::size_t LINEA_MAX = 510;
+
+std::istream& console_in();
+std::ostream& console_out();
+
+// Points the console at other streams (tests). The streams are not owned.
+// Both count as "not a terminal": clearing writes a form feed, the pause reads a line.
+void usa_flussi(std::istream& in, std::ostream& out);
+
+// Clears the screen: on a terminal the whole screen, cursor top left;
+// otherwise one form feed character.
+void cls();
+
+// Prints "Premere un tasto per continuare . . . " and waits: for one key on a
+// terminal, otherwise for one input line (not at all once input has ended).
+// Then prints a line end.
+void pausa();
+
+// One character of input; throws FineInput at the end of input.
+int leggi_byte();
+
+// Formatted extraction of one character: white space (blanks, tabs, line
+// ends) is skipped, the next character is returned and exactly one more
+// character is read and thrown away. Throws FineInput at the end of input.
+char leggi_carattere();
+
+// One input line without its line end: at most LINEA_MAX characters are kept,
+// the rest of the line is discarded. A last line without line end counts.
+// Throws FineInput when input has ended before the line began.
+std::string leggi_linea();

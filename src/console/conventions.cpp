@@ -1,0 +1,39 @@
+// Menu choices, s/n questions and one-letter line commands.
+#include "console/conventions.h"
+
+#include <cctype>
+
+#include "console/console.h"
+
+char leggi_scelta(char prima, char ultima) {
+    for (;;) {
+        console_out() << ">";
+        const char c = leggi_carattere();
+        if (c >= prima && c <= ultima) return c;
+    }
+}
+
+bool domanda_sn(const char* domanda) {
+    for (;;) {
+        console_out() << domanda;
+        const char c = leggi_carattere();
+        if (c == 's' || c == 'S') return true;
+        if (c == 'n' || c == 'N') return false;
+    }
+}
+
+std::string leggi_comando() {
+    std::string r = leggi_linea().substr(0, 2);
+    return r.substr(0, r.find('\0'));
+}
+
+bool comando_e(const std::string& risposta, char lettera) {
+    return risposta.size() == 1 &&
+           std::toupper(static_cast<unsigned char>(risposta[0])) ==
+               std::toupper(static_cast<unsigned char>(lettera));
+}
+
+bool chiede_uscita(const char* prompt) {
+    console_out() << prompt;
+    return comando_e(leggi_comando(), 'X');
+}

@@ -1,0 +1,70 @@
+// Buffered reading and writing of the standard file descriptors, with the
+// optional UTF-8 <-> code page 850 conversion.
+#include "console/fdstream.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+bool scrivi_tutto(int fd, const char* dati, std::size_t n) {
+    while (n > 0) {
+        const ssize_t k = ::write(fd, dati, n);
+        if (k < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        dati += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
+}
+
+int FdInBuf::underflow() {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    buffer.clear();
+    while (buffer.empty() && !finito) {
+        char grezzo[4096];
+        const ssize_t k = ::read(fd, grezzo, sizeof grezzo);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) {
+            finito = true;
+            if (utf8) dec.chiudi(buffer);
+            break;
+        }
+        if (utf8) {
+            for (ssize_t i = 0; i < k; ++i) dec.aggiungi(static_cast<unsigned char>(grezzo[i]), buffer);
+        } else {
+            buffer.assign(grezzo, static_cast<std::size_t>(k));
+        }
+    }
+    if (buffer.empty()) return traits_type::eof();
+    setg(buffer.data(), buffer.data(), buffer.data() + buffer.size());
+    return traits_type::to_int_type(*gptr());
+}
+
+int FdOutBuf::overflow(int c) {
+    if (c == traits_type::eof()) return sync() == 0 ? 0 : traits_type::eof();
+    const char ch = traits_type::to_char_type(c);
+    xsputn(&ch, 1);
+    return c;
+}
+
+std::streamsize FdOutBuf::xsputn(const char* s, std::streamsize n) {
+    for (std::streamsize i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (utf8 && c >= 0x80) {
+            buffer += cp850_utf8(c);
+        } else {
+            buffer += static_cast<char>(c);
+        }
+    }
+    if (buffer.size() >= 8192) svuota();
+    return n;
+}
+
+int FdOutBuf::sync() { return svuota() ? 0 : -1; }
+
+bool FdOutBuf::svuota() {
+    const bool ok = scrivi_tutto(fd, buffer.data(), buffer.size());
+    buffer.clear();
+    return ok;
+}

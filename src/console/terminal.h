@@ -1,0 +1,29 @@
+// The real terminal behind the console: whether standard input and output
+// are terminals, the character set of the locale, the colours of the
+// screen, single-key reads, and giving the terminal back as it was found,
+// however the program ends.
+#pragma once
+
+// Wraps standard input and output for the console (converting between
+// UTF-8 and code page 850 when the locale asks for UTF-8), and installs the
+// handlers that restore the terminal on SIGINT, SIGTERM and SIGHUP.
+void terminale_avvia();
+
+// Light yellow text on a light blue background over the whole screen, on a
+// terminal; nothing otherwise.
+void terminale_colori();
+
+// Gives the terminal its own colours and mode back. Safe to call twice.
+void terminale_ripristina();
+
+bool input_da_terminale();
+bool output_su_terminale();
+
+// True when LC_ALL, LC_CTYPE or LANG (the first that is set) names UTF-8.
+bool locale_utf8();
+
+// Waits for one key on the input terminal, without echo and without Enter.
+void attendi_tasto();
+
+// Marks the console as a terminal or not (used by usa_flussi and tests).
+void imposta_terminali(bool input, bool output);

@@ -1,0 +1,103 @@
+// Editing a recorded fine field by field, with its owner and its payment
+// date reachable from the same screen.
+#include <cstdint>
+
+#include "console/console.h"
+#include "console/conventions.h"
+#include "console/text.h"
+#include "fines/fines.h"
+#include "fines/form.h"
+#include "input/date.h"
+#include "input/line.h"
+#include "model/lists.h"
+#include "owners/owners.h"
+#include "payments/payments.h"
+
+namespace {
+
+void stampa_schermata(const NODO_CONTRAVV* f) {
+    std::ostream& out = console_out();
+    out << "\n CONTRAVVENZIONE N." << f->numero << "\n\n";
+    out << "[1] Data del verbale     : ";
+    vis_data(f->data_verbale);
+    out << "[2] Luogo dell'infrazione: " << f->luogo << "\n";
+    out << "[3] Targa del veicolo    : " << f->targa << "\n";
+    out << "[4] Tipo di infrazione   : " << f->tipo << "\n";
+    out << "[5] Importo della multa  : " << fisso2(f->importo) << " euro\n";
+    if (f->con_anagraf) out << "\n[6] Modifica Dati anagrafici\n";
+    if (f->pagata) out << "\n[7] Modifica la data di pagamento\n";
+    out << "\n\n[8] Fine modifiche\n";
+    out << "\n\nSeleziona il campo da modificare [1-7, 8 fine]\n";
+}
+
+// A new ticket date; for a paid fine, asked again until the payment does
+// not precede it. The record changes only once the date is acceptable.
+void chiedi_data_verbale(NODO_CONTRAVV* f) {
+    console_out() << "\nInserire la data del verbale della contravvenzione (gg/mm/aaaa):\n> ";
+    DATA d{};
+    ins_data(&d);
+    while (f->pagata && ordine_data(d, f->data_pagamento) == 1) {
+        console_out() << "\nImpossibile modificare: data non valida\nLa data di contravvenzione "
+                         "deve essere precedente a quella del pagamento.\nPrego reinserire la "
+                         "data della contravvenzione: ";
+        ins_data(&d);
+    }
+    f->data_verbale = d;
+}
+
+void modifica_campo(NODO_CONTRAVV* f, char scelta) {
+    switch (scelta) {
+    case '1':
+        chiedi_data_verbale(f);
+        break;
+    case '2':
+        chiedi_luogo(f);
+        break;
+    case '3':
+        chiedi_targa(f);
+        break;
+    case '4':
+        chiedi_tipo(f);
+        break;
+    case '5':
+        chiedi_importo(f);
+        break;
+    case '6':
+        // The fine's own owner record, even when another record shares its code.
+        if (f->con_anagraf) mod_anagraf_record(f->anagraf);
+        break;
+    case '7':
+        cls();
+        // This fine's payment, even when another fine shares its number.
+        if (f->pagata) mod_pagam_record(f);
+        break;
+    }
+}
+
+} // namespace
+
+int mod_contravv(NODO_CONTRAVV* lista) {
+    console_out() << "\nInserire il numero della contravvenzione per visualizzarla ed\n"
+                     "eventualmente modificarla\n>";
+    uint32_t numero = 0;
+    ins_int(&numero);
+    if (vis_contravv(lista, numero) != 0) {
+        pausa();
+        return -1;
+    }
+    if (chiede_uscita(
+            "\nPremere INVIO per modificare i dati della contravvenzione, X per uscire... "))
+        return 1;
+    NODO_CONTRAVV* f = trova_contravv(lista, numero);
+    for (;;) {
+        cls();
+        stampa_schermata(f);
+        const char scelta = leggi_scelta('1', '8');
+        console_out() << "\n\n";
+        if (scelta == '8') break;
+        modifica_campo(f, scelta);
+    }
+    console_out() << "\n\n ---- Dati aggiornati. ----\n\n";
+    pausa();
+    return 0;
+}

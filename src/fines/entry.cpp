@@ -1,0 +1,64 @@
+// Recording a new fine: numbering and linking at the tail of the list, the
+// entry form, and the optional owner data and payment asked at its end.
+#include "console/console.h"
+#include "console/conventions.h"
+#include "fines/fines.h"
+#include "fines/form.h"
+#include "input/date.h"
+#include "model/lists.h"
+#include "owners/owners.h"
+
+namespace {
+
+// Links a new fine with the next number at the tail of the list; nullptr,
+// after the message and a pause, when no number or no memory is left.
+NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
+    const auto numero = nuovo_numero(lista);
+    if (!numero) {
+        console_out() << "\n\nATTENZIONE: numerazione delle contravvenzioni esaurita.\n\n"
+                         "Impossibile inserire nuove contravvenzioni\n\n";
+        pausa();
+        return nullptr;
+    }
+    NODO_CONTRAVV* f = nuovo_contravv();
+    if (f == nullptr) {
+        console_out()
+            << "\n\nATTENZIONE: Memoria esaurita.\n\nImpossibile allocare nuova memoria\n\n";
+        pausa();
+        return nullptr;
+    }
+    f->numero = *numero;
+    // The list passed is the global one: the new fine joins it at once, while
+    // its form is filled in.
+    accoda(lista_contravv, f);
+    return f;
+}
+
+} // namespace
+
+int ins_contravv(NODO_CONTRAVV* lista) {
+    NODO_CONTRAVV* f = accoda_nuova(lista);
+    if (f == nullptr) return -1;
+
+    console_out() << "\n\nInserire la data del verbale della contravvenzione (gg/mm/aaaa):\n> ";
+    ins_data(&f->data_verbale);
+    chiedi_luogo(f);
+    chiedi_targa(f);
+    chiedi_tipo(f);
+    chiedi_importo(f);
+
+    if (domanda_sn("\n\nInserire subito i dati del proprietario? (s/n) ")) {
+        console_out() << "\n\n----------------------------------------------------------";
+        f->anagraf = ins_anagraf(lista_anagraf);
+        f->con_anagraf = f->anagraf != nullptr;
+    }
+    if (f->con_anagraf && domanda_sn("\nInserire subito i dati dell'avvenuto pagamento? (s/n) ")) {
+        console_out() << "\nInserire la data del pagamento:  ";
+        leggi_data_pagamento(f, "\nData non valida \nLa data di pagamento deve essere successiva a "
+                                "quella della contravvenzione.\nPrego reinserire la data del "
+                                "pagamento: ");
+        f->pagata = true;
+    }
+    console_out() << "\nContravvenzione n." << f->numero << " inserita correttamente. \n";
+    return 0;
+}

@@ -1,0 +1,27 @@
+// Calendar dates: the DATA value, reading one typed as gg/mm/aaaa,
+// printing it and comparing two of them.
+#pragma once
+
+#include <cstdint>
+
+struct DATA {
+    int16_t gg;   // day of the month, 1 to 31
+    int16_t mm;   // month, 1 to 12
+    int16_t aaaa; // year, 0 to 9999
+};
+// 0/0/0 stands for "no date" (the payment date of an unpaid fine).
+
+// Reads a date typed as gg/mm/aaaa until it is a real calendar date.
+int ins_data(DATA* d);
+
+// Prints day/month/year without leading zeros, then a line end.
+void vis_data(DATA d);
+
+// 0 when a is earlier than b, -1 when they are the same day, 1 when a is later.
+int ordine_data(DATA a, DATA b);
+
+bool anno_bisestile(int anno);
+int giorni_del_mese(int mese, int anno); // 0 for a month out of range
+
+// The date as typed text gg/mm/aaaa, when it is a valid one.
+bool data_da_testo(const char* testo, DATA* d);

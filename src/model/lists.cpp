@@ -1,0 +1,120 @@
+// Record allocation (with its failure seam), look-up, numbering, linking
+// and release. The lists are plain singly linked lists; these helpers are
+// written once for both kinds of record.
+#include "model/lists.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+long allocazioni_al_guasto = 0; // 0: no failure planned
+
+bool allocazione_negata() {
+    if (allocazioni_al_guasto <= 0) return false;
+    return --allocazioni_al_guasto == 0;
+}
+
+template <class N> N* nuovo() {
+    if (allocazione_negata()) return nullptr;
+    return new (std::nothrow) N{};
+}
+
+uint32_t id(const NODO_CONTRAVV* p) { return p->numero; }
+uint32_t id(const NODO_ANAGRAF* p) { return p->codice; }
+
+template <class N> N* trova(N* lista, unsigned long valore) {
+    for (N* p = lista; p != nullptr; p = p->next)
+        if (id(p) == valore) return p;
+    return nullptr;
+}
+
+template <class N> N* ultimo(N* lista) {
+    if (lista == nullptr) return nullptr;
+    while (lista->next != nullptr) lista = lista->next;
+    return lista;
+}
+
+template <class N> std::optional<uint32_t> prossimo(const N* lista) {
+    if (lista == nullptr) return 1;
+    uint64_t massimo = 0;
+    bool in_uso = false;
+    const N* p = lista;
+    for (;; p = p->next) {
+        if (id(p) > massimo) massimo = id(p);
+        if (p->next == nullptr) break;
+    }
+    const uint64_t candidato = uint64_t{id(p)} + 1;
+    for (const N* q = lista; q != nullptr; q = q->next)
+        if (id(q) == candidato) in_uso = true;
+    const uint64_t scelto = in_uso ? massimo + 1 : candidato;
+    if (scelto > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(scelto);
+}
+
+template <class N> void in_coda(N*& lista, N* p) {
+    p->next = nullptr;
+    if (lista == nullptr) {
+        lista = p;
+    } else {
+        ultimo(lista)->next = p;
+    }
+}
+
+template <class N> bool togli(N*& lista, N* p) {
+    N* prima = nullptr;
+    for (N* q = lista; q != nullptr; prima = q, q = q->next) {
+        if (q != p) continue;
+        if (prima == nullptr) {
+            lista = q->next;
+        } else {
+            prima->next = q->next;
+        }
+        q->next = nullptr;
+        return true;
+    }
+    return false;
+}
+
+template <class N> void libera_tutti(N*& lista) {
+    while (lista != nullptr) {
+        N* p = lista;
+        lista = p->next;
+        delete p;
+    }
+}
+
+} // namespace
+
+NODO_CONTRAVV* nuovo_contravv() { return nuovo<NODO_CONTRAVV>(); }
+NODO_ANAGRAF* nuovo_anagraf() { return nuovo<NODO_ANAGRAF>(); }
+void guasto_allocazione(long n) { allocazioni_al_guasto = n; }
+
+void libera_contravv(NODO_CONTRAVV* p) { delete p; }
+void libera_anagraf(NODO_ANAGRAF* p) { delete p; }
+void libera_lista(NODO_CONTRAVV*& lista) { libera_tutti(lista); }
+void libera_lista(NODO_ANAGRAF*& lista) { libera_tutti(lista); }
+void libera_liste() {
+    libera_lista(lista_contravv);
+    libera_lista(lista_anagraf);
+}
+
+NODO_CONTRAVV* trova_contravv(NODO_CONTRAVV* lista, unsigned long numero) { return trova(lista, numero); }
+NODO_ANAGRAF* trova_anagraf(NODO_ANAGRAF* lista, unsigned long codice) { return trova(lista, codice); }
+NODO_CONTRAVV* coda(NODO_CONTRAVV* lista) { return ultimo(lista); }
+NODO_ANAGRAF* coda(NODO_ANAGRAF* lista) { return ultimo(lista); }
+
+std::optional<uint32_t> nuovo_numero(const NODO_CONTRAVV* lista) { return prossimo(lista); }
+std::optional<uint32_t> nuovo_codice(const NODO_ANAGRAF* lista) { return prossimo(lista); }
+
+void accoda(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) { in_coda(lista, p); }
+void accoda(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) { in_coda(lista, p); }
+bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) { return togli(lista, p); }
+bool sgancia(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) { return togli(lista, p); }
+
+void copia_campo(char* campo, std::size_t cap, const char* testo) {
+    std::size_t n = std::strlen(testo);
+    if (n >= cap) n = cap - 1;
+    std::memcpy(campo, testo, n);
+    campo[n] = '\0';
+}

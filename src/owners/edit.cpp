@@ -1,0 +1,81 @@
+// Editing an owner record field by field, then merging it into an
+// identical record when the edit has made it one.
+#include "console/console.h"
+#include "console/conventions.h"
+#include "model/lists.h"
+#include "owners/form.h"
+#include "owners/owners.h"
+
+namespace {
+
+void stampa_schermata(const NODO_ANAGRAF* p) {
+    std::ostream& out = console_out();
+    out << "\n DATI ANAGRAFICI COD." << p->codice << "\n";
+    out << "\n[1] Proprietario:             " << p->cognome << " " << p->nome << "\n";
+    out << "[2] Data di nascita:          ";
+    vis_data(p->data_nascita);
+    out << "[3] Indirizzo:                " << p->indirizzo << "\n";
+    out << "[4] Citta', CAP e provincia:  " << p->citta << " " << p->cap << " " << p->provincia
+        << "\n";
+    out << "[5] Codice fiscale:           " << p->codice_fiscale << "\n";
+    out << "[6] Numero patente guidatore: " << p->patente;
+    out << "\n\n[7] Fine modifiche\n";
+    out << "\n\nSeleziona il campo da modificare [1-6, 7 fine]\n";
+}
+
+void modifica_campo(NODO_ANAGRAF* p, char scelta) {
+    switch (scelta) {
+    case '1':
+        chiedi_nominativo(p);
+        break;
+    case '2':
+        chiedi_nascita(p);
+        break;
+    case '3':
+        chiedi_indirizzo(p);
+        break;
+    case '4':
+        chiedi_residenza(p);
+        break;
+    case '5':
+        chiedi_codice_fiscale(p);
+        break;
+    case '6':
+        chiedi_patente(p);
+        break;
+    }
+}
+
+// When p now equals another record, every fine of p goes to that record
+// (keeping its payment) and p itself is removed.
+void unisci_doppione(NODO_ANAGRAF* p) {
+    NODO_ANAGRAF* altro = anagraf_doppia(p);
+    if (altro == p) return;
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next)
+        if (f->anagraf == p) f->anagraf = altro;
+    canc_anagraf_record(p);
+}
+
+} // namespace
+
+int mod_anagraf(NODO_ANAGRAF* lista, unsigned long codice) {
+    NODO_ANAGRAF* p = trova_anagraf(lista, codice);
+    if (p == nullptr) return -1;
+    return mod_anagraf_record(p);
+}
+
+int mod_anagraf_record(NODO_ANAGRAF* p) {
+    if (p == nullptr) return -1;
+    for (;;) {
+        cls();
+        stampa_schermata(p);
+        const char scelta = leggi_scelta('1', '7');
+        console_out() << "\n\n";
+        if (scelta == '7') break;
+        modifica_campo(p, scelta);
+    }
+    unisci_doppione(p);
+    console_out() << "\n\n ---- Dati aggiornati. ----\n\n";
+    pausa();
+    return 0;
+}

@@ -1,0 +1,72 @@
+// Entering an owner's data: a new record at the tail of the owners list,
+// the owner form, and the merge into an owner already on file with the
+// same nine data fields.
+#include <cstring>
+
+#include "console/console.h"
+#include "input/date.h"
+#include "model/lists.h"
+#include "owners/form.h"
+#include "owners/owners.h"
+
+namespace {
+
+// Links a new owner record with the next code at the tail of the list;
+// nullptr, after the message and a pause, when no code or no memory is left.
+NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
+    const auto codice = nuovo_codice(lista);
+    if (!codice) {
+        console_out() << "\n\n ! ATTENZIONE: codici dei dati anagrafici esauriti.\n\n"
+                         "Impossibile inserire nuovi dati anagrafici\n\n";
+        pausa();
+        return nullptr;
+    }
+    NODO_ANAGRAF* p = nuovo_anagraf();
+    if (p == nullptr) {
+        console_out() << "\n\n ! ATTENZIONE: Memoria esaurita.\n\n"
+                         "Impossibile allocare ulteriore memoria\n\n";
+        pausa();
+        return nullptr;
+    }
+    p->codice = *codice;
+    // The list passed is the global one: the record joins it before its form.
+    accoda(lista_anagraf, p);
+    return p;
+}
+
+bool stessi_dati(const NODO_ANAGRAF* a, const NODO_ANAGRAF* b) {
+    return std::strcmp(a->cognome, b->cognome) == 0 && std::strcmp(a->nome, b->nome) == 0 &&
+           ordine_data(a->data_nascita, b->data_nascita) == -1 &&
+           std::strcmp(a->indirizzo, b->indirizzo) == 0 && std::strcmp(a->citta, b->citta) == 0 &&
+           std::strcmp(a->cap, b->cap) == 0 && std::strcmp(a->provincia, b->provincia) == 0 &&
+           std::strcmp(a->codice_fiscale, b->codice_fiscale) == 0 &&
+           std::strcmp(a->patente, b->patente) == 0;
+}
+
+} // namespace
+
+NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF* lista) {
+    NODO_ANAGRAF* p = accoda_nuovo(lista);
+    if (p == nullptr) return nullptr;
+
+    console_out() << "\n\nInserire i dati anagrafici del proprietario del veicolo";
+    chiedi_nominativo(p);
+    chiedi_nascita(p);
+    console_out() << "\nInserire i dati relativi alla residenza del proprietario del veicolo\n";
+    chiedi_indirizzo(p);
+    chiedi_residenza(p);
+    chiedi_codice_fiscale(p);
+    chiedi_patente(p);
+
+    NODO_ANAGRAF* uguale = anagraf_doppia(p);
+    // No fine points to the new record yet: dropping it touches no fine, and
+    // its code goes to the next owner entered.
+    if (uguale != p) canc_anagraf_record(p);
+    return uguale;
+}
+
+NODO_ANAGRAF* anagraf_doppia(NODO_ANAGRAF* p) {
+    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = q->next)
+        if (q != p && stessi_dati(q, p)) return q;
+    return p;
+}

@@ -1,0 +1,4 @@
+// TEMPORARY STUB: to be replaced by the real implementation.
+#include "search/search.h"
+
+void menu_cerca() {}

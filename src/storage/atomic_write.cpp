@@ -1,0 +1,160 @@
+// Crash-safe replacement of the data files: temporary file in the same
+// folder, checked writes, fsync, rename, fsync of the folder.
+#include "storage/atomic_write.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view SUFFISSO_TEMPORANEO = ".tmp-";
+constexpr std::size_t CARATTERI_CASUALI = 6; // the XXXXXX of mkstemp
+constexpr int SALTI_MAX = 40;                // symbolic links followed at most
+constexpr mode_t PERMESSI_NUOVO = S_IRUSR | S_IWUSR;
+
+struct SCRITTURA {
+    std::string destinazione; // the data file, links followed
+    std::string cartella;
+    std::string nome;
+    std::string temporaneo; // empty until created
+};
+
+std::string cartella_di(const std::string& percorso) {
+    const std::size_t barra = percorso.rfind('/');
+    if (barra == std::string::npos) return ".";
+    if (barra == 0) return "/";
+    return percorso.substr(0, barra);
+}
+
+std::string nome_di(const std::string& percorso) {
+    const std::size_t barra = percorso.rfind('/');
+    return barra == std::string::npos ? percorso : percorso.substr(barra + 1);
+}
+
+std::string unisci(const std::string& cartella, std::string_view nome) {
+    std::string p = cartella;
+    if (p.back() != '/') p += '/';
+    p += nome;
+    return p;
+}
+
+// The file a path finally names once symbolic links are followed (a link
+// whose target does not exist yet names that target).
+std::string segui_collegamenti(std::string percorso) {
+    for (int salti = 0; salti < SALTI_MAX; ++salti) {
+        struct stat st;
+        if (lstat(percorso.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return percorso;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1);
+        const ssize_t n = readlink(percorso.c_str(), buf.data(), buf.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return percorso;
+        const std::string bersaglio(buf.data(), static_cast<std::size_t>(n));
+        percorso = bersaglio[0] == '/' ? bersaglio : unisci(cartella_di(percorso), bersaglio);
+    }
+    return percorso; // still a link: the checks that follow refuse it
+}
+
+bool scrivi_intero(int fd, std::string_view dati) {
+    while (!dati.empty()) {
+        const std::size_t blocco = dati.size() < (1u << 30) ? dati.size() : (1u << 30);
+        const ssize_t n = write(fd, dati.data(), blocco);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        dati.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Creates, fills and flushes the temporary file of one data file.
+bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s) {
+    if (f.percorso == nullptr || f.percorso[0] == '\0') return false;
+    s.destinazione = segui_collegamenti(f.percorso);
+    s.cartella = cartella_di(s.destinazione);
+    s.nome = nome_di(s.destinazione);
+    if (s.nome.empty() || s.nome == "." || s.nome == "..") return false;
+
+    mode_t permessi = PERMESSI_NUOVO;
+    struct stat st;
+    if (stat(s.destinazione.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return false;
+        permessi = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+
+    std::string modello = unisci(s.cartella, "." + s.nome);
+    modello += SUFFISSO_TEMPORANEO;
+    modello.append(CARATTERI_CASUALI, 'X');
+    const int fd = mkostemp(modello.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    s.temporaneo = modello;
+    fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
+    const bool scritto = scrivi_intero(fd, f.contenuto) && fsync(fd) == 0;
+    return close(fd) == 0 && scritto;
+}
+
+void sincronizza_cartella(const std::string& cartella) {
+    const int fd = open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd); // not every file system can; the renames are done either way
+    close(fd);
+}
+
+// Removes the temporary files of the data file `nome` that a crash left in `cartella`.
+void togli_avanzi(const std::string& cartella, const std::string& nome) {
+    DIR* d = opendir(cartella.c_str());
+    if (d == nullptr) return;
+    while (const dirent* voce = readdir(d)) {
+        if (!nome_temporaneo_di(voce->d_name, nome)) continue;
+        struct stat st;
+        if (fstatat(dirfd(d), voce->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dirfd(d), voce->d_name, 0);
+    }
+    closedir(d);
+}
+
+} // namespace
+
+bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
+    const std::size_t lunghezza = 1 + nome.size() + SUFFISSO_TEMPORANEO.size() + CARATTERI_CASUALI;
+    if (voce.size() != lunghezza || voce[0] != '.') return false;
+    if (voce.substr(1, nome.size()) != nome) return false;
+    if (voce.substr(1 + nome.size(), SUFFISSO_TEMPORANEO.size()) != SUFFISSO_TEMPORANEO)
+        return false;
+    for (char c : voce.substr(lunghezza - CARATTERI_CASUALI)) {
+        const bool valido =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!valido) return false;
+    }
+    return true;
+}
+
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files) {
+    std::vector<SCRITTURA> scritture(files.size());
+    bool pronti = true;
+    for (std::size_t i = 0; i < files.size() && pronti; ++i)
+        pronti = prepara(files[i], scritture[i]);
+    if (pronti) {
+        for (SCRITTURA& s : scritture) {
+            if (rename(s.temporaneo.c_str(), s.destinazione.c_str()) != 0) {
+                pronti = false;
+                break;
+            }
+            s.temporaneo.clear();
+        }
+    }
+    for (const SCRITTURA& s : scritture)
+        if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
+    if (!pronti) return false;
+    for (const SCRITTURA& s : scritture) {
+        sincronizza_cartella(s.cartella);
+        togli_avanzi(s.cartella, s.nome);
+    }
+    return true;
+}

@@ -1,0 +1,111 @@
+// Column reading rules of the data files and the written form of dates.
+#include "storage/columns.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "input/line.h"
+
+namespace {
+
+bool bianco(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool cifra(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Skips the leading blanks and an optional sign; tells whether the sign was '-'.
+std::size_t dopo_segno(std::string_view t, bool* negativo) {
+    std::size_t i = 0;
+    while (i < t.size() && bianco(t[i])) ++i;
+    *negativo = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        *negativo = t[i] == '-';
+        ++i;
+    }
+    return i;
+}
+
+constexpr int64_t SATURAZIONE = 1'000'000'000'000'000'000; // 10^18
+
+} // namespace
+
+std::string_view colonne(std::string_view riga, std::size_t prima, std::size_t quante) {
+    if (prima == 0 || prima > riga.size()) return {};
+    return riga.substr(prima - 1, quante);
+}
+
+int64_t valore_intero(std::string_view testo) {
+    bool negativo = false;
+    std::size_t i = dopo_segno(testo, &negativo);
+    int64_t v = 0;
+    for (; i < testo.size() && cifra(testo[i]); ++i) {
+        if (v < SATURAZIONE) v = v * 10 + (testo[i] - '0');
+    }
+    return negativo ? -v : v;
+}
+
+uint32_t valore_codice(std::string_view testo) {
+    const int64_t v = valore_intero(testo);
+    if (v < 0 || v > int64_t{UINT32_MAX}) return 0;
+    return static_cast<uint32_t>(v);
+}
+
+double valore_importo(std::string_view testo) {
+    bool negativo = false;
+    std::size_t i = dopo_segno(testo, &negativo);
+    std::string numero = negativo ? "-" : "";
+    std::size_t cifre = 0;
+    const std::size_t inizio_intero = numero.size();
+    for (; i < testo.size() && cifra(testo[i]); ++i, ++cifre) numero += testo[i];
+    if (numero.size() == inizio_intero) numero += '0'; // ".5" reads as 0.5
+    if (i < testo.size() && testo[i] == '.') {
+        numero += '.';
+        for (++i; i < testo.size() && cifra(testo[i]); ++i, ++cifre) numero += testo[i];
+    }
+    if (cifre == 0) return 0.0;
+    double v = 0.0;
+    const auto r =
+        std::from_chars(numero.data(), numero.data() + numero.size(), v, std::chars_format::fixed);
+    return r.ec == std::errc{} ? v : 0.0;
+}
+
+DATA data_da_colonne(std::string_view riga, std::size_t prima) {
+    DATA d{};
+    d.gg = static_cast<int16_t>(valore_intero(colonne(riga, prima, 2)));
+    d.mm = static_cast<int16_t>(valore_intero(colonne(riga, prima + 3, 2)));
+    d.aaaa = static_cast<int16_t>(valore_intero(colonne(riga, prima + 6, 4)));
+    return d;
+}
+
+void scrivi_data(std::string& out, DATA d) {
+    char buf[32];
+    const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
+    out.append(buf, static_cast<std::size_t>(n));
+}
+
+void copia_testo(char* campo, std::size_t cap, std::string_view testo) {
+    const std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
+    std::memcpy(campo, testo.data(), n);
+    campo[n] = '\0';
+}
+
+void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima) {
+    char colonna[33] = {}; // 31 columns, the character beyond them, the terminator
+    copia_testo(colonna, sizeof colonna, colonne(riga, prima, 32));
+    trnk_str(colonna, 31);
+    copia_testo(campo, sizeof campo, colonna);
+}
+
+void scrivi_a_sinistra(std::string& out, std::string_view testo, std::size_t larghezza) {
+    out += testo;
+    if (testo.size() < larghezza) out.append(larghezza - testo.size(), ' ');
+}
+
+void scrivi_a_destra(std::string& out, std::string_view testo, std::size_t larghezza) {
+    if (testo.size() < larghezza) out.append(larghezza - testo.size(), ' ');
+    out += testo;
+}

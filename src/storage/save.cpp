@@ -1,0 +1,61 @@
+// Saving: the dialogue with its three choices and the all-or-nothing
+// writing of both data files.
+#include "storage/save.h"
+
+#include <array>
+#include <new>
+#include <string>
+
+#include "console/console.h"
+#include "console/conventions.h"
+#include "model/lists.h"
+#include "storage/atomic_write.h"
+#include "storage/fines_file.h"
+#include "storage/owners_file.h"
+#include "storage/path_prompt.h"
+
+namespace {
+
+constexpr const char* TITOLO_SALVA = "\n SALVA\n_________\n\n";
+constexpr const char* MENU_SALVA = "[1] Salva  \n[2] Salva con nome...   \n[3] Non salvare\n\n";
+constexpr const char* DOMANDA_FILE_C =
+    "Inserire il percorso in cui salvare i dati delle contravvenzioni:\n"
+    "(premere INVIO per salvare nel file di default)\n";
+constexpr const char* DOMANDA_FILE_A =
+    "\n\nInserisci il percorso in cui salvare i dati anagrafici:\n"
+    "(premere INVIO per salvare nel file di default)\n";
+constexpr const char* MSG_SALVATO = "\n\nSalvataggio avvenuto correttamente.\n\n";
+constexpr const char* MSG_ERRORE_SALVATAGGIO =
+    "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\n"
+    "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
+    "ad essi\n\n";
+
+} // namespace
+
+int scrivi_archivio(const char* file_c, const char* file_a) {
+    try {
+        const std::string testo_a = testo_anagrafica(lista_anagraf);
+        const std::string testo_c = testo_contravvenzioni(lista_contravv);
+        // The owners file goes first, so that it is complete before the fines name its codes.
+        const std::array<FILE_DA_SCRIVERE, 2> files{{{file_a, testo_a}, {file_c, testo_c}}};
+        return sostituisci_file(files) ? 0 : 1;
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+}
+
+int salva() {
+    console_out() << TITOLO_SALVA << MENU_SALVA;
+    const char scelta = leggi_scelta('1', '3');
+    if (scelta == '3') return -1;
+    if (scelta == '2') {
+        const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
+        const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        copia_campo(nome_file_c, file_c.c_str());
+        copia_campo(nome_file_a, file_a.c_str());
+    }
+    const int esito = scrivi_archivio(nome_file_c, nome_file_a);
+    console_out() << (esito == 0 ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    pausa();
+    return esito;
+}

@@ -1,0 +1,82 @@
+// Records, lists and expected texts shared by the fines and owners tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/lists.h"
+#include "support/streams.h"
+
+// Every test starts and ends with empty lists and no planned allocation failure.
+struct ListeVuote : ::testing::Test {
+    void SetUp() override { pulisci(); }
+    void TearDown() override { pulisci(); }
+    static void pulisci() {
+        libera_liste();
+        guasto_allocazione(0);
+    }
+};
+
+inline const std::string PAUSA = "Premere un tasto per continuare . . . \n";
+
+// Owner ROSSI MARIO of Milano, appended to lista_anagraf with the given code.
+inline NODO_ANAGRAF* aggiungi_anagraf(uint32_t codice, const char* cognome = "ROSSI") {
+    NODO_ANAGRAF* p = nuovo_anagraf();
+    p->codice = codice;
+    copia_campo(p->cognome, cognome);
+    copia_campo(p->nome, "MARIO");
+    p->data_nascita = DATA{5, 3, 1970};
+    copia_campo(p->indirizzo, "VIA ROMA 10");
+    copia_campo(p->citta, "Milano");
+    copia_campo(p->provincia, "MI");
+    copia_campo(p->cap, "20100");
+    copia_campo(p->codice_fiscale, "RSSMRA70C05F205Z");
+    copia_campo(p->patente, "AB1234567C");
+    accoda(lista_anagraf, p);
+    return p;
+}
+
+// The owner form answers that give aggiungi_anagraf's owner (typed in lower case).
+inline const std::string ROSSI_DIGITATO =
+    "rossi\nmario\n05/03/1970\nVIA ROMA 10\nMilano\n20100\nmi\nrssmra70c05f205z\nab1234567c\n";
+
+// A fine of 12/3/2008 appended to lista_contravv, with an owner and a payment when given.
+inline NODO_CONTRAVV* aggiungi_contravv(uint32_t numero, NODO_ANAGRAF* anagraf = nullptr,
+                                        DATA pagamento = DATA{0, 0, 0},
+                                        const char* luogo = "Milano, viale Monza") {
+    NODO_CONTRAVV* f = nuovo_contravv();
+    f->numero = numero;
+    f->data_verbale = DATA{12, 3, 2008};
+    copia_campo(f->luogo, luogo);
+    copia_campo(f->targa, "AB123CD");
+    copia_campo(f->tipo, "Eccesso di velocita");
+    f->importo = 41.0;
+    f->anagraf = anagraf;
+    f->con_anagraf = anagraf != nullptr;
+    f->pagata = pagamento.gg != 0;
+    f->data_pagamento = pagamento;
+    accoda(lista_contravv, f);
+    return f;
+}
+
+// The block of a fine made by aggiungi_contravv without owner and unpaid.
+inline std::string blocco_senza_anagraf(uint32_t numero,
+                                        const std::string& luogo = "Milano, viale Monza") {
+    return "\n\n==============================================\n CONTRAVVENZIONE N." +
+           std::to_string(numero) +
+           "\n\nData del verbale     : 12/3/2008\n"
+           "Luogo dell'infrazione: " +
+           luogo +
+           "\nTarga del veicolo    : AB123CD\n"
+           "Tipo di infrazione   : Eccesso di velocita\n"
+           "Importo della multa  : 41.00 euro\n"
+           "\nDati anagrafici non ancora inseriti\n"
+           "\nMulta non ancora pagata\n==============================================\n\n";
+}
+
+inline int conta(const NODO_ANAGRAF* p) {
+    int n = 0;
+    for (; p != nullptr; p = p->next) ++n;
+    return n;
+}

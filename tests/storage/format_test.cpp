@@ -1,0 +1,127 @@
+// The column rules of the data files, and records written and read back.
+#include "storage/columns.h"
+#include "storage/load.h"
+#include "storage/save.h"
+#include "storage_fixture.h"
+
+namespace {
+
+using namespace prova_archivio;
+
+TEST(FormatNumberRule, CodesTakeTheLeadingNumberAndRefuseWhatDoesNotFit) {
+    EXPECT_EQ(valore_codice("  42abc"), 42u);
+    EXPECT_EQ(valore_codice("+7"), 7u);
+    EXPECT_EQ(valore_codice("abc"), 0u);
+    EXPECT_EQ(valore_codice(""), 0u);
+    EXPECT_EQ(valore_codice("-5"), 0u);
+    EXPECT_EQ(valore_codice("4294967295"), 4294967295u);
+    EXPECT_EQ(valore_codice("4294967296"), 0u);
+    EXPECT_EQ(valore_codice("123456789012345678901234567890"), 0u);
+}
+
+TEST(FormatNumberRule, AmountsConvertOnlyPlainDecimalText) {
+    EXPECT_DOUBLE_EQ(valore_importo("          41.00"), 41.0);
+    EXPECT_DOUBLE_EQ(valore_importo("  -3.25 *"), -3.25);
+    EXPECT_DOUBLE_EQ(valore_importo(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(valore_importo("1e5"), 1.0);
+    EXPECT_DOUBLE_EQ(valore_importo("0x1A"), 0.0);
+    EXPECT_DOUBLE_EQ(valore_importo("inf"), 0.0);
+    EXPECT_DOUBLE_EQ(valore_importo("nan"), 0.0);
+    EXPECT_DOUBLE_EQ(valore_importo("."), 0.0);
+}
+
+// Writes the lists, frees them and loads them again from what was written.
+class StorageRoundTrip : public AmbienteArchivio {
+  protected:
+    void giro() {
+        ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
+        libera_liste();
+        ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    }
+};
+
+TEST_F(StorageRoundTrip, WorkedExamplesLoadIntoTheirFieldsAndSaveBackByteForByte) {
+    scrivi("c.txt", esempio_contravvenzioni());
+    scrivi("a.txt", esempio_anagrafica());
+    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    ASSERT_EQ(conta(lista_anagraf), 2);
+    EXPECT_EQ(descrivi(*lista_anagraf), "1|ROSSI|MARIO|5/3/1970|VIA ROMA 10|MILANO|20100|MI|"
+                                        "RSSMRA70C05F205Z|AB1234567C");
+    EXPECT_EQ(descrivi(*lista_anagraf->next),
+              "2|BIANCHI|ANNA MARIA|21/11/1985|PIAZZA GARIBALDI 3|TORINO|10121|TO|"
+              "BNCNMR85S61L219K|CD7654321E");
+    ASSERT_EQ(conta(lista_contravv), 2);
+    EXPECT_EQ(descrivi(*lista_contravv), "1|12/3/2008|Milano, viale Monza|AB123CD|"
+                                         "Eccesso di velocita|41.0000|owner 1|paid 20/3/2008");
+    EXPECT_EQ(lista_contravv->anagraf, lista_anagraf);
+    EXPECT_EQ(descrivi(*lista_contravv->next), "2|1/4/2008|     Torino|XY987ZT|Divieto di sosta|"
+                                               "38.5000|no owner|unpaid 0/0/0");
+
+    ASSERT_EQ(scrivi_archivio("c2.txt", "a2.txt"), 0);
+    EXPECT_EQ(leggi("c2.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi("a2.txt"), esempio_anagrafica());
+}
+
+TEST_F(StorageRoundTrip, ShortPlaceIsPaddedOnceAndThenStaysTheSame) {
+    aggiungi_contravv(1, {1, 4, 2008}, "Torino", "XY987ZT", "Sosta", 38.5);
+    aggiungi_contravv(2, {1, 4, 2008}, "Milano Nord", "XY987ZT", "Sosta", 38.5);
+    giro();
+    EXPECT_STREQ(lista_contravv->luogo, "     Torino");
+    EXPECT_STREQ(lista_contravv->next->luogo, "Milano Nord");
+    const std::string primo = leggi("c.txt");
+    giro();
+    EXPECT_EQ(leggi("c.txt"), primo);
+}
+
+TEST_F(StorageRoundTrip, OwnerTextColumnsComeBackByTheCutRule) {
+    const std::string trenta = riga('A', 30), trentuno = riga('B', 31);
+    aggiungi_anagraf(1, trenta.c_str(), trentuno.c_str(), {1, 1, 1980}, "VIA  ROMA 1",
+                     trenta.c_str(), "201", "M", "RSSMRA70C05F205Z", "AB1234567C");
+    aggiungi_anagraf(2, trentuno.c_str(), "LUCA", {1, 1, 1980}, trentuno.c_str(), trentuno.c_str(),
+                     "", "", "", "");
+    giro();
+    EXPECT_EQ(descrivi(*lista_anagraf), "1|" + trenta + "|" + trentuno + "|1/1/1980|VIA|" + trenta +
+                                            "|201|M|RSSMRA70C05F205Z|AB1234567C");
+    EXPECT_EQ(descrivi(*lista_anagraf->next),
+              "2|" + trentuno + "|LUCA|1/1/1980|" + trentuno + "|" + trentuno + "||||");
+}
+
+TEST_F(StorageRoundTrip, AmountsAreWrittenInFifteenColumnsAndReadAsPrinted) {
+    for (double importo : {41.0, 1234.5, 0.005, 2.675})
+        aggiungi_contravv(1, {1, 1, 2008}, "Roma", "AA111AA", "Sosta", importo);
+    giro();
+    const std::string file = leggi("c.txt");
+    EXPECT_NE(file.find("\n" + riga(' ', 10) + "41.00 - \n"), std::string::npos);
+    EXPECT_NE(file.find("\n" + riga(' ', 8) + "1234.50 - \n"), std::string::npos);
+    const NODO_CONTRAVV* c = lista_contravv;
+    EXPECT_DOUBLE_EQ(c->importo, 41.0);
+    EXPECT_DOUBLE_EQ(c->next->importo, 1234.5);
+    EXPECT_DOUBLE_EQ(c->next->next->importo, 0.01);
+    EXPECT_DOUBLE_EQ(c->next->next->next->importo, 2.67);
+}
+
+TEST_F(StorageRoundTrip, PaymentDatesAndOwnerLinksComeBack) {
+    NODO_ANAGRAF* a = aggiungi_anagraf(7, "ROSSI", "MARIO", {5, 3, 1970}, "", "", "", "", "", "");
+    aggiungi_contravv(1, {1, 2, 2008}, "Roma", "AA111AA", "Sosta", 10, a, true, {29, 2, 2008});
+    aggiungi_contravv(2, {1, 2, 2008}, "Roma", "AA111AA", "Sosta", 10, a, false, {5, 5, 2008});
+    giro();
+    EXPECT_EQ(lista_contravv->anagraf, lista_anagraf);
+    EXPECT_EQ(lista_contravv->next->anagraf, lista_anagraf);
+    EXPECT_TRUE(lista_contravv->next->con_anagraf);
+    EXPECT_EQ(testo_data(lista_contravv->data_pagamento), "29/2/2008");
+    EXPECT_FALSE(lista_contravv->next->pagata);
+    EXPECT_EQ(testo_data(lista_contravv->next->data_pagamento), "0/0/0");
+}
+
+TEST_F(StorageRoundTrip, YearsBelowOneThousandKeepTheirColumns) {
+    NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 999}, "", "", "", "", "", "");
+    aggiungi_contravv(1, {9, 9, 999}, "Roma", "AA111AA", "Sosta", 10, a, true, {10, 9, 999});
+    giro();
+    EXPECT_NE(leggi("a.txt").find("\n01/01/0999\n"), std::string::npos);
+    EXPECT_NE(leggi("c.txt").find("\n09/09/0999        Roma\n"), std::string::npos);
+    EXPECT_EQ(testo_data(lista_anagraf->data_nascita), "1/1/999");
+    EXPECT_STREQ(lista_contravv->luogo, "       Roma");
+    EXPECT_EQ(testo_data(lista_contravv->data_pagamento), "10/9/999");
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+// Loading: what the reader tolerates in a file, and the load dialogue.
+#include "storage/load.h"
+#include "storage_fixture.h"
+
+namespace {
+
+using namespace prova_archivio;
+
+const std::string TITOLO = "\n CARICA DA FILE\n_________________\n\n";
+const std::string DOMANDA_C = "Inserire il nome del file contenente i dati delle contravvenzioni:\n"
+                              "(premere INVIO per caricare il file di default)\n>";
+const std::string DOMANDA_A = "\n\nInserisci il nome del file contenente i dati anagrafici:\n"
+                              "(premere INVIO per caricare il file di default)\n>";
+const std::string TROPPO_LUNGO =
+    "Il percorso inserito e' troppo lungo (al massimo 127 caratteri), prego riprovare\n>";
+const std::string CARICATO = "\n\nCaricamento avvenuto correttamente.\n\n" + PAUSA;
+const std::string ERRORE_APERTURA =
+    "\n\n\n ! ATTENZIONE\n\nErrore nell'apertura dei file\nVerificare il percorso o il nome "
+    "dei file e assicurarsi di avere i permessi per accedere ad essi\n\n" +
+    PAUSA;
+const std::string MEMORIA = "\n\nATTENZIONE: Memoria disponibile insufficiente.\n\n"
+                            "I dati non sono stati caricati correttamente\n\n" +
+                            PAUSA;
+
+std::string con_crlf(const std::string& testo) {
+    std::string s;
+    for (char c : testo) s += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return s;
+}
+
+// One fine record of the fines file, with the given owner and amount lines.
+std::string contravv(const std::string& numero, const std::string& proprietario,
+                     const std::string& importo) {
+    return "\n" + numero + "\n01/04/2008 Roma\nAA111AA\nSosta\n" + proprietario + "\n" + importo +
+           "\n" + riga('_', 87) + "\n";
+}
+
+using LoadArchive = AmbienteArchivio;
+
+TEST_F(LoadArchive, CrlfFilesLoadLikeLineFeedFiles) {
+    scrivi("c.txt", esempio_contravvenzioni());
+    scrivi("a.txt", esempio_anagrafica());
+    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    const std::string a = descrivi(*lista_anagraf->next), c = descrivi(*lista_contravv);
+    scrivi("c.txt", con_crlf(esempio_contravvenzioni()));
+    scrivi("a.txt", con_crlf(esempio_anagrafica()));
+    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    EXPECT_EQ(descrivi(*lista_anagraf->next), a);
+    EXPECT_EQ(descrivi(*lista_contravv), c);
+    EXPECT_EQ(conta(lista_contravv), 2);
+}
+
+TEST_F(LoadArchive, EmptyLinesAtTheEndMakeNoRecordButARecordWithContentIsKept) {
+    scrivi("c.txt", esempio_contravvenzioni() + "\n3\n05/05/2008 Pisa");
+    scrivi("a.txt", esempio_anagrafica() + "\n\n\n");
+    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    EXPECT_EQ(conta(lista_anagraf), 2);
+    ASSERT_EQ(conta(lista_contravv), 3);
+    EXPECT_EQ(descrivi(*lista_contravv->next->next),
+              "3|5/5/2008|Pisa|||0.0000|no owner|unpaid 0/0/0");
+}
+
+TEST_F(LoadArchive, LongLinesAreReadWholeAndCutToTheirFields) {
+    const std::string lungo = riga('x', 200);
+    scrivi("c.txt", "\n1\n01/04/2008 " + lungo + "\n" + lungo + "\n" + lungo + "\n* 1\n" +
+                        riga(' ', 10) + "41.00 * 20/03/2008" + lungo + "\n" + lungo + "\n");
+    scrivi("a.txt", "\n1\nROSSI" + riga(' ', 26) + " " + lungo + "\n05/03/1970\n" + lungo + "\n" +
+                        lungo + "\n" + lungo + "\n" + lungo + "\n");
+    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    EXPECT_EQ(descrivi(*lista_contravv), "1|1/4/2008|" + riga('x', 63) + "|" + riga('x', 7) + "|" +
+                                             riga('x', 127) + "|41.0000|owner 1|paid 20/3/2008");
+    EXPECT_EQ(descrivi(*lista_anagraf), "1|ROSSI|" + riga('x', 31) + "|5/3/1970|" + riga('x', 31) +
+                                            "|" + riga('x', 31) + "|xxxxx|xx|" + riga('x', 17) +
+                                            "|" + riga('x', 10));
+}
+
+TEST_F(LoadArchive, FinesLinkToTheFirstOwnerWithTheirCodeAndKeepThePaidMark) {
+    scrivi("a.txt", esempio_anagrafica() + esempio_anagrafica());
+    scrivi("c.txt", contravv("1", "* 2", riga(' ', 10) + "41.00 - ") +
+                        contravv("2", "* 9", riga(' ', 10) + "41.00 * 02/04/2008") +
+                        contravv("3", "", "") + contravv("4", "*", ""));
+    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+    ASSERT_EQ(conta(lista_anagraf), 4);
+    const NODO_CONTRAVV* c = lista_contravv;
+    EXPECT_EQ(c->anagraf, lista_anagraf->next);
+    EXPECT_TRUE(c->con_anagraf);
+    EXPECT_EQ(descrivi(*c->next), "2|1/4/2008|Roma|AA111AA|Sosta|41.0000|no owner|paid 2/4/2008");
+    EXPECT_FALSE(c->next->next->con_anagraf);
+    EXPECT_FALSE(c->next->next->next->con_anagraf);
+}
+
+TEST_F(LoadArchive, AFileThatCannotBeReadLeavesTheListsAsTheyWere) {
+    NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 1970}, "", "", "", "", "", "");
+    NODO_CONTRAVV* c = aggiungi_contravv(1, {1, 1, 2008}, "Roma", "AA111AA", "Sosta", 10, a);
+    scrivi("c.txt", esempio_contravvenzioni());
+    scrivi("a.txt", esempio_anagrafica());
+    EXPECT_EQ(carica_archivio("c.txt", "manca.txt"), 1);
+    EXPECT_EQ(carica_archivio("manca.txt", "a.txt"), 1);
+    EXPECT_EQ(carica_archivio("dati", "a.txt"), 1);
+    EXPECT_EQ(carica_archivio("c.txt", "dati"), 1);
+    EXPECT_EQ(lista_anagraf, a);
+    EXPECT_EQ(lista_contravv, c);
+    EXPECT_EQ(conta(lista_contravv), 1);
+}
+
+using LoadDialog = AmbienteArchivio;
+
+TEST_F(LoadDialog, EnterAtBothQuestionsLoadsTheDefaultFiles) {
+    scrivi("dati/contravvenzioni.txt", esempio_contravvenzioni());
+    scrivi("dati/anagrafica.txt", esempio_anagrafica());
+    digita("\n\n\n");
+    EXPECT_EQ(carica(), 0);
+    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A + CARICATO);
+    EXPECT_STREQ(nome_file_c, "dati/contravvenzioni.txt");
+    EXPECT_STREQ(nome_file_a, "dati/anagrafica.txt");
+    EXPECT_EQ(conta(lista_contravv), 2);
+}
+
+TEST_F(LoadDialog, TypedPathsAreLoadedAndReplaceTheLists) {
+    aggiungi_anagraf(5, "VERDI", "LUCA", {1, 1, 1970}, "", "", "", "", "", "");
+    scrivi("c.txt", "");
+    scrivi("a.txt", esempio_anagrafica());
+    digita("c.txt\na.txt\n\n");
+    EXPECT_EQ(carica(), 0);
+    EXPECT_STREQ(nome_file_c, "c.txt");
+    EXPECT_STREQ(nome_file_a, "a.txt");
+    EXPECT_EQ(conta(lista_anagraf), 2);
+    EXPECT_EQ(lista_anagraf->codice, 1u);
+    EXPECT_EQ(lista_contravv, nullptr);
+}
+
+TEST_F(LoadDialog, TwoEmptyFilesLoadAsTwoEmptyLists) {
+    scrivi("c.txt", "");
+    scrivi("a.txt", "");
+    digita("c.txt\na.txt\n\n");
+    EXPECT_EQ(carica(), 0);
+    EXPECT_EQ(lista_anagraf, nullptr);
+    EXPECT_EQ(lista_contravv, nullptr);
+}
+
+TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
+    NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 1970}, "", "", "", "", "", "");
+    copia_campo(nome_file_c, "vecchio_c.txt");
+    copia_campo(nome_file_a, "vecchio_a.txt");
+    scrivi("dati/contravvenzioni.txt", esempio_contravvenzioni());
+    for (const char* risposte : {"\n\n\n", "dati\n\n\n"}) { // owners file missing; a folder
+        digita(risposte);
+        EXPECT_EQ(carica(), 1);
+        EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A + ERRORE_APERTURA);
+        EXPECT_EQ(lista_anagraf, a);
+        EXPECT_EQ(lista_contravv, nullptr);
+        EXPECT_STREQ(nome_file_c, "vecchio_c.txt");
+        EXPECT_STREQ(nome_file_a, "vecchio_a.txt");
+    }
+}
+
+TEST_F(LoadDialog, APathLongerThan127CharactersIsRefusedAndAskedAgain) {
+    const std::string nome127 = riga('c', 127);
+    scrivi(nome127, "");
+    scrivi("dati/anagrafica.txt", "");
+    digita(riga('c', 128) + "\n" + nome127 + "\n\n\n");
+    EXPECT_EQ(carica(), 0);
+    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + TROPPO_LUNGO + DOMANDA_A + CARICATO);
+    EXPECT_EQ(nome_file_c, nome127);
+}
+
+TEST_F(LoadDialog, MemoryRunningOutAtAnyRecordKeepsTheOldLists) {
+    NODO_ANAGRAF* a = aggiungi_anagraf(9, "VERDI", "LUCA", {1, 1, 1970}, "", "", "", "", "", "");
+    NODO_CONTRAVV* c = aggiungi_contravv(9, {1, 1, 2008}, "Roma", "AA111AA", "Sosta", 10, a);
+    const std::string prima = descrivi(*a) + descrivi(*c);
+    scrivi("dati/contravvenzioni.txt", esempio_contravvenzioni());
+    scrivi("dati/anagrafica.txt", esempio_anagrafica());
+    for (long n = 1; n <= 4; ++n) { // two owners and two fines to allocate
+        guasto_allocazione(n);
+        digita("\n\n\n");
+        EXPECT_EQ(carica(), -1) << n;
+        EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A + MEMORIA);
+        ASSERT_EQ(lista_anagraf, a);
+        ASSERT_EQ(lista_contravv, c);
+        EXPECT_EQ(a->next, nullptr);
+        EXPECT_EQ(c->next, nullptr);
+        EXPECT_EQ(descrivi(*a) + descrivi(*c), prima);
+        EXPECT_STREQ(nome_file_c, "");
+    }
+    guasto_allocazione(5);
+    digita("\n\n\n");
+    EXPECT_EQ(carica(), 0);
+    EXPECT_EQ(conta(lista_contravv), 2);
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+// Saving: all-or-nothing replacement of the data files, and the save dialogue.
+#include <csignal>
+#include <sys/resource.h>
+
+#include "storage/atomic_write.h"
+#include "storage/load.h"
+#include "storage/save.h"
+#include "storage_fixture.h"
+
+namespace {
+
+using namespace prova_archivio;
+
+const std::string MENU = "\n SALVA\n_________\n\n[1] Salva  \n[2] Salva con nome...   \n"
+                         "[3] Non salvare\n\n>";
+const std::string DOMANDA_C = "Inserire il percorso in cui salvare i dati delle contravvenzioni:\n"
+                              "(premere INVIO per salvare nel file di default)\n>";
+const std::string DOMANDA_A = "\n\nInserisci il percorso in cui salvare i dati anagrafici:\n"
+                              "(premere INVIO per salvare nel file di default)\n>";
+const std::string TROPPO_LUNGO =
+    "Il percorso inserito e' troppo lungo (al massimo 127 caratteri), prego riprovare\n>";
+const std::string SALVATO = "\n\nSalvataggio avvenuto correttamente.\n\n" + PAUSA;
+const std::string ERRORE = "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\n"
+                           "Verificare il percorso o il nome dei file e assicurarsi di avere i "
+                           "permessi per accedere ad essi\n\n" +
+                           PAUSA;
+
+// The worked examples in memory, and old contents in c.txt and a.txt.
+class SaveArchive : public AmbienteArchivio {
+  protected:
+    void SetUp() override {
+        AmbienteArchivio::SetUp();
+        scrivi("c.txt", esempio_contravvenzioni());
+        scrivi("a.txt", esempio_anagrafica());
+        ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+        scrivi("c.txt", "VECCHIO C");
+        scrivi("a.txt", "VECCHIO A");
+    }
+    static void invariati() {
+        EXPECT_EQ(leggi("c.txt"), "VECCHIO C");
+        EXPECT_EQ(leggi("a.txt"), "VECCHIO A");
+        EXPECT_EQ(temporanei("."), 0);
+        EXPECT_EQ(temporanei("dati"), 0);
+    }
+};
+
+TEST_F(SaveArchive, EmptyListsGiveZeroByteFiles) {
+    libera_liste();
+    ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
+    EXPECT_EQ(leggi("c.txt"), "");
+    EXPECT_EQ(leggi("a.txt"), "");
+}
+
+TEST_F(SaveArchive, WhenEitherFileCannotBeWrittenNeitherChanges) {
+    const std::pair<const char*, const char*> casi[] = {
+        {"c.txt", "manca/a.txt"}, {"manca/c.txt", "a.txt"}, {"dati", "a.txt"},
+        {"c.txt", "dati"},        {"c.txt", "dati/"},       {"", "a.txt"}};
+    for (const auto& [c, a] : casi) {
+        EXPECT_EQ(scrivi_archivio(c, a), 1) << c << " " << a;
+        invariati();
+    }
+}
+
+TEST_F(SaveArchive, AReadOnlyFolderChangesNothing) {
+    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    fs::create_directory("ro");
+    scrivi("ro/a.txt", "VECCHIO A");
+    fs::permissions("ro", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(scrivi_archivio("c.txt", "ro/a.txt"), 1);
+    EXPECT_EQ(leggi("ro/a.txt"), "VECCHIO A");
+    invariati();
+}
+
+TEST_F(SaveArchive, AFailedWriteChangesNothingAndLeavesNoTemporaryFile) {
+    // A file size limit makes writes fail midway, as a full disk would.
+    const auto gestore = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit prima{};
+    getrlimit(RLIMIT_FSIZE, &prima);
+    rlimit stretto = prima;
+    stretto.rlim_cur = 300;
+    setrlimit(RLIMIT_FSIZE, &stretto);
+    const int esito = scrivi_archivio("c.txt", "a.txt");
+    setrlimit(RLIMIT_FSIZE, &prima);
+    std::signal(SIGXFSZ, gestore);
+    EXPECT_EQ(esito, 1);
+    invariati();
+}
+
+TEST_F(SaveArchive, NewFilesAreOwnerOnlyAndReplacedOnesKeepTheirPermissions) {
+    fs::permissions("a.txt", fs::perms(0644));
+    ASSERT_EQ(scrivi_archivio("dati/nuovo.txt", "a.txt"), 0);
+    EXPECT_EQ(permessi("dati/nuovo.txt"), 0600u);
+    EXPECT_EQ(permessi("a.txt"), 0644u);
+    EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+}
+
+TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
+    fs::create_directory("vero");
+    scrivi("vero/c.txt", "VECCHIO");
+    fs::create_symlink("../vero/c.txt", "dati/c.txt");
+    fs::create_symlink("vero/a.txt", "a_link.txt"); // its file does not exist yet
+    ASSERT_EQ(scrivi_archivio("dati/c.txt", "a_link.txt"), 0);
+    EXPECT_TRUE(fs::is_symlink("dati/c.txt"));
+    EXPECT_TRUE(fs::is_symlink("a_link.txt"));
+    EXPECT_EQ(leggi("vero/c.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi("vero/a.txt"), esempio_anagrafica());
+}
+
+TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSave) {
+    const char* avanzi[] = {"dati/.anagrafica.txt.tmp-abc123",
+                            "dati/.contravvenzioni.txt.tmp-ZZ9zz9"};
+    const char* altri[] = {"dati/.anagrafica.txt.tmp-abc12", "dati/.altro.txt.tmp-abc123",
+                           "dati/anagrafica.txt.tmp-abc123"};
+    for (const char* p : avanzi) scrivi(p, "x");
+    for (const char* p : altri) scrivi(p, "x");
+    ASSERT_EQ(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt"), 0);
+    for (const char* p : avanzi) EXPECT_FALSE(fs::exists(p)) << p;
+    for (const char* p : altri) EXPECT_TRUE(fs::exists(p)) << p;
+}
+
+// Current paths c.txt and a.txt, the examples in memory, old contents on disk.
+class SaveDialog : public SaveArchive {
+  protected:
+    void SetUp() override {
+        SaveArchive::SetUp();
+        copia_campo(nome_file_c, "c.txt");
+        copia_campo(nome_file_a, "a.txt");
+    }
+};
+
+TEST_F(SaveDialog, NotSavingWritesNothingAndPrintsNothingMore) {
+    digita("9\n3\n");
+    EXPECT_EQ(salva(), -1);
+    EXPECT_EQ(stampato(), MENU + ">");
+    invariati();
+}
+
+TEST_F(SaveDialog, SaveWritesTheCurrentFiles) {
+    digita("1\n\n");
+    EXPECT_EQ(salva(), 0);
+    EXPECT_EQ(stampato(), MENU + SALVATO);
+    EXPECT_EQ(leggi("c.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+}
+
+TEST_F(SaveDialog, SaveAsWithEnterWritesTheDefaultsAndMakesThemCurrent) {
+    digita("2\n\n\n\n");
+    EXPECT_EQ(salva(), 0);
+    EXPECT_EQ(stampato(), MENU + DOMANDA_C + DOMANDA_A + SALVATO);
+    EXPECT_STREQ(nome_file_c, "dati/contravvenzioni.txt");
+    EXPECT_STREQ(nome_file_a, "dati/anagrafica.txt");
+    EXPECT_EQ(leggi("dati/contravvenzioni.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi("dati/anagrafica.txt"), esempio_anagrafica());
+}
+
+TEST_F(SaveDialog, SaveAsRefusesOverlongPathsAndTakesTypedOnes) {
+    digita("2\n" + riga('p', 128) + "\ndati/c2.txt\ndati/a2.txt\n\n");
+    EXPECT_EQ(salva(), 0);
+    EXPECT_EQ(stampato(), MENU + DOMANDA_C + TROPPO_LUNGO + DOMANDA_A + SALVATO);
+    EXPECT_STREQ(nome_file_c, "dati/c2.txt");
+    EXPECT_EQ(leggi("dati/a2.txt"), esempio_anagrafica());
+}
+
+TEST_F(SaveDialog, OneExtraCharacterAfterTheChoiceLeavesAnEmptyFirstAnswer) {
+    digita("2x\na2.txt\n\n");
+    EXPECT_EQ(salva(), 0);
+    EXPECT_STREQ(nome_file_c, "dati/contravvenzioni.txt");
+    EXPECT_STREQ(nome_file_a, "a2.txt");
+}
+
+TEST_F(SaveDialog, AFailedSaveAsKeepsTheTypedPathsAndChangesNoFile) {
+    digita("2\nc.txt\nmanca/a.txt\n\n");
+    EXPECT_EQ(salva(), 1);
+    EXPECT_EQ(stampato(), MENU + DOMANDA_C + DOMANDA_A + ERRORE);
+    EXPECT_STREQ(nome_file_a, "manca/a.txt");
+    invariati();
+}
+
+} // namespace
