@@ -75,10 +75,14 @@ void menu_principale() {
     }
 }
 
+// A save that fails does not end the run: the unsaved work would be lost.
+// The question comes back until a save succeeds or the clerk declines.
 void esci() {
-    cls();
-    console_out() << "USCITA IN CORSO...\n\nSalvare i dati?\n\n";
-    salva();
+    for (;;) {
+        cls();
+        console_out() << "USCITA IN CORSO...\n\nSalvare i dati?\n\n";
+        if (salva() != 1) return;
+    }
 }
 
 int avvia_sanzionario() {

@@ -132,3 +132,18 @@ TEST(AppSession, TypedPathsAtLoadingAndAPathTooLongIsAskedAgain) {
            BANNER + MENU + "\f" + CARICA_C + PERCORSO_LUNGO + CARICA_A + CARICATO + "\f" + MENU + USCITA +
                SALVA + "\f" + CONGEDO);
 }
+
+TEST(AppSession, AFailedSaveOnExitAsksAgainUntilSavedOrDeclined) {
+    ArchivioCampione c;
+    const std::string fc = c.leggi("dati/contravvenzioni.txt");
+    // "[3]" after two failures ends the run without writing anything.
+    atteso(esegui_programma(c, "5\n\n\n\n7\n2\nnessuna/c.txt\nnessuna/a.txt\n\n1\n\n3\n\n"),
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C + SALVA_A +
+               ERRORE_SALVATAGGIO + USCITA + SALVA + ERRORE_SALVATAGGIO + USCITA + SALVA + "\f" + CONGEDO);
+    EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
+    // A later save under the default names succeeds and ends the run.
+    atteso(esegui_programma(c, "5\n\n\n\n7\n2\nnessuna/c.txt\n\n\n2\n\n\n\n\n"),
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C + SALVA_A +
+               ERRORE_SALVATAGGIO + USCITA + SALVA + SALVA_C + SALVA_A + SALVATO + "\f" + CONGEDO);
+    EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
+}

@@ -29,9 +29,10 @@ TEST_F(FinesDisplay, BlockWithoutOwnerUnpaid) {
     aggiungi_contravv(3)->importo = 150;
     ConsoleFinta c;
     EXPECT_EQ(vis_contravv(lista_contravv, 3), 0);
-    EXPECT_EQ(c.testo(), TESTA + "Importo della multa  : 150.00 euro\n"
-                                 "\nDati anagrafici non ancora inseriti\n"
-                                 "\nMulta non ancora pagata" +
+    EXPECT_EQ(c.testo(), TESTA +
+                             "Importo della multa  : 150.00 euro\n"
+                             "\nDati anagrafici non ancora inseriti\n"
+                             "\nMulta non ancora pagata" +
                              CHIUSURA);
 }
 
