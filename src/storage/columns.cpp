@@ -89,7 +89,7 @@ void scrivi_data(std::string& out, DATA d) {
 
 void copia_testo(char* campo, std::size_t cap, std::string_view testo) {
     const std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
-    std::memcpy(campo, testo.data(), n);
+    if (n > 0) std::memcpy(campo, testo.data(), n); // an empty view may hold no pointer
     campo[n] = '\0';
 }
 

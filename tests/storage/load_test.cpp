@@ -118,21 +118,17 @@ TEST_F(LoadDialog, EnterAtBothQuestionsLoadsTheDefaultFiles) {
 
 TEST_F(LoadDialog, TypedPathsAreLoadedAndReplaceTheLists) {
     aggiungi_anagraf(5, "VERDI", "LUCA", {1, 1, 1970}, "", "", "", "", "", "");
-    scrivi("c.txt", "");
+    scrivi("c.txt", esempio_contravvenzioni());
     scrivi("a.txt", esempio_anagrafica());
+    scrivi("vuoto_c.txt", "");
+    scrivi("vuoto_a.txt", "");
     digita("c.txt\na.txt\n\n");
     EXPECT_EQ(carica(), 0);
     EXPECT_STREQ(nome_file_c, "c.txt");
     EXPECT_STREQ(nome_file_a, "a.txt");
     EXPECT_EQ(conta(lista_anagraf), 2);
     EXPECT_EQ(lista_anagraf->codice, 1u);
-    EXPECT_EQ(lista_contravv, nullptr);
-}
-
-TEST_F(LoadDialog, TwoEmptyFilesLoadAsTwoEmptyLists) {
-    scrivi("c.txt", "");
-    scrivi("a.txt", "");
-    digita("c.txt\na.txt\n\n");
+    digita("vuoto_c.txt\nvuoto_a.txt\n\n"); // two empty files: two empty lists
     EXPECT_EQ(carica(), 0);
     EXPECT_EQ(lista_anagraf, nullptr);
     EXPECT_EQ(lista_contravv, nullptr);
