@@ -36,7 +36,10 @@ void chiedi_data_verbale(NODO_CONTRAVV* f) {
     console_out() << "\nInserire la data del verbale della contravvenzione (gg/mm/aaaa):\n> ";
     DATA d{};
     ins_data(&d);
-    while (f->pagata && ordine_data(d, f->data_pagamento) == 1) {
+    // A paid fine read from a hand-edited file may carry a payment date that is
+    // none (0/0/0): it cannot bind the ticket date.
+    const bool vincolata = f->pagata && data_valida(f->data_pagamento);
+    while (vincolata && ordine_data(d, f->data_pagamento) == 1) {
         console_out() << "\nImpossibile modificare: data non valida\nLa data di contravvenzione "
                          "deve essere precedente a quella del pagamento.\nPrego reinserire la "
                          "data della contravvenzione: ";

@@ -75,7 +75,9 @@ void chiedi_importo(NODO_CONTRAVV* f) {
 void leggi_data_pagamento(NODO_CONTRAVV* f, const char* messaggio_rifiuto) {
     DATA d{};
     ins_data(&d);
-    while (ordine_data(f->data_verbale, d) == 1) {
+    // A ticket date that is no real date (a hand-edited file) binds nothing:
+    // otherwise no payment date could ever be accepted.
+    while (data_valida(f->data_verbale) && ordine_data(f->data_verbale, d) == 1) {
         console_out() << messaggio_rifiuto;
         ins_data(&d);
     }

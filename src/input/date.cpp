@@ -17,6 +17,10 @@ int giorni_del_mese(int mese, int anno) {
     }
 }
 
+bool data_valida(DATA d) {
+    return d.aaaa >= 0 && d.aaaa <= 9999 && d.gg >= 1 && d.gg <= giorni_del_mese(d.mm, d.aaaa);
+}
+
 bool data_da_testo(const char* t, DATA* d) {
     if (std::strlen(t) != 10 || t[2] != '/' || t[5] != '/') return false;
     for (int i : {0, 1, 3, 4, 6, 7, 8, 9})

@@ -21,6 +21,9 @@ void vis_data(DATA d);
 int ordine_data(DATA a, DATA b);
 
 bool anno_bisestile(int anno);
+// A real calendar date with a year from 0 to 9999 (a date loaded from a
+// hand-edited file need not be one; 0/0/0 is none).
+bool data_valida(DATA d);
 int giorni_del_mese(int mese, int anno); // 0 for a month out of range
 
 // The date as typed text gg/mm/aaaa, when it is a valid one.

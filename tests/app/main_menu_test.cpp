@@ -147,3 +147,25 @@ TEST(AppSession, AFailedSaveOnExitAsksAgainUntilSavedOrDeclined) {
                ERRORE_SALVATAGGIO + USCITA + SALVA + SALVA_C + SALVA_A + SALVATO + "\f" + CONGEDO);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
 }
+
+TEST(AppSession, EachSubMenuOpensRightAfterTheGateLoad) {
+    const struct {
+        char voce;
+        char ultima;
+        const std::string& menu;
+    } casi[] = {{'1', '5', MENU_CONTRAVV}, {'2', '5', MENU_ANAGRAF}, {'3', '6', MENU_PAGAM}, {'4', '5', MENU_CERCA}};
+    for (const auto& caso : casi) {
+        ArchivioCampione c;
+        const std::string input = std::string(1, caso.voce) + "\n\n\n\n" + caso.ultima + "\n7\n3\n\n";
+        atteso(esegui_programma(c, input), BANNER + MENU + GATE + CARICA + CARICATO + "\f" + caso.menu + "\f\f" +
+                                               MENU + USCITA + SALVA + "\f" + CONGEDO);
+    }
+}
+
+TEST(AppSession, AFailedGateLoadNeverOpensTheSubMenu) {
+    for (char voce : {'1', '2', '3', '4'}) {
+        Cartella c;
+        atteso(esegui_programma(c, std::string(1, voce) + "\n\n\n\n7\n\n"),
+               BANNER + MENU + GATE + CARICA + ERRORE_APERTURA + "\f" + MENU + "\f" + CONGEDO);
+    }
+}

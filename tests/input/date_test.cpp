@@ -65,3 +65,12 @@ TEST(DateOrder, EarlierSameLater) {
     EXPECT_EQ(ordine_data({10, 3, 2007}, {9, 3, 2007}), 1);
     EXPECT_EQ(ordine_data({10, 3, 2007}, {10, 4, 2007}), 0);
 }
+
+TEST(DateValidity, OnlyRealCalendarDates) {
+    EXPECT_TRUE(data_valida({29, 2, 2000}));
+    EXPECT_TRUE(data_valida({1, 1, 0}));
+    EXPECT_FALSE(data_valida({0, 0, 0}));
+    EXPECT_FALSE(data_valida({29, 2, 1900}));
+    EXPECT_FALSE(data_valida({99, 99, 9999}));
+    EXPECT_FALSE(data_valida({1, 1, -5}));
+}

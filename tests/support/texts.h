@@ -49,3 +49,24 @@ inline const std::string PERCORSO_LUNGO =
     "Il percorso inserito e' troppo lungo (al massimo 127 caratteri), prego riprovare\n>";
 
 } // namespace testi
+
+namespace testi {
+
+inline const std::string MENU_CONTRAVV =
+    "\n MENU' CONTRAVVENZIONI\n_________________________\n\n[1] Visualizza una contravvenzione\n"
+    "[2] Inserisci una nuova contravvenzione\n[3] Modifica una contravvenzione\n"
+    "[4] Elimina una contravvenzione\n[5] Menu' principale\n\n>";
+inline const std::string MENU_ANAGRAF =
+    "\n MENU' ANAGRAFICA\n_____________________\n\n[1] Visualizza dati anagrafici\n"
+    "[2] Inserisci i dati anagrafici di una contravvenzione\n[3] Modifica dati anagrafici\n"
+    "[4] Elimina dati anagrafici\n[5] Menu' principale\n\n>";
+inline const std::string MENU_PAGAM =
+    "\n MENU' PAGAMENTI\n___________________\n\n[1] Visualizza lo stato del pagamento di una "
+    "contravvenzione\n[2] Inserisci un pagamento\n[3] Modifica dati pagamento\n[4] Elimina pagamento\n"
+    "[5] Statistiche pagamenti\n[6] Menu' principale\n\n>";
+inline const std::string MENU_CERCA =
+    "\n MENU' CERCA\n______________\n\n[1] Ricerca per contravvenzione\n[2] Ricerca per dati anagrafici\n"
+    "[3] Ricerca le contravvenzioni senza dati anagrafici\n[4] Ricerca le multe non pagate\n"
+    "[5] Menu' principale\n\n>";
+
+} // namespace testi
