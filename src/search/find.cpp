@@ -1,0 +1,100 @@
+// The searches of the search menu: fines by plate, owners by surname or
+// tax code, each result paged on its own with "X per uscire".
+#include <string>
+
+#include "console/console.h"
+#include "console/conventions.h"
+#include "fines/fines.h"
+#include "input/line.h"
+#include "owners/owners.h"
+#include "search/search.h"
+
+namespace {
+
+const char* const FINE_RISULTATI = "\nFine dei risultati della ricerca.\n";
+
+std::string maiuscolo(std::string s) {
+    maiusc(s.data());
+    return s;
+}
+
+// Whether testo contains cercato, letters a to z compared without regard to case.
+bool contiene(const char* testo, const std::string& cercato) {
+    return maiuscolo(testo).find(maiuscolo(cercato)) != std::string::npos;
+}
+
+// The first record from p on (p included) that the search picks, or nullptr.
+template <typename NODO, typename CRITERIO> NODO* prossimo(NODO* p, const CRITERIO& scelto) {
+    while (p != nullptr && !scelto(p)) p = p->next;
+    return p;
+}
+
+// Shows every record that the search picks, in list order, with the paging
+// prompt after each. 0 results shown; -1 none found (after its message and a pause).
+template <typename NODO, typename CRITERIO, typename MOSTRA>
+int mostra_risultati(NODO* lista, const CRITERIO& scelto, const MOSTRA& mostra, const char* prompt,
+                     const char* nessuno) {
+    NODO* p = prossimo(lista, scelto);
+    if (p == nullptr) {
+        console_out() << nessuno;
+        pausa();
+        return -1;
+    }
+    while (p != nullptr) {
+        mostra(p);
+        p = prossimo(p->next, scelto);
+        if (chiede_uscita(prompt)) return 0;
+    }
+    console_out() << FINE_RISULTATI;
+    pausa();
+    return 0;
+}
+
+// The numbers of the fines that point to owner p, after its block.
+void stampa_contravv_di(const NODO_ANAGRAF* p) {
+    std::ostream& out = console_out();
+    bool trovata = false;
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
+        if (f->anagraf != p) continue;
+        out << (trovata ? ", " : "\nContravvenzioni associate: ") << f->numero;
+        trovata = true;
+    }
+    out << (trovata ? "\n" : "\nNessuna contravvenzione associata\n");
+}
+
+} // namespace
+
+int cerca_contravv(NODO_CONTRAVV* lista) {
+    console_out() << "\nInserire la targa, o parte di essa, del veicolo da cercare\n"
+                     "(premere INVIO per tornare al menu')\n>";
+    char targa[8];
+    ins_str(targa, 7);
+    if (targa[0] == '\0') return 1;
+    const std::string cercata = targa;
+    return mostra_risultati(
+        lista, [&](const NODO_CONTRAVV* f) { return contiene(f->targa, cercata); },
+        [](const NODO_CONTRAVV* f) { stampa_contravv(f); },
+        "\nPremere invio per visualizzare la contravvenzione successiva, X per uscire... ",
+        "\nNessuna contravvenzione trovata per la targa indicata.\n");
+}
+
+int cerca_anagraf(NODO_ANAGRAF* lista) {
+    console_out() << "\nInserire il cognome, o parte di esso, oppure il codice fiscale del "
+                     "proprietario\n(premere INVIO per tornare al menu')\n>";
+    char testo[32];
+    ins_str(testo, 31);
+    if (testo[0] == '\0') return 1;
+    const std::string cercato = testo;
+    const std::string codice_fiscale = maiuscolo(cercato);
+    return mostra_risultati(
+        lista,
+        [&](const NODO_ANAGRAF* p) {
+            return contiene(p->cognome, cercato) || maiuscolo(p->codice_fiscale) == codice_fiscale;
+        },
+        [&](NODO_ANAGRAF* p) {
+            vis_anagraf(lista, p);
+            stampa_contravv_di(p);
+        },
+        "\nPremere invio per visualizzare i dati successivi, X per uscire... ",
+        "\nNessun dato anagrafico trovato per il cognome o il codice fiscale indicato.\n");
+}
