@@ -28,12 +28,32 @@ std::string leggi_comando() {
 }
 
 bool comando_e(const std::string& risposta, char lettera) {
-    return risposta.size() == 1 &&
-           std::toupper(static_cast<unsigned char>(risposta[0])) ==
-               std::toupper(static_cast<unsigned char>(lettera));
+    return risposta.size() == 1 && std::toupper(static_cast<unsigned char>(risposta[0])) ==
+                                       std::toupper(static_cast<unsigned char>(lettera));
 }
 
 bool chiede_uscita(const char* prompt) {
     console_out() << prompt;
     return comando_e(leggi_comando(), 'X');
+}
+
+void intestazione(const char* testo) {
+    cls();
+    console_out() << testo;
+}
+
+void ciclo_menu(const char* menu, char ultima, void (*esegui)(char scelta)) {
+    for (;;) {
+        cls();
+        console_out() << menu;
+        const char scelta = leggi_scelta('1', ultima);
+        if (scelta != ultima) esegui(scelta);
+        cls();
+        if (scelta == ultima) return;
+    }
+}
+
+void fine_elenco(const char* messaggio) {
+    console_out() << messaggio;
+    pausa();
 }

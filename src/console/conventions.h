@@ -21,3 +21,35 @@ bool comando_e(const std::string& risposta, char lettera);
 
 // Prints the prompt, reads the answer and tells whether it means leaving ("X" or "x").
 bool chiede_uscita(const char* prompt);
+
+// Clears the screen and prints the heading of a screen.
+void intestazione(const char* testo);
+
+// The loop every sub-menu runs: clear the screen, print the menu, read a
+// choice from '1' to ultima, carry it out, clear the screen; it returns
+// after the last item, which does nothing.
+void ciclo_menu(const char* menu, char ultima, void (*esegui)(char scelta));
+
+// The end of a listing: its message and the pause.
+void fine_elenco(const char* messaggio);
+
+// Pages through the records of a list that `scelto` picks, in list order:
+// each one is shown with `mostra` and followed by the prompt. "X" leaves at
+// once: 0. After the last one, `fine` and the pause: 1. When nothing is
+// picked nothing is printed: -1.
+template <class N, class Scelto, class Mostra>
+int sfoglia(N* lista, Scelto scelto, Mostra mostra, const char* prompt, const char* fine) {
+    auto prossimo = [&](N* p) {
+        while (p != nullptr && !scelto(p)) p = p->next;
+        return p;
+    };
+    N* p = prossimo(lista);
+    if (p == nullptr) return -1;
+    while (p != nullptr) {
+        mostra(p);
+        p = prossimo(p->next);
+        if (chiede_uscita(prompt)) return 0;
+    }
+    fine_elenco(fine);
+    return 1;
+}

@@ -10,32 +10,34 @@
 
 namespace {
 
+constexpr const char* MENU = "\n MENU' CONTRAVVENZIONI"
+                             "\n_________________________\n\n"
+                             "[1] Visualizza una contravvenzione\n"
+                             "[2] Inserisci una nuova contravvenzione\n"
+                             "[3] Modifica una contravvenzione\n"
+                             "[4] Elimina una contravvenzione\n"
+                             "[5] Menu' principale\n\n";
+
 // Every fine record in list order, one block after the other, until the
-// clerk types X or the list ends.
+// clerk types X or the list ends. Each record is shown itself, so that
+// fines sharing a number (a hand-edited file) are all seen.
 void pagina_tutte() {
     if (lista_contravv == nullptr) {
         vis_contravv(lista_contravv, 0); // the empty-list message
         pausa();
         return;
     }
-    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr;) {
-        stampa_contravv(f);
-        f = f->next;
-        if (chiede_uscita("\nPremere invio per visualizzare la contravvenzione successiva, X per "
-                          "uscire... "))
-            return;
-    }
-    console_out() << "\nFine elenco contravvenzioni.\n";
-    pausa();
+    sfoglia(
+        lista_contravv, [](const NODO_CONTRAVV*) { return true; },
+        [](const NODO_CONTRAVV* f) { stampa_contravv(f); },
+        "\nPremere invio per visualizzare la contravvenzione successiva, X per uscire... ",
+        "\nFine elenco contravvenzioni.\n");
 }
 
 void visualizza() {
-    cls();
-    console_out() << "\n VISUALIZZA CONTRAVVENZIONE\n____________________________\n"
-                  << "\nInserire il numero della contravvenzione da visualizzare\n"
-                     "[0 per visualizzarle tutte]\n>";
-    uint32_t numero = 0;
-    ins_int(&numero);
+    intestazione("\n VISUALIZZA CONTRAVVENZIONE\n____________________________\n");
+    const uint32_t numero = chiedi_numero("\nInserire il numero della contravvenzione da "
+                                          "visualizzare\n[0 per visualizzarle tutte]\n>");
     if (numero == 0) {
         pagina_tutte();
         return;
@@ -44,55 +46,29 @@ void visualizza() {
     pausa();
 }
 
-void inserisci() {
-    cls();
-    console_out() << "\n INSERIMENTO CONTRAVVENZIONE\n_____________________________\n";
-    if (ins_contravv(lista_contravv) != 0) console_out() << "\nErrore durante l'inserimento\n";
-    pausa();
-}
-
-void modifica() {
-    cls();
-    console_out() << "\n MODIFICA CONTRAVVENZIONE\n_____________________________\n";
-    mod_contravv(lista_contravv);
-}
-
-void elimina() {
-    cls();
-    console_out() << "\n ELIMINA CONTRAVVENZIONE\n_____________________________\n";
-    canc_contravv();
+void esegui(char scelta) {
+    switch (scelta) {
+    case '1':
+        visualizza();
+        break;
+    case '2':
+        intestazione("\n INSERIMENTO CONTRAVVENZIONE\n_____________________________\n");
+        if (ins_contravv(lista_contravv) != 0) console_out() << "\nErrore durante l'inserimento\n";
+        pausa();
+        break;
+    case '3':
+        intestazione("\n MODIFICA CONTRAVVENZIONE\n_____________________________\n");
+        mod_contravv(lista_contravv);
+        break;
+    case '4':
+        intestazione("\n ELIMINA CONTRAVVENZIONE\n_____________________________\n");
+        canc_contravv();
+        break;
+    }
 }
 
 } // namespace
 
 void menu_contravv() {
-    for (;;) {
-        cls();
-        console_out() << "\n MENU' CONTRAVVENZIONI"
-                      << "\n_________________________\n\n"
-                      << "[1] Visualizza una contravvenzione\n"
-                      << "[2] Inserisci una nuova contravvenzione\n"
-                      << "[3] Modifica una contravvenzione\n"
-                      << "[4] Elimina una contravvenzione\n"
-                      << "[5] Menu' principale\n\n";
-        const char scelta = leggi_scelta('1', '5');
-        switch (scelta) {
-        case '1':
-            visualizza();
-            break;
-        case '2':
-            inserisci();
-            break;
-        case '3':
-            modifica();
-            break;
-        case '4':
-            elimina();
-            break;
-        default:
-            break;
-        }
-        cls();
-        if (scelta == '5') return;
-    }
+    ciclo_menu(MENU, '5', esegui);
 }

@@ -16,7 +16,9 @@ namespace {
 bool lettera_ammessa(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ' || (c >= 0x82 && c <= 0x97);
 }
-bool cifra(unsigned char c) { return c >= '0' && c <= '9'; }
+bool cifra(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
@@ -105,7 +107,8 @@ std::size_t parte_numerica(const std::string& t) {
 bool converti(const std::string& testo, double* v) {
     const std::size_t n = parte_numerica(testo);
     bool ha_cifre = false;
-    for (std::size_t i = 0; i < n; ++i) ha_cifre = ha_cifre || cifra(static_cast<unsigned char>(testo[i]));
+    for (std::size_t i = 0; i < n; ++i)
+        ha_cifre = ha_cifre || cifra(static_cast<unsigned char>(testo[i]));
     if (!ha_cifre) {
         *v = 0.0;
         return true;
@@ -127,6 +130,13 @@ int ins_double(double* v) {
         if (cifre_e_punti(linea) && converti(linea, v)) return 0;
         console_out() << MSG_NUMERO_NON_VALIDO << "\n";
     }
+}
+
+uint32_t chiedi_numero(const char* prompt) {
+    console_out() << prompt;
+    uint32_t n = 0;
+    ins_int(&n);
+    return n;
 }
 
 int maiusc(char* s) {

@@ -20,6 +20,9 @@ int ins_int(uint32_t* v);
 // the empty line and a lone full stop are 0.
 int ins_double(double* v);
 
+// Prints the prompt and reads a fine number or owner code with ins_int.
+uint32_t chiedi_numero(const char* prompt);
+
 // Upper-cases the letters a to z of s in place.
 int maiusc(char* s);
 // Ends s at its first pair of blanks starting before position n, or at n.

@@ -11,19 +11,6 @@
 
 namespace {
 
-void titolo(const char* intestazione) {
-    cls();
-    console_out() << intestazione;
-}
-
-// Prints the prompt and reads a code or number (an empty line is 0).
-uint32_t chiedi_numero(const char* prompt) {
-    console_out() << prompt;
-    uint32_t n = 0;
-    ins_int(&n);
-    return n;
-}
-
 void inesistente() {
     console_out() << "\nDati anagrafici inesistenti\n";
     pausa();
@@ -36,18 +23,15 @@ void elenca_tutti() {
         vis_anagraf(lista_anagraf, nullptr); // the empty-list message and its pause
         return;
     }
-    for (NODO_ANAGRAF* p = lista_anagraf; p != nullptr;) {
-        vis_anagraf(lista_anagraf, p);
-        p = p->next;
-        if (chiede_uscita("\nPremere invio per visualizzare i dati successivi, X per uscire... "))
-            return;
-    }
-    console_out() << "\nFine elenco dati anagrafici.\n";
-    pausa();
+    sfoglia(
+        lista_anagraf, [](const NODO_ANAGRAF*) { return true; },
+        [](NODO_ANAGRAF* p) { vis_anagraf(lista_anagraf, p); },
+        "\nPremere invio per visualizzare i dati successivi, X per uscire... ",
+        "\nFine elenco dati anagrafici.\n");
 }
 
 void visualizza() {
-    titolo("\nVISUALIZZA DATI ANAGRAFICI\n______________________________\n");
+    intestazione("\nVISUALIZZA DATI ANAGRAFICI\n______________________________\n");
     const uint32_t codice = chiedi_numero("\nInserire il codice dei dati anagrafici da "
                                           "visualizzare\n[0 per visualizzarli tutti]\n>");
     if (codice == 0) {
@@ -65,7 +49,7 @@ void visualizza() {
 
 // Owner data for the fine typed by the clerk; 0 walks the fines without them.
 void inserisci() {
-    titolo("\nINSERIMENTO DATI ANAGRAFICI\n___________________________________\n");
+    intestazione("\nINSERIMENTO DATI ANAGRAFICI\n___________________________________\n");
     const uint32_t numero = chiedi_numero(
         "\nInserisci il numero della contravvenzione a cui inserire i dati anagrafici, \n"
         "oppure inserisci 0 per cercare tra quelle ancora senza dati anagrafici.\n>");
@@ -103,7 +87,7 @@ NODO_ANAGRAF* scegli_anagraf(const char* prompt, const char* conferma) {
 }
 
 void modifica() {
-    titolo("\nMODIFICA DATI ANAGRAFICI\n___________________________________\n");
+    intestazione("\nMODIFICA DATI ANAGRAFICI\n___________________________________\n");
     NODO_ANAGRAF* p = scegli_anagraf(
         "\nInserire il codice dell'anagrafica per visualizzare i dati ed\neventualmente "
         "modificarli\n>",
@@ -112,7 +96,7 @@ void modifica() {
 }
 
 void elimina() {
-    titolo("\n ELIMINA DATI ANAGRAFICI\n_____________________________\n");
+    intestazione("\n ELIMINA DATI ANAGRAFICI\n_____________________________\n");
     NODO_ANAGRAF* p = scegli_anagraf(
         "\nInserire il codice dell'anagrafica per visualizzare i dati ed\neventualmente "
         "eliminarli\n>",
@@ -123,36 +107,33 @@ void elimina() {
     pausa();
 }
 
+constexpr const char* MENU = "\n MENU' ANAGRAFICA"
+                             "\n_____________________\n\n"
+                             "[1] Visualizza dati anagrafici\n"
+                             "[2] Inserisci i dati anagrafici di una contravvenzione\n"
+                             "[3] Modifica dati anagrafici\n"
+                             "[4] Elimina dati anagrafici\n"
+                             "[5] Menu' principale\n\n";
+
+void esegui(char scelta) {
+    switch (scelta) {
+    case '1':
+        visualizza();
+        break;
+    case '2':
+        inserisci();
+        break;
+    case '3':
+        modifica();
+        break;
+    case '4':
+        elimina();
+        break;
+    }
+}
+
 } // namespace
 
 void menu_anagraf() {
-    for (;;) {
-        cls();
-        console_out() << "\n MENU' ANAGRAFICA"
-                      << "\n_____________________\n\n"
-                      << "[1] Visualizza dati anagrafici\n"
-                      << "[2] Inserisci i dati anagrafici di una contravvenzione\n"
-                      << "[3] Modifica dati anagrafici\n"
-                      << "[4] Elimina dati anagrafici\n"
-                      << "[5] Menu' principale\n\n";
-        const char scelta = leggi_scelta('1', '5');
-        switch (scelta) {
-        case '1':
-            visualizza();
-            break;
-        case '2':
-            inserisci();
-            break;
-        case '3':
-            modifica();
-            break;
-        case '4':
-            elimina();
-            break;
-        default:
-            break;
-        }
-        cls();
-        if (scelta == '5') return;
-    }
+    ciclo_menu(MENU, '5', esegui);
 }

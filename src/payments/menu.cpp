@@ -10,31 +10,26 @@
 
 namespace {
 
-void stampa_menu() {
-    console_out() << "\n MENU' PAGAMENTI"
-                  << "\n___________________\n\n"
-                  << "[1] Visualizza lo stato del pagamento di una contravvenzione\n"
-                  << "[2] Inserisci un pagamento\n"
-                  << "[3] Modifica dati pagamento\n"
-                  << "[4] Elimina pagamento\n"
-                  << "[5] Statistiche pagamenti\n"
-                  << "[6] Menu' principale\n\n";
-}
+constexpr const char* MENU = "\n MENU' PAGAMENTI"
+                             "\n___________________\n\n"
+                             "[1] Visualizza lo stato del pagamento di una contravvenzione\n"
+                             "[2] Inserisci un pagamento\n"
+                             "[3] Modifica dati pagamento\n"
+                             "[4] Elimina pagamento\n"
+                             "[5] Statistiche pagamenti\n"
+                             "[6] Menu' principale\n\n";
 
 // Clears the screen, prints the item's heading and prompt and reads a fine
 // number (an empty line is 0).
-uint32_t chiedi_numero(const char* titolo, const char* prompt) {
-    cls();
-    console_out() << titolo << prompt;
-    uint32_t numero = 0;
-    ins_int(&numero);
-    return numero;
+uint32_t numero_per(const char* titolo, const char* prompt) {
+    intestazione(titolo);
+    return chiedi_numero(prompt);
 }
 
 void esegui(char scelta) {
     switch (scelta) {
     case '1': {
-        const uint32_t n = chiedi_numero(
+        const uint32_t n = numero_per(
             "\n STATO PAGAMENTI\n_____________________\n",
             "\nInserisci il codice della contravvenzione di cui si vuole sapere se e' stato "
             "\neffettuato il pagamento:\n>");
@@ -43,7 +38,7 @@ void esegui(char scelta) {
         break;
     }
     case '2': {
-        const uint32_t n = chiedi_numero(
+        const uint32_t n = numero_per(
             "\n INSERIMENTO PAGAMENTO\n_________________________\n",
             "\nInserisci il numero della contravvenzione a cui inserire la data di pagamento, "
             "\noppure inserisci 0 per cercare tra quelle ancora senza dati anagrafici.\n>");
@@ -56,19 +51,18 @@ void esegui(char scelta) {
     }
     case '3':
         mod_pagam(lista_contravv,
-                  chiedi_numero("\n MODIFICA PAGAMENTO\n______________________\n",
-                                "\nInserisci il numero della contravvenzione a cui modificare "
-                                "la data di pagamento\n>"));
+                  numero_per("\n MODIFICA PAGAMENTO\n______________________\n",
+                             "\nInserisci il numero della contravvenzione a cui modificare "
+                             "la data di pagamento\n>"));
         break;
     case '4':
         canc_pagam(lista_contravv,
-                   chiedi_numero("\n ELIMINA PAGAMENTO\n_____________________\n",
-                                 "\nInserisci il numero della contravvenzione a cui eliminare "
-                                 "la data di pagamento\n>"));
+                   numero_per("\n ELIMINA PAGAMENTO\n_____________________\n",
+                              "\nInserisci il numero della contravvenzione a cui eliminare "
+                              "la data di pagamento\n>"));
         break;
     case '5':
-        cls();
-        console_out() << "\n STATISTICHE PAGAMENTI\n_______________________\n";
+        intestazione("\n STATISTICHE PAGAMENTI\n_______________________\n");
         bilancio(lista_contravv);
         pausa();
         break;
@@ -78,12 +72,5 @@ void esegui(char scelta) {
 } // namespace
 
 void menu_pagam() {
-    for (;;) {
-        cls();
-        stampa_menu();
-        const char scelta = leggi_scelta('1', '6');
-        esegui(scelta);
-        cls();
-        if (scelta == '6') return;
-    }
+    ciclo_menu(MENU, '6', esegui);
 }

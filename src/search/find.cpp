@@ -23,31 +23,14 @@ bool contiene(const char* testo, const std::string& cercato) {
     return maiuscolo(testo).find(maiuscolo(cercato)) != std::string::npos;
 }
 
-// The first record from p on (p included) that the search picks, or nullptr.
-template <typename NODO, typename CRITERIO> NODO* prossimo(NODO* p, const CRITERIO& scelto) {
-    while (p != nullptr && !scelto(p)) p = p->next;
-    return p;
-}
-
 // Shows every record that the search picks, in list order, with the paging
 // prompt after each. 0 results shown; -1 none found (after its message and a pause).
 template <typename NODO, typename CRITERIO, typename MOSTRA>
 int mostra_risultati(NODO* lista, const CRITERIO& scelto, const MOSTRA& mostra, const char* prompt,
                      const char* nessuno) {
-    NODO* p = prossimo(lista, scelto);
-    if (p == nullptr) {
-        console_out() << nessuno;
-        pausa();
-        return -1;
-    }
-    while (p != nullptr) {
-        mostra(p);
-        p = prossimo(p->next, scelto);
-        if (chiede_uscita(prompt)) return 0;
-    }
-    console_out() << FINE_RISULTATI;
-    pausa();
-    return 0;
+    if (sfoglia(lista, scelto, mostra, prompt, FINE_RISULTATI) >= 0) return 0;
+    fine_elenco(nessuno);
+    return -1;
 }
 
 // The numbers of the fines that point to owner p, after its block.
