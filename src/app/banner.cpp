@@ -10,7 +10,9 @@ constexpr const char* RIGA_BOX = "                  ----------------------------
 void stampa_banner() {
     std::ostream& out = console_out();
     out << RIGA_BOX;
-    out << "                   " << "Archivio delle contravvenzioni stradali" << " \n";
+    out << "                   "
+        << "Archivio delle contravvenzioni stradali"
+        << " \n";
     out << RIGA_BOX;
     out << "  ___________________________________________________________________________\n";
     out << "\n                   === Sanzionario v1.0 ===\n\n";
@@ -18,5 +20,7 @@ void stampa_banner() {
 
 void stampa_congedo() {
     console_out() << "\nGrazie per aver utilizzato Sanzionario\n\n"
-                  << "\t\t\t\t" << "Ufficio contravvenzioni" << "\n\n\n";
+                  << "\t\t\t\t"
+                  << "Ufficio contravvenzioni"
+                  << "\n\n\n";
 }

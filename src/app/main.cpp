@@ -1,4 +1,6 @@
 // Entry point of the sanzionario program.
 #include "app/app.h"
 
-int main() { return avvia_sanzionario(); }
+int main() {
+    return avvia_sanzionario();
+}

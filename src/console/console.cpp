@@ -19,8 +19,12 @@ void collega_flussi(std::istream& in, std::ostream& out) {
     uscita = &out;
 }
 
-std::istream& console_in() { return *ingresso; }
-std::ostream& console_out() { return *uscita; }
+std::istream& console_in() {
+    return *ingresso;
+}
+std::ostream& console_out() {
+    return *uscita;
+}
 
 void usa_flussi(std::istream& in, std::ostream& out) {
     collega_flussi(in, out);

@@ -31,7 +31,8 @@ int FdInBuf::underflow() {
             break;
         }
         if (utf8) {
-            for (ssize_t i = 0; i < k; ++i) dec.aggiungi(static_cast<unsigned char>(grezzo[i]), buffer);
+            for (ssize_t i = 0; i < k; ++i)
+                dec.aggiungi(static_cast<unsigned char>(grezzo[i]), buffer);
         } else {
             buffer.assign(grezzo, static_cast<std::size_t>(k));
         }
@@ -61,7 +62,9 @@ std::streamsize FdOutBuf::xsputn(const char* s, std::streamsize n) {
     return n;
 }
 
-int FdOutBuf::sync() { return svuota() ? 0 : -1; }
+int FdOutBuf::sync() {
+    return svuota() ? 0 : -1;
+}
 
 bool FdOutBuf::svuota() {
     const bool ok = scrivi_tutto(fd, buffer.data(), buffer.size());

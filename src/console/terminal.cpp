@@ -80,8 +80,12 @@ void terminale_ripristina() {
     ripristina_subito();
 }
 
-bool input_da_terminale() { return in_tty; }
-bool output_su_terminale() { return out_tty; }
+bool input_da_terminale() {
+    return in_tty;
+}
+bool output_su_terminale() {
+    return out_tty;
+}
 
 void imposta_terminali(bool input, bool output) {
     in_tty = input;
@@ -99,7 +103,8 @@ bool locale_utf8() {
     }
     if (valore == nullptr) return false;
     std::string s;
-    for (const char* p = valore; *p; ++p) s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    for (const char* p = valore; *p; ++p)
+        s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
     return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
 }
 
@@ -107,7 +112,8 @@ void attendi_tasto() {
     console_out().flush();
     if (!modo_salvato) {
         char c;
-        while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {}
+        while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
+        }
         return;
     }
     termios grezzo = modo_originale;

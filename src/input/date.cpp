@@ -6,14 +6,29 @@
 #include "console/console.h"
 #include "input/line.h"
 
-bool anno_bisestile(int anno) { return (anno % 4 == 0 && anno % 100 != 0) || anno % 400 == 0; }
+bool anno_bisestile(int anno) {
+    return (anno % 4 == 0 && anno % 100 != 0) || anno % 400 == 0;
+}
 
 int giorni_del_mese(int mese, int anno) {
     switch (mese) {
-    case 1: case 3: case 5: case 7: case 8: case 10: case 12: return 31;
-    case 4: case 6: case 9: case 11: return 30;
-    case 2: return anno_bisestile(anno) ? 29 : 28;
-    default: return 0;
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 10:
+    case 12:
+        return 31;
+    case 4:
+    case 6:
+    case 9:
+    case 11:
+        return 30;
+    case 2:
+        return anno_bisestile(anno) ? 29 : 28;
+    default:
+        return 0;
     }
 }
 
@@ -39,7 +54,8 @@ int ins_data(DATA* d) {
     char testo[64];
     for (bool primo = true;; primo = false) {
         if (!primo)
-            console_out() << "La data  inserita non e' corretta, prego riprovare (formato gg/mm/aaaa)\n";
+            console_out()
+                << "La data  inserita non e' corretta, prego riprovare (formato gg/mm/aaaa)\n";
         ins_str(testo, 63);
         if (data_da_testo(testo, d)) return 0;
     }

@@ -27,8 +27,12 @@ int leggi_forma(char* s, int n, const char* schema, const char* messaggio) {
 
 } // namespace
 
-bool forma_codice_fiscale(const char* s) { return forma(s, "LLLLLLDDLDDLDDDL"); }
-bool forma_patente(const char* s) { return forma(s, "LLDDDDDDDL"); }
+bool forma_codice_fiscale(const char* s) {
+    return forma(s, "LLLLLLDDLDDLDDDL");
+}
+bool forma_patente(const char* s) {
+    return forma(s, "LLDDDDDDDL");
+}
 
 int ins_cf(char* s) {
     return leggi_forma(s, 16, "LLLLLLDDLDDLDDDL",

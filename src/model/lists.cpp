@@ -20,8 +20,12 @@ template <class N> N* nuovo() {
     return new (std::nothrow) N{};
 }
 
-uint32_t id(const NODO_CONTRAVV* p) { return p->numero; }
-uint32_t id(const NODO_ANAGRAF* p) { return p->codice; }
+uint32_t id(const NODO_CONTRAVV* p) {
+    return p->numero;
+}
+uint32_t id(const NODO_ANAGRAF* p) {
+    return p->codice;
+}
 
 template <class N> N* trova(N* lista, unsigned long valore) {
     for (N* p = lista; p != nullptr; p = p->next)
@@ -86,31 +90,65 @@ template <class N> void libera_tutti(N*& lista) {
 
 } // namespace
 
-NODO_CONTRAVV* nuovo_contravv() { return nuovo<NODO_CONTRAVV>(); }
-NODO_ANAGRAF* nuovo_anagraf() { return nuovo<NODO_ANAGRAF>(); }
-void guasto_allocazione(long n) { allocazioni_al_guasto = n; }
+NODO_CONTRAVV* nuovo_contravv() {
+    return nuovo<NODO_CONTRAVV>();
+}
+NODO_ANAGRAF* nuovo_anagraf() {
+    return nuovo<NODO_ANAGRAF>();
+}
+void guasto_allocazione(long n) {
+    allocazioni_al_guasto = n;
+}
 
-void libera_contravv(NODO_CONTRAVV* p) { delete p; }
-void libera_anagraf(NODO_ANAGRAF* p) { delete p; }
-void libera_lista(NODO_CONTRAVV*& lista) { libera_tutti(lista); }
-void libera_lista(NODO_ANAGRAF*& lista) { libera_tutti(lista); }
+void libera_contravv(NODO_CONTRAVV* p) {
+    delete p;
+}
+void libera_anagraf(NODO_ANAGRAF* p) {
+    delete p;
+}
+void libera_lista(NODO_CONTRAVV*& lista) {
+    libera_tutti(lista);
+}
+void libera_lista(NODO_ANAGRAF*& lista) {
+    libera_tutti(lista);
+}
 void libera_liste() {
     libera_lista(lista_contravv);
     libera_lista(lista_anagraf);
 }
 
-NODO_CONTRAVV* trova_contravv(NODO_CONTRAVV* lista, unsigned long numero) { return trova(lista, numero); }
-NODO_ANAGRAF* trova_anagraf(NODO_ANAGRAF* lista, unsigned long codice) { return trova(lista, codice); }
-NODO_CONTRAVV* coda(NODO_CONTRAVV* lista) { return ultimo(lista); }
-NODO_ANAGRAF* coda(NODO_ANAGRAF* lista) { return ultimo(lista); }
+NODO_CONTRAVV* trova_contravv(NODO_CONTRAVV* lista, unsigned long numero) {
+    return trova(lista, numero);
+}
+NODO_ANAGRAF* trova_anagraf(NODO_ANAGRAF* lista, unsigned long codice) {
+    return trova(lista, codice);
+}
+NODO_CONTRAVV* coda(NODO_CONTRAVV* lista) {
+    return ultimo(lista);
+}
+NODO_ANAGRAF* coda(NODO_ANAGRAF* lista) {
+    return ultimo(lista);
+}
 
-std::optional<uint32_t> nuovo_numero(const NODO_CONTRAVV* lista) { return prossimo(lista); }
-std::optional<uint32_t> nuovo_codice(const NODO_ANAGRAF* lista) { return prossimo(lista); }
+std::optional<uint32_t> nuovo_numero(const NODO_CONTRAVV* lista) {
+    return prossimo(lista);
+}
+std::optional<uint32_t> nuovo_codice(const NODO_ANAGRAF* lista) {
+    return prossimo(lista);
+}
 
-void accoda(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) { in_coda(lista, p); }
-void accoda(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) { in_coda(lista, p); }
-bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) { return togli(lista, p); }
-bool sgancia(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) { return togli(lista, p); }
+void accoda(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) {
+    in_coda(lista, p);
+}
+void accoda(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) {
+    in_coda(lista, p);
+}
+bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) {
+    return togli(lista, p);
+}
+bool sgancia(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) {
+    return togli(lista, p);
+}
 
 void copia_campo(char* campo, std::size_t cap, const char* testo) {
     std::size_t n = std::strlen(testo);

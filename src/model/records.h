@@ -26,16 +26,16 @@ struct NODO_ANAGRAF {
 };
 
 struct NODO_CONTRAVV {
-    uint32_t numero;      // fine number, the record's identifier
-    DATA data_verbale;    // date of the ticket
-    char luogo[64];       // place of the infringement
-    char targa[8];        // vehicle plate, upper case
-    char tipo[128];       // kind of infringement
-    double importo;       // amount in euro
-    bool con_anagraf;     // true exactly when anagraf points to an owner record
+    uint32_t numero;       // fine number, the record's identifier
+    DATA data_verbale;     // date of the ticket
+    char luogo[64];        // place of the infringement
+    char targa[8];         // vehicle plate, upper case
+    char tipo[128];        // kind of infringement
+    double importo;        // amount in euro
+    bool con_anagraf;      // true exactly when anagraf points to an owner record
     NODO_ANAGRAF* anagraf; // the owner who must pay, not owned
-    bool pagata;          // paid; only ever true with an owner
-    DATA data_pagamento;  // 0/0/0 unless paid
+    bool pagata;           // paid; only ever true with an owner
+    DATA data_pagamento;   // 0/0/0 unless paid
     NODO_CONTRAVV* next;
 };
 

@@ -9,12 +9,14 @@ namespace {
 // A session that records one fine with its owner living in `citta`, shows
 // it, and saves on exit.
 std::string sessione_con_citta(const std::string& citta) {
-    return "1\n\n\n\n"                                                   // gate: load the empty archive
-           "2\n01/02/2026\nRoma\nab123cd\nSosta vietata\n41\ns\n"        // record a fine
-           "Rossi\nMario\n05/03/1970\nVia Roma 1\n" + citta + "\n00100\nrm\n"
-           "RSSMRA70C05H501Z\nRM1234567A\nn\n\n"                          // its owner, no payment
-           "1\n1\n\n5\n"                                                  // view it, back to the main menu
-           "7\n1\n\n\n";                                                  // save on exit
+    return "1\n\n\n\n"                                            // gate: load the empty archive
+           "2\n01/02/2026\nRoma\nab123cd\nSosta vietata\n41\ns\n" // record a fine
+           "Rossi\nMario\n05/03/1970\nVia Roma 1\n" +
+           citta +
+           "\n00100\nrm\n"
+           "RSSMRA70C05H501Z\nRM1234567A\nn\n\n" // its owner, no payment
+           "1\n1\n\n5\n"                         // view it, back to the main menu
+           "7\n1\n\n\n";                         // save on exit
 }
 
 struct ArchivioVuoto : Cartella {
@@ -32,8 +34,10 @@ TEST(AppEncoding, Utf8TerminalTypesAndSeesCittaStoredAsOneByte) {
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 0);
     EXPECT_NE(c.leggi("dati/anagrafica.txt").find("Citt\x85 "), std::string::npos);
-    EXPECT_NE(s.output.find("Citta', CAP e provincia:  Citt\xc3\xa0 00100 RM\n"), std::string::npos);
-    EXPECT_EQ(s.output.find('\x85'), std::string::npos); // no raw code page byte reaches the terminal
+    EXPECT_NE(s.output.find("Citta', CAP e provincia:  Citt\xc3\xa0 00100 RM\n"),
+              std::string::npos);
+    EXPECT_EQ(s.output.find('\x85'),
+              std::string::npos); // no raw code page byte reaches the terminal
 }
 
 TEST(AppEncoding, CLocalePassesTheCodePageByteUnchanged) {
@@ -47,8 +51,10 @@ TEST(AppEncoding, CLocalePassesTheCodePageByteUnchanged) {
 TEST(AppEncoding, ACharacterTheCodePageLacksIsRefusedAtATextPrompt) {
     ArchivioVuoto c;
     // The euro sign has no place in code page 850: the city is asked again.
-    const Sessione s = esegui_programma(c, sessione_con_citta("Citt\xe2\x82\xac\nCitt\xc3\xa0"), "C.UTF-8");
-    EXPECT_NE(s.output.find("Citta'   :  Il testo inserito contiene caratteri non validi, prego riprovare\n"),
+    const Sessione s =
+        esegui_programma(c, sessione_con_citta("Citt\xe2\x82\xac\nCitt\xc3\xa0"), "C.UTF-8");
+    EXPECT_NE(s.output.find(
+                  "Citta'   :  Il testo inserito contiene caratteri non validi, prego riprovare\n"),
               std::string::npos);
     EXPECT_NE(c.leggi("dati/anagrafica.txt").find("Citt\x85 "), std::string::npos);
 }

@@ -57,7 +57,8 @@ TEST(AppSession, InputEndingAtAnyPromptEndsTheRunQuietly) {
     ArchivioCampione c;
     const std::string prima = c.leggi("dati/contravvenzioni.txt");
     atteso(esegui_programma(c, "5\n\n"), BANNER + MENU + "\f" + CARICA);
-    atteso(esegui_programma(c, "5\n\n\n\n6\n"), BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA);
+    atteso(esegui_programma(c, "5\n\n\n\n6\n"),
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), prima);
 }
 
@@ -75,32 +76,36 @@ TEST(AppSession, SaveBeforeLoadLoadsThenSavesAndTheArchiveComesBackByteForByte) 
     std::remove(c.file("dati/contravvenzioni.txt").c_str());
     c.scrivi("copia/contravvenzioni.txt", fc);
     c.scrivi("copia/anagrafica.txt", fa);
-    atteso(esegui_programma(c, "6\ncopia/contravvenzioni.txt\ncopia/anagrafica.txt\n\n2\n\n\n\n7\n3\n\n"),
-           BANNER + MENU + GATE + CARICA + CARICATO + "\f" + SALVA + SALVA_C + SALVA_A + SALVATO + "\f" +
-               MENU + USCITA + SALVA + "\f" + CONGEDO);
+    atteso(esegui_programma(
+               c, "6\ncopia/contravvenzioni.txt\ncopia/anagrafica.txt\n\n2\n\n\n\n7\n3\n\n"),
+           BANNER + MENU + GATE + CARICA + CARICATO + "\f" + SALVA + SALVA_C + SALVA_A + SALVATO +
+               "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
     EXPECT_EQ(c.leggi("dati/anagrafica.txt"), fa);
 }
 
 TEST(AppSession, FiftyFiveTakesFiveAndTheLineEndAnswersTheFirstPath) {
     ArchivioCampione c;
-    atteso(esegui_programma(c, "55\n\n\n7\n3\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+    atteso(esegui_programma(c, "55\n\n\n7\n3\n\n"), BANNER + MENU + "\f" + CARICA + CARICATO +
+                                                        "\f" + MENU + USCITA + SALVA + "\f" +
+                                                        CONGEDO);
 }
 
 TEST(AppSession, AFailedReloadKeepsTheGateOpen) {
     ArchivioCampione c;
     atteso(esegui_programma(c, "5\n\n\n\n5\nmissing.txt\n\n\n6\n3\n7\n3\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + CARICA + ERRORE_APERTURA + "\f" +
-               MENU + "\f" + SALVA + "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + CARICA +
+               ERRORE_APERTURA + "\f" + MENU + "\f" + SALVA + "\f" + MENU + USCITA + SALVA + "\f" +
+               CONGEDO);
 }
 
 TEST(AppSession, ExitWithSaveWritesTheCurrentFiles) {
     ArchivioCampione c;
     const std::string fc = c.leggi("dati/contravvenzioni.txt");
     c.scrivi("dati/contravvenzioni.txt", fc + "\n"); // an extra empty line is dropped on save
-    atteso(esegui_programma(c, "5\n\n\n\n7\n1\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVATO + "\f" + CONGEDO);
+    atteso(esegui_programma(c, "5\n\n\n\n7\n1\n\n"), BANNER + MENU + "\f" + CARICA + CARICATO +
+                                                         "\f" + MENU + USCITA + SALVA + SALVATO +
+                                                         "\f" + CONGEDO);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
 }
 
@@ -108,16 +113,17 @@ TEST(AppSession, ExitWithoutSavingLeavesTheFilesAlone) {
     ArchivioCampione c;
     const std::string fc = c.leggi("dati/contravvenzioni.txt") + "\n";
     c.scrivi("dati/contravvenzioni.txt", fc);
-    atteso(esegui_programma(c, "5\n\n\n\n7\n3\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+    atteso(esegui_programma(c, "5\n\n\n\n7\n3\n\n"), BANNER + MENU + "\f" + CARICA + CARICATO +
+                                                         "\f" + MENU + USCITA + SALVA + "\f" +
+                                                         CONGEDO);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
 }
 
 TEST(AppSession, ExitSavingUnderOtherNamesMakesNewPrivateFiles) {
     ArchivioCampione c;
     atteso(esegui_programma(c, "5\n\n\n\n7\n2\nc.txt\na.txt\n\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C + SALVA_A +
-               SALVATO + "\f" + CONGEDO);
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C +
+               SALVA_A + SALVATO + "\f" + CONGEDO);
     EXPECT_EQ(c.leggi("c.txt"), c.leggi("dati/contravvenzioni.txt"));
     EXPECT_EQ(c.leggi("a.txt"), c.leggi("dati/anagrafica.txt"));
     struct stat st {};
@@ -128,9 +134,10 @@ TEST(AppSession, ExitSavingUnderOtherNamesMakesNewPrivateFiles) {
 TEST(AppSession, TypedPathsAtLoadingAndAPathTooLongIsAskedAgain) {
     ArchivioCampione c;
     const std::string lungo(128, 'p');
-    atteso(esegui_programma(c, "5\n" + lungo + "\ndati/contravvenzioni.txt\ndati/anagrafica.txt\n\n7\n3\n\n"),
-           BANNER + MENU + "\f" + CARICA_C + PERCORSO_LUNGO + CARICA_A + CARICATO + "\f" + MENU + USCITA +
-               SALVA + "\f" + CONGEDO);
+    atteso(esegui_programma(c, "5\n" + lungo +
+                                   "\ndati/contravvenzioni.txt\ndati/anagrafica.txt\n\n7\n3\n\n"),
+           BANNER + MENU + "\f" + CARICA_C + PERCORSO_LUNGO + CARICA_A + CARICATO + "\f" + MENU +
+               USCITA + SALVA + "\f" + CONGEDO);
 }
 
 TEST(AppSession, AFailedSaveOnExitAsksAgainUntilSavedOrDeclined) {
@@ -138,13 +145,15 @@ TEST(AppSession, AFailedSaveOnExitAsksAgainUntilSavedOrDeclined) {
     const std::string fc = c.leggi("dati/contravvenzioni.txt");
     // "[3]" after two failures ends the run without writing anything.
     atteso(esegui_programma(c, "5\n\n\n\n7\n2\nnessuna/c.txt\nnessuna/a.txt\n\n1\n\n3\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C + SALVA_A +
-               ERRORE_SALVATAGGIO + USCITA + SALVA + ERRORE_SALVATAGGIO + USCITA + SALVA + "\f" + CONGEDO);
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C +
+               SALVA_A + ERRORE_SALVATAGGIO + USCITA + SALVA + ERRORE_SALVATAGGIO + USCITA + SALVA +
+               "\f" + CONGEDO);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
     // A later save under the default names succeeds and ends the run.
     atteso(esegui_programma(c, "5\n\n\n\n7\n2\nnessuna/c.txt\n\n\n2\n\n\n\n\n"),
-           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C + SALVA_A +
-               ERRORE_SALVATAGGIO + USCITA + SALVA + SALVA_C + SALVA_A + SALVATO + "\f" + CONGEDO);
+           BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + SALVA_C +
+               SALVA_A + ERRORE_SALVATAGGIO + USCITA + SALVA + SALVA_C + SALVA_A + SALVATO + "\f" +
+               CONGEDO);
     EXPECT_EQ(c.leggi("dati/contravvenzioni.txt"), fc);
 }
 
@@ -153,12 +162,17 @@ TEST(AppSession, EachSubMenuOpensRightAfterTheGateLoad) {
         char voce;
         char ultima;
         const std::string& menu;
-    } casi[] = {{'1', '5', MENU_CONTRAVV}, {'2', '5', MENU_ANAGRAF}, {'3', '6', MENU_PAGAM}, {'4', '5', MENU_CERCA}};
+    } casi[] = {{'1', '5', MENU_CONTRAVV},
+                {'2', '5', MENU_ANAGRAF},
+                {'3', '6', MENU_PAGAM},
+                {'4', '5', MENU_CERCA}};
     for (const auto& caso : casi) {
         ArchivioCampione c;
-        const std::string input = std::string(1, caso.voce) + "\n\n\n\n" + caso.ultima + "\n7\n3\n\n";
-        atteso(esegui_programma(c, input), BANNER + MENU + GATE + CARICA + CARICATO + "\f" + caso.menu + "\f\f" +
-                                               MENU + USCITA + SALVA + "\f" + CONGEDO);
+        const std::string input =
+            std::string(1, caso.voce) + "\n\n\n\n" + caso.ultima + "\n7\n3\n\n";
+        atteso(esegui_programma(c, input), BANNER + MENU + GATE + CARICA + CARICATO + "\f" +
+                                               caso.menu + "\f\f" + MENU + USCITA + SALVA + "\f" +
+                                               CONGEDO);
     }
 }
 

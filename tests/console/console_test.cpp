@@ -56,7 +56,8 @@ TEST(ConsoleScreen, WithoutTerminalClearIsAFormFeedAndPauseReadsALine) {
     EXPECT_EQ(c.testo(), "\fPremere un tasto per continuare . . . \n");
     EXPECT_EQ(leggi_linea(), "next");
     pausa(); // input has ended: the pause returns at once
-    EXPECT_EQ(c.testo(), "\fPremere un tasto per continuare . . . \nPremere un tasto per continuare . . . \n");
+    EXPECT_EQ(c.testo(),
+              "\fPremere un tasto per continuare . . . \nPremere un tasto per continuare . . . \n");
 }
 
 TEST(Encoding, AccentedLettersRoundTrip) {
@@ -70,9 +71,11 @@ TEST(Encoding, AccentedLettersRoundTrip) {
 }
 
 TEST(Encoding, MissingOrBrokenCharactersBecomeARefusedByte) {
-    EXPECT_EQ(utf8_a_cp850("\xe2\x82\xac"), "?");       // the euro sign is not in the code page
-    EXPECT_EQ(utf8_a_cp850("a\xc3"), "a?");             // cut at the end
-    EXPECT_EQ(utf8_a_cp850("\xc3" "b"), "?b");          // cut in the middle
+    EXPECT_EQ(utf8_a_cp850("\xe2\x82\xac"), "?"); // the euro sign is not in the code page
+    EXPECT_EQ(utf8_a_cp850("a\xc3"), "a?");       // cut at the end
+    EXPECT_EQ(utf8_a_cp850("\xc3"
+                           "b"),
+              "?b");                                    // cut in the middle
     EXPECT_EQ(utf8_a_cp850("\xff\xfe"), "??");          // never UTF-8
     EXPECT_EQ(utf8_a_cp850("\xf0\x9f\x98\x80!"), "?!"); // outside the code page
 }

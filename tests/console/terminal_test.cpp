@@ -60,7 +60,9 @@ struct Terminale {
         return true;
     }
 
-    void digita(const std::string& tasti) { ASSERT_EQ(write(master, tasti.data(), tasti.size()), static_cast<ssize_t>(tasti.size())); }
+    void digita(const std::string& tasti) {
+        ASSERT_EQ(write(master, tasti.data(), tasti.size()), static_cast<ssize_t>(tasti.size()));
+    }
 
     // Waits for the program to end; its wait status, or -1 on a time-out.
     int termina() {

@@ -37,7 +37,8 @@ TEST(DateInput, MonthLengthsAndRanges) {
 }
 
 TEST(DateInput, ShapeMustBeExactlyGgMmAaaa) {
-    for (const char* t : {"1/1/2007", "01-01-2007", "01/01/07", "01/01/2007 ", " 01/01/2007", "", "0a/01/2007"})
+    for (const char* t :
+         {"1/1/2007", "01-01-2007", "01/01/07", "01/01/2007 ", " 01/01/2007", "", "0a/01/2007"})
         EXPECT_FALSE(accettata(t)) << t;
 }
 

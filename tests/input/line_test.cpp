@@ -6,7 +6,8 @@
 
 namespace {
 const std::string MSG_TESTO = "Il testo inserito contiene caratteri non validi, prego riprovare\n";
-const std::string MSG_NUM = "Il valore numerico inserito contiene caratteri non validi, prego riprovare\n";
+const std::string MSG_NUM =
+    "Il valore numerico inserito contiene caratteri non validi, prego riprovare\n";
 } // namespace
 
 TEST(InputStr, KeepsFirstCharactersAndConsumesTheLine) {

@@ -27,7 +27,9 @@ Cartella::~Cartella() {
     fs::remove_all(percorso, ec);
 }
 
-std::string Cartella::file(const std::string& nome) const { return percorso + "/" + nome; }
+std::string Cartella::file(const std::string& nome) const {
+    return percorso + "/" + nome;
+}
 
 void Cartella::scrivi(const std::string& nome, const std::string& contenuto) const {
     fs::create_directories(fs::path(file(nome)).parent_path());
@@ -42,9 +44,12 @@ std::string Cartella::leggi(const std::string& nome) const {
     return s.str();
 }
 
-bool Cartella::esiste(const std::string& nome) const { return fs::exists(file(nome)); }
+bool Cartella::esiste(const std::string& nome) const {
+    return fs::exists(file(nome));
+}
 
-Sessione esegui_programma(const Cartella& dove, const std::string& input, const std::string& locale) {
+Sessione esegui_programma(const Cartella& dove, const std::string& input,
+                          const std::string& locale) {
     int a_figlio[2], da_figlio[2], err_figlio[2];
     if (pipe(a_figlio) != 0 || pipe(da_figlio) != 0 || pipe(err_figlio) != 0)
         throw std::runtime_error("pipe");
@@ -53,7 +58,8 @@ Sessione esegui_programma(const Cartella& dove, const std::string& input, const 
         dup2(a_figlio[0], 0);
         dup2(da_figlio[1], 1);
         dup2(err_figlio[1], 2);
-        for (int fd : {a_figlio[0], a_figlio[1], da_figlio[0], da_figlio[1], err_figlio[0], err_figlio[1]})
+        for (int fd :
+             {a_figlio[0], a_figlio[1], da_figlio[0], da_figlio[1], err_figlio[0], err_figlio[1]})
             close(fd);
         if (chdir(dove.percorso.c_str()) != 0) _exit(127);
         unsetenv("LC_ALL");
@@ -85,7 +91,8 @@ Sessione esegui_programma(const Cartella& dove, const std::string& input, const 
         for (int i = 0; i < n; ++i) {
             if (fds[i].revents == 0) continue;
             if (fds[i].fd == a_figlio[1]) {
-                const ssize_t k = write(a_figlio[1], input.data() + scritti, input.size() - scritti);
+                const ssize_t k =
+                    write(a_figlio[1], input.data() + scritti, input.size() - scritti);
                 if (k > 0) scritti += static_cast<std::size_t>(k);
                 if (k < 0 || scritti == input.size()) {
                     close(a_figlio[1]);
@@ -96,11 +103,14 @@ Sessione esegui_programma(const Cartella& dove, const std::string& input, const 
             char buf[65536];
             const ssize_t k = read(fds[i].fd, buf, sizeof buf);
             if (k <= 0) {
-                if (fds[i].fd == da_figlio[0]) out_aperto = false;
-                else err_aperto = false;
+                if (fds[i].fd == da_figlio[0])
+                    out_aperto = false;
+                else
+                    err_aperto = false;
                 continue;
             }
-            (fds[i].fd == da_figlio[0] ? s.output : s.errori).append(buf, static_cast<std::size_t>(k));
+            (fds[i].fd == da_figlio[0] ? s.output : s.errori)
+                .append(buf, static_cast<std::size_t>(k));
         }
     }
     if (in_aperto) close(a_figlio[1]);

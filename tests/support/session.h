@@ -17,7 +17,8 @@ struct Cartella {
     ~Cartella(); // removed with everything in it
     std::string percorso;
     std::string file(const std::string& nome) const; // full path of a file inside
-    void scrivi(const std::string& nome, const std::string& contenuto) const; // folders made as needed
+    void scrivi(const std::string& nome,
+                const std::string& contenuto) const;  // folders made as needed
     std::string leggi(const std::string& nome) const; // "" when missing
     bool esiste(const std::string& nome) const;
 };

@@ -22,13 +22,13 @@ inline const std::string CARICA_C =
     "\n CARICA DA FILE\n_________________\n\n"
     "Inserire il nome del file contenente i dati delle contravvenzioni:\n"
     "(premere INVIO per caricare il file di default)\n>";
-inline const std::string CARICA_A =
-    "\n\nInserisci il nome del file contenente i dati anagrafici:\n"
-    "(premere INVIO per caricare il file di default)\n>";
+inline const std::string CARICA_A = "\n\nInserisci il nome del file contenente i dati anagrafici:\n"
+                                    "(premere INVIO per caricare il file di default)\n>";
 inline const std::string CARICA = CARICA_C + CARICA_A;
 inline const std::string CARICATO = "\n\nCaricamento avvenuto correttamente.\n\n" + PAUSA;
 inline const std::string ERRORE_APERTURA =
-    "\n\n\n ! ATTENZIONE\n\nErrore nell'apertura dei file\nVerificare il percorso o il nome dei file "
+    "\n\n\n ! ATTENZIONE\n\nErrore nell'apertura dei file\nVerificare il percorso o il nome dei "
+    "file "
     "e assicurarsi di avere i permessi per accedere ad essi\n\n" +
     PAUSA;
 inline const std::string SALVA =
@@ -36,12 +36,12 @@ inline const std::string SALVA =
 inline const std::string SALVA_C =
     "Inserire il percorso in cui salvare i dati delle contravvenzioni:\n"
     "(premere INVIO per salvare nel file di default)\n>";
-inline const std::string SALVA_A =
-    "\n\nInserisci il percorso in cui salvare i dati anagrafici:\n"
-    "(premere INVIO per salvare nel file di default)\n>";
+inline const std::string SALVA_A = "\n\nInserisci il percorso in cui salvare i dati anagrafici:\n"
+                                   "(premere INVIO per salvare nel file di default)\n>";
 inline const std::string SALVATO = "\n\nSalvataggio avvenuto correttamente.\n\n" + PAUSA;
 inline const std::string ERRORE_SALVATAGGIO =
-    "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\nVerificare il percorso o il nome dei "
+    "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\nVerificare il percorso o il "
+    "nome dei "
     "file e assicurarsi di avere i permessi per accedere ad essi\n\n" +
     PAUSA;
 inline const std::string USCITA = "\fUSCITA IN CORSO...\n\nSalvare i dati?\n\n";
@@ -62,10 +62,12 @@ inline const std::string MENU_ANAGRAF =
     "[4] Elimina dati anagrafici\n[5] Menu' principale\n\n>";
 inline const std::string MENU_PAGAM =
     "\n MENU' PAGAMENTI\n___________________\n\n[1] Visualizza lo stato del pagamento di una "
-    "contravvenzione\n[2] Inserisci un pagamento\n[3] Modifica dati pagamento\n[4] Elimina pagamento\n"
+    "contravvenzione\n[2] Inserisci un pagamento\n[3] Modifica dati pagamento\n[4] Elimina "
+    "pagamento\n"
     "[5] Statistiche pagamenti\n[6] Menu' principale\n\n>";
 inline const std::string MENU_CERCA =
-    "\n MENU' CERCA\n______________\n\n[1] Ricerca per contravvenzione\n[2] Ricerca per dati anagrafici\n"
+    "\n MENU' CERCA\n______________\n\n[1] Ricerca per contravvenzione\n[2] Ricerca per dati "
+    "anagrafici\n"
     "[3] Ricerca le contravvenzioni senza dati anagrafici\n[4] Ricerca le multe non pagate\n"
     "[5] Menu' principale\n\n>";
 
