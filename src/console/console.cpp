@@ -60,16 +60,23 @@ int leggi_byte() {
 char leggi_carattere() {
     int c = leggi_byte();
     while (spazio(c)) c = leggi_byte();
-    console_in().get(); // the one character after the choice, normally the line end
+    // The one character after the choice, normally the line end; a line end
+    // written as CR LF (input prepared on another system) counts as one.
+    if (console_in().get() == '\r' && console_in().peek() == '\n') console_in().get();
     return static_cast<char>(c);
 }
 
 std::string leggi_linea() {
     std::string linea;
+    std::size_t lunghezza = 0; // of the whole line, kept or not
     int c = leggi_byte();
     while (c != std::istream::traits_type::eof() && c != '\n') {
         if (linea.size() < LINEA_MAX) linea += static_cast<char>(c);
+        ++lunghezza;
         c = console_in().get();
     }
+    // A line that ends in CR LF ends before the CR.
+    if (c == '\n' && lunghezza <= LINEA_MAX && !linea.empty() && linea.back() == '\r')
+        linea.pop_back();
     return linea;
 }

@@ -37,10 +37,12 @@ int leggi_byte();
 
 // Formatted extraction of one character: white space (blanks, tabs, line
 // ends) is skipped, the next character is returned and exactly one more
-// character is read and thrown away. Throws FineInput at the end of input.
+// character is read and thrown away (both of a CR LF line end). Throws
+// FineInput at the end of input.
 char leggi_carattere();
 
-// One input line without its line end: at most LINEA_MAX characters are kept,
-// the rest of the line is discarded. A last line without line end counts.
+// One input line without its line end (LF, or CR LF): at most LINEA_MAX
+// characters are kept, the rest of the line is discarded. A last line
+// without line end counts.
 // Throws FineInput when input has ended before the line began.
 std::string leggi_linea();

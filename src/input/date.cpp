@@ -56,8 +56,7 @@ int ins_data(DATA* d) {
         if (!primo)
             console_out()
                 << "La data  inserita non e' corretta, prego riprovare (formato gg/mm/aaaa)\n";
-        ins_str(testo, 63);
-        if (data_da_testo(testo, d)) return 0;
+        if (ins_str_intero(testo, 63) && data_da_testo(testo, d)) return 0;
     }
 }
 

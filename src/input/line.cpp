@@ -22,7 +22,7 @@ bool cifra(unsigned char c) {
 
 } // namespace
 
-int ins_str(char* s, int n) {
+bool ins_str_intero(char* s, int n) {
     const std::string linea = leggi_linea();
     const std::size_t limite = n < 0 ? 0 : static_cast<std::size_t>(n);
     std::size_t k = 0;
@@ -32,6 +32,15 @@ int ins_str(char* s, int n) {
     }
     s[k] = '\0';
     s[limite] = '\0';
+    return k == limite || k == linea.size();
+}
+
+int ins_str(char* s, int n) {
+    ins_str_intero(s, n);
+    // A carriage return that the cut left at the end of the text would be
+    // taken for a line end when the data file is read back.
+    std::size_t k = std::strlen(s);
+    while (k > 0 && s[k - 1] == '\r') s[--k] = '\0';
     return 0;
 }
 
@@ -49,16 +58,14 @@ bool solo_cifre(const std::string& s) {
 
 int ins_txt(char* s, int n) {
     for (;;) {
-        ins_str(s, n);
-        if (solo_lettere(s)) return 0;
+        if (ins_str_intero(s, n) && solo_lettere(s)) return 0;
         console_out() << "Il testo inserito contiene caratteri non validi, prego riprovare\n";
     }
 }
 
 int ins_num(char* s, int n) {
     for (;;) {
-        ins_str(s, n);
-        if (solo_cifre(s)) return 0;
+        if (ins_str_intero(s, n) && solo_cifre(s)) return 0;
         console_out() << MSG_NUMERO_NON_VALIDO << "\n";
     }
 }

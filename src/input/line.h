@@ -8,6 +8,10 @@
 
 // Reads one line and keeps its first n characters in s (s needs room for n + 1).
 int ins_str(char* s, int n);
+// As ins_str; false when a NUL byte among those n characters ended the text
+// early: the validating routines refuse such a line like any other
+// character they do not accept.
+bool ins_str_intero(char* s, int n);
 // As ins_str, until the text holds only letters (accented ones of code page
 // 850 included) and blanks.
 int ins_txt(char* s, int n);

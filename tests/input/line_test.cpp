@@ -152,3 +152,12 @@ TEST(TextHelpers, TrnkStrCutsAtFirstPairOfBlanks) {
     trnk_str(d, 31);
     EXPECT_STREQ(d, "VIA ROMA 10 ");
 }
+
+TEST(InputStr, CrLfLineEndsAndACarriageReturnLeftByTheCut) {
+    ConsoleFinta c("abc\r\nABCDEF\rXYZ\n");
+    char s[8];
+    ins_str(s, 7);
+    EXPECT_STREQ(s, "abc");
+    ins_str(s, 7);
+    EXPECT_STREQ(s, "ABCDEF"); // never a field that ends in CR: the file would lose it
+}
