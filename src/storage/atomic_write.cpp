@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,13 +64,28 @@ std::string segui_collegamenti(std::string percorso) {
 
 bool scrivi_intero(int fd, std::string_view dati) {
     while (!dati.empty()) {
-        const std::size_t blocco = dati.size() < (1u << 30) ? dati.size() : (1u << 30);
-        const ssize_t n = write(fd, dati.data(), blocco);
+        const ssize_t n = write(fd, dati.data(), dati.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         dati.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+// The whole content, gathered part by part and written a block at a time.
+bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto) {
+    try {
+        std::string blocco;
+        blocco.reserve(BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16); // a block and the part past it
+        while (contenuto(blocco)) {
+            if (blocco.size() < BLOCCO_SCRITTURA) continue;
+            if (!scrivi_intero(fd, blocco)) return false;
+            blocco.clear();
+        }
+        return scrivi_intero(fd, blocco);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 // Creates, fills and flushes the temporary file of one data file.
@@ -93,9 +110,9 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s) {
     modello.append(CARATTERI_CASUALI, 'X');
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    s.temporaneo = modello;
+    s.temporaneo = std::move(modello);
     fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
-    const bool scritto = scrivi_intero(fd, f.contenuto) && fsync(fd) == 0;
+    const bool scritto = scrivi_contenuto(fd, f.contenuto) && fsync(fd) == 0;
     return close(fd) == 0 && scritto;
 }
 
@@ -138,8 +155,13 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
 bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files) {
     std::vector<SCRITTURA> scritture(files.size());
     bool pronti = true;
-    for (std::size_t i = 0; i < files.size() && pronti; ++i)
-        pronti = prepara(files[i], scritture[i]);
+    for (std::size_t i = 0; i < files.size() && pronti; ++i) {
+        try {
+            pronti = prepara(files[i], scritture[i]);
+        } catch (const std::bad_alloc&) {
+            pronti = false;
+        }
+    }
     if (pronti) {
         for (SCRITTURA& s : scritture) {
             if (rename(s.temporaneo.c_str(), s.destinazione.c_str()) != 0) {

@@ -82,9 +82,22 @@ DATA data_da_colonne(std::string_view riga, std::size_t prima) {
 }
 
 void scrivi_data(std::string& out, DATA d) {
-    char buf[32];
-    const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
-    out.append(buf, static_cast<std::size_t>(n));
+    const auto cifre = [](char* p, int v, int quante) {
+        for (int i = quante - 1; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+    };
+    const bool comune =
+        d.gg >= 0 && d.gg <= 99 && d.mm >= 0 && d.mm <= 99 && d.aaaa >= 0 && d.aaaa <= 9999;
+    if (!comune) { // signs and five-digit years, as printf gives them
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
+        out.append(buf, static_cast<std::size_t>(n));
+        return;
+    }
+    char buf[10] = {0, 0, '/', 0, 0, '/'};
+    cifre(buf, d.gg, 2);
+    cifre(buf + 3, d.mm, 2);
+    cifre(buf + 6, d.aaaa, 4);
+    out.append(buf, sizeof buf);
 }
 
 void copia_testo(char* campo, std::size_t cap, std::string_view testo) {

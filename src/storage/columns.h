@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -44,9 +45,8 @@ void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima
 
 // The text held by a fixed field: up to its terminator, never beyond the field.
 template <std::size_t N> std::string_view testo_campo(const char (&campo)[N]) {
-    std::size_t n = 0;
-    while (n < N && campo[n] != '\0') ++n;
-    return std::string_view(campo, n);
+    const void* fine = std::memchr(campo, '\0', N);
+    return std::string_view(campo, fine == nullptr ? N : static_cast<const char*>(fine) - campo);
 }
 
 // Appends the text padded with blanks on the right, or on the left, to `larghezza` columns.

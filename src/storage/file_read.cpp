@@ -1,11 +1,36 @@
-// Whole-file reads of the data files, through POSIX descriptors so that a
-// folder or a device given as a path is told apart from a data file.
+// Block reads of the data files, through POSIX descriptors so that a folder
+// or a device given as a path is told apart from a data file.
 #include "storage/file_read.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// Moves the bytes not yet taken to the front of the buffer, doubles it when
+// they fill it, and reads once into the room left. False on a read error.
+bool riempi(LETTURA_DATI& l) {
+    if (l.memoria.empty()) l.memoria.resize(BLOCCO_LETTURA);
+    if (l.inizio > 0) {
+        std::memmove(l.memoria.data(), l.memoria.data() + l.inizio, l.fine - l.inizio);
+        l.fine -= l.inizio;
+        l.inizio = 0;
+    }
+    if (l.fine == l.memoria.size()) l.memoria.resize(l.memoria.size() * 2);
+    for (;;) {
+        const ssize_t n = read(l.fd, l.memoria.data() + l.fine, l.memoria.size() - l.fine);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) l.finito = true;
+        l.fine += static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+} // namespace
 
 int apri_file_dati(const char* percorso) {
     // Non-blocking, so that a named pipe given as a path cannot hang the open.
@@ -19,17 +44,20 @@ int apri_file_dati(const char* percorso) {
     return fd;
 }
 
-bool leggi_file_dati(int fd, std::string& testo) {
-    testo.clear();
-    struct stat st;
-    if (fstat(fd, &st) == 0 && st.st_size > 0) testo.reserve(static_cast<std::size_t>(st.st_size));
-    char blocco[1 << 16];
+LETTO leggi_record(LETTURA_DATI& l, RIGHE_RECORD& righe) {
     for (;;) {
-        const ssize_t n = read(fd, blocco, sizeof blocco);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        testo.append(blocco, static_cast<std::size_t>(n));
+        const std::string_view letti = std::string_view(l.memoria.data(), l.fine).substr(l.inizio);
+        std::size_t pos = 0;
+        switch (taglia_record(letti, l.finito, pos, righe)) {
+        case TAGLIO::RECORD:
+            l.inizio += pos;
+            return LETTO::RECORD;
+        case TAGLIO::FINE:
+            return LETTO::FINE;
+        case TAGLIO::INCOMPLETO:
+            break;
+        }
+        if (!riempi(l)) return LETTO::ERRORE;
     }
 }
 

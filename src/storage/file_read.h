@@ -1,16 +1,37 @@
-// Opening a data file for reading and taking its whole content.
+// Opening a data file for reading and taking its records one at a time
+// through a block buffer, so that a file of any size is never held whole.
 #pragma once
 
-#include <string>
+#include <cstddef>
+#include <vector>
+
+#include "storage/record_lines.h"
+
+// Bytes asked of the system at each read.
+constexpr std::size_t BLOCCO_LETTURA = std::size_t{1} << 20;
+
+// A data file being read: the bytes read and not yet taken stay in the
+// buffer, which holds one block and grows only for a record longer than that.
+struct LETTURA_DATI {
+    int fd = -1;
+    std::vector<char> memoria;
+    std::size_t inizio = 0; // first byte not yet taken
+    std::size_t fine = 0;   // end of the bytes read
+    bool finito = false;    // the end of the file has been read
+};
 
 // A descriptor of the regular file at `percorso`, open for reading, or -1
 // when it cannot be opened: it is missing, may not be read, or is a folder
 // or anything else that is not a plain file.
 int apri_file_dati(const char* percorso);
 
-// The whole content of an open data file; false on a read error.
-// Throws std::bad_alloc when the content does not fit in memory.
-bool leggi_file_dati(int fd, std::string& testo);
+enum class LETTO { RECORD, FINE, ERRORE };
+
+// The next record of the file, by the rules of taglia_record: RECORD, with
+// `righe` pointing into the buffer until the next call; FINE when the data
+// are over; ERRORE when the system failed a read. Throws std::bad_alloc
+// when a record does not fit in memory.
+LETTO leggi_record(LETTURA_DATI& lettura, RIGHE_RECORD& righe);
 
 // Closes a descriptor from apri_file_dati; -1 is ignored.
 void chiudi_file_dati(int fd);

@@ -19,11 +19,18 @@ constexpr std::string_view RIGA_FINE_CONTRAVV =
     "_______________________________________________________________________________________";
 static_assert(RIGA_FINE_CONTRAVV.size() == 87);
 
-constexpr std::size_t BYTE_PER_RECORD = 360; // a generous guess, to size the buffer once
+// Fines taken at a time when the fines file is written: the owner codes of
+// a group are fetched together, so that waiting for owner records that lie
+// elsewhere in memory overlaps instead of adding up.
+constexpr std::size_t GRUPPO_SCRITTURA = 32;
 
-} // namespace
+// The code written on the owner line, when the fine has an owner.
+std::optional<uint32_t> codice_proprietario(const NODO_CONTRAVV& c) {
+    if (!c.con_anagraf || c.anagraf == nullptr) return std::nullopt;
+    return c.anagraf->codice;
+}
 
-void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c) {
+void scrivi_righe(std::string& out, const NODO_CONTRAVV& c, std::optional<uint32_t> codice) {
     out += '\n';
     out += std::to_string(c.numero);
     out += '\n';
@@ -35,9 +42,9 @@ void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c) {
     out += '\n';
     out += testo_campo(c.tipo);
     out += '\n';
-    if (c.con_anagraf && c.anagraf != nullptr) {
+    if (codice) {
         out += "* ";
-        out += std::to_string(c.anagraf->codice);
+        out += std::to_string(*codice);
     } else {
         out += "- ";
     }
@@ -52,6 +59,12 @@ void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c) {
     out += '\n';
     out += RIGA_FINE_CONTRAVV;
     out += '\n';
+}
+
+} // namespace
+
+void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c) {
+    scrivi_righe(out, c, codice_proprietario(c));
 }
 
 std::optional<uint32_t> leggi_contravv(const RIGHE_RECORD& righe, NODO_CONTRAVV* c) {
@@ -69,32 +82,36 @@ std::optional<uint32_t> leggi_contravv(const RIGHE_RECORD& righe, NODO_CONTRAVV*
     return valore_codice(colonne(righe[5], 3));
 }
 
-std::string testo_contravvenzioni(const NODO_CONTRAVV* lista) {
-    std::size_t quanti = 0;
-    for (const NODO_CONTRAVV* p = lista; p != nullptr; p = p->next) ++quanti;
-    std::string out;
-    out.reserve(quanti * BYTE_PER_RECORD);
-    for (const NODO_CONTRAVV* p = lista; p != nullptr; p = p->next) scrivi_contravv(out, *p);
-    return out;
+PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
+    return [p = lista](std::string& blocco) mutable {
+        if (p == nullptr) return false;
+        const NODO_CONTRAVV* gruppo[GRUPPO_SCRITTURA];
+        std::optional<uint32_t> codici[GRUPPO_SCRITTURA];
+        std::size_t n = 0;
+        for (; p != nullptr && n < GRUPPO_SCRITTURA; p = p->next, ++n) {
+            gruppo[n] = p;
+            codici[n] = codice_proprietario(*p);
+        }
+        for (std::size_t i = 0; i < n; ++i) scrivi_righe(blocco, *gruppo[i], codici[i]);
+        return true;
+    };
 }
 
-bool contravvenzioni_da_testo(std::string_view testo, const INDICE_ANAGRAF& indice,
-                              NODO_CONTRAVV*& lista) {
+int contravvenzioni_da_file(LETTURA_DATI& file, const INDICE_ANAGRAF& indice,
+                            NODO_CONTRAVV*& lista) {
     NODO_CONTRAVV* ultimo = nullptr;
-    std::size_t pos = 0;
     RIGHE_RECORD righe;
-    while (prossimo_record(testo, pos, righe)) {
+    for (;;) {
+        const LETTO letto = leggi_record(file, righe);
+        if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_CONTRAVV* c = nuovo_contravv();
-        if (c == nullptr) return false;
+        if (c == nullptr) return -1;
         c->next = nullptr;
         (ultimo == nullptr ? lista : ultimo->next) = c;
         ultimo = c;
         const std::optional<uint32_t> codice = leggi_contravv(righe, c);
         if (!codice) continue;
-        const auto trovato = indice.find(*codice);
-        if (trovato == indice.end()) continue;
-        c->anagraf = trovato->second;
-        c->con_anagraf = true;
+        c->anagraf = cerca_codice(indice, *codice);
+        c->con_anagraf = c->anagraf != nullptr;
     }
-    return true;
 }

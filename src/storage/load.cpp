@@ -1,5 +1,6 @@
-// Loading: the dialogue and the reading of both data files into new lists,
-// which replace the current ones only when both files were read whole.
+// Loading: the dialogue and the reading of both data files, record by
+// record, into new lists, which replace the current ones only when both
+// files were read whole.
 #include "storage/load.h"
 
 #include <new>
@@ -9,6 +10,7 @@
 #include "model/lists.h"
 #include "storage/file_read.h"
 #include "storage/fines_file.h"
+#include "storage/owner_index.h"
 #include "storage/owners_file.h"
 #include "storage/path_prompt.h"
 
@@ -29,23 +31,32 @@ constexpr const char* MSG_ERRORE_APERTURA =
 constexpr const char* MSG_MEMORIA = "\n\nATTENZIONE: Memoria disponibile insufficiente.\n\n"
                                     "I dati non sono stati caricati correttamente\n\n";
 
-// Builds both lists from the two texts, owners first, and makes them the
-// current ones. -1, with nothing changed, when memory runs out.
-int sostituisci_liste(const std::string& testo_c, const std::string& testo_a) {
+// Builds both lists, owners first, from the two open files and makes them
+// the current ones. 1 (read error) or -1 (memory), with nothing changed,
+// when a file could not be read whole.
+int sostituisci_liste(int fd_c, int fd_a) {
     NODO_ANAGRAF* nuovi_a = nullptr;
     NODO_CONTRAVV* nuovi_c = nullptr;
-    bool riuscito = false;
+    int esito = 0;
     try {
         INDICE_ANAGRAF indice;
-        riuscito = anagrafica_da_testo(testo_a, nuovi_a, indice) &&
-                   contravvenzioni_da_testo(testo_c, indice, nuovi_c);
+        {
+            LETTURA_DATI file_a; // its block goes back before the fines are read
+            file_a.fd = fd_a;
+            esito = anagrafica_da_file(file_a, nuovi_a, indice);
+        }
+        if (esito == 0) {
+            LETTURA_DATI file_c;
+            file_c.fd = fd_c;
+            esito = contravvenzioni_da_file(file_c, indice, nuovi_c);
+        }
     } catch (const std::bad_alloc&) {
-        riuscito = false;
+        esito = -1;
     }
-    if (!riuscito) {
+    if (esito != 0) {
         libera_lista(nuovi_c);
         libera_lista(nuovi_a);
-        return -1;
+        return esito;
     }
     libera_lista(lista_contravv);
     libera_lista(lista_anagraf);
@@ -59,20 +70,10 @@ int sostituisci_liste(const std::string& testo_c, const std::string& testo_a) {
 int carica_archivio(const char* file_c, const char* file_a) {
     const int fd_c = apri_file_dati(file_c);
     const int fd_a = apri_file_dati(file_a);
-    std::string testo_c;
-    std::string testo_a;
-    int esito = 0;
-    try {
-        if (fd_c < 0 || fd_a < 0 || !leggi_file_dati(fd_a, testo_a) ||
-            !leggi_file_dati(fd_c, testo_c))
-            esito = 1;
-    } catch (const std::bad_alloc&) {
-        esito = -1;
-    }
+    const int esito = fd_c < 0 || fd_a < 0 ? 1 : sostituisci_liste(fd_c, fd_a);
     chiudi_file_dati(fd_c);
     chiudi_file_dati(fd_a);
-    if (esito != 0) return esito;
-    return sostituisci_liste(testo_c, testo_a);
+    return esito;
 }
 
 int carica() {

@@ -17,8 +17,6 @@ constexpr std::string_view RIGA_FINE_ANAGRAF =
     "________________________________________________________________________________________";
 static_assert(RIGA_FINE_ANAGRAF.size() == 88);
 
-constexpr std::size_t BYTE_PER_RECORD = 300; // a generous guess, to size the buffer once
-
 } // namespace
 
 void scrivi_anagraf(std::string& out, const NODO_ANAGRAF& a) {
@@ -63,27 +61,31 @@ void leggi_anagraf(const RIGHE_RECORD& righe, NODO_ANAGRAF* a) {
     copia_testo(a->patente, sizeof a->patente, righe[6]);
 }
 
-std::string testo_anagrafica(const NODO_ANAGRAF* lista) {
-    std::size_t quanti = 0;
-    for (const NODO_ANAGRAF* p = lista; p != nullptr; p = p->next) ++quanti;
-    std::string out;
-    out.reserve(quanti * BYTE_PER_RECORD);
-    for (const NODO_ANAGRAF* p = lista; p != nullptr; p = p->next) scrivi_anagraf(out, *p);
-    return out;
+PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
+    return [p = lista](std::string& blocco) mutable {
+        if (p == nullptr) return false;
+        scrivi_anagraf(blocco, *p);
+        p = p->next;
+        return true;
+    };
 }
 
-bool anagrafica_da_testo(std::string_view testo, NODO_ANAGRAF*& lista, INDICE_ANAGRAF& indice) {
+int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, INDICE_ANAGRAF& indice) {
     NODO_ANAGRAF* ultimo = nullptr;
-    std::size_t pos = 0;
     RIGHE_RECORD righe;
-    while (prossimo_record(testo, pos, righe)) {
+    for (;;) {
+        const LETTO letto = leggi_record(file, righe);
+        if (letto == LETTO::ERRORE) return 1;
+        if (letto == LETTO::FINE) {
+            ordina_indice(indice);
+            return 0;
+        }
         NODO_ANAGRAF* a = nuovo_anagraf();
-        if (a == nullptr) return false;
+        if (a == nullptr) return -1;
         leggi_anagraf(righe, a);
         a->next = nullptr;
         (ultimo == nullptr ? lista : ultimo->next) = a;
         ultimo = a;
-        indice.emplace(a->codice, a);
+        annota_anagraf(indice, a);
     }
-    return true;
 }

@@ -34,10 +34,10 @@ constexpr const char* MSG_ERRORE_SALVATAGGIO =
 
 int scrivi_archivio(const char* file_c, const char* file_a) {
     try {
-        const std::string testo_a = testo_anagrafica(lista_anagraf);
-        const std::string testo_c = testo_contravvenzioni(lista_contravv);
         // The owners file goes first, so that it is complete before the fines name its codes.
-        const std::array<FILE_DA_SCRIVERE, 2> files{{{file_a, testo_a}, {file_c, testo_c}}};
+        const std::array<FILE_DA_SCRIVERE, 2> files{
+            {{file_a, parti_anagrafica(lista_anagraf)},
+             {file_c, parti_contravvenzioni(lista_contravv)}}};
         return sostituisci_file(files) ? 0 : 1;
     } catch (const std::bad_alloc&) {
         return 1;
