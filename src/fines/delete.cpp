@@ -14,18 +14,23 @@ int canc_contravv() {
                      "eventualmente eliminarla\n>";
     uint32_t numero = 0;
     ins_int(&numero);
-    if (vis_contravv(lista_contravv, numero) != 0) {
+    // One walk finds the fine and the one before it, to unlink it afterwards.
+    NODO_CONTRAVV* prima = nullptr;
+    NODO_CONTRAVV* f = trova_contravv(lista_contravv, numero, &prima);
+    if (f == nullptr) {
+        vis_contravv(lista_contravv, numero); // the empty-list or not-found message
         pausa();
         return -1;
     }
+    stampa_contravv(f);
     if (chiede_uscita(
             "\nPremere INVIO per eliminare i dati della contravvenzione, X per uscire... "))
         return 1;
 
-    NODO_CONTRAVV* f = trova_contravv(lista_contravv, numero);
     // Unlinked before its owner goes, so that detaching the owner's fines
     // never meets the fine being deleted.
-    sgancia(lista_contravv, f);
+    (prima == nullptr ? lista_contravv : prima->next) = f->next;
+    f->next = nullptr;
     if (domanda_sn(
             "\nEliminare anche i dati anagrafici connessi a questa contravvenzione? (s/n)\n") &&
         f->con_anagraf)

@@ -13,7 +13,8 @@ namespace {
 // Links a new fine with the next number at the tail of the list; nullptr,
 // after the message and a pause, when no number or no memory is left.
 NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
-    const auto numero = nuovo_numero(lista);
+    NODO_CONTRAVV* ultima = nullptr;
+    const auto numero = nuovo_numero(lista, &ultima);
     if (!numero) {
         console_out() << "\n\nATTENZIONE: numerazione delle contravvenzioni esaurita.\n\n"
                          "Impossibile inserire nuove contravvenzioni\n\n";
@@ -30,7 +31,7 @@ NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
     f->numero = *numero;
     // The list passed is the global one: the new fine joins it at once, while
     // its form is filled in.
-    accoda(lista_contravv, f);
+    accoda_dopo(lista_contravv, ultima, f);
     return f;
 }
 

@@ -33,27 +33,47 @@ template <class N> N* trova(N* lista, unsigned long valore) {
     return nullptr;
 }
 
+template <class N> N* trova(N* lista, unsigned long valore, N** prima) {
+    *prima = nullptr;
+    for (N* p = lista; p != nullptr; *prima = p, p = p->next)
+        if (id(p) == valore) return p;
+    *prima = nullptr;
+    return nullptr;
+}
+
 template <class N> N* ultimo(N* lista) {
     if (lista == nullptr) return nullptr;
     while (lista->next != nullptr) lista = lista->next;
     return lista;
 }
 
-template <class N> std::optional<uint32_t> prossimo(const N* lista) {
+template <class N> std::optional<uint32_t> prossimo(N* lista, N** coda) {
+    if (coda != nullptr) *coda = nullptr;
     if (lista == nullptr) return 1;
     uint64_t massimo = 0;
-    bool in_uso = false;
-    const N* p = lista;
+    N* p = lista;
     for (;; p = p->next) {
         if (id(p) > massimo) massimo = id(p);
         if (p->next == nullptr) break;
     }
+    if (coda != nullptr) *coda = p;
     const uint64_t candidato = uint64_t{id(p)} + 1;
-    for (const N* q = lista; q != nullptr; q = q->next)
-        if (id(q) == candidato) in_uso = true;
+    // Only a list whose identifiers do not rise can hold the candidate already.
+    bool in_uso = false;
+    if (candidato <= massimo)
+        for (const N* q = lista; q != nullptr && !in_uso; q = q->next) in_uso = id(q) == candidato;
     const uint64_t scelto = in_uso ? massimo + 1 : candidato;
     if (scelto > UINT32_MAX) return std::nullopt;
     return static_cast<uint32_t>(scelto);
+}
+
+template <class N> void dopo(N*& lista, N* coda, N* p) {
+    p->next = nullptr;
+    if (coda == nullptr) {
+        lista = p;
+    } else {
+        coda->next = p;
+    }
 }
 
 template <class N> void in_coda(N*& lista, N* p) {
@@ -130,11 +150,21 @@ NODO_ANAGRAF* coda(NODO_ANAGRAF* lista) {
     return ultimo(lista);
 }
 
-std::optional<uint32_t> nuovo_numero(const NODO_CONTRAVV* lista) {
-    return prossimo(lista);
+NODO_CONTRAVV* trova_contravv(NODO_CONTRAVV* lista, unsigned long numero, NODO_CONTRAVV** prima) {
+    return trova(lista, numero, prima);
 }
-std::optional<uint32_t> nuovo_codice(const NODO_ANAGRAF* lista) {
-    return prossimo(lista);
+
+std::optional<uint32_t> nuovo_numero(NODO_CONTRAVV* lista, NODO_CONTRAVV** coda) {
+    return prossimo(lista, coda);
+}
+std::optional<uint32_t> nuovo_codice(NODO_ANAGRAF* lista, NODO_ANAGRAF** coda) {
+    return prossimo(lista, coda);
+}
+void accoda_dopo(NODO_CONTRAVV*& lista, NODO_CONTRAVV* coda, NODO_CONTRAVV* p) {
+    dopo(lista, coda, p);
+}
+void accoda_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* coda, NODO_ANAGRAF* p) {
+    dopo(lista, coda, p);
 }
 
 void accoda(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) {

@@ -23,6 +23,9 @@ void libera_liste();
 
 // The first record with that identifier, in list order, or nullptr.
 NODO_CONTRAVV* trova_contravv(NODO_CONTRAVV* lista, unsigned long numero);
+// The same, also giving the record before it (nullptr for the head), so
+// that it can be unlinked without a second walk.
+NODO_CONTRAVV* trova_contravv(NODO_CONTRAVV* lista, unsigned long numero, NODO_CONTRAVV** prima);
 NODO_ANAGRAF* trova_anagraf(NODO_ANAGRAF* lista, unsigned long codice);
 
 // The last record of a list, or nullptr for an empty list.
@@ -32,13 +35,19 @@ NODO_ANAGRAF* coda(NODO_ANAGRAF* lista);
 // The identifier a record appended now receives: the tail's plus one (1 in
 // an empty list). When that one is already in use (a file edited by hand,
 // whose identifiers do not rise along the list), one more than the highest.
-// Empty when no identifier is left below 2^32.
-std::optional<uint32_t> nuovo_numero(const NODO_CONTRAVV* lista);
-std::optional<uint32_t> nuovo_codice(const NODO_ANAGRAF* lista);
+// Empty when no identifier is left below 2^32. When asked, the same walk
+// also gives the list's tail (nullptr for an empty list), for accoda_dopo.
+// A list whose identifiers rise is walked once.
+std::optional<uint32_t> nuovo_numero(NODO_CONTRAVV* lista, NODO_CONTRAVV** coda = nullptr);
+std::optional<uint32_t> nuovo_codice(NODO_ANAGRAF* lista, NODO_ANAGRAF** coda = nullptr);
 
 // Appends p at the tail of the list (the head when it is empty).
 void accoda(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p);
 void accoda(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p);
+
+// Appends p right after `coda`, the list's known tail (nullptr: p becomes the head).
+void accoda_dopo(NODO_CONTRAVV*& lista, NODO_CONTRAVV* coda, NODO_CONTRAVV* p);
+void accoda_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* coda, NODO_ANAGRAF* p);
 
 // Unlinks p from the list if it stands there; true when it did.
 bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p);

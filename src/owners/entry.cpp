@@ -14,7 +14,8 @@ namespace {
 // Links a new owner record with the next code at the tail of the list;
 // nullptr, after the message and a pause, when no code or no memory is left.
 NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
-    const auto codice = nuovo_codice(lista);
+    NODO_ANAGRAF* ultimo = nullptr;
+    const auto codice = nuovo_codice(lista, &ultimo);
     if (!codice) {
         console_out() << "\n\n ! ATTENZIONE: codici dei dati anagrafici esauriti.\n\n"
                          "Impossibile inserire nuovi dati anagrafici\n\n";
@@ -30,7 +31,7 @@ NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
     }
     p->codice = *codice;
     // The list passed is the global one: the record joins it before its form.
-    accoda(lista_anagraf, p);
+    accoda_dopo(lista_anagraf, ultimo, p);
     return p;
 }
 

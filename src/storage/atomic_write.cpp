@@ -98,8 +98,11 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s) {
 
     mode_t permessi = PERMESSI_NUOVO;
     struct stat st;
-    if (stat(s.destinazione.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return false;
+    const bool esiste = stat(s.destinazione.c_str(), &st) == 0;
+    if (esiste) {
+        // A data file the user may not write stays as it is: renaming over
+        // it would get round its protection.
+        if (!S_ISREG(st.st_mode) || access(s.destinazione.c_str(), W_OK) != 0) return false;
         permessi = st.st_mode & 07777;
     } else if (errno != ENOENT) {
         return false;
@@ -111,6 +114,9 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s) {
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
     s.temporaneo = std::move(modello);
+    // The replaced file keeps its owner where the system allows it.
+    if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
+        (void)!fchown(fd, st.st_uid, st.st_gid);
     fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
     const bool scritto = scrivi_contenuto(fd, f.contenuto) && fsync(fd) == 0;
     return close(fd) == 0 && scritto;

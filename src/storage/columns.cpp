@@ -101,7 +101,10 @@ void scrivi_data(std::string& out, DATA d) {
 }
 
 void copia_testo(char* campo, std::size_t cap, std::string_view testo) {
-    const std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
+    std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
+    // A value never ends in a carriage return: written before its line end,
+    // the next load would take it for part of a Windows line end and drop it.
+    while (n > 0 && testo[n - 1] == '\r') --n;
     if (n > 0) std::memcpy(campo, testo.data(), n); // an empty view may hold no pointer
     campo[n] = '\0';
 }

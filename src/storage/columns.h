@@ -35,7 +35,7 @@ DATA data_da_colonne(std::string_view riga, std::size_t prima);
 void scrivi_data(std::string& out, DATA d);
 
 // Copies a text into a field of `cap` characters (terminator included),
-// keeping at most cap - 1 of them.
+// keeping at most cap - 1 of them, less any carriage returns they end with.
 void copia_testo(char* campo, std::size_t cap, std::string_view testo);
 
 // One of the 31-column texts of the owners file starting at column `prima`:

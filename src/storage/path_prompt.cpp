@@ -6,14 +6,21 @@
 namespace {
 constexpr const char* MSG_PERCORSO_LUNGO =
     "Il percorso inserito e' troppo lungo (al massimo 127 caratteri), prego riprovare\n";
-}
+constexpr const char* MSG_PERCORSO_NON_VALIDO =
+    "Il percorso inserito contiene caratteri non validi, prego riprovare\n";
+} // namespace
 
 std::string chiedi_percorso(const char* domanda, const char* predefinito) {
     console_out() << domanda << ">";
-    std::string risposta = leggi_linea();
-    while (risposta.size() > PERCORSO_MAX) {
-        console_out() << MSG_PERCORSO_LUNGO << ">";
-        risposta = leggi_linea();
+    for (;;) {
+        const std::string risposta = leggi_linea();
+        if (risposta.size() > PERCORSO_MAX) {
+            console_out() << MSG_PERCORSO_LUNGO << ">";
+        } else if (risposta.find('\0') != std::string::npos) {
+            // No file name holds a NUL byte: cut there, it would name another file.
+            console_out() << MSG_PERCORSO_NON_VALIDO << ">";
+        } else {
+            return risposta.empty() ? std::string(predefinito) : risposta;
+        }
     }
-    return risposta.empty() ? std::string(predefinito) : risposta;
 }

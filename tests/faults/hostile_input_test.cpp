@@ -222,16 +222,17 @@ TEST(FaultInput, ControlCharactersInFreeTextAreSavedAndLoadBack) {
     libera_liste();
 }
 
-TEST(FaultInput, APathWithANulByteIsNotTakenForAnotherFile) {
-    GTEST_SKIP() << "storage fault: a typed path is cut at a NUL byte, so the file opened or "
-                    "written is not the one typed";
+TEST(FaultInput, APathWithANulByteIsRefusedNeverCut) {
     CartellaCampione c;
-    // "dati/contravvenzioni.txt" followed by a NUL byte names no file.
-    const std::string nul_c = DATI_C + std::string("\0zz", 3);
-    const std::string output = controlla(c, "5\n" + nul_c + "\n\n\n7\n\n", "C", true);
-    EXPECT_NE(output.find(testi::ERRORE_APERTURA), std::string::npos);
-    // Nor is a save written to the file the path names before its NUL byte.
+    // Cut at its NUL byte, the path would name a file the clerk did not type.
+    const std::string nul = std::string("\0zz", 3);
+    const std::string rifiuto =
+        "Il percorso inserito contiene caratteri non validi, prego riprovare\n>";
+    const std::string output = controlla(c, "5\n" + DATI_C + nul + "\n\n\n\n7\n3\n\n", "C", true);
+    EXPECT_NE(output.find(testi::CARICA_C + rifiuto + testi::CARICA_A), std::string::npos);
     const std::string nuovo = "dati/nuovo.txt";
-    controlla(c, CARICA + "6\n2\n" + nuovo + std::string("\0zz", 3) + "\n\n\n" + USCITA, "C", true);
-    EXPECT_FALSE(c.esiste(nuovo));
+    const Sessione salvato =
+        esegui(c, CARICA + "6\n2\n" + nuovo + nul + "\n" + nuovo + "\n\n\n" + USCITA, OPZIONI{});
+    EXPECT_NE(salvato.output.find(testi::SALVA_C + rifiuto + testi::SALVA_A), std::string::npos);
+    EXPECT_EQ(c.leggi(nuovo), c.leggi(DATI_C)); // the path typed whole the second time
 }

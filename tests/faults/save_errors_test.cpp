@@ -150,8 +150,6 @@ TEST(FaultSave, ReadOnlyFolder) {
 }
 
 TEST(FaultSave, ReadOnlyFile) {
-    GTEST_SKIP() << "storage fault: a read-only data file in a writable folder is replaced by "
-                    "the save (renamed over), not refused";
     OSTACOLO o;
     o.opzioni.come_nessuno = true;
     o.metti = [](const std::string& c) { permessi(c + "/" + DATI_A, fs::perms(0444)); };
