@@ -16,84 +16,13 @@
 #include <vector>
 
 #include "faults/fault_support.h"
+#include "support/terminal.h"
 
 namespace {
 
 using namespace guasti;
 
-constexpr const char* RIPRISTINO = "\x1b[0m\x1b[H\x1b[2J";
 constexpr const char* PAUSA = "Premere un tasto per continuare . . . ";
-
-// The program on the slave side of a pseudo-terminal; the test types on
-// the master side and reads the screen from it.
-struct Terminale {
-    int master = -1;
-    pid_t pid = -1;
-    std::string schermo;
-
-    explicit Terminale(const Cartella& dove) {
-        pid = forkpty(&master, nullptr, nullptr, nullptr);
-        if (pid == 0) {
-            if (chdir(dove.percorso.c_str()) != 0) _exit(127);
-            unsetenv("LC_ALL");
-            unsetenv("LC_CTYPE");
-            setenv("LANG", "C", 1);
-            setenv("TERM", "xterm", 1);
-            execl(SANZIONARIO_BIN, "sanzionario", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~Terminale() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        if (master >= 0) close(master);
-    }
-
-    // Reads the screen until `testo` shows after position `da`.
-    bool attendi(const std::string& testo, std::size_t da = 0) {
-        const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (schermo.find(testo, da) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > fine) return false;
-            pollfd p{master, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            char buf[4096];
-            const ssize_t k = read(master, buf, sizeof buf);
-            if (k <= 0) return false;
-            schermo.append(buf, static_cast<std::size_t>(k));
-        }
-        return true;
-    }
-
-    // Types keys and waits for what they bring on screen.
-    bool digita(const std::string& tasti, const std::string& poi) {
-        const std::size_t da = schermo.size();
-        if (write(master, tasti.data(), tasti.size()) != static_cast<ssize_t>(tasti.size()))
-            return false;
-        return attendi(poi, da);
-    }
-
-    // Waits for the program to end; its wait status, or -1 on a time-out.
-    int fine() {
-        for (int i = 0; i < 400; ++i) {
-            int stato = 0;
-            if (waitpid(pid, &stato, WNOHANG) == pid) {
-                pid = -1;
-                attendi("\x01 until the output is over");
-                return stato;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        return -1;
-    }
-
-    bool modo_normale() const {
-        termios t{};
-        tcgetattr(master, &t);
-        return (t.c_lflag & ICANON) && (t.c_lflag & ECHO);
-    }
-};
 
 // Where the program is when the signal comes: the keys that bring it
 // there from start-up, each with what shows on screen once it is there.
@@ -155,7 +84,7 @@ TEST(FaultSignal, AtAPromptTheTerminalIsRestoredAndTheFilesAreUntouched) {
             ASSERT_TRUE(WIFSIGNALED(stato)) << "wait status " << stato;
             EXPECT_EQ(WTERMSIG(stato), segnale);
             EXPECT_TRUE(t.modo_normale());
-            EXPECT_NE(t.schermo.find(RIPRISTINO, da), std::string::npos);
+            EXPECT_NE(t.schermo.find(TERMINALE_RIPRISTINATO, da), std::string::npos);
             EXPECT_EQ(differenze(prima, istantanea(c.percorso)), "");
         }
     }
