@@ -113,6 +113,11 @@ void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima
     char colonna[33] = {}; // 31 columns, the character beyond them, the terminator
     copia_testo(colonna, sizeof colonna, colonne(riga, prima, 32));
     trnk_str(colonna, 31);
+    // Blanks and carriage returns at the end of a value never come back
+    // from the file the same: the padding swallows the blanks, the next
+    // load the carriage return.
+    std::size_t n = std::strlen(colonna);
+    while (n > 0 && (colonna[n - 1] == ' ' || colonna[n - 1] == '\r')) colonna[--n] = '\0';
     copia_testo(campo, sizeof campo, colonna);
 }
 

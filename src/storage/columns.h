@@ -40,7 +40,7 @@ void copia_testo(char* campo, std::size_t cap, std::string_view testo);
 
 // One of the 31-column texts of the owners file starting at column `prima`:
 // the column and the character just beyond it, ended at the first pair of
-// blanks (trnk_str with length 31).
+// blanks (trnk_str with length 31), without blanks or carriage returns at its end.
 void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima);
 
 // The text held by a fixed field: up to its terminator, never beyond the field.

@@ -167,10 +167,13 @@ inline std::string_view ultima_riga(std::string_view consumati) {
     return consumati.substr(0, LINEA_MAX);
 }
 
-// What ins_str(s, n) keeps of a line: its first n bytes, up to a NUL byte.
+// What ins_str(s, n) keeps of a line: its first n bytes, up to a NUL byte,
+// less the carriage returns that would end it.
 inline std::string tenuto(std::string_view riga, int n) {
     std::string_view t = riga.substr(0, static_cast<std::size_t>(n));
-    return std::string(t.substr(0, t.find('\0')));
+    t = t.substr(0, t.find('\0'));
+    while (!t.empty() && t.back() == '\r') t.remove_suffix(1);
+    return std::string(t);
 }
 
 // Whether the text is nothing but repetitions of `unita` (at least `minimo`).
