@@ -101,6 +101,7 @@ void scrivi_data(std::string& out, DATA d) {
 }
 
 void copia_testo(char* campo, std::size_t cap, std::string_view testo) {
+    testo = testo.substr(0, testo.find('\0')); // a field holds no NUL byte: it ends there
     std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
     // A value never ends in a carriage return: written before its line end,
     // the next load would take it for part of a Windows line end and drop it.
