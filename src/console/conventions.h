@@ -53,3 +53,10 @@ int sfoglia(N* lista, Scelto scelto, Mostra mostra, const char* prompt, const ch
     fine_elenco(fine);
     return 1;
 }
+
+// The same over every record of the list.
+template <class N, class Mostra>
+int sfoglia(N* lista, Mostra mostra, const char* prompt, const char* fine) {
+    return sfoglia(
+        lista, [](const N*) { return true; }, mostra, prompt, fine);
+}

@@ -3,6 +3,10 @@
 
 #include "model/records.h"
 
+// The prompt after each fine of a listing.
+constexpr const char* PROMPT_CONTRAVV_SUCCESSIVA =
+    "\nPremere invio per visualizzare la contravvenzione successiva, X per uscire... ";
+
 // Prints the framed block of one fine record.
 void stampa_contravv(const NODO_CONTRAVV* f);
 // Looks the number up (first fine with it) and prints its block.

@@ -28,10 +28,8 @@ void pagina_tutte() {
         return;
     }
     sfoglia(
-        lista_contravv, [](const NODO_CONTRAVV*) { return true; },
-        [](const NODO_CONTRAVV* f) { stampa_contravv(f); },
-        "\nPremere invio per visualizzare la contravvenzione successiva, X per uscire... ",
-        "\nFine elenco contravvenzioni.\n");
+        lista_contravv, [](const NODO_CONTRAVV* f) { stampa_contravv(f); },
+        PROMPT_CONTRAVV_SUCCESSIVA, "\nFine elenco contravvenzioni.\n");
 }
 
 void visualizza() {

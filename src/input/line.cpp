@@ -70,6 +70,9 @@ int ins_num(char* s, int n) {
     }
 }
 
+namespace {
+
+// The value of a non-empty digit string, when it fits 32 bits unsigned.
 bool valore_uint32(const std::string& cifre, uint32_t* v) {
     if (cifre.empty() || !solo_cifre(cifre)) return false;
     uint32_t valore = 0;
@@ -78,6 +81,8 @@ bool valore_uint32(const std::string& cifre, uint32_t* v) {
     *v = valore;
     return true;
 }
+
+} // namespace
 
 int ins_int(uint32_t* v) {
     for (;;) {
@@ -125,11 +130,6 @@ bool converti(const std::string& testo, double* v) {
 }
 
 } // namespace
-
-double valore_decimale(const std::string& testo) {
-    double v = 0.0;
-    return converti(testo, &v) ? v : 0.0;
-}
 
 int ins_double(double* v) {
     for (;;) {

@@ -38,7 +38,3 @@ extern const char* const MSG_NUMERO_NON_VALIDO;
 // Checks used by the routines above, on the kept text.
 bool solo_lettere(const std::string& s);
 bool solo_cifre(const std::string& s);
-// Decimal value of a non-empty digit string that fits 32 bits unsigned.
-bool valore_uint32(const std::string& cifre, uint32_t* v);
-// Value of a text of digits and full stops by the longest leading decimal number.
-double valore_decimale(const std::string& testo);

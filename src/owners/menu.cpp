@@ -24,8 +24,7 @@ void elenca_tutti() {
         return;
     }
     sfoglia(
-        lista_anagraf, [](const NODO_ANAGRAF*) { return true; },
-        [](NODO_ANAGRAF* p) { vis_anagraf(lista_anagraf, p); },
+        lista_anagraf, [](NODO_ANAGRAF* p) { vis_anagraf(lista_anagraf, p); },
         "\nPremere invio per visualizzare i dati successivi, X per uscire... ",
         "\nFine elenco dati anagrafici.\n");
 }

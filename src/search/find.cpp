@@ -56,8 +56,7 @@ int cerca_contravv(NODO_CONTRAVV* lista) {
     const std::string cercata = targa;
     return mostra_risultati(
         lista, [&](const NODO_CONTRAVV* f) { return contiene(f->targa, cercata); },
-        [](const NODO_CONTRAVV* f) { stampa_contravv(f); },
-        "\nPremere invio per visualizzare la contravvenzione successiva, X per uscire... ",
+        [](const NODO_CONTRAVV* f) { stampa_contravv(f); }, PROMPT_CONTRAVV_SUCCESSIVA,
         "\nNessuna contravvenzione trovata per la targa indicata.\n");
 }
 
