@@ -6,6 +6,7 @@
 #include "console/conventions.h"
 #include "fines/fines.h"
 #include "input/line.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 
@@ -27,15 +28,9 @@ int canc_contravv() {
             "\nPremere INVIO per eliminare i dati della contravvenzione, X per uscire... "))
         return 1;
 
-    // Unlinked before its owner goes, so that detaching the owner's fines
-    // never meets the fine being deleted.
-    (prima == nullptr ? lista_contravv : prima->next) = f->next;
-    f->next = nullptr;
-    if (domanda_sn(
-            "\nEliminare anche i dati anagrafici connessi a questa contravvenzione? (s/n)\n") &&
-        f->con_anagraf)
-        canc_anagraf_record(f->anagraf);
-    libera_contravv(f);
+    const bool anche_anagraf = domanda_sn(
+        "\nEliminare anche i dati anagrafici connessi a questa contravvenzione? (s/n)\n");
+    elimina_contravv(f, prima, anche_anagraf);
 
     console_out() << "\n --- Contravvenzione eliminata ---\n";
     pausa();

@@ -9,6 +9,7 @@
 #include "fines/form.h"
 #include "input/date.h"
 #include "input/line.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
@@ -48,22 +49,38 @@ void chiedi_data_verbale(NODO_CONTRAVV* f) {
     f->data_verbale = d;
 }
 
+// Fields 1 to 5 are asked on a copy, which replaces the fine's data once
+// the answer is complete: the screen shown next holds the new value.
+void modifica_dato(NODO_CONTRAVV* f, char scelta) {
+    NODO_CONTRAVV nuovi = *f;
+    switch (scelta) {
+    case '1':
+        chiedi_data_verbale(&nuovi);
+        break;
+    case '2':
+        chiedi_luogo(&nuovi);
+        break;
+    case '3':
+        chiedi_targa(&nuovi);
+        break;
+    case '4':
+        chiedi_tipo(&nuovi);
+        break;
+    case '5':
+        chiedi_importo(&nuovi);
+        break;
+    }
+    modifica_dati(f, nuovi);
+}
+
 void modifica_campo(NODO_CONTRAVV* f, char scelta) {
     switch (scelta) {
     case '1':
-        chiedi_data_verbale(f);
-        break;
     case '2':
-        chiedi_luogo(f);
-        break;
     case '3':
-        chiedi_targa(f);
-        break;
     case '4':
-        chiedi_tipo(f);
-        break;
     case '5':
-        chiedi_importo(f);
+        modifica_dato(f, scelta);
         break;
     case '6':
         // The fine's own owner record, even when another record shares its code.

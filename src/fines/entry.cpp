@@ -5,6 +5,7 @@
 #include "fines/fines.h"
 #include "fines/form.h"
 #include "input/date.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 
@@ -29,9 +30,9 @@ NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
         return nullptr;
     }
     f->numero = *numero;
-    // The list passed is the global one: the new fine joins it at once, while
-    // its form is filled in.
-    accoda_dopo(lista_contravv, ultima, f);
+    // The list passed is the global one: the new fine joins it at once, as a
+    // draft, while its form is filled in.
+    accoda_bozza(f, ultima);
     return f;
 }
 
@@ -41,6 +42,8 @@ int ins_contravv(NODO_CONTRAVV* lista) {
     NODO_CONTRAVV* f = accoda_nuova(lista);
     if (f == nullptr) return -1;
 
+    // The fine, its owner and its payment are kept together or not at all.
+    apri_operazione();
     console_out() << "\n\nInserire la data del verbale della contravvenzione (gg/mm/aaaa):\n> ";
     ins_data(&f->data_verbale);
     chiedi_luogo(f);
@@ -50,16 +53,17 @@ int ins_contravv(NODO_CONTRAVV* lista) {
 
     if (domanda_sn("\n\nInserire subito i dati del proprietario? (s/n) ")) {
         console_out() << "\n\n----------------------------------------------------------";
-        f->anagraf = ins_anagraf(lista_anagraf);
-        f->con_anagraf = f->anagraf != nullptr;
+        if (NODO_ANAGRAF* a = ins_anagraf(lista_anagraf)) collega_anagraf(f, a);
     }
     if (f->con_anagraf && domanda_sn("\nInserire subito i dati dell'avvenuto pagamento? (s/n) ")) {
         console_out() << "\nInserire la data del pagamento:  ";
-        leggi_data_pagamento(f, "\nData non valida \nLa data di pagamento deve essere successiva a "
-                                "quella della contravvenzione.\nPrego reinserire la data del "
-                                "pagamento: ");
-        f->pagata = true;
+        registra_pagamento(
+            f, leggi_data_pagamento(f, "\nData non valida \nLa data di pagamento deve essere "
+                                       "successiva a quella della contravvenzione.\nPrego "
+                                       "reinserire la data del pagamento: "));
     }
+    conferma_bozza(f);
+    chiudi_operazione();
     console_out() << "\nContravvenzione n." << f->numero << " inserita correttamente. \n";
     return 0;
 }

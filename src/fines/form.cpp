@@ -72,7 +72,7 @@ void chiedi_importo(NODO_CONTRAVV* f) {
     }
 }
 
-void leggi_data_pagamento(NODO_CONTRAVV* f, const char* messaggio_rifiuto) {
+DATA leggi_data_pagamento(const NODO_CONTRAVV* f, const char* messaggio_rifiuto) {
     DATA d{};
     ins_data(&d);
     // A ticket date that is no real date (a hand-edited file) binds nothing:
@@ -81,5 +81,5 @@ void leggi_data_pagamento(NODO_CONTRAVV* f, const char* messaggio_rifiuto) {
         console_out() << messaggio_rifiuto;
         ins_data(&d);
     }
-    f->data_pagamento = d;
+    return d;
 }

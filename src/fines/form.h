@@ -11,6 +11,6 @@ void chiedi_tipo(NODO_CONTRAVV* f);
 // the fines file cannot hold (10^12 euro or more) are refused and asked again.
 void chiedi_importo(NODO_CONTRAVV* f);
 
-// Reads a payment date until it is not earlier than the ticket date; each
-// refusal prints the message and reads again.
-void leggi_data_pagamento(NODO_CONTRAVV* f, const char* messaggio_rifiuto);
+// Reads a payment date for the fine until it is not earlier than the ticket
+// date; each refusal prints the message and reads again.
+DATA leggi_data_pagamento(const NODO_CONTRAVV* f, const char* messaggio_rifiuto);

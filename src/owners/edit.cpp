@@ -2,6 +2,7 @@
 // identical record when the edit has made it one.
 #include "console/console.h"
 #include "console/conventions.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/form.h"
 #include "owners/owners.h"
@@ -23,37 +24,38 @@ void stampa_schermata(const NODO_ANAGRAF* p) {
     out << "\n\nSeleziona il campo da modificare [1-6, 7 fine]\n";
 }
 
+// Each field is asked on a copy, which replaces the record's data once the
+// answer is complete: the screen shown next holds the new value.
 void modifica_campo(NODO_ANAGRAF* p, char scelta) {
+    NODO_ANAGRAF nuovi = *p;
     switch (scelta) {
     case '1':
-        chiedi_nominativo(p);
+        chiedi_nominativo(&nuovi);
         break;
     case '2':
-        chiedi_nascita(p);
+        chiedi_nascita(&nuovi);
         break;
     case '3':
-        chiedi_indirizzo(p);
+        chiedi_indirizzo(&nuovi);
         break;
     case '4':
-        chiedi_residenza(p);
+        chiedi_residenza(&nuovi);
         break;
     case '5':
-        chiedi_codice_fiscale(p);
+        chiedi_codice_fiscale(&nuovi);
         break;
     case '6':
-        chiedi_patente(p);
+        chiedi_patente(&nuovi);
         break;
     }
+    modifica_dati(p, nuovi);
 }
 
 // When p now equals another record, every fine of p goes to that record
 // (keeping its payment) and p itself is removed.
 void unisci_doppione(NODO_ANAGRAF* p) {
     NODO_ANAGRAF* altro = anagraf_doppia(p);
-    if (altro == p) return;
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next)
-        if (f->anagraf == p) f->anagraf = altro;
-    canc_anagraf_record(p);
+    if (altro != p) unisci_anagraf(p, altro);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "input/date.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/form.h"
 #include "owners/owners.h"
@@ -30,8 +31,9 @@ NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
         return nullptr;
     }
     p->codice = *codice;
-    // The list passed is the global one: the record joins it before its form.
-    accoda_dopo(lista_anagraf, ultimo, p);
+    // The list passed is the global one: the record joins it, as a draft,
+    // before its form.
+    accoda_bozza(p, ultimo);
     return p;
 }
 
@@ -62,7 +64,11 @@ NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF* lista) {
     NODO_ANAGRAF* uguale = anagraf_doppia(p);
     // No fine points to the new record yet: dropping it touches no fine, and
     // its code goes to the next owner entered.
-    if (uguale != p) canc_anagraf_record(p);
+    if (uguale != p) {
+        scarta_bozza(p);
+    } else {
+        conferma_bozza(p);
+    }
     return uguale;
 }
 

@@ -5,6 +5,7 @@
 #include "console/console.h"
 #include "console/conventions.h"
 #include "input/line.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "search/search.h"
@@ -65,9 +66,11 @@ void inserisci() {
     } else if (f->con_anagraf) {
         out << "\nQuesta contravvenzione ha gia' i dati anagrafici inseriti.\n";
     } else {
-        f->anagraf = ins_anagraf(lista_anagraf);
-        f->con_anagraf = f->anagraf != nullptr;
-        if (f->con_anagraf) out << "\nDati aggiunti correttamente.\n";
+        apri_operazione();
+        NODO_ANAGRAF* a = ins_anagraf(lista_anagraf);
+        if (a != nullptr) collega_anagraf(f, a);
+        chiudi_operazione();
+        if (a != nullptr) out << "\nDati aggiunti correttamente.\n";
     }
     pausa();
 }

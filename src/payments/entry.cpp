@@ -2,13 +2,14 @@
 // on a date not earlier than the ticket.
 #include "console/console.h"
 #include "fines/form.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
 
-void chiedi_data_pagamento(NODO_CONTRAVV* f, const char* prompt) {
+DATA chiedi_data_pagamento(const NODO_CONTRAVV* f, const char* prompt) {
     console_out() << prompt;
-    leggi_data_pagamento(f, "\nData non valida: \nLa data di pagamento deve essere successiva a "
+    return leggi_data_pagamento(f, "\nData non valida: \nLa data di pagamento deve essere successiva a "
                             "quella della contravvenzione.\nPrego reinserire la data del "
                             "pagamento: ");
 }
@@ -45,8 +46,7 @@ int ins_pagam_record(NODO_CONTRAVV* f) {
     }
     console_out() << "\nLa contravvenzione deve essere pagata da \n";
     vis_anagraf(lista_anagraf, f->anagraf);
-    chiedi_data_pagamento(f, "\nInserire la data del pagamento:  ");
-    f->pagata = true;
+    registra_pagamento(f, chiedi_data_pagamento(f, "\nInserire la data del pagamento:  "));
     console_out() << "\n\nPagamento aggiunto.\n";
     pausa();
     return 0;

@@ -8,9 +8,9 @@
 int ins_pagam(unsigned long numero);
 // The same for one given fine.
 int ins_pagam_record(NODO_CONTRAVV* f);
-// Prints the prompt and reads the payment date of f until it is not earlier
+// Prints the prompt and reads a payment date for f until it is not earlier
 // than the ticket date, with the payment screens' refusal message.
-void chiedi_data_pagamento(NODO_CONTRAVV* f, const char* prompt);
+DATA chiedi_data_pagamento(const NODO_CONTRAVV* f, const char* prompt);
 
 // 0 paid; 1 unpaid; -1 empty list or no such fine. Prints, never pauses.
 int vis_pagam(NODO_CONTRAVV* lista, unsigned long numero);

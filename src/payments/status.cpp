@@ -2,6 +2,7 @@
 // the payment date, removing the payment.
 #include "console/console.h"
 #include "console/conventions.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
@@ -62,7 +63,7 @@ int mod_pagam_record(NODO_CONTRAVV* f) {
     stampa_pagamento(f);
     if (chiede_uscita("\nPremere INVIO per modificare la data di pagamento, X per uscire... "))
         return 1;
-    chiedi_data_pagamento(f, "\nInserire la nuova data di pagamento:  ");
+    registra_pagamento(f, chiedi_data_pagamento(f, "\nInserire la nuova data di pagamento:  "));
     console_out() << "\n --- Data del pagamento modificata ---\n\n";
     pausa();
     return 0;
@@ -76,8 +77,7 @@ int canc_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
     if (chiede_uscita("\nPremere INVIO per eliminare la data del pagamento, X per uscire... "))
         return 1;
     NODO_CONTRAVV* f = trova_contravv(lista, numero);
-    f->pagata = false;
-    f->data_pagamento = DATA{0, 0, 0};
+    annulla_pagamento(f);
     console_out() << "\n --- Pagamento eliminato ---\n";
     pausa();
     return 0;

@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "console/conventions.h"
 #include "fines/fines.h"
+#include "model/changes.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
 #include "search/search.h"
@@ -41,8 +42,9 @@ bool non_pagata(const NODO_CONTRAVV* f) {
 }
 
 void inserisci_anagraf(NODO_CONTRAVV* f) {
-    f->anagraf = ins_anagraf(lista_anagraf);
-    f->con_anagraf = f->anagraf != nullptr;
+    apri_operazione();
+    if (NODO_ANAGRAF* a = ins_anagraf(lista_anagraf)) collega_anagraf(f, a);
+    chiudi_operazione();
     cls();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "storage/file_read.h"
 #include "storage/fines_file.h"
@@ -58,10 +59,7 @@ int sostituisci_liste(int fd_c, int fd_a) {
         libera_lista(nuovi_a);
         return esito;
     }
-    libera_lista(lista_contravv);
-    libera_lista(lista_anagraf);
-    lista_anagraf = nuovi_a;
-    lista_contravv = nuovi_c;
+    installa_liste(nuovi_c, nuovi_a, false, false);
     return 0;
 }
 

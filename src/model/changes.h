@@ -1,0 +1,129 @@
+// The one door through which the two lists change once they are loaded.
+//
+// Every change (a record added, its fields replaced, a record removed, a
+// fine linked to an owner, a payment set or cleared, two owners merged)
+// goes through these functions. They keep the links consistent (a fine
+// with owner data points to a record of the owners list; a paid fine has
+// owner data; removing an owner detaches and unpays its fines) and report
+// each change, as a value that outlives the records, to the listener that
+// keeps the recovery journal.
+//
+// Changes are reported in groups: one group is one operation of the clerk,
+// which must be kept whole or not at all. A door call outside any
+// operation is a group of its own; between apri_operazione() and
+// chiudi_operazione() the calls gather into one group, reported when the
+// outermost operation closes.
+//
+// A record being filled by its entry form is a draft: it stands at the tail
+// of its list (the forms fill it in place) but is not reported until it is
+// confirmed, with its whole final image. Changes made to a draft are part
+// of that image, not reported on their own.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "model/records.h"
+
+// Where a record stands in its list, so that it can be found again on a
+// list in the same state: its identifier, and how many records with the
+// same identifier come before it (0 whenever identifiers are unique).
+struct POSIZIONE {
+    uint32_t id = 0;
+    uint32_t ordine = 0;
+};
+
+enum class TIPO_MODIFICA : uint8_t {
+    CONTRAVV_AGGIUNTA = 1, // `contravv` appended, with its owner at `anagraf_di`
+    CONTRAVV_CAMBIATA = 2, // the fine at `dove` now has the image `contravv`
+    CONTRAVV_TOLTA = 3,    // the fine at `dove` removed; with `anche_anagraf`, its owner too
+    ANAGRAF_AGGIUNTA = 4,  // `anagraf` appended
+    ANAGRAF_CAMBIATA = 5,  // the owner at `dove` now has the nine data fields of `anagraf`
+    ANAGRAF_TOLTA = 6,     // the owner at `dove` removed, its fines detached and unpaid
+    ANAGRAF_UNITA = 7,     // the fines of the owner at `dove` moved to the one at
+                           // `anagraf_di` (payments kept), then the first one removed
+};
+
+// One change, by value: the images carry no links (`next`, `anagraf` are
+// empty); a fine's owner is given by its position in `anagraf_di`.
+struct MODIFICA {
+    TIPO_MODIFICA tipo{};
+    POSIZIONE dove;       // the record changed or removed
+    NODO_CONTRAVV contravv{};
+    NODO_ANAGRAF anagraf{};
+    bool con_anagraf_di = false; // `anagraf_di` names an owner (fine images, merges)
+    POSIZIONE anagraf_di;
+    bool anche_anagraf = false;
+};
+
+// Receives each group of changes once its operation is complete, before
+// the caller tells the clerk that it is done. `completo` is false when
+// memory ran out while the group was gathered: some change is missing.
+using ASCOLTATORE_MODIFICHE = void (*)(std::span<const MODIFICA> gruppo, bool completo);
+// Sets the listener (nullptr: changes are not reported, as while a journal
+// is replayed).
+void ascolta_modifiche(ASCOLTATORE_MODIFICHE ascoltatore);
+
+// Operations: see above. They nest; only the outermost one reports. An
+// operation cut short by the end of input is never reported: the program
+// ends there.
+void apri_operazione();
+void chiudi_operazione();
+
+// Operations completed since the lists were installed or last saved.
+long modifiche_non_salvate();
+void modifiche_salvate();
+
+// Makes new lists the current ones (a load): the old records are freed,
+// drafts and pending changes dropped, the count of changes reset. The two
+// flags tell whether fine numbers and owner codes are known to be unique.
+void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool numeri_unici,
+                    bool codici_unici);
+
+// Drafts.
+void accoda_bozza(NODO_CONTRAVV* f, NODO_CONTRAVV* coda);
+void accoda_bozza(NODO_ANAGRAF* a, NODO_ANAGRAF* coda);
+void conferma_bozza(NODO_CONTRAVV* f);
+void conferma_bozza(NODO_ANAGRAF* a);
+// A draft owner that turned out identical to one on file: unlinked and
+// freed; no fine may point to it.
+void scarta_bozza(NODO_ANAGRAF* a);
+
+// The data fields of a fine (ticket date, place, plate, kind, amount) or
+// the nine data fields of an owner, taken from `nuovi`.
+void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& nuovi);
+void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& nuovi);
+
+// Points the fine to an owner record of the list.
+void collega_anagraf(NODO_CONTRAVV* f, NODO_ANAGRAF* a);
+
+// Records (or changes) the payment date of a fine with owner data; false,
+// changing nothing, for a fine without.
+bool registra_pagamento(NODO_CONTRAVV* f, DATA data);
+void annulla_pagamento(NODO_CONTRAVV* f);
+
+// Removes a fine; `prima` is the fine before it (nullptr for the head).
+// With anche_anagraf and owner data, its owner record goes too, as
+// elimina_anagraf does.
+void elimina_contravv(NODO_CONTRAVV* f, NODO_CONTRAVV* prima, bool anche_anagraf);
+
+// Detaches every fine that points to the owner (clearing their payments),
+// unlinks and frees it. False when it is not in the list.
+bool elimina_anagraf(NODO_ANAGRAF* a);
+
+// Every fine of `a` goes to `altro`, keeping its payment; then `a` is removed.
+void unisci_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* altro);
+
+// Finding a record again from its position; nullptr when no record stands there.
+POSIZIONE posizione(const NODO_CONTRAVV* f);
+POSIZIONE posizione(const NODO_ANAGRAF* a);
+NODO_CONTRAVV* in_posizione(NODO_CONTRAVV* lista, POSIZIONE p);
+NODO_ANAGRAF* in_posizione(NODO_ANAGRAF* lista, POSIZIONE p);
+
+// Replay of a journal: appends a complete fine or owner, or gives a fine
+// the whole image of a change (data fields, owner link, payment exactly as
+// given, also a paid mark without owner as a loaded file may carry). The
+// records are allocated by the caller.
+void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf);
+void aggiungi_record(NODO_ANAGRAF* a);
+void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& immagine, NODO_ANAGRAF* anagraf);
