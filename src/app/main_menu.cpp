@@ -10,6 +10,7 @@
 #include "owners/owners.h"
 #include "payments/payments.h"
 #include "search/search.h"
+#include "storage/archive_session.h"
 #include "storage/load.h"
 #include "storage/save.h"
 
@@ -92,6 +93,9 @@ int avvia_sanzionario() {
         terminale_colori();
         stampa_banner();
         menu_principale();
+        // Ended by the clerk: what was not saved was declined, so the
+        // journal goes. Any other end leaves it for the next load.
+        chiudi_archivio();
         stampa_congedo();
         pausa();
     } catch (const FineInput&) {

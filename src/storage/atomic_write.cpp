@@ -158,7 +158,7 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
     return true;
 }
 
-bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files) {
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTITUZIONE* passi) {
     std::vector<SCRITTURA> scritture(files.size());
     bool pronti = true;
     for (std::size_t i = 0; i < files.size() && pronti; ++i) {
@@ -168,10 +168,20 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files) {
             pronti = false;
         }
     }
+    if (pronti && passi != nullptr && passi->prima_di_rinominare) {
+        try {
+            std::vector<std::pair<std::string, std::string>> rinomine;
+            for (const SCRITTURA& s : scritture) rinomine.emplace_back(s.temporaneo, s.destinazione);
+            passi->prima_di_rinominare(rinomine);
+        } catch (const std::bad_alloc&) {
+            pronti = false;
+        }
+    }
     if (pronti) {
         for (SCRITTURA& s : scritture) {
             if (rename(s.temporaneo.c_str(), s.destinazione.c_str()) != 0) {
                 pronti = false;
+                if (passi != nullptr && passi->rinomina_fallita) passi->rinomina_fallita();
                 break;
             }
             s.temporaneo.clear();

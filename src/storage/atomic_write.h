@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Bytes gathered before they are handed to the system in one write.
 constexpr std::size_t BLOCCO_SCRITTURA = std::size_t{1} << 20;
@@ -33,7 +35,18 @@ struct FILE_DA_SCRIVERE {
 // temporary file is left, and the result is false. Only a rename refused
 // by the system within the data file's own folder, after all were written,
 // could leave the earlier ones replaced.
-bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files);
+//
+// `passi`, when given, is told of the two moments a journal must note:
+// once every temporary file is written and flushed, just before the first
+// rename, with each (temporary file, data file) pair in rename order; and
+// when a rename fails, before the temporary files are removed.
+struct PASSI_SOSTITUZIONE {
+    std::function<void(const std::vector<std::pair<std::string, std::string>>& rinomine)>
+        prima_di_rinominare;
+    std::function<void()> rinomina_fallita;
+};
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files,
+                      const PASSI_SOSTITUZIONE* passi = nullptr);
 
 // Whether a name in a folder is a temporary file of the data file `nome`.
 bool nome_temporaneo_di(std::string_view voce, std::string_view nome);

@@ -3,17 +3,22 @@
 // files were read whole.
 #include "storage/load.h"
 
+#include <ctime>
 #include <new>
 #include <string>
 
 #include "console/console.h"
+#include "console/conventions.h"
 #include "model/changes.h"
 #include "model/lists.h"
 #include "storage/file_read.h"
 #include "storage/fines_file.h"
 #include "storage/owner_index.h"
 #include "storage/owners_file.h"
+#include "storage/archive_session.h"
+#include "storage/journal.h"
 #include "storage/path_prompt.h"
+#include "storage/save.h"
 
 namespace {
 
@@ -31,6 +36,54 @@ constexpr const char* MSG_ERRORE_APERTURA =
     "ad essi\n\n";
 constexpr const char* MSG_MEMORIA = "\n\nATTENZIONE: Memoria disponibile insufficiente.\n\n"
                                     "I dati non sono stati caricati correttamente\n\n";
+
+constexpr const char* DOMANDA_PERDITA =
+    "\n ! ATTENZIONE\n\nLe modifiche non salvate andranno perse.\n"
+    "Caricare comunque i dati da file? (s/n) ";
+constexpr const char* DOMANDA_RECUPERO = "\n\nRecuperare le modifiche? (s/n) ";
+constexpr const char* MSG_RECUPERATE =
+    "\nLe modifiche sono state recuperate: salvare i dati per conservarle nei file.\n";
+constexpr const char* MSG_NON_RECUPERATE = "\nLe modifiche non recuperate sono conservate nel file\n";
+constexpr const char* MSG_FILE_CAMBIATI =
+    "\n\n ! ATTENZIONE\n\nI file dei dati sono cambiati dopo l'interruzione della sessione "
+    "precedente:\nle sue modifiche non salvate non possono essere recuperate.\n"
+    "Sono conservate nel file\n";
+constexpr const char* MSG_GIORNALE_ILLEGGIBILE =
+    "\n\n ! ATTENZIONE\n\nIl giornale delle modifiche di questo archivio non e' leggibile.\n"
+    "E' conservato nel file\n";
+constexpr const char* MSG_RECUPERO_FALLITO =
+    "\n\n ! ATTENZIONE\n\nLe modifiche del giornale non corrispondono ai file dei dati e non "
+    "sono state recuperate.\nSono conservate nel file\n";
+
+// "... contiene 3 modifiche non salvate;\nl'ultima e' del 7/12/2026 alle 10:45."
+void stampa_giornale_trovato(long modifiche, int64_t ultima) {
+    const std::time_t t = static_cast<std::time_t>(ultima);
+    std::tm quando{};
+    localtime_r(&t, &quando);
+    char ora[8];
+    std::strftime(ora, sizeof ora, "%H:%M", &quando);
+    console_out() << "\n\n ! ATTENZIONE\n\nLa sessione precedente su questo archivio non si e' "
+                     "chiusa correttamente.\nIl giornale delle modifiche contiene "
+                  << modifiche << (modifiche == 1 ? " modifica non salvata" : " modifiche non salvate")
+                  << ";\nl'ultima e' del " << quando.tm_mday << "/" << quando.tm_mon + 1 << "/"
+                  << quando.tm_year + 1900 << " alle " << ora << ".";
+}
+
+// What became of the journal found, after the question if there was one.
+void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNALE& g) {
+    std::ostream& out = console_out();
+    if (g.recuperato) {
+        out << MSG_RECUPERATE;
+    } else if (recupera) {
+        out << MSG_RECUPERO_FALLITO << g.messo_da_parte << "\n";
+    } else if (a.giornale == GIORNALE_TROVATO::RECUPERABILE) {
+        out << MSG_NON_RECUPERATE << g.messo_da_parte << "\n";
+    } else if (a.giornale == GIORNALE_TROVATO::FILE_CAMBIATI) {
+        out << MSG_FILE_CAMBIATI << g.messo_da_parte << "\n";
+    } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
+        out << MSG_GIORNALE_ILLEGGIBILE << g.messo_da_parte << "\n";
+    }
+}
 
 // Builds both lists, owners first, from the two open files and makes them
 // the current ones. 1 (read error) or -1 (memory), with nothing changed,
@@ -75,17 +128,31 @@ int carica_archivio(const char* file_c, const char* file_a) {
 }
 
 int carica() {
+    if (modifiche_non_salvate() > 0 && !domanda_sn(DOMANDA_PERDITA)) return 1;
     console_out() << TITOLO_CARICA;
     const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
     const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-    const int esito = carica_archivio(file_c.c_str(), file_a.c_str());
-    if (esito == 0) {
-        copia_campo(nome_file_c, file_c.c_str());
-        copia_campo(nome_file_a, file_a.c_str());
-        console_out() << MSG_CARICATO;
-    } else {
-        console_out() << (esito == 1 ? MSG_ERRORE_APERTURA : MSG_MEMORIA);
+    const APERTURA a = apri_archivio(file_c, file_a);
+    if (a.esito != 0) {
+        if (a.esito == 2) {
+            avvisa_archivio_in_uso(a.pid);
+        } else {
+            console_out() << (a.esito == 1 ? MSG_ERRORE_APERTURA : MSG_MEMORIA);
+        }
+        pausa();
+        return a.esito == 2 ? 1 : a.esito;
     }
+    bool recupera = false;
+    if (a.giornale == GIORNALE_TROVATO::RECUPERABILE) {
+        stampa_giornale_trovato(a.modifiche, a.ultima);
+        recupera = domanda_sn(DOMANDA_RECUPERO);
+    }
+    const ESITO_GIORNALE g = avvia_giornale_archivio(recupera);
+    copia_campo(nome_file_c, file_c.c_str());
+    copia_campo(nome_file_a, file_a.c_str());
+    stampa_esito_giornale(a, recupera, g);
+    console_out() << MSG_CARICATO;
+    if (!g.protetto) avvisa_giornale_mancante(g.giornale);
     pausa();
-    return esito;
+    return 0;
 }

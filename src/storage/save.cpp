@@ -9,7 +9,9 @@
 #include "console/console.h"
 #include "console/conventions.h"
 #include "model/lists.h"
+#include "storage/archive_session.h"
 #include "storage/atomic_write.h"
+#include "storage/journal.h"
 #include "storage/fines_file.h"
 #include "storage/owners_file.h"
 #include "storage/path_prompt.h"
@@ -25,20 +27,34 @@ constexpr const char* DOMANDA_FILE_A =
     "\n\nInserisci il percorso in cui salvare i dati anagrafici:\n"
     "(premere INVIO per salvare nel file di default)\n";
 constexpr const char* MSG_SALVATO = "\n\nSalvataggio avvenuto correttamente.\n\n";
+constexpr const char* MSG_SALVATAGGIO_ANNULLATO =
+    "\n\nSalvataggio annullato: i file non sono stati modificati.\n\n";
 constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\n"
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
     "ad essi\n\n";
 
+std::string domanda_sovrascrivi(const std::string& file) {
+    return "\n\n ! ATTENZIONE\n\nIl file " + file +
+           "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
+           "salvataggio.\nSovrascriverlo? (s/n) ";
+}
+
 } // namespace
 
-int scrivi_archivio(const char* file_c, const char* file_a) {
+void avvisa_archivio_in_uso(long pid) {
+    console_out() << "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione";
+    if (pid > 0) console_out() << " (processo " << pid << ")";
+    console_out() << ".\nChiudere l'altra sessione e riprovare.\n\n";
+}
+
+int scrivi_archivio(const char* file_c, const char* file_a, const PASSI_SOSTITUZIONE* passi) {
     try {
         // The owners file goes first, so that it is complete before the fines name its codes.
         const std::array<FILE_DA_SCRIVERE, 2> files{
             {{file_a, parti_anagrafica(lista_anagraf)},
              {file_c, parti_contravvenzioni(lista_contravv)}}};
-        return sostituisci_file(files) ? 0 : 1;
+        return sostituisci_file(files, passi) ? 0 : 1;
     } catch (const std::bad_alloc&) {
         return 1;
     }
@@ -48,14 +64,29 @@ int salva() {
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '3') return -1;
+    std::string file_c = nome_file_c;
+    std::string file_a = nome_file_a;
     if (scelta == '2') {
-        const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
-        const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
+        file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        long pid = 0;
+        if (!blocca_destinazione(file_c, pid)) {
+            avvisa_archivio_in_uso(pid);
+            pausa();
+            return 1;
+        }
         copia_campo(nome_file_c, file_c.c_str());
         copia_campo(nome_file_a, file_a.c_str());
     }
-    const int esito = scrivi_archivio(nome_file_c, nome_file_a);
+    const std::string cambiato = file_cambiato(file_c, file_a);
+    if (!cambiato.empty() && !domanda_sn(domanda_sovrascrivi(cambiato).c_str())) {
+        console_out() << MSG_SALVATAGGIO_ANNULLATO;
+        pausa();
+        return 1;
+    }
+    const int esito = salva_archivio(file_c, file_a);
     console_out() << (esito == 0 ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    if (esito == 0 && !giornale_attivo()) avvisa_giornale_mancante(giornale_in_uso());
     pausa();
     return esito;
 }

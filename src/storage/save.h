@@ -1,6 +1,8 @@
 // Saving the two lists to the fines file and the owners file.
 #pragma once
 
+#include "storage/atomic_write.h"
+
 // The save dialogue with its three choices ([1] Salva, [2] Salva con nome...,
 // [3] Non salvare). 0 when both files were written, 1 when they could not be
 // (neither file changed), -1 when the clerk chose not to save.
@@ -10,4 +12,10 @@ int salva();
 // temporary file in its own folder, flushed to disk and renamed over the
 // old one only when both were written. 0 on success, 1 when anything failed;
 // then neither data file has changed and no temporary file is left.
-int scrivi_archivio(const char* file_c, const char* file_a);
+// `passi`, when given, is told of the renames (see sostituisci_file).
+int scrivi_archivio(const char* file_c, const char* file_a,
+                    const PASSI_SOSTITUZIONE* passi = nullptr);
+
+// Tells the clerk that the archive is held by another session (its process
+// number when known, 0 otherwise).
+void avvisa_archivio_in_uso(long pid);

@@ -76,6 +76,12 @@ ARCHIVIO archivio_generato(int quanti, const std::string& fine_riga) {
     return a;
 }
 
+// The lock file and the recovery journal beside the fines file change at
+// every load by design; the snapshots are about the data files.
+bool del_programma(const std::string& nome) {
+    return nome.ends_with(".blocco") || nome.find(".giornale") != std::string::npos;
+}
+
 ISTANTANEA istantanea(const std::string& cartella) {
     ISTANTANEA s;
     std::error_code ec;
@@ -86,6 +92,7 @@ ISTANTANEA istantanea(const std::string& cartella) {
         std::snprintf(modo, sizeof modo, "%04o %u:%u|", static_cast<unsigned>(st.st_mode & 07777),
                       static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_gid));
         const std::string nome = fs::relative(voce.path(), cartella).string();
+        if (del_programma(nome)) continue;
         s[nome] = modo + (S_ISDIR(st.st_mode) ? std::string("/") : leggi_file(voce.path()));
     }
     return s;

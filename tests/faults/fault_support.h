@@ -48,7 +48,8 @@ ARCHIVIO archivio_generato(int quanti, const std::string& fine_riga = "\n");
 
 // Every file and folder under `cartella`, by relative path, with its
 // permission bits, owner and content ("/" for folders): equal snapshots mean
-// nothing was written, created or left behind.
+// nothing was written, created or left behind. The lock file and the
+// recovery journals are left out.
 using ISTANTANEA = std::map<std::string, std::string>;
 ISTANTANEA istantanea(const std::string& cartella);
 // The differences between two snapshots, one per line ("" when equal).

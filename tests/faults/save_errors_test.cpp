@@ -31,6 +31,7 @@ struct OSTACOLO {
     OPZIONI opzioni;                             // as whom, with what room on disk
     void (*metti)(const std::string&) = niente;  // puts the obstacle up
     void (*togli)(const std::string&) = nullptr; // takes it away, where it can be
+    bool giornale_negato = false;                // the journal cannot be written either
 };
 
 void permessi(const std::string& percorso, fs::perms p) {
@@ -77,7 +78,11 @@ std::string dialogo(const OSTACOLO& o) {
 std::string dialogo_atteso(const OSTACOLO& o) {
     using namespace testi;
     const bool altrove = o.file_c != DATI_C || o.file_a != DATI_A;
-    return BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA +
+    const std::string caricato =
+        o.giornale_negato ? CARICATO.substr(0, CARICATO.size() - PAUSA.size()) +
+                                giornale_negato("dati/contravvenzioni.txt.giornale") + PAUSA
+                          : CARICATO;
+    return BANNER + MENU + "\f" + CARICA + caricato + "\f" + MENU + "\f" + SALVA +
            (altrove ? SALVA_C + SALVA_A : "") + ERRORE_SALVATAGGIO + "\f" + MENU + USCITA + SALVA +
            "\f" + CONGEDO;
 }
@@ -144,6 +149,7 @@ TEST(FaultSave, MissingFolderOfTheFinesFileOnly) {
 TEST(FaultSave, ReadOnlyFolder) {
     OSTACOLO o;
     o.opzioni.come_nessuno = true;
+    o.giornale_negato = true; // nothing can be written there, not even the journal
     o.metti = [](const std::string& c) { permessi(c + "/dati", fs::perms(0555)); };
     o.togli = [](const std::string& c) { permessi(c + "/dati", fs::perms(0777)); };
     prova(o);

@@ -44,6 +44,11 @@ inline const std::string ERRORE_SALVATAGGIO =
     "nome dei "
     "file e assicurarsi di avere i permessi per accedere ad essi\n\n" +
     PAUSA;
+// Before the pause of a load or a save, when the journal cannot be written.
+inline std::string giornale_negato(const std::string& giornale) {
+    return "\n ! ATTENZIONE\n\nImpossibile scrivere il giornale delle modifiche\n" + giornale +
+           "\nIl lavoro non e' protetto contro un'interruzione improvvisa:\nsalvare spesso.\n\n";
+}
 inline const std::string USCITA = "\fUSCITA IN CORSO...\n\nSalvare i dati?\n\n";
 inline const std::string PERCORSO_LUNGO =
     "Il percorso inserito e' troppo lungo (al massimo 127 caratteri), prego riprovare\n>";

@@ -1,0 +1,69 @@
+// Taking and releasing the archive lock.
+#include "storage/archive_lock.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "storage/file_ops.h"
+
+namespace {
+
+long pid_nel_file(int fd) {
+    char buf[32] = {};
+    const ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
+    if (n <= 0) return 0;
+    return std::strtol(buf, nullptr, 10);
+}
+
+} // namespace
+
+std::string percorso_blocco(const std::string& file_c) {
+    return file_c + ".blocco";
+}
+
+bool stesso_blocco(const std::string& percorso, const BLOCCO_ARCHIVIO& b) {
+    struct stat st;
+    return b.fd >= 0 && stat(percorso.c_str(), &st) == 0 &&
+           b.dispositivo == static_cast<uint64_t>(st.st_dev) &&
+           b.inode == static_cast<uint64_t>(st.st_ino);
+}
+
+ESITO_BLOCCO prendi_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& nuovo, long& pid) {
+    nuovo = BLOCCO_ARCHIVIO{};
+    pid = 0;
+    int fd = open(percorso.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // A lock file that may only be read still carries a lock.
+    if (fd < 0) fd = open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return ESITO_BLOCCO::NON_POSSIBILE;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return ESITO_BLOCCO::NON_POSSIBILE;
+    }
+    int r;
+    do {
+        r = flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0) {
+        const bool occupato = errno == EWOULDBLOCK;
+        if (occupato) pid = pid_nel_file(fd);
+        close(fd);
+        return occupato ? ESITO_BLOCCO::OCCUPATO : ESITO_BLOCCO::NON_POSSIBILE;
+    }
+    const std::string testo = std::to_string(static_cast<long>(getpid())) + "\n";
+    if (ftruncate(fd, 0) == 0) (void)!pwrite(fd, testo.data(), testo.size(), 0);
+    nuovo.fd = fd;
+    nuovo.dispositivo = static_cast<uint64_t>(st.st_dev);
+    nuovo.inode = static_cast<uint64_t>(st.st_ino);
+    return ESITO_BLOCCO::PRESO;
+}
+
+void rilascia_blocco(BLOCCO_ARCHIVIO& b) {
+    if (b.fd >= 0) close(b.fd); // closing the last descriptor releases the lock
+    b = BLOCCO_ARCHIVIO{};
+}

@@ -1,0 +1,263 @@
+// The archive in use: its lock, its journal and the identity of its files,
+// through loads and saves.
+#include "storage/archive_session.h"
+
+#include <ctime>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/changes.h"
+#include "storage/archive_lock.h"
+#include "storage/file_identity.h"
+#include "storage/file_ops.h"
+#include "storage/journal.h"
+#include "storage/journal_replay.h"
+#include "storage/load.h"
+#include "storage/save.h"
+
+namespace {
+
+BLOCCO_ARCHIVIO blocco;              // the archive loaded or last saved, whose journal is written
+BLOCCO_ARCHIVIO blocco_destinazione; // another archive a "Salva con nome..." is aimed at
+std::string noto_c, noto_a;          // the files loaded or last saved, links followed
+IDENTITA_FILE id_c, id_a;            // and their identities then
+
+// What a load found, from apri_archivio to avvia_giornale_archivio.
+struct IN_SOSPESO {
+    GIORNALE_TROVATO trovato = GIORNALE_TROVATO::NESSUNO;
+    std::string giornale;
+    GIORNALE_LETTO letto;
+    std::string file_c, file_a;
+};
+IN_SOSPESO sospeso;
+
+int64_t adesso() {
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+bool esiste(const std::string& percorso) {
+    struct stat st;
+    return lstat(percorso.c_str(), &st) == 0;
+}
+
+bool stesso_file(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
+    return a.esiste && b.esiste && a.dispositivo == b.dispositivo && a.inode == b.inode;
+}
+
+// A save that a stop cut short after it noted its renames: each rename is
+// either done (the data file is the temporary file) or still to do (the
+// temporary file is there and the data file is as it was). Only then are
+// the ones to do done now: the temporary files are complete and flushed
+// (the save is noted only then). When anything else changed the files in
+// between, nothing is touched. True when the save is complete.
+bool completa_salvataggio(const VOCE_GIORNALE& voce) {
+    for (const RINOMINA& r : voce.rinomine) {
+        const IDENTITA_FILE ora = identita_file(r.destinazione.c_str());
+        const bool fatta = !esiste(r.temporaneo) && stesso_file(ora, r.id_temporaneo);
+        const bool da_fare = stesso_file(identita_file(r.temporaneo.c_str()), r.id_temporaneo) &&
+                             stessa_identita(ora, r.id_destinazione);
+        if (!fatta && !da_fare) return false;
+    }
+    for (const RINOMINA& r : voce.rinomine) {
+        if (!esiste(r.temporaneo)) continue;
+        if (rename(r.temporaneo.c_str(), r.destinazione.c_str()) != 0) return false;
+        sincronizza_cartella(cartella_di(r.destinazione));
+    }
+    return true;
+}
+
+long operazioni(const GIORNALE_LETTO& g, int64_t& ultima) {
+    long n = 0;
+    for (const VOCE_GIORNALE& v : g.voci) {
+        if (v.tipo != TIPO_VOCE::MODIFICHE) continue;
+        ++n;
+        ultima = v.ora;
+    }
+    return n;
+}
+
+// The lock of the archive whose files are now loaded or saved becomes the
+// one in use; every other lock goes.
+void tieni_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& nuovo) {
+    BLOCCO_ARCHIVIO tenuto;
+    if (stesso_blocco(percorso, blocco)) {
+        std::swap(tenuto, blocco);
+    } else if (stesso_blocco(percorso, blocco_destinazione)) {
+        std::swap(tenuto, blocco_destinazione);
+    } else {
+        std::swap(tenuto, nuovo);
+    }
+    rilascia_blocco(blocco);
+    rilascia_blocco(blocco_destinazione);
+    rilascia_blocco(nuovo);
+    blocco = tenuto;
+}
+
+// The journal of the archive left behind goes: its changes were saved
+// elsewhere or dropped by the clerk.
+void lascia_giornale_precedente(const std::string& nuovo) {
+    if (!giornale_in_uso().empty() && giornale_in_uso() != nuovo) giornale_rimuovi();
+}
+
+bool avvia_giornale_nuovo(const std::string& percorso, const std::string& file_c,
+                          const std::string& file_a) {
+    VOCE_GIORNALE inizio;
+    inizio.tipo = TIPO_VOCE::INIZIO;
+    inizio.ora = adesso();
+    inizio.file_c = file_c;
+    inizio.file_a = file_a;
+    inizio.id_c = id_c;
+    inizio.id_a = id_a;
+    const bool ok = giornale_avvia(percorso, inizio);
+    ascolta_modifiche(annota_nel_giornale);
+    return ok;
+}
+
+} // namespace
+
+APERTURA apri_archivio(const std::string& file_c, const std::string& file_a) {
+    APERTURA r;
+    const std::string risolto_c = segui_collegamenti(file_c);
+    const std::string p_blocco = percorso_blocco(risolto_c);
+    const bool gia_in_uso = stesso_blocco(p_blocco, blocco);
+    BLOCCO_ARCHIVIO nuovo;
+    if (!gia_in_uso && !stesso_blocco(p_blocco, blocco_destinazione) &&
+        prendi_blocco(p_blocco, nuovo, r.pid) == ESITO_BLOCCO::OCCUPATO) {
+        r.esito = 2;
+        return r;
+    }
+
+    IN_SOSPESO trovato;
+    trovato.giornale = percorso_giornale(risolto_c);
+    trovato.file_c = file_c;
+    trovato.file_a = file_a;
+    // The journal of the archive this session holds is this session's own.
+    if (!gia_in_uso && leggi_file_giornale(trovato.giornale, trovato.letto)) {
+        const GIORNALE_LETTO& g = trovato.letto;
+        if (!g.riconosciuto) {
+            trovato.trovato = GIORNALE_TROVATO::ILLEGGIBILE;
+        } else if (g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO &&
+                   completa_salvataggio(g.voci.back())) {
+            // Its changes are in the files now: nothing to recover.
+        } else if ((r.modifiche = operazioni(g, r.ultima)) > 0) {
+            const VOCE_GIORNALE& inizio = g.voci.front();
+            const bool stessi = stessa_identita(inizio.id_c, identita_file(file_c.c_str())) &&
+                                stessa_identita(inizio.id_a, identita_file(file_a.c_str()));
+            trovato.trovato =
+                stessi ? GIORNALE_TROVATO::RECUPERABILE : GIORNALE_TROVATO::FILE_CAMBIATI;
+        }
+    }
+    const IDENTITA_FILE ora_c = identita_file(file_c.c_str());
+    const IDENTITA_FILE ora_a = identita_file(file_a.c_str());
+
+    r.esito = carica_archivio(file_c.c_str(), file_a.c_str());
+    if (r.esito != 0) {
+        rilascia_blocco(nuovo);
+        return r;
+    }
+    r.giornale = trovato.trovato;
+    tieni_blocco(p_blocco, nuovo);
+    lascia_giornale_precedente(trovato.giornale);
+    ascolta_modifiche(nullptr);
+    noto_c = risolto_c;
+    noto_a = segui_collegamenti(file_a);
+    id_c = ora_c;
+    id_a = ora_a;
+    sospeso = std::move(trovato);
+    return r;
+}
+
+ESITO_GIORNALE avvia_giornale_archivio(bool recupera) {
+    ESITO_GIORNALE e;
+    IN_SOSPESO s = std::move(sospeso);
+    sospeso = IN_SOSPESO{};
+    e.giornale = s.giornale;
+    if (s.trovato == GIORNALE_TROVATO::RECUPERABILE && recupera) {
+        if (riapplica_giornale(s.letto.voci)) {
+            e.recuperato = true;
+            e.protetto = giornale_riprendi(s.giornale, s.letto.lunghezza_valida);
+            ascolta_modifiche(annota_nel_giornale);
+            return e;
+        }
+        // A change that does not fit the files: they are loaded again as
+        // they are, and the journal is kept aside.
+        carica_archivio(s.file_c.c_str(), s.file_a.c_str());
+    }
+    if (s.trovato != GIORNALE_TROVATO::NESSUNO) {
+        e.messo_da_parte = metti_da_parte(s.giornale);
+        if (e.messo_da_parte.empty()) {
+            // It could not be renamed: it stays where it is, and no new
+            // journal may take its place.
+            e.messo_da_parte = s.giornale;
+            ascolta_modifiche(annota_nel_giornale);
+            return e;
+        }
+    }
+    e.protetto = avvia_giornale_nuovo(s.giornale, s.file_c, s.file_a);
+    return e;
+}
+
+bool blocca_destinazione(const std::string& file_c, long& pid) {
+    const std::string p = percorso_blocco(segui_collegamenti(file_c));
+    pid = 0;
+    if (stesso_blocco(p, blocco) || stesso_blocco(p, blocco_destinazione)) return true;
+    BLOCCO_ARCHIVIO nuovo;
+    if (prendi_blocco(p, nuovo, pid) == ESITO_BLOCCO::OCCUPATO) return false;
+    rilascia_blocco(blocco_destinazione);
+    blocco_destinazione = nuovo;
+    return true;
+}
+
+std::string file_cambiato(const std::string& file_c, const std::string& file_a) {
+    for (const std::string* p : {&file_c, &file_a}) {
+        const std::string r = segui_collegamenti(*p);
+        const IDENTITA_FILE* noto = r == noto_c ? &id_c : r == noto_a ? &id_a : nullptr;
+        if (noto != nullptr && !stessa_identita(identita_file(r.c_str()), *noto)) return *p;
+    }
+    return "";
+}
+
+int salva_archivio(const std::string& file_c, const std::string& file_a) {
+    PASSI_SOSTITUZIONE passi;
+    passi.prima_di_rinominare = [](const std::vector<std::pair<std::string, std::string>>& rr) {
+        if (!giornale_attivo()) return;
+        VOCE_GIORNALE v;
+        v.tipo = TIPO_VOCE::SALVATAGGIO;
+        v.ora = adesso();
+        for (const auto& [temporaneo, destinazione] : rr)
+            v.rinomine.push_back({temporaneo, destinazione, identita_file(temporaneo.c_str()),
+                                  identita_file(destinazione.c_str())});
+        giornale_aggiungi(v);
+    };
+    passi.rinomina_fallita = [] {
+        if (!giornale_attivo()) return;
+        VOCE_GIORNALE v;
+        v.tipo = TIPO_VOCE::SALVATAGGIO_FALLITO;
+        v.ora = adesso();
+        giornale_aggiungi(v);
+    };
+    if (scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi) != 0) return 1;
+
+    noto_c = segui_collegamenti(file_c);
+    noto_a = segui_collegamenti(file_a);
+    id_c = identita_file(noto_c.c_str());
+    id_a = identita_file(noto_a.c_str());
+    BLOCCO_ARCHIVIO nessuno;
+    tieni_blocco(percorso_blocco(noto_c), nessuno);
+    const std::string giornale = percorso_giornale(noto_c);
+    lascia_giornale_precedente(giornale);
+    // A journal another session left beside the files just written no
+    // longer fits them: it is kept aside, never overwritten.
+    if (giornale != giornale_in_uso() && esiste(giornale)) metti_da_parte(giornale);
+    avvia_giornale_nuovo(giornale, file_c, file_a);
+    modifiche_salvate();
+    return 0;
+}
+
+void chiudi_archivio() {
+    ascolta_modifiche(nullptr);
+    if (!giornale_in_uso().empty()) giornale_rimuovi();
+    rilascia_blocco(blocco);
+    rilascia_blocco(blocco_destinazione);
+}

@@ -1,0 +1,25 @@
+// What identifies one version of a file on disk: the file itself (device
+// and inode), its size, and when its content and its inode last changed.
+// A save replaces a data file by a new inode; an editor, a copy or a
+// restore changes at least one of the times. Two equal identities are the
+// same version of the same file.
+#pragma once
+
+#include <cstdint>
+
+struct IDENTITA_FILE {
+    bool esiste = false;
+    uint64_t dispositivo = 0;
+    uint64_t inode = 0;
+    uint64_t dimensione = 0;
+    int64_t modifica_s = 0; // last change of the content
+    int64_t modifica_ns = 0;
+    int64_t cambio_s = 0;   // last change of the inode
+    int64_t cambio_ns = 0;
+};
+
+// The identity of the file a path names, links followed; `esiste` false
+// when there is none.
+IDENTITA_FILE identita_file(const char* percorso);
+
+bool stessa_identita(const IDENTITA_FILE& a, const IDENTITA_FILE& b);

@@ -1,0 +1,73 @@
+// File-system steps shared by the storage modules.
+#include "storage/file_ops.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+constexpr int SALTI_MAX = 40; // symbolic links followed at most
+}
+
+std::string cartella_di(const std::string& percorso) {
+    const std::size_t barra = percorso.rfind('/');
+    if (barra == std::string::npos) return ".";
+    if (barra == 0) return "/";
+    return percorso.substr(0, barra);
+}
+
+std::string nome_di(const std::string& percorso) {
+    const std::size_t barra = percorso.rfind('/');
+    return barra == std::string::npos ? percorso : percorso.substr(barra + 1);
+}
+
+std::string unisci(const std::string& cartella, std::string_view nome) {
+    std::string p = cartella;
+    if (p.empty() || p.back() != '/') p += '/';
+    p += nome;
+    return p;
+}
+
+std::string segui_collegamenti(std::string percorso) {
+    for (int salti = 0; salti < SALTI_MAX; ++salti) {
+        struct stat st;
+        if (lstat(percorso.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return percorso;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1);
+        const ssize_t n = readlink(percorso.c_str(), buf.data(), buf.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return percorso;
+        const std::string bersaglio(buf.data(), static_cast<std::size_t>(n));
+        percorso = bersaglio[0] == '/' ? bersaglio : unisci(cartella_di(percorso), bersaglio);
+    }
+    return percorso;
+}
+
+bool scrivi_intero(int fd, std::string_view dati) {
+    while (!dati.empty()) {
+        const ssize_t n = write(fd, dati.data(), dati.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;
+        if (n <= 0) return false;
+        dati.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool sincronizza_cartella(const std::string& cartella) {
+    const int fd = open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = fsync(fd) == 0 || errno == EINVAL; // EINVAL: the file system cannot, and needs not
+    close(fd);
+    return ok;
+}
+
+bool rinomina_senza_sostituire(const std::string& da, const std::string& a) {
+    if (renameat2(AT_FDCWD, da.c_str(), AT_FDCWD, a.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that kind of rename: a link refuses an existing name.
+    if (link(da.c_str(), a.c_str()) != 0) return false;
+    unlink(da.c_str());
+    return true;
+}

@@ -1,0 +1,29 @@
+// Small file-system steps shared by saving, the journal and the lock:
+// splitting paths, following links, whole writes, flushing a folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The folder of a path ("." when it has none) and its last component.
+std::string cartella_di(const std::string& percorso);
+std::string nome_di(const std::string& percorso);
+// A name inside a folder.
+std::string unisci(const std::string& cartella, std::string_view nome);
+
+// The file a path finally names once symbolic links are followed (a link
+// whose target does not exist yet names that target). A chain of more
+// than 40 links is left as it is.
+std::string segui_collegamenti(std::string percorso);
+
+// Writes all the bytes, retrying short writes and interruptions. False on
+// any error (errno tells which).
+bool scrivi_intero(int fd, std::string_view dati);
+
+// Flushes a folder's entries to the disk. False when the folder cannot be
+// opened or flushed.
+bool sincronizza_cartella(const std::string& cartella);
+
+// Renames a file only when nothing is at the new name (errno EEXIST
+// otherwise). False on failure.
+bool rinomina_senza_sostituire(const std::string& da, const std::string& a);

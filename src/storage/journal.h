@@ -1,0 +1,63 @@
+// The recovery journal file of the archive in use.
+//
+// It lives beside the fines file, named after it with ".giornale" added
+// (dati/contravvenzioni.txt.giornale), readable and writable by its owner
+// only. From a successful load on, every operation that changes the lists
+// is appended to it and flushed to the disk (fdatasync) before the program
+// tells the clerk that the operation is done. A journal set aside keeps
+// its name with the date and time added (".giornale.AAAAMMGG-HHMMSS").
+// The bytes are described in journal_format.h.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+
+#include "model/changes.h"
+#include "storage/journal_format.h"
+
+// The journal of the fines file at `file_c` (a path with its links followed).
+std::string percorso_giornale(const std::string& file_c);
+
+// Reads the journal at `percorso`. False when there is no file there; a
+// file that is not a journal, or cannot be read, gives true with `g` not
+// recognised.
+bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g);
+
+// Starts a fresh journal at `percorso` holding only `inizio`: written
+// beside it, flushed and renamed over whatever journal was there. From then
+// on the journal is the one written to. False when it cannot be written.
+bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& inizio);
+
+// Goes on writing the journal at `percorso` after its first `lunghezza`
+// bytes (the whole entries read back), dropping any torn tail. False when
+// it cannot be opened for writing.
+bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza);
+
+// Appends an entry and flushes it to the disk. False when no journal is
+// being written or the entry could not be written whole (the journal is
+// then no longer written to).
+bool giornale_aggiungi(const VOCE_GIORNALE& voce);
+
+// Whether a journal is being written to, and its path.
+bool giornale_attivo();
+const std::string& giornale_in_uso();
+
+// Stops writing, leaving the file as it is.
+void giornale_chiudi();
+// Stops writing and removes the file.
+void giornale_rimuovi();
+
+// Renames the journal at `percorso` to its dated name, never over another
+// file. The new path, or "" when it could not be renamed.
+std::string metti_da_parte(const std::string& percorso);
+
+// The listener of the model's changes: each operation becomes a MODIFICHE
+// entry. When it cannot be written, the clerk is told (once) that the work
+// is not protected.
+void annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo);
+
+// Tells the clerk, once until a journal is written again, that the work is
+// not protected against a crash. True when the message was printed (the
+// caller pauses).
+bool avvisa_giornale_mancante(const std::string& percorso);

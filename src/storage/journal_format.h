@@ -1,0 +1,65 @@
+// The bytes of the recovery journal.
+//
+// A journal is the text "SANZIONARIO GIORNALE 1\n" followed by entries.
+// Each entry is framed by the length of its body and a CRC-32 of it (both
+// 4 bytes, little-endian), so that the torn or garbled tail a power cut may
+// leave is recognised and dropped, never replayed. A body starts with its
+// kind and the time it was written (seconds since 1970); then:
+// - INIZIO, always the first entry: the two data files the journal starts
+//   from, path and identity of each;
+// - MODIFICHE: one operation of the clerk, its changes in order;
+// - SALVATAGGIO: a save whose temporary files are complete and flushed is
+//   about to rename them over the data files (pairs temporary, data file);
+// - SALVATAGGIO_FALLITO: that save did not put its files in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/changes.h"
+#include "storage/file_identity.h"
+
+constexpr std::string_view INTESTAZIONE_GIORNALE = "SANZIONARIO GIORNALE 1\n";
+
+enum class TIPO_VOCE : uint8_t {
+    INIZIO = 1,
+    MODIFICHE = 2,
+    SALVATAGGIO = 3,
+    SALVATAGGIO_FALLITO = 4,
+};
+
+// One rename of a save, with what is needed to tell later whether it is
+// still to be done: the temporary file (its device and inode) and the data
+// file it replaces, as it was then.
+struct RINOMINA {
+    std::string temporaneo;
+    std::string destinazione;
+    IDENTITA_FILE id_temporaneo;
+    IDENTITA_FILE id_destinazione;
+};
+
+struct VOCE_GIORNALE {
+    TIPO_VOCE tipo = TIPO_VOCE::INIZIO;
+    int64_t ora = 0;
+    std::string file_c, file_a;       // INIZIO
+    IDENTITA_FILE id_c, id_a;         // INIZIO
+    std::vector<MODIFICA> modifiche;  // MODIFICHE
+    std::vector<RINOMINA> rinomine;   // SALVATAGGIO
+};
+
+// Appends the framed entry to `out`. May throw std::bad_alloc.
+void codifica_voce(const VOCE_GIORNALE& voce, std::string& out);
+
+struct GIORNALE_LETTO {
+    bool riconosciuto = false;       // it starts with the text above and an INIZIO entry
+    std::vector<VOCE_GIORNALE> voci; // the whole entries, INIZIO first
+    std::size_t lunghezza_valida = 0; // bytes up to the end of the last whole entry
+};
+
+// Reads a journal's bytes: every entry up to the first one that is cut
+// short, fails its checksum or does not decode. Not `riconosciuto` (and no
+// entry) when the text or the INIZIO entry is missing or damaged.
+GIORNALE_LETTO decodifica_giornale(std::string_view dati);

@@ -1,0 +1,85 @@
+// Replay: each change of the journal carried out again through the model's
+// door, records found by their position.
+#include "storage/journal_replay.h"
+
+#include "model/changes.h"
+#include "model/lists.h"
+
+namespace {
+
+// The owner a fine image or a merge names; false when it names one that is missing.
+bool anagraf_indicata(const MODIFICA& m, NODO_ANAGRAF*& a) {
+    a = m.con_anagraf_di ? in_posizione(lista_anagraf, m.anagraf_di) : nullptr;
+    return a != nullptr || !m.con_anagraf_di;
+}
+
+NODO_CONTRAVV* precedente(NODO_CONTRAVV* f) {
+    NODO_CONTRAVV* prima = nullptr;
+    for (NODO_CONTRAVV* q = lista_contravv; q != f; q = q->next) prima = q;
+    return prima;
+}
+
+bool applica(const MODIFICA& m) {
+    NODO_ANAGRAF* proprietario = nullptr;
+    switch (m.tipo) {
+    case TIPO_MODIFICA::CONTRAVV_AGGIUNTA: {
+        if (!anagraf_indicata(m, proprietario)) return false;
+        NODO_CONTRAVV* f = nuovo_contravv();
+        if (f == nullptr) return false;
+        *f = m.contravv;
+        aggiungi_record(f, proprietario);
+        return true;
+    }
+    case TIPO_MODIFICA::CONTRAVV_CAMBIATA: {
+        NODO_CONTRAVV* f = in_posizione(lista_contravv, m.dove);
+        if (f == nullptr || !anagraf_indicata(m, proprietario)) return false;
+        applica_immagine(f, m.contravv, proprietario);
+        return true;
+    }
+    case TIPO_MODIFICA::CONTRAVV_TOLTA: {
+        NODO_CONTRAVV* f = in_posizione(lista_contravv, m.dove);
+        if (f == nullptr) return false;
+        elimina_contravv(f, precedente(f), m.anche_anagraf);
+        return true;
+    }
+    case TIPO_MODIFICA::ANAGRAF_AGGIUNTA: {
+        NODO_ANAGRAF* a = nuovo_anagraf();
+        if (a == nullptr) return false;
+        *a = m.anagraf;
+        aggiungi_record(a);
+        return true;
+    }
+    case TIPO_MODIFICA::ANAGRAF_CAMBIATA: {
+        NODO_ANAGRAF* a = in_posizione(lista_anagraf, m.dove);
+        if (a == nullptr) return false;
+        modifica_dati(a, m.anagraf);
+        return true;
+    }
+    case TIPO_MODIFICA::ANAGRAF_TOLTA: {
+        NODO_ANAGRAF* a = in_posizione(lista_anagraf, m.dove);
+        return a != nullptr && elimina_anagraf(a);
+    }
+    case TIPO_MODIFICA::ANAGRAF_UNITA: {
+        NODO_ANAGRAF* a = in_posizione(lista_anagraf, m.dove);
+        if (a == nullptr || !anagraf_indicata(m, proprietario) || proprietario == a) return false;
+        unisci_anagraf(a, proprietario);
+        return true;
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci) {
+    for (const VOCE_GIORNALE& v : voci) {
+        if (v.tipo != TIPO_VOCE::MODIFICHE) continue;
+        apri_operazione();
+        bool riuscita = true;
+        for (const MODIFICA& m : v.modifiche)
+            if (!(riuscita = applica(m))) break;
+        chiudi_operazione();
+        if (!riuscita) return false;
+    }
+    return true;
+}
