@@ -2,11 +2,18 @@
 #   make run   builds the program and starts it on the archive in ./archivio
 #              (seeded from sample/ on first use, never overwritten)
 #   make test  builds and runs the whole test suite
+# and two for installing it:
+#   make install [PREFIX=/usr/local] [DESTDIR=...]
+#              installs the program, its manual pages and the sample archive
+#   make package
+#              builds the Debian package sanzionario_<version>_<arch>.deb
+#              in the build folder
 BUILD_DIR ?= build
 ARCHIVIO ?= archivio
 BUILD_TYPE ?= RelWithDebInfo
+PREFIX ?= /usr/local
 
-.PHONY: all build run test clean
+.PHONY: all build run test install package clean
 
 all: build
 
@@ -25,6 +32,12 @@ test:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSANZ_TESTS=ON
 	cmake --build $(BUILD_DIR) -j2
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

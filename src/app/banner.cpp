@@ -1,6 +1,7 @@
 // Start banner and farewell.
 #include "app/banner.h"
 
+#include "app/version.h"
 #include "console/console.h"
 
 namespace {
@@ -15,7 +16,7 @@ void stampa_banner() {
         << " \n";
     out << RIGA_BOX;
     out << "  ___________________________________________________________________________\n";
-    out << "\n                   === Sanzionario v1.0 ===\n\n";
+    out << "\n                   === Sanzionario v" SANZIONARIO_VERSIONE " ===\n\n";
 }
 
 void stampa_congedo() {

@@ -1,6 +1,6 @@
-// The terminal behind standard input and output: detection, colours,
-// single-key reads, and restoring colours and mode on every way out,
-// signals included.
+// The terminal behind standard input and output: detection (TERM and
+// NO_COLOR included), colours, single-key reads, and restoring colours and
+// mode on every way out, signals included.
 #include "console/terminal.h"
 
 #include <cctype>
@@ -23,7 +23,8 @@ void collega_flussi(std::istream& in, std::ostream& out);
 namespace {
 
 bool in_tty = false;
-bool out_tty = false;
+bool out_tty = false;       // a terminal that takes escape sequences
+bool colori_voluti = false; // NO_COLOR unset or empty
 volatile std::sig_atomic_t colori_attivi = 0;
 volatile std::sig_atomic_t modo_salvato = 0;
 termios modo_originale{};
@@ -46,11 +47,23 @@ void al_segnale(int segnale) {
     std::raise(segnale);
 }
 
+// An editor's shell buffer or a serial console says TERM=dumb, or nothing.
+bool terminale_con_sequenze() {
+    const char* term = std::getenv("TERM");
+    return term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
+}
+
+bool colori_non_rifiutati() {
+    const char* no_color = std::getenv("NO_COLOR");
+    return no_color == nullptr || *no_color == '\0';
+}
+
 } // namespace
 
 void terminale_avvia() {
     in_tty = isatty(STDIN_FILENO) == 1;
-    out_tty = isatty(STDOUT_FILENO) == 1;
+    out_tty = isatty(STDOUT_FILENO) == 1 && terminale_con_sequenze();
+    colori_voluti = colori_non_rifiutati();
     if (in_tty && tcgetattr(STDIN_FILENO, &modo_originale) == 0) modo_salvato = 1;
 
     const bool utf8 = locale_utf8();
@@ -69,7 +82,7 @@ void terminale_avvia() {
 }
 
 void terminale_colori() {
-    if (!out_tty) return;
+    if (!out_tty || !colori_voluti) return;
     console_out() << COLORI;
     console_out().flush();
     colori_attivi = 1;

@@ -10,13 +10,17 @@
 void terminale_avvia();
 
 // Light yellow text on a light blue background over the whole screen, on a
-// terminal; nothing otherwise.
+// terminal that takes escape sequences and when NO_COLOR is unset or empty;
+// nothing otherwise.
 void terminale_colori();
 
 // Gives the terminal its own colours and mode back. Safe to call twice.
 void terminale_ripristina();
 
 bool input_da_terminale();
+// True when standard output is a terminal that takes escape sequences: TERM
+// set and not "dumb". Otherwise it is treated as no terminal at all, and
+// the screen is cleared with a form feed.
 bool output_su_terminale();
 
 // True when LC_ALL, LC_CTYPE or LANG (the first that is set) names UTF-8.

@@ -1,11 +1,13 @@
 // The program on a real (pseudo-)terminal: colours, clearing, single-key
-// pauses, and the terminal given back as it was, however the run ends.
+// pauses, what TERM and NO_COLOR allow, and the terminal given back as it
+// was, however the run ends.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <poll.h>
 #include <pty.h>
+#include <regex>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -19,6 +21,12 @@ namespace {
 constexpr const char* COLORI = "\x1b[93;104m";
 constexpr const char* PULISCI = "\x1b[2J";
 constexpr const char* PAUSA = "Premere un tasto per continuare . . . ";
+
+// Any SGR sequence: a colour, or the reset of the colours.
+bool ha_colori(const std::string& schermo) {
+    static const std::regex SGR("\x1b\\[[0-9;]*m");
+    return std::regex_search(schermo, SGR);
+}
 
 } // namespace
 
@@ -70,5 +78,44 @@ TEST(Terminal, SignalsDuringAPauseRestoreColoursAndMode) {
         EXPECT_EQ(WTERMSIG(stato), segnale);
         EXPECT_TRUE(t.modo_normale()) << segnale;
         EXPECT_NE(t.schermo.find(TERMINALE_RIPRISTINATO), std::string::npos) << segnale;
+    }
+}
+
+// TERM=dumb or unset (an editor's shell buffer, a serial console): no escape
+// sequence at all, a form feed clears. NO_COLOR set and not empty: no
+// colour, but clearing still clears. Pauses wait for one key in every case.
+TEST(Terminal, TermAndNoColorDecideEscapeSequencesAndColours) {
+    struct Caso {
+        const char* nome;
+        std::vector<Variabile> ambiente;
+        bool sequenze; // escape sequences clear the screen (else a form feed)
+        bool colori;
+    };
+    const Caso casi[] = {
+        {"TERM=dumb", {{"TERM", "dumb"}}, false, false},
+        {"no TERM", {{"TERM", std::nullopt}}, false, false},
+        {"NO_COLOR=1", {{"NO_COLOR", "1"}}, true, false},
+        {"empty NO_COLOR", {{"NO_COLOR", ""}}, true, true},
+    };
+    for (const Caso& caso : casi) {
+        Cartella c;
+        Terminale t(c, caso.ambiente);
+        ASSERT_TRUE(t.attendi("[7] Esci\r\n\r\n>")) << caso.nome;
+        t.digita("7\n");
+        ASSERT_TRUE(t.attendi(PAUSA)) << caso.nome;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        t.digita("k"); // one key, no Enter
+        const int stato = t.fine();
+        ASSERT_TRUE(WIFEXITED(stato)) << caso.nome;
+        EXPECT_EQ(WEXITSTATUS(stato), 0) << caso.nome;
+        EXPECT_TRUE(t.modo_normale()) << caso.nome;
+        if (caso.sequenze) {
+            EXPECT_NE(t.schermo.find(PULISCI), std::string::npos) << caso.nome;
+            EXPECT_EQ(t.schermo.find('\f'), std::string::npos) << caso.nome;
+        } else {
+            EXPECT_EQ(t.schermo.find('\x1b'), std::string::npos) << caso.nome;
+            EXPECT_NE(t.schermo.find('\f'), std::string::npos) << caso.nome;
+        }
+        EXPECT_EQ(ha_colori(t.schermo), caso.colori) << caso.nome;
     }
 }

@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-Terminale::Terminale(const Cartella& dove) {
+Terminale::Terminale(const Cartella& dove, const std::vector<Variabile>& ambiente) {
     pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) {
         if (chdir(dove.percorso.c_str()) != 0) _exit(127);
@@ -19,6 +19,14 @@ Terminale::Terminale(const Cartella& dove) {
         unsetenv("LC_CTYPE");
         setenv("LANG", "C", 1);
         setenv("TERM", "xterm", 1);
+        unsetenv("NO_COLOR");
+        for (const Variabile& v : ambiente) {
+            if (v.valore) {
+                setenv(v.nome.c_str(), v.valore->c_str(), 1);
+            } else {
+                unsetenv(v.nome.c_str());
+            }
+        }
         execl(SANZIONARIO_BIN, "sanzionario", static_cast<char*>(nullptr));
         _exit(127);
     }

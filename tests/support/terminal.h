@@ -2,21 +2,32 @@
 // types on the master side and reads the screen from it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 #include "support/session.h"
 
 // What the program writes to give the terminal its own colours back.
 inline const std::string TERMINALE_RIPRISTINATO = "\x1b[0m\x1b[H\x1b[2J";
 
+// A variable of the program's environment: set to `valore`, or removed
+// when there is none.
+struct Variabile {
+    std::string nome;
+    std::optional<std::string> valore;
+};
+
 struct Terminale {
     int master = -1;
     pid_t pid = -1;
     std::string schermo; // everything shown so far
 
-    explicit Terminale(const Cartella& dove); // started in that folder, C locale
-    ~Terminale();                             // killed if still running
+    // Started in that folder with the C locale, TERM=xterm and no NO_COLOR,
+    // then with the changes in `ambiente`.
+    explicit Terminale(const Cartella& dove, const std::vector<Variabile>& ambiente = {});
+    ~Terminale(); // killed if still running
 
     // Reads the screen until `testo` shows after position `da`; false after 10 s.
     bool attendi(const std::string& testo, std::size_t da = 0);
