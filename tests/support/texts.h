@@ -49,6 +49,43 @@ inline std::string giornale_negato(const std::string& giornale) {
     return "\n ! ATTENZIONE\n\nImpossibile scrivere il giornale delle modifiche\n" + giornale +
            "\nIl lavoro non e' protetto contro un'interruzione improvvisa:\nsalvare spesso.\n\n";
 }
+// The recovery journal and the lock.
+inline const std::string PERDITA = "\n ! ATTENZIONE\n\nLe modifiche non salvate andranno perse.\n"
+                                   "Caricare comunque i dati da file? (s/n) ";
+inline std::string giornale_trovato(int modifiche, const std::string& quando) {
+    return "\n\n ! ATTENZIONE\n\nLa sessione precedente su questo archivio non si e' chiusa "
+           "correttamente.\nIl giornale delle modifiche contiene " +
+           std::to_string(modifiche) +
+           (modifiche == 1 ? " modifica non salvata" : " modifiche non salvate") +
+           ";\nl'ultima e' del " + quando + ".\n\nRecuperare le modifiche? (s/n) ";
+}
+inline const std::string RECUPERATE =
+    "\nLe modifiche sono state recuperate: salvare i dati per conservarle nei file.\n";
+inline std::string non_recuperate(const std::string& dove) {
+    return "\nLe modifiche non recuperate sono conservate nel file\n" + dove + "\n";
+}
+inline std::string file_cambiati(const std::string& dove) {
+    return "\n\n ! ATTENZIONE\n\nI file dei dati sono cambiati dopo l'interruzione della "
+           "sessione precedente:\nle sue modifiche non salvate non possono essere recuperate.\n"
+           "Sono conservate nel file\n" +
+           dove + "\n";
+}
+inline std::string giornale_illeggibile(const std::string& dove) {
+    return "\n\n ! ATTENZIONE\n\nIl giornale delle modifiche di questo archivio non e' "
+           "leggibile.\nE' conservato nel file\n" +
+           dove + "\n";
+}
+inline std::string in_uso(long pid) {
+    return "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione (processo " +
+           std::to_string(pid) + ").\nChiudere l'altra sessione e riprovare.\n\n" + PAUSA;
+}
+inline std::string sovrascrivi(const std::string& file) {
+    return "\n\n ! ATTENZIONE\n\nIl file " + file +
+           "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
+           "salvataggio.\nSovrascriverlo? (s/n) ";
+}
+inline const std::string ANNULLATO =
+    "\n\nSalvataggio annullato: i file non sono stati modificati.\n\n" + PAUSA;
 inline const std::string USCITA = "\fUSCITA IN CORSO...\n\nSalvare i dati?\n\n";
 inline const std::string PERCORSO_LUNGO =
     "Il percorso inserito e' troppo lungo (al massimo 127 caratteri), prego riprovare\n>";

@@ -1,0 +1,205 @@
+// The recovery journal as a clerk meets it: a session that ends badly, the
+// next load that offers its changes back, the journals set aside, and the
+// questions that keep unsaved work and other programs' files from being
+// dropped without a word.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "faults/fault_support.h"
+#include "support/session.h"
+#include "support/texts.h"
+
+using namespace testi;
+using guasti::Programma;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string GIORNALE = "dati/contravvenzioni.txt.giornale";
+const std::string DATI_C = "dati/contravvenzioni.txt";
+const std::string DATI_A = "dati/anagrafica.txt";
+
+std::string campione(const std::string& nome) {
+    std::ifstream f(std::string(SANZIONARIO_SAMPLE_DIR) + "/dati/" + nome, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+struct ArchivioCampione : Cartella {
+    ArchivioCampione() {
+        scrivi(DATI_C, campione("contravvenzioni.txt"));
+        scrivi(DATI_A, campione("anagrafica.txt"));
+    }
+    // Names in dati/ that are journals set aside.
+    std::vector<std::string> messi_da_parte() const {
+        std::vector<std::string> v;
+        for (const auto& e : fs::directory_iterator(file("dati")))
+            if (e.path().filename().string().starts_with("contravvenzioni.txt.giornale."))
+                v.push_back("dati/" + e.path().filename().string());
+        return v;
+    }
+};
+
+// Load at the gate of the fines menu, record fine 21, then input ends.
+const std::string NUOVA_MULTA = "1\n\n\n\n2\n01/02/2026\nRoma\nab123cd\nSosta\n50\nn\n\n";
+const std::string CARICA_E_ESCI = "5\n\n\n"; // then the answer, the pause and what follows
+// A live program waiting at the pause after its load (the pause's line end
+// comes only with the key).
+const std::string IN_PAUSA_DOPO_IL_CARICAMENTO = CARICATO.substr(0, CARICATO.size() - 1);
+
+// The one date and time of a recovery notice, checked for its shape and
+// for being today, so that the rest can be compared byte for byte.
+std::string quando(const std::string& output) {
+    static const std::regex forma("l'ultima e' del ([0-9]+/[0-9]+/[0-9]+ alle [0-9]{2}:[0-9]{2})\\.");
+    std::smatch m;
+    if (!std::regex_search(output, m, forma)) return "(missing)";
+    const std::time_t ora = std::time(nullptr);
+    std::tm oggi{};
+    localtime_r(&ora, &oggi);
+    const std::string data = std::to_string(oggi.tm_mday) + "/" + std::to_string(oggi.tm_mon + 1) +
+                             "/" + std::to_string(oggi.tm_year + 1900);
+    EXPECT_TRUE(m[1].str().starts_with(data + " alle ")) << m[1];
+    return m[1];
+}
+
+void pulita(const Sessione& s) {
+    EXPECT_EQ(s.errori, "");
+    EXPECT_EQ(s.stato, 0);
+}
+
+} // namespace
+
+TEST(RecoverySession, ASessionEndedBadlyIsOfferedBackAndSavedWhole) {
+    ArchivioCampione c;
+    pulita(esegui_programma(c, NUOVA_MULTA));
+    EXPECT_TRUE(c.esiste(GIORNALE)) << "the end of input leaves the journal";
+    EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt")) << "and writes no data file";
+
+    const Sessione s = esegui_programma(c, CARICA_E_ESCI + "s\n\n6\n1\n\n7\n3\n\n");
+    pulita(s);
+    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + giornale_trovato(1, quando(s.output)) +
+                            RECUPERATE + CARICATO + "\f" + MENU + "\f" + SALVA + SALVATO + "\f" +
+                            MENU + USCITA + SALVA + "\f" + CONGEDO);
+    EXPECT_NE(c.leggi(DATI_C).find("AB123CD"), std::string::npos) << "fine 21 was saved";
+    EXPECT_FALSE(c.esiste(GIORNALE)) << "a normal end removes the journal";
+    EXPECT_TRUE(c.messi_da_parte().empty());
+}
+
+TEST(RecoverySession, DecliningSetsTheJournalAsideAndTheNextLoadAsksNothing) {
+    ArchivioCampione c;
+    esegui_programma(c, NUOVA_MULTA);
+    const Sessione s = esegui_programma(c, CARICA_E_ESCI + "n\n\n7\n3\n\n");
+    pulita(s);
+    const std::vector<std::string> da_parte = c.messi_da_parte();
+    ASSERT_EQ(da_parte.size(), 1u);
+    EXPECT_TRUE(std::regex_match(da_parte[0], std::regex(GIORNALE + "\\.[0-9]{8}-[0-9]{6}")));
+    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + giornale_trovato(1, quando(s.output)) +
+                            non_recuperate(da_parte[0]) + CARICATO + "\f" + MENU + USCITA +
+                            SALVA + "\f" + CONGEDO);
+    EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
+
+    EXPECT_EQ(esegui_programma(c, CARICA_E_ESCI + "\n7\n3\n\n").output,
+              BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + "\f" +
+                  CONGEDO);
+    EXPECT_EQ(c.messi_da_parte(), da_parte) << "a journal set aside is never deleted";
+}
+
+TEST(RecoverySession, JournalsThatCannotBeReplayedAreSetAsideWithAWord) {
+    struct Caso {
+        const char* nome;
+        void (*guasta)(const Cartella& c);
+        std::string (*messaggio)(const std::string& dove);
+    };
+    const Caso casi[] = {
+        {"the files changed since",
+         [](const Cartella& c) { c.scrivi(DATI_A, campione("anagrafica.txt") + "\n"); },
+         file_cambiati},
+        {"not a journal", [](const Cartella& c) { c.scrivi(GIORNALE, "appunti del lunedi'\n"); },
+         giornale_illeggibile},
+    };
+    for (const Caso& k : casi) {
+        SCOPED_TRACE(k.nome);
+        ArchivioCampione c;
+        esegui_programma(c, NUOVA_MULTA);
+        k.guasta(c);
+        const std::string fc = c.leggi(DATI_C), fa = c.leggi(DATI_A);
+        const Sessione s = esegui_programma(c, CARICA_E_ESCI + "\n7\n3\n\n");
+        pulita(s);
+        const std::vector<std::string> da_parte = c.messi_da_parte();
+        ASSERT_EQ(da_parte.size(), 1u);
+        EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + k.messaggio(da_parte[0]) + CARICATO +
+                                "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+        EXPECT_EQ(c.leggi(DATI_C), fc);
+        EXPECT_EQ(c.leggi(DATI_A), fa);
+    }
+}
+
+TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
+    ArchivioCampione c;
+    // Fine 21 recorded; [5] asks; "n" keeps it (fine 22 follows it), "s" drops it.
+    const std::string registra = "1\n\n\n\n2\n01/02/2026\nRoma\nab123cd\nSosta\n50\nn\n\n5\n";
+    const Sessione s = esegui_programma(
+        c, registra + "5\nn\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n5\ns\n\n\n\n7\n3\n\n");
+    pulita(s);
+    const std::string dopo_registra = "\f" + MENU + "\f" + PERDITA;
+    EXPECT_NE(s.output.find("Contravvenzione n.22 inserita correttamente."), std::string::npos);
+    const std::size_t prima = s.output.find(dopo_registra);
+    ASSERT_NE(prima, std::string::npos);
+    const std::string atteso = dopo_registra + "\f" + MENU + "\f" + MENU_CONTRAVV;
+    EXPECT_EQ(s.output.substr(prima, atteso.size()), atteso)
+        << "n goes back to the main menu, nothing loaded";
+    EXPECT_NE(s.output.find(dopo_registra + "\n CARICA DA FILE"), std::string::npos)
+        << "s loads";
+    EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
+}
+
+TEST(RecoverySession, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheClerkSaysSo) {
+    ArchivioCampione c;
+    Programma p(c.percorso);
+    p.digita("5\n\n\n");
+    ASSERT_TRUE(p.attendi(IN_PAUSA_DOPO_IL_CARICAMENTO));
+    // An editor adds a line to the owners file while it is loaded.
+    const std::string aggiunto = campione("anagrafica.txt") + "\n";
+    c.scrivi(DATI_A, aggiunto);
+    // "n" keeps it, and the failed save makes leaving ask again; "s" overwrites.
+    p.digita("\n6\n1\nn\n\n7\n1\ns\n\n\n");
+    ASSERT_EQ(p.termina(), 0);
+    EXPECT_EQ(p.output, BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA +
+                            sovrascrivi(DATI_A) + ANNULLATO + "\f" + MENU + USCITA + SALVA +
+                            sovrascrivi(DATI_A) + SALVATO + "\f" + CONGEDO);
+    EXPECT_EQ(c.leggi(DATI_A), campione("anagrafica.txt"));
+}
+
+TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
+    ArchivioCampione c;
+    c.scrivi("altro/contravvenzioni.txt", campione("contravvenzioni.txt"));
+    c.scrivi("altro/anagrafica.txt", campione("anagrafica.txt"));
+    Programma primo(c.percorso);
+    primo.digita("5\n\n\n");
+    ASSERT_TRUE(primo.attendi(IN_PAUSA_DOPO_IL_CARICAMENTO));
+
+    // A second program cannot load the archive, nor save onto it from another one.
+    const std::string rifiuto = in_uso(primo.pid);
+    const Sessione s = esegui_programma(
+        c, "5\n\n\n\n5\naltro/contravvenzioni.txt\naltro/anagrafica.txt\n\n"
+           "6\n2\n\n\n\n7\n3\n\n");
+    pulita(s);
+    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + rifiuto + "\f" + MENU + "\f" + CARICA +
+                            CARICATO + "\f" + MENU + "\f" + SALVA + SALVA_C + SALVA_A + rifiuto +
+                            "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+    EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
+
+    // Once the first one is gone, however it ended, the archive is free.
+    kill(primo.pid, SIGKILL);
+    primo.termina();
+    EXPECT_EQ(esegui_programma(c, "5\n\n\n\n7\n3\n\n").output,
+              BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + "\f" +
+                  CONGEDO);
+}
