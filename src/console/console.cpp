@@ -80,3 +80,12 @@ std::string leggi_linea() {
         linea.pop_back();
     return linea;
 }
+
+std::string leggi_linea_grezza() {
+    linea_grezza();
+    return leggi_linea();
+}
+
+void stampa_percorso(std::string_view percorso) {
+    if (!scrivi_grezzo(percorso)) console_out() << percorso;
+}

@@ -8,6 +8,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 // Thrown by every read once standard input has ended or failed. The program
 // catches it at the top, writes nothing more to the data files and exits.
@@ -46,3 +47,10 @@ char leggi_carattere();
 // without line end counts.
 // Throws FineInput when input has ended before the line began.
 std::string leggi_linea();
+
+// The same for a line that names a file: its bytes as the terminal sent
+// them, not converted to the code page of the archive's text.
+std::string leggi_linea_grezza();
+
+// Prints a file's name as the terminal would have sent it.
+void stampa_percorso(std::string_view percorso);

@@ -21,21 +21,32 @@ bool scrivi_tutto(int fd, const char* dati, std::size_t n) {
 int FdInBuf::underflow() {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
     buffer.clear();
-    while (buffer.empty() && !finito) {
-        char grezzo[4096];
-        const ssize_t k = ::read(fd, grezzo, sizeof grezzo);
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) {
-            finito = true;
-            if (utf8) dec.chiudi(buffer);
-            break;
+    while (buffer.empty()) {
+        if (preso == letti.size()) {
+            if (finito) break;
+            char blocco[4096];
+            const ssize_t k = ::read(fd, blocco, sizeof blocco);
+            if (k < 0 && errno == EINTR) continue;
+            if (k <= 0) {
+                finito = true;
+                if (utf8 && !grezza) dec.chiudi(buffer);
+                continue;
+            }
+            letti.assign(blocco, static_cast<std::size_t>(k));
+            preso = 0;
         }
-        if (utf8) {
-            for (ssize_t i = 0; i < k; ++i)
-                dec.aggiungi(static_cast<unsigned char>(grezzo[i]), buffer);
+        // Up to the end of the line, or of what was read.
+        const std::size_t a_capo = letti.find('\n', preso);
+        const std::size_t fine = a_capo == std::string::npos ? letti.size() : a_capo + 1;
+        if (utf8 && !grezza) {
+            for (std::size_t i = preso; i < fine; ++i)
+                dec.aggiungi(static_cast<unsigned char>(letti[i]), buffer);
         } else {
-            buffer.assign(grezzo, static_cast<std::size_t>(k));
+            buffer.append(letti, preso, fine - preso);
         }
+        preso = fine;
+        inizio_linea = a_capo != std::string::npos;
+        if (inizio_linea) grezza = false;
     }
     if (buffer.empty()) return traits_type::eof();
     setg(buffer.data(), buffer.data(), buffer.data() + buffer.size());

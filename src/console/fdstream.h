@@ -5,22 +5,32 @@
 
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 #include "console/encoding.h"
 
+// Input is decoded one line at a time, when it is read, so that a line
+// not yet begun can be asked for as the terminal sent it (a path names a
+// file by its bytes): see grezza.
 struct FdInBuf : std::streambuf {
     FdInBuf(int fd, bool utf8) : fd(fd), utf8(utf8) {}
     int underflow() override;
 
     int fd;
     bool utf8;
+    bool grezza = false;       // the line being read passes undecoded; cleared at its end
+    bool inizio_linea = true;  // nothing of the next line has been decoded yet
     bool finito = false;
     DecoderUtf8 dec;
-    std::string buffer;
+    std::string letti;       // bytes read from fd
+    std::size_t preso = 0;   // of which taken so far
+    std::string buffer;      // the part of a line handed to the stream
 };
 
 struct FdOutBuf : std::streambuf {
     FdOutBuf(int fd, bool utf8) : fd(fd), utf8(utf8) {}
+    // Writes bytes as they are, without conversion (a path as typed).
+    void scrivi_grezzo(std::string_view testo) { buffer += testo; }
     ~FdOutBuf() override { svuota(); }
     int overflow(int c) override;
     std::streamsize xsputn(const char* s, std::streamsize n) override;

@@ -22,6 +22,8 @@ void collega_flussi(std::istream& in, std::ostream& out);
 
 namespace {
 
+FdInBuf* ingresso_fd = nullptr; // the standard streams' buffers, once wrapped
+FdOutBuf* uscita_fd = nullptr;
 bool in_tty = false;
 bool out_tty = false;       // a terminal that takes escape sequences
 bool colori_voluti = false; // NO_COLOR unset or empty
@@ -69,16 +71,32 @@ void terminale_avvia() {
     const bool utf8 = locale_utf8();
     static FdInBuf ingresso(STDIN_FILENO, utf8);
     static FdOutBuf uscita(STDOUT_FILENO, utf8);
+    ingresso_fd = &ingresso;
+    uscita_fd = &uscita;
     static std::istream in(&ingresso);
     static std::ostream out(&uscita);
     in.tie(&out);
     collega_flussi(in, out);
 
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit makes a write fail, like a full disk, instead of
+    // ending the program with the unsaved work.
+    std::signal(SIGXFSZ, SIG_IGN);
     struct sigaction sa {};
     sa.sa_handler = al_segnale;
     sigemptyset(&sa.sa_mask);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
+    // Every signal that ends the program gives the terminal back first
+    // (SIGKILL cannot be caught).
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+                  SIGPOLL, SIGPWR, SIGSYS, SIGTRAP, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
+        struct sigaction attuale {};
+        // A signal the caller ignores (nohup) stays ignored, and one that a
+        // checking tool already watches (a sanitizer) stays with it.
+        if (sigaction(s, nullptr, &attuale) == 0 &&
+            ((attuale.sa_flags & SA_SIGINFO) != 0 || attuale.sa_handler != SIG_DFL))
+            continue;
+        sigaction(s, &sa, nullptr);
+    }
 }
 
 void terminale_colori() {
@@ -140,4 +158,18 @@ void attendi_tasto() {
         k = ::read(STDIN_FILENO, tasto, sizeof tasto);
     } while (k < 0 && errno == EINTR);
     tcsetattr(STDIN_FILENO, TCSANOW, &modo_originale);
+}
+
+bool linea_grezza() {
+    if (ingresso_fd == nullptr) return false;
+    const bool libera = console_in().rdbuf() == ingresso_fd && ingresso_fd->inizio_linea &&
+                        console_in().rdbuf()->in_avail() == 0;
+    if (libera) ingresso_fd->grezza = true;
+    return libera;
+}
+
+bool scrivi_grezzo(std::string_view testo) {
+    if (uscita_fd == nullptr || console_out().rdbuf() != uscita_fd) return false;
+    uscita_fd->scrivi_grezzo(testo);
+    return true;
 }

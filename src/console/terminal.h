@@ -4,9 +4,13 @@
 // however the program ends.
 #pragma once
 
+#include <string_view>
+
 // Wraps standard input and output for the console (converting between
 // UTF-8 and code page 850 when the locale asks for UTF-8), and installs the
-// handlers that restore the terminal on SIGINT, SIGTERM and SIGHUP.
+// handlers that restore the terminal on every signal that ends the program
+// (SIGINT, SIGTERM, SIGHUP, SIGQUIT and the rest); SIGXFSZ is ignored, so
+// that a file-size limit is an ordinary write error.
 void terminale_avvia();
 
 // Light yellow text on a light blue background over the whole screen, on a
@@ -28,6 +32,14 @@ bool locale_utf8();
 
 // Waits for one key on the input terminal, without echo and without Enter.
 void attendi_tasto();
+
+// The next input line, not begun yet, passes as the terminal sent it,
+// without conversion. False when the console does not read standard input
+// or a part of that line was already taken.
+bool linea_grezza();
+// Writes the bytes to standard output as they are. False when the console
+// does not write to standard output.
+bool scrivi_grezzo(std::string_view testo);
 
 // Marks the console as a terminal or not (used by usa_flussi and tests).
 void imposta_terminali(bool input, bool output);

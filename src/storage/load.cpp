@@ -69,19 +69,24 @@ void stampa_giornale_trovato(long modifiche, int64_t ultima) {
                   << quando.tm_year + 1900 << " alle " << ora << ".";
 }
 
+void scrivi_messaggio_percorso(const char* messaggio, const std::string& percorso) {
+    console_out() << messaggio;
+    stampa_percorso(percorso);
+    console_out() << "\n";
+}
+
 // What became of the journal found, after the question if there was one.
 void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNALE& g) {
-    std::ostream& out = console_out();
     if (g.recuperato) {
-        out << MSG_RECUPERATE;
+        console_out() << MSG_RECUPERATE;
     } else if (recupera) {
-        out << MSG_RECUPERO_FALLITO << g.messo_da_parte << "\n";
+        scrivi_messaggio_percorso(MSG_RECUPERO_FALLITO, g.messo_da_parte);
     } else if (a.giornale == GIORNALE_TROVATO::RECUPERABILE) {
-        out << MSG_NON_RECUPERATE << g.messo_da_parte << "\n";
+        scrivi_messaggio_percorso(MSG_NON_RECUPERATE, g.messo_da_parte);
     } else if (a.giornale == GIORNALE_TROVATO::FILE_CAMBIATI) {
-        out << MSG_FILE_CAMBIATI << g.messo_da_parte << "\n";
+        scrivi_messaggio_percorso(MSG_FILE_CAMBIATI, g.messo_da_parte);
     } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
-        out << MSG_GIORNALE_ILLEGGIBILE << g.messo_da_parte << "\n";
+        scrivi_messaggio_percorso(MSG_GIORNALE_ILLEGGIBILE, g.messo_da_parte);
     }
 }
 

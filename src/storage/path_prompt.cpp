@@ -13,7 +13,7 @@ constexpr const char* MSG_PERCORSO_NON_VALIDO =
 std::string chiedi_percorso(const char* domanda, const char* predefinito) {
     console_out() << domanda << ">";
     for (;;) {
-        const std::string risposta = leggi_linea();
+        const std::string risposta = leggi_linea_grezza();
         if (risposta.size() > PERCORSO_MAX) {
             console_out() << MSG_PERCORSO_LUNGO << ">";
         } else if (risposta.find('\0') != std::string::npos) {

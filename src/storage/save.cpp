@@ -34,10 +34,11 @@ constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
     "ad essi\n\n";
 
-std::string domanda_sovrascrivi(const std::string& file) {
-    return "\n\n ! ATTENZIONE\n\nIl file " + file +
-           "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
-           "salvataggio.\nSovrascriverlo? (s/n) ";
+void stampa_file_cambiato(const std::string& file) {
+    console_out() << "\n\n ! ATTENZIONE\n\nIl file ";
+    stampa_percorso(file);
+    console_out() << "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
+                     "salvataggio.\n";
 }
 
 } // namespace
@@ -79,7 +80,8 @@ int salva() {
         copia_campo(nome_file_a, file_a.c_str());
     }
     const std::string cambiato = file_cambiato(file_c, file_a);
-    if (!cambiato.empty() && !domanda_sn(domanda_sovrascrivi(cambiato).c_str())) {
+    if (!cambiato.empty()) stampa_file_cambiato(cambiato);
+    if (!cambiato.empty() && !domanda_sn("Sovrascriverlo? (s/n) ")) {
         console_out() << MSG_SALVATAGGIO_ANNULLATO;
         pausa();
         return 1;

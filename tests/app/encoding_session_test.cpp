@@ -58,3 +58,20 @@ TEST(AppEncoding, ACharacterTheCodePageLacksIsRefusedAtATextPrompt) {
               std::string::npos);
     EXPECT_NE(c.leggi("dati/anagrafica.txt").find("Citt\x85 "), std::string::npos);
 }
+
+TEST(AppEncoding, PathsAreFileNamesAndKeepTheBytesTyped) {
+    ArchivioVuoto c;
+    // Saved under names with letters code page 850 has (à) and has not (€,
+    // 日本), then loaded back from them: each name is the one typed.
+    const std::string citta = "citt\xc3\xa0.txt", euro = "\xe2\x82\xac.txt",
+                      giappone = "\xe6\x97\xa5\xe6\x9c\xac.txt";
+    const Sessione s =
+        esegui_programma(c, "6\n\n\n\n2\n" + citta + "\n" + euro + "\n\n" + "5\n" + citta + "\n" +
+                                euro + "\n\n6\n2\n" + giappone + "\n" + citta + "\n\n7\n3\n\n",
+                         "C.UTF-8");
+    EXPECT_EQ(s.errori, "");
+    EXPECT_EQ(s.output.find("Errore"), std::string::npos) << s.output;
+    for (const std::string& nome : {citta, euro, giappone})
+        EXPECT_TRUE(c.esiste(nome)) << nome;
+    EXPECT_FALSE(c.esiste("?.txt"));
+}

@@ -137,7 +137,8 @@ bool diventa_nessuno() {
 // In a child process: the limit on file sizes and the user of the options.
 bool applica(const OPZIONI& opzioni) {
     if (opzioni.limite_file >= 0) {
-        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
+        // The program itself must take the limit as a write error: SIGXFSZ
+        // keeps its default action here, which would end it.
         const rlimit limite{static_cast<rlim_t>(opzioni.limite_file),
                             static_cast<rlim_t>(opzioni.limite_file)};
         if (setrlimit(RLIMIT_FSIZE, &limite) != 0) return false;
@@ -149,7 +150,11 @@ bool applica(const OPZIONI& opzioni) {
 
 int in_figlio(const OPZIONI& opzioni, int (*lavoro)(const void* dati), const void* dati) {
     const pid_t pid = fork();
-    if (pid == 0) _exit(applica(opzioni) ? lavoro(dati) : 126);
+    if (pid == 0) {
+        // A routine run on its own has not been through the program's start-up.
+        signal(SIGXFSZ, SIG_IGN);
+        _exit(applica(opzioni) ? lavoro(dati) : 126);
+    }
     int stato = 0;
     waitpid(pid, &stato, 0);
     if (!WIFEXITED(stato) || WEXITSTATUS(stato) == 126) return -1;
