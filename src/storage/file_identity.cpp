@@ -13,14 +13,11 @@ IDENTITA_FILE identita_file(const char* percorso) {
     id.dimensione = static_cast<uint64_t>(st.st_size);
     id.modifica_s = st.st_mtim.tv_sec;
     id.modifica_ns = st.st_mtim.tv_nsec;
-    id.cambio_s = st.st_ctim.tv_sec;
-    id.cambio_ns = st.st_ctim.tv_nsec;
     return id;
 }
 
 bool stessa_identita(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
     return a.esiste == b.esiste && a.dispositivo == b.dispositivo && a.inode == b.inode &&
            a.dimensione == b.dimensione && a.modifica_s == b.modifica_s &&
-           a.modifica_ns == b.modifica_ns && a.cambio_s == b.cambio_s &&
-           a.cambio_ns == b.cambio_ns;
+           a.modifica_ns == b.modifica_ns;
 }

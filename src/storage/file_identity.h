@@ -1,8 +1,10 @@
 // What identifies one version of a file on disk: the file itself (device
-// and inode), its size, and when its content and its inode last changed.
-// A save replaces a data file by a new inode; an editor, a copy or a
-// restore changes at least one of the times. Two equal identities are the
-// same version of the same file.
+// and inode), its size, and when its content last changed. A save replaces
+// a data file by a new inode; an editor or a copy gives a new inode or a
+// new modification time. Two equal identities are the same version of the
+// same file. The time of the inode's last change is left out on purpose: a
+// rename changes it, and putting a file back from its backup must give the
+// file that was there.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +16,6 @@ struct IDENTITA_FILE {
     uint64_t dimensione = 0;
     int64_t modifica_s = 0; // last change of the content
     int64_t modifica_ns = 0;
-    int64_t cambio_s = 0;   // last change of the inode
-    int64_t cambio_ns = 0;
 };
 
 // The identity of the file a path names, links followed; `esiste` false

@@ -55,8 +55,6 @@ void metti_identita(std::string& out, const IDENTITA_FILE& id) {
     metti(out, id.dimensione, 8);
     metti(out, static_cast<uint64_t>(id.modifica_s), 8);
     metti(out, static_cast<uint64_t>(id.modifica_ns), 8);
-    metti(out, static_cast<uint64_t>(id.cambio_s), 8);
-    metti(out, static_cast<uint64_t>(id.cambio_ns), 8);
 }
 void metti_contravv(std::string& out, const NODO_CONTRAVV& c) {
     metti(out, c.numero, 4);
@@ -160,8 +158,6 @@ IDENTITA_FILE prendi_identita(LETTORE& l) {
     id.dimensione = prendi(l, 8);
     id.modifica_s = static_cast<int64_t>(prendi(l, 8));
     id.modifica_ns = static_cast<int64_t>(prendi(l, 8));
-    id.cambio_s = static_cast<int64_t>(prendi(l, 8));
-    id.cambio_ns = static_cast<int64_t>(prendi(l, 8));
     return id;
 }
 void prendi_contravv(LETTORE& l, NODO_CONTRAVV& c) {
