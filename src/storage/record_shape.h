@@ -1,0 +1,27 @@
+// Whether the eight lines of a record have the shape their file gives them:
+// what tells a fines file from an owners file, or from a file that is no
+// archive at all. The checks take what a file edited by hand within the
+// layout may hold (blanks around numbers, blanks at the end of a line, a
+// carriage return already dropped, any separator where the reader does not
+// look), and refuse what the reader would silently turn into zeros and
+// empty fields.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+using RIGHE_DA_CONTROLLARE = std::array<std::string_view, 8>;
+
+// A fine: line 1 blank; line 2 a number; line 3 a date gg/mm/aaaa at
+// columns 1-10 (the separators are not looked at); line 6 "*" followed by a
+// number (the owner code) or "-" and nothing else; line 7 an amount in
+// columns 1-15 (an optional sign, digits, a point and decimals) and the
+// payment mark in column 17: "*" followed by a date at columns 19-28, or "-",
+// each with nothing after it; line 8 a rule of underscores.
+// Lines 4 and 5 (plate, kind) are free text.
+bool forma_contravv(const RIGHE_DA_CONTROLLARE& righe);
+
+// An owner: line 1 blank; line 2 a number; line 4 a date gg/mm/aaaa; lines
+// 6 and 7 letters and digits only (tax code, licence), or empty; line 8 a
+// rule of underscores. Lines 3 and 5 (names, address) are free text.
+bool forma_anagraf(const RIGHE_DA_CONTROLLARE& righe);
