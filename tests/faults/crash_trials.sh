@@ -10,7 +10,7 @@
 #   TRIALS_SEED        seed of the script and of the instants (default: drawn)
 #   TRIALS_BUILD_DIR   build folder holding sanzionario_tests (default build;
 #                      `make test` builds it)
-# About 20 minutes on two cores; exits non-zero when a trial fails.
+# About 10 minutes on two cores; exits non-zero when a trial fails.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
