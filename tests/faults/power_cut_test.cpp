@@ -1,0 +1,231 @@
+// Power cuts, simulated on what had reached the disk. Each journal entry is
+// one write followed by a flush, so a cut while entry i is written leaves
+// the entries before it and any part of entry i, or garbage of its length.
+// A cut during a save leaves incomplete temporary files, or complete ones
+// named by the save's journal entry with none, one or both renamed. After
+// each, a run loads, recovers and saves: no operation whose flush had
+// completed is lost, no torn one is replayed, a save cut after its entry
+// is finished at the load, and the program never fails.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <random>
+#include <string_view>
+
+#include "faults/fault_support.h"
+#include "faults/journal_trials.h"
+#include "storage/file_identity.h"
+#include "storage/journal_format.h"
+
+namespace {
+
+using namespace guasti;
+using namespace prove;
+
+const std::string GIORNALE = DATI_C + ".giornale";
+
+// Where each entry of a journal starts, and where the last one ends.
+std::vector<std::size_t> inizi_voci(std::string_view g) {
+    std::vector<std::size_t> inizi;
+    std::size_t pos = INTESTAZIONE_GIORNALE.size();
+    while (pos + 8 <= g.size()) {
+        inizi.push_back(pos);
+        uint32_t lunghezza = 0;
+        for (int i = 0; i < 4; ++i)
+            lunghezza |= uint32_t{static_cast<unsigned char>(g[pos + i])} << (8 * i);
+        pos += 8 + lunghezza;
+    }
+    inizi.push_back(pos);
+    return inizi;
+}
+
+// A session of the script ended by the end of its input: its journal.
+std::string giornale_di(const COPIONE& c) {
+    Cartella s;
+    s.scrivi(DATI_C, c.archivio.contravvenzioni);
+    s.scrivi(DATI_A, c.archivio.anagrafica);
+    const Sessione fine = esegui(s, tasti(c, static_cast<int>(c.passi.size())));
+    EXPECT_EQ(fine.stato, 0);
+    EXPECT_EQ(passi_visti(c, fine.output), static_cast<int>(c.passi.size()));
+    return s.leggi(GIORNALE);
+}
+
+// The journal as if it had been started on the data files now in `c`: its
+// first entry names them by their identity (device, inode, times), which a
+// copy does not keep.
+std::string per_questi_file(const std::string& giornale, const Cartella& c) {
+    VOCE_GIORNALE inizio = decodifica_giornale(giornale).voci.front();
+    inizio.id_c = identita_file(c.file(DATI_C).c_str());
+    inizio.id_a = identita_file(c.file(DATI_A).c_str());
+    std::string g(INTESTAZIONE_GIORNALE);
+    codifica_voce(inizio, g);
+    return g + giornale.substr(inizi_voci(giornale)[1]);
+}
+
+std::string casuali(std::size_t n, std::mt19937& caso) {
+    std::string s(n, '\0');
+    for (char& b : s) b = static_cast<char>(caso() & 0xFF);
+    return s;
+}
+
+struct TAGLIO {
+    const char* nome;
+    std::function<std::string(const std::string& voce, std::mt19937& caso)> resto;
+};
+
+const TAGLIO TAGLI[] = {
+    {"nothing of it", [](const std::string&, std::mt19937&) { return std::string(); }},
+    {"its first byte", [](const std::string& v, std::mt19937&) { return v.substr(0, 1); }},
+    {"its length and checksum only",
+     [](const std::string& v, std::mt19937&) { return v.substr(0, 8); }},
+    {"half of it", [](const std::string& v, std::mt19937&) { return v.substr(0, v.size() / 2); }},
+    {"all but its last byte",
+     [](const std::string& v, std::mt19937&) { return v.substr(0, v.size() - 1); }},
+    {"garbage of its length",
+     [](const std::string& v, std::mt19937& caso) { return casuali(v.size(), caso); }},
+    {"one byte changed",
+     [](const std::string& v, std::mt19937& caso) {
+         std::string w = v;
+         w[caso() % w.size()] ^= static_cast<char>(1 + caso() % 255);
+         return w;
+     }},
+};
+
+struct PROVA_TAGLIO : ::testing::Test {
+    static void SetUpTestSuite() {
+        copione_ = new COPIONE(copione(60, SANITIZZATO ? 10 : 20, 2026));
+        riferimenti_ = new RIFERIMENTI(*copione_);
+        giornale_ = new std::string(giornale_di(*copione_));
+    }
+    static void TearDownTestSuite() {
+        delete riferimenti_;
+        delete copione_;
+        delete giornale_;
+    }
+    // The archive the script starts from, in a fresh folder.
+    static void archivio_iniziale(const Cartella& c) {
+        c.scrivi(DATI_C, copione_->archivio.contravvenzioni);
+        c.scrivi(DATI_A, copione_->archivio.anagrafica);
+    }
+    static COPIONE* copione_;
+    static RIFERIMENTI* riferimenti_;
+    static std::string* giornale_;
+};
+COPIONE* PROVA_TAGLIO::copione_ = nullptr;
+RIFERIMENTI* PROVA_TAGLIO::riferimenti_ = nullptr;
+std::string* PROVA_TAGLIO::giornale_ = nullptr;
+
+using FaultPowerCut = PROVA_TAGLIO;
+
+} // namespace
+
+TEST_F(FaultPowerCut, DuringAnyJournalWriteRecoveryKeepsEveryFlushedOperationAndNoTornOne) {
+    const std::vector<std::size_t> inizi = inizi_voci(*giornale_);
+    const int passi = static_cast<int>(copione_->passi.size());
+    // The first entry says which files the journal starts from; then one per step.
+    ASSERT_EQ(inizi.size(), static_cast<std::size_t>(passi) + 2) << "entries and steps differ";
+    ASSERT_EQ(inizi.back(), giornale_->size()) << "the journal ends in the middle of an entry";
+    std::mt19937 caso(7);
+    for (int i = 1; i <= passi; ++i) {
+        const std::string voce = giornale_->substr(inizi[i], inizi[i + 1] - inizi[i]);
+        for (const TAGLIO& t : TAGLI) {
+            SCOPED_TRACE("entry of step " + std::to_string(i) + ": " + t.nome);
+            Cartella c;
+            archivio_iniziale(c);
+            c.scrivi(GIORNALE,
+                     per_questi_file(giornale_->substr(0, inizi[i]) + t.resto(voce, caso), c));
+            const RECUPERO r = recupera_e_salva(c);
+            ASSERT_EQ(r.stato, 0) << r.output;
+            EXPECT_EQ(r.errori, "");
+            ASSERT_TRUE(r.salvato);
+            EXPECT_EQ(r.domanda, i > 1) << "the question comes with a change to recover";
+            EXPECT_EQ(r.recuperate, i > 1);
+            EXPECT_TRUE(impronta_di(c) == riferimenti_->dopo(i - 1))
+                << "recovered is the archive after these steps: ["
+                << riferimenti_->quali(impronta_di(c)) << "], not after " << i - 1;
+            EXPECT_EQ(avanzi(c), "");
+        }
+    }
+}
+
+namespace {
+
+// How far a save had gone when the power went.
+enum class SALVATAGGIO {
+    TEMPORANEI_INCOMPLETI, // the owners' temporary file half written, no entry
+    VOCE_TAGLIATA,         // both temporary files complete, their entry torn
+    NESSUNA_RINOMINA,      // the entry flushed, no rename made
+    UNA_RINOMINA,          // the owners file renamed, the fines file not
+    DUE_RINOMINE,          // both renamed, the journal not yet started afresh
+};
+
+struct CASO_SALVATAGGIO {
+    const char* nome;
+    SALVATAGGIO fin_qui;
+    bool domanda; // the load asks to recover (the save had not noted its renames)
+};
+
+// The temporary file of a data file, as the save names it.
+std::string temporaneo(const std::string& file) {
+    const std::size_t barra = file.rfind('/');
+    return file.substr(0, barra + 1) + "." + file.substr(barra + 1) + ".tmp-Prova1";
+}
+
+} // namespace
+
+TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRenames) {
+    const int passi = static_cast<int>(copione_->passi.size());
+    const ARCHIVIO nuovo = riferimenti_->file_dopo(passi);
+    const GIORNALE_LETTO letto = decodifica_giornale(*giornale_);
+    ASSERT_TRUE(letto.riconosciuto);
+    const std::string file_a = letto.voci.front().file_a, file_c = letto.voci.front().file_c;
+    const CASO_SALVATAGGIO casi[] = {
+        {"while the temporary files were written", SALVATAGGIO::TEMPORANEI_INCOMPLETI, true},
+        {"while the save's journal entry was written", SALVATAGGIO::VOCE_TAGLIATA, true},
+        {"before the first rename", SALVATAGGIO::NESSUNA_RINOMINA, false},
+        {"between the two renames", SALVATAGGIO::UNA_RINOMINA, false},
+        {"after both renames", SALVATAGGIO::DUE_RINOMINE, false},
+    };
+    for (const CASO_SALVATAGGIO& caso : casi) {
+        SCOPED_TRACE(std::string("power cut ") + caso.nome);
+        Cartella c;
+        archivio_iniziale(c);
+        std::string giornale = per_questi_file(*giornale_, c);
+        if (caso.fin_qui == SALVATAGGIO::TEMPORANEI_INCOMPLETI) {
+            c.scrivi(temporaneo(file_a), nuovo.anagrafica.substr(0, nuovo.anagrafica.size() / 2));
+        } else {
+            c.scrivi(temporaneo(file_a), nuovo.anagrafica);
+            c.scrivi(temporaneo(file_c), nuovo.contravvenzioni);
+            VOCE_GIORNALE v;
+            v.tipo = TIPO_VOCE::SALVATAGGIO;
+            v.ora = static_cast<int64_t>(std::time(nullptr));
+            for (const std::string& f : {file_a, file_c})
+                v.rinomine.push_back({temporaneo(f), f,
+                                      identita_file(c.file(temporaneo(f)).c_str()),
+                                      identita_file(c.file(f).c_str())});
+            std::string voce;
+            codifica_voce(v, voce);
+            giornale +=
+                caso.fin_qui == SALVATAGGIO::VOCE_TAGLIATA ? voce.substr(0, voce.size() / 2) : voce;
+        }
+        c.scrivi(GIORNALE, giornale);
+        const int rinomine = caso.fin_qui == SALVATAGGIO::UNA_RINOMINA   ? 1
+                             : caso.fin_qui == SALVATAGGIO::DUE_RINOMINE ? 2
+                                                                         : 0;
+        for (int k = 0; k < rinomine; ++k) {
+            const std::string& f = k == 0 ? file_a : file_c;
+            ASSERT_EQ(std::rename(c.file(temporaneo(f)).c_str(), c.file(f).c_str()), 0);
+        }
+
+        const RECUPERO r = recupera_e_salva(c);
+        ASSERT_EQ(r.stato, 0) << r.output;
+        EXPECT_EQ(r.errori, "");
+        ASSERT_TRUE(r.salvato);
+        EXPECT_EQ(r.domanda, caso.domanda);
+        EXPECT_EQ(c.leggi(DATI_A), nuovo.anagrafica) << "the owners file is not the saved one";
+        EXPECT_EQ(c.leggi(DATI_C), nuovo.contravvenzioni) << "the fines file is not the saved one";
+        EXPECT_EQ(avanzi(c), "");
+    }
+}
