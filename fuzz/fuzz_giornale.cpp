@@ -7,25 +7,14 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "faults/list_check.h"
-#include "model/changes.h"
-#include "model/lists.h"
-#include "storage/journal_format.h"
-#include "storage/journal_replay.h"
-#include "storage/load.h"
+#include "faults/fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
-    if (carica_archivio(CAMPIONE "/contravvenzioni.txt", CAMPIONE "/anagrafica.txt") != 0)
-        std::abort();
-    ascolta_modifiche(nullptr);
-    const GIORNALE_LETTO g =
-        decodifica_giornale(std::string_view(reinterpret_cast<const char*>(dati), n));
-    if (g.riconosciuto) riapplica_giornale(g.voci);
-    const std::string difetto = guasti::difetto_liste();
+    const std::string difetto = guasti::prova_giornale(
+        std::string_view(reinterpret_cast<const char*>(dati), n), CAMPIONE);
     if (!difetto.empty()) {
         std::fprintf(stderr, "giornale: %s\n", difetto.c_str());
         std::abort();
     }
-    libera_liste();
     return 0;
 }

@@ -21,6 +21,9 @@
 #include "input/identity.h"
 #include "input/line.h"
 #include "model/lists.h"
+#include "model/changes.h"
+#include "storage/journal_format.h"
+#include "storage/journal_replay.h"
 #include "storage/load.h"
 #include "storage/save.h"
 
@@ -107,6 +110,22 @@ inline std::string prova_caricamento(std::string_view dati, const std::string& c
     const std::string salvati[] = {leggi_tutto(c1), leggi_tutto(a1)};
     if (difetto.empty() && (salvati[0] != leggi_tutto(c2) || salvati[1] != leggi_tutto(a2)))
         difetto = "a saved archive, loaded and saved again, changed";
+    libera_liste();
+    return difetto;
+}
+
+// The journal target: `dati` stands for a journal found beside the archive
+// in `campione` (the fines and owners files). It is read and, when
+// recognised, replayed over that archive's lists: "" when the lists stay
+// well formed, otherwise what is wrong.
+inline std::string prova_giornale(std::string_view dati, const std::string& campione) {
+    if (carica_archivio((campione + "/contravvenzioni.txt").c_str(),
+                        (campione + "/anagrafica.txt").c_str()) != 0)
+        return "the sample archive does not load";
+    ascolta_modifiche(nullptr);
+    const GIORNALE_LETTO g = decodifica_giornale(dati);
+    if (g.riconosciuto) riapplica_giornale(g.voci);
+    std::string difetto = difetto_liste();
     libera_liste();
     return difetto;
 }

@@ -18,6 +18,7 @@ const fs::path CORPUS = fs::path(SANZIONARIO_SAMPLE_DIR).parent_path() / "fuzz" 
 std::string prova_file(const std::string& bersaglio, const fs::path& file, const Cartella& c) {
     const std::string dati = leggi_file(file.string());
     if (bersaglio == "carica") return prova_caricamento(dati, c.percorso);
+    if (bersaglio == "giornale") return prova_giornale(dati, SANZIONARIO_SAMPLE_DIR "/dati");
     for (const auto& [nome, routine] : BERSAGLI)
         if (bersaglio == nome) return prova_routine(routine, dati);
     return "no fuzz target is called " + bersaglio;

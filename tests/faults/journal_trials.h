@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "faults/fault_support.h"
+#include "support/texts.h"
 
 namespace prove {
 
@@ -45,8 +46,7 @@ inline const std::string CARICA = "5\n\n\n\n";
 inline const std::string SALVA_ED_ESCI = "6\n1\n\n7\n3\n\n";
 inline const std::string CARICATO = "Caricamento avvenuto correttamente.";
 inline const std::string DOMANDA_RECUPERO = "Recuperare le modifiche? (s/n) ";
-inline const std::string RECUPERATE =
-    "\nLe modifiche sono state recuperate: salvare i dati per conservarle nei file.\n";
+inline const std::string& RECUPERATE = testi::RECUPERATE;
 inline const std::string SALVATAGGIO_RIUSCITO = "Salvataggio avvenuto correttamente.";
 
 // What the clerk types for the first `passi` steps, from the main menu
