@@ -237,6 +237,9 @@ int salva_archivio(const std::string& file_c, const std::string& file_a) {
         v.ora = adesso();
         giornale_aggiungi(v);
     };
+    const std::string blocco_destinazione_c = percorso_blocco(segui_collegamenti(file_c));
+    passi.sotto_blocco = stesso_blocco(blocco_destinazione_c, blocco) ||
+                         stesso_blocco(blocco_destinazione_c, blocco_destinazione);
     if (scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi) != 0) return 1;
 
     noto_c = segui_collegamenti(file_c);

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "storage/put_in_place.h"
+
 namespace {
 
 constexpr std::string_view SUFFISSO_TEMPORANEO = ".tmp-";
@@ -168,31 +170,27 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTI
             pronti = false;
         }
     }
-    if (pronti && passi != nullptr && passi->prima_di_rinominare) {
+    RINOMINE rinomine;
+    if (pronti) {
         try {
-            std::vector<std::pair<std::string, std::string>> rinomine;
             for (const SCRITTURA& s : scritture) rinomine.emplace_back(s.temporaneo, s.destinazione);
-            passi->prima_di_rinominare(rinomine);
+            if (passi != nullptr && passi->prima_di_rinominare) passi->prima_di_rinominare(rinomine);
         } catch (const std::bad_alloc&) {
             pronti = false;
         }
     }
     if (pronti) {
-        for (SCRITTURA& s : scritture) {
-            if (rename(s.temporaneo.c_str(), s.destinazione.c_str()) != 0) {
-                pronti = false;
-                if (passi != nullptr && passi->rinomina_fallita) passi->rinomina_fallita();
-                break;
-            }
-            s.temporaneo.clear();
-        }
+        pronti = metti_al_posto(rinomine, passi != nullptr ? passi->rinomina_fallita
+                                                          : std::function<void()>());
+        if (pronti)
+            for (SCRITTURA& s : scritture) s.temporaneo.clear();
     }
     for (const SCRITTURA& s : scritture)
         if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
     if (!pronti) return false;
-    for (const SCRITTURA& s : scritture) {
-        sincronizza_cartella(s.cartella);
-        togli_avanzi(s.cartella, s.nome);
-    }
+    // Leftovers of a stopped save are known stale only under the archive's
+    // lock: without it they may be another program's save under way.
+    if (passi != nullptr && passi->sotto_blocco)
+        for (const SCRITTURA& s : scritture) togli_avanzi(s.cartella, s.nome);
     return true;
 }

@@ -26,24 +26,27 @@ struct FILE_DA_SCRIVERE {
 // Writes each file to a temporary file ".<name>.tmp-XXXXXX" in the data
 // file's own folder, its content passing through a buffer of about one
 // block and never held whole; checks every write, flushes it to disk, and
-// only when all were written renames them over the data files, in the
-// given order. A new data file is readable and writable by its owner only;
-// a replaced one keeps its permission bits. Temporary files of these data
-// files left behind by a crash are removed. When a file cannot be written
-// (a missing folder, no permission, a full disk, a path that is a folder or
-// not a plain file, memory running out) no data file has changed, no
-// temporary file is left, and the result is false. Only a rename refused
-// by the system within the data file's own folder, after all were written,
-// could leave the earlier ones replaced.
+// only when all were written puts them in place of the data files, in the
+// given order, each old data file kept as "<name>.bak" (metti_al_posto). A
+// new data file is readable and writable by its owner only; a replaced one
+// keeps its permission bits. When a file cannot be written (a missing
+// folder, no permission, a full disk, a path that is a folder or not a
+// plain file, memory running out) or put in place (a rename or a flush of
+// its folder refused) no data file has changed, no temporary file is left,
+// and the result is false.
 //
 // `passi`, when given, is told of the two moments a journal must note:
 // once every temporary file is written and flushed, just before the first
 // rename, with each (temporary file, data file) pair in rename order; and
-// when a rename fails, before the temporary files are removed.
+// when the files could not all be put in place (see metti_al_posto), once
+// the old ones are back. With `sotto_blocco` (the caller holds the
+// archive's lock) temporary files of these data files that a stopped save
+// left behind are removed after a successful save.
 struct PASSI_SOSTITUZIONE {
     std::function<void(const std::vector<std::pair<std::string, std::string>>& rinomine)>
         prima_di_rinominare;
     std::function<void()> rinomina_fallita;
+    bool sotto_blocco = false;
 };
 bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files,
                       const PASSI_SOSTITUZIONE* passi = nullptr);

@@ -106,14 +106,19 @@ TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
     EXPECT_EQ(leggi("vero/a.txt"), esempio_anagrafica());
 }
 
-TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSave) {
+TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSaveUnderTheLockOnly) {
     const char* avanzi[] = {"dati/.anagrafica.txt.tmp-abc123",
                             "dati/.contravvenzioni.txt.tmp-ZZ9zz9"};
     const char* altri[] = {"dati/.anagrafica.txt.tmp-abc12", "dati/.altro.txt.tmp-abc123",
                            "dati/anagrafica.txt.tmp-abc123"};
     for (const char* p : avanzi) scrivi(p, "x");
     for (const char* p : altri) scrivi(p, "x");
+    // Without the archive's lock they may be another program's save under way.
     ASSERT_EQ(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt"), 0);
+    for (const char* p : avanzi) EXPECT_TRUE(fs::exists(p)) << p;
+    PASSI_SOSTITUZIONE sotto_blocco;
+    sotto_blocco.sotto_blocco = true;
+    ASSERT_EQ(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt", &sotto_blocco), 0);
     for (const char* p : avanzi) EXPECT_FALSE(fs::exists(p)) << p;
     for (const char* p : altri) EXPECT_TRUE(fs::exists(p)) << p;
 }
