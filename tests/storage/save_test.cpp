@@ -4,6 +4,7 @@
 
 #include "storage/atomic_write.h"
 #include "storage/load.h"
+#include "storage/put_in_place.h"
 #include "storage/save.h"
 #include "storage_fixture.h"
 
@@ -92,6 +93,31 @@ TEST_F(SaveArchive, NewFilesAreOwnerOnlyAndReplacedOnesKeepTheirPermissions) {
     EXPECT_EQ(permessi("dati/nuovo.txt"), 0600u);
     EXPECT_EQ(permessi("a.txt"), 0644u);
     EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+}
+
+TEST_F(SaveArchive, EachSaveKeepsTheFilesItReplacesAsBackups) {
+    fs::permissions("a.txt", fs::perms(0640));
+    ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
+    EXPECT_EQ(leggi("c.txt.bak"), "VECCHIO C");
+    EXPECT_EQ(leggi("a.txt.bak"), "VECCHIO A");
+    EXPECT_EQ(permessi("a.txt.bak"), 0640u) << "the old file itself, not a copy";
+    ASSERT_EQ(scrivi_archivio("c.txt", "dati/nuovo.txt"), 0);
+    EXPECT_EQ(leggi("c.txt.bak"), esempio_contravvenzioni()) << "the version just replaced";
+    EXPECT_FALSE(fs::exists("dati/nuovo.txt.bak")) << "a new file replaces nothing";
+}
+
+TEST_F(SaveArchive, WhenTheSecondFileCannotBePutInPlaceTheFirstGoesBack) {
+    scrivi("nuovo_x", "NUOVO X");
+    scrivi("nuovo_a", "NUOVO A");
+    bool annotato = false;
+    // The third temporary file has gone: its rename fails after the first two,
+    // one of which made a new file.
+    const RINOMINE rinomine{{"nuovo_x", "x.txt"}, {"nuovo_a", "a.txt"}, {"nuovo_c", "c.txt"}};
+    EXPECT_FALSE(metti_al_posto(rinomine, [&] { annotato = leggi("a.txt") == "VECCHIO A"; }));
+    EXPECT_TRUE(annotato) << "the failure is noted once the old files are back";
+    EXPECT_EQ(leggi("a.txt"), "VECCHIO A");
+    EXPECT_EQ(leggi("c.txt"), "VECCHIO C");
+    EXPECT_FALSE(fs::exists("x.txt"));
 }
 
 TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
