@@ -9,8 +9,16 @@
 #include <vector>
 
 namespace {
+
 constexpr int SALTI_MAX = 40; // symbolic links followed at most
+
+// A folder others may write to (mode 0777, 1777 and the like).
+bool cartella_condivisa(const std::string& cartella) {
+    struct stat st;
+    return stat(cartella.c_str(), &st) == 0 && (st.st_mode & S_IWOTH) != 0;
 }
+
+} // namespace
 
 std::string cartella_di(const std::string& percorso) {
     const std::size_t barra = percorso.rfind('/');
@@ -31,10 +39,15 @@ std::string unisci(const std::string& cartella, std::string_view nome) {
     return p;
 }
 
-std::string segui_collegamenti(std::string percorso) {
+std::string segui_collegamenti(std::string percorso, bool* fidato) {
+    if (fidato != nullptr) *fidato = true;
     for (int salti = 0; salti < SALTI_MAX; ++salti) {
         struct stat st;
         if (lstat(percorso.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return percorso;
+        if (cartella_condivisa(cartella_di(percorso)) && st.st_uid != geteuid() && st.st_uid != 0) {
+            if (fidato != nullptr) *fidato = false;
+            return percorso;
+        }
         std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1);
         const ssize_t n = readlink(percorso.c_str(), buf.data(), buf.size());
         if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return percorso;
@@ -70,4 +83,14 @@ bool rinomina_senza_sostituire(const std::string& da, const std::string& a) {
     if (link(da.c_str(), a.c_str()) != 0) return false;
     unlink(da.c_str());
     return true;
+}
+
+bool sostituibile(const std::string& percorso) {
+    struct stat st;
+    if (lstat(percorso.c_str(), &st) != 0) return true;
+    return st.st_uid == geteuid() || !cartella_condivisa(cartella_di(percorso));
+}
+
+unsigned permessi_sostituto(unsigned permessi_vecchi) {
+    return permessi_vecchi & 0770u;
 }

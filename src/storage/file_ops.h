@@ -13,8 +13,20 @@ std::string unisci(const std::string& cartella, std::string_view nome);
 
 // The file a path finally names once symbolic links are followed (a link
 // whose target does not exist yet names that target). A chain of more
-// than 40 links is left as it is.
-std::string segui_collegamenti(std::string percorso);
+// than 40 links is left as it is. In a folder that others may write to, a
+// link is followed only when it belongs to this user or to root (the rule
+// of the system's protected links): `fidato`, when given, is set false and
+// the untrusted link itself is given back.
+std::string segui_collegamenti(std::string percorso, bool* fidato = nullptr);
+
+// Whether this user may replace the file at `percorso`: always, except in
+// a folder that others may write to, where a file that belongs to another
+// user stays theirs (true when there is no such file).
+bool sostituibile(const std::string& percorso);
+
+// The permissions a replaced data file gets: its owner and group bits,
+// never any for others (a data file holds personal data).
+unsigned permessi_sostituto(unsigned permessi_vecchi);
 
 // Writes all the bytes, retrying short writes and interruptions. False on
 // any error (errno tells which).
