@@ -1,13 +1,16 @@
 // sanzionario_bench [FINES [OWNERS [FOLDER]]]: builds an archive of a large
 // city's office (1,000,000 fines and 500,000 owners unless told otherwise)
 // in a temporary folder, measures loading, saving, memory and the everyday
-// operations against their targets, and prints a table. Exit status 0 when
-// every target is met, 1 when one is missed, 2 when nothing could be measured.
+// operations against their targets, and prints a table. Every time is
+// compared with a yardstick run in turns with it in the same run, so that
+// the ratios hold on any machine. Exit status 0 when every target is met,
+// 1 when one is missed, 2 when nothing could be measured.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -19,17 +22,25 @@
 #include "operations.h"
 #include "probe.h"
 #include "report.h"
-#include "storage/load.h"
 #include "storage/save.h"
 
 namespace {
 
-constexpr int RIPETIZIONI = 3;            // runs of each file measure; the best counts
-constexpr int RIPETIZIONI_OPERAZIONI = 5; // runs of each operation; the slowest counts
-constexpr double MAX_CARICA = 8.0;        // load time / line count time
-constexpr double MAX_SALVA = 4.0;         // save time / one write and fsync per file
-constexpr double MAX_MEMORIA = 1.2;       // peak growth / bytes of the records
-constexpr double MAX_OPERAZIONE = 0.050;  // seconds
+// Runs of each measure and of its yardstick, taken in turns; medians count.
+constexpr int RIPETIZIONI_CARICA = 9;
+constexpr int RIPETIZIONI_SALVA = 5;
+constexpr int RIPETIZIONI_OPERAZIONI = 7;
+constexpr double MAX_CARICA = 6.0;   // program loading and exiting / wc -l
+constexpr double MAX_SALVA = 1.5;    // save dialogue / one O_DIRECT write and fsync per file
+constexpr double MAX_MEMORIA = 1.05; // the program's peak resident memory / bytes of the records
+constexpr double MAX_OPERAZIONE = 0.030; // seconds
+constexpr std::size_t MULTE_RICIRCOLO = 20'000;
+constexpr double MAX_RICIRCOLO = 1.1; // resident memory after the second round / after the first
+
+// The clerk's answers: [5] load with the default paths, the pause, [7] exit,
+// [3] do not save, the final pause.
+constexpr const char* RISPOSTE_CARICA = "5\n\n\n\n7\n3\n\n";
+constexpr const char* MSG_CARICATO = "Caricamento avvenuto correttamente.";
 
 struct ARCHIVIO {
     std::size_t multe;
@@ -37,12 +48,16 @@ struct ARCHIVIO {
     std::string cartella;
     std::string file_c;
     std::string file_a;
-    std::string testo_c; // the two files as written, for the baselines
+    std::string testo_c; // the two files as written, for the yardsticks
     std::string testo_a;
 };
 
 std::string mb(double byte) {
     return cifra(byte / 1e6, 1) + " MB";
+}
+
+std::string ms(double secondi) {
+    return cifra(secondi * 1000.0, 1) + " ms";
 }
 
 std::size_t numero_argomento(int argc, char** argv, int i, std::size_t predefinito) {
@@ -54,14 +69,15 @@ std::string in_cartella(const ARCHIVIO& a, const char* nome) {
     return a.cartella + "/" + nome;
 }
 
-// A new folder under `base`, and the archive generated and written there
-// by the program's own writer; the lists are emptied again.
+// A new folder under `base` with the archive generated and written in
+// dati/ by the program's own writer; the lists are emptied again.
 bool crea_archivio(const char* base, ARCHIVIO& a) {
     std::string modello = std::string(base) + "/sanz-bench-XXXXXX";
     if (mkdtemp(modello.data()) == nullptr) return false;
     a.cartella = modello;
-    a.file_c = in_cartella(a, "contravvenzioni.txt");
-    a.file_a = in_cartella(a, "anagrafica.txt");
+    if (mkdir(in_cartella(a, "dati").c_str(), 0700) != 0) return false;
+    a.file_c = in_cartella(a, "dati/contravvenzioni.txt");
+    a.file_a = in_cartella(a, "dati/anagrafica.txt");
     const bool scritto = genera_archivio(a.multe, a.proprietari) &&
                          scrivi_archivio(a.file_c.c_str(), a.file_a.c_str()) == 0;
     libera_liste();
@@ -71,96 +87,122 @@ bool crea_archivio(const char* base, ARCHIVIO& a) {
 }
 
 void togli_archivio(const ARCHIVIO& a) {
-    unlink(a.file_c.c_str());
-    unlink(a.file_a.c_str());
+    for (const char* nome : {"dati/contravvenzioni.txt", "dati/anagrafica.txt", "grezzo_c.txt",
+                             "grezzo_a.txt", "uscita.txt"})
+        unlink(in_cartella(a, nome).c_str());
+    rmdir(in_cartella(a, "dati").c_str());
     rmdir(a.cartella.c_str());
 }
 
-RIGA_TABELLA rapporto(const char* misura, double valore, double massimo, bool riuscito) {
-    return {misura, cifra(valore, 2) + "x" + (riuscito ? "" : " (failed)"),
-            "<= " + cifra(massimo, 1) + "x", riuscito && valore <= massimo};
+RIGA_TABELLA rapporto(const std::string& misura, double valore, double massimo, bool riuscito,
+                      const std::string& dettaglio) {
+    return {misura, cifra(valore, 2) + "x (" + dettaglio + ")" + (riuscito ? "" : " (failed)"),
+            "<= " + cifra(massimo, 2) + "x", riuscito && valore <= massimo};
 }
 
-// Loading both files, each time in a fresh process, against counting their lines.
+// The program started, loading both files through its dialogue and
+// exiting, against wc -l of the same two files, in turns; and the
+// program's peak resident memory against the bytes of its records.
 void misura_caricamento(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
-    std::size_t righe = 0;
-    const double t_righe = migliore_di(RIPETIZIONI, [&] {
-        righe = conta_righe(a.file_c.c_str()) + conta_righe(a.file_a.c_str());
-    });
-    bool riuscito = righe == 8 * (a.multe + a.proprietari);
-    double t_carica = 0.0;
-    long long crescita = 0;
-    for (int i = 0; i < RIPETIZIONI; ++i) {
-        const ESITO_SONDA s = carica_in_processo_nuovo(a.file_c.c_str(), a.file_a.c_str());
-        riuscito = riuscito && s.riuscita && s.multe == a.multe && s.proprietari == a.proprietari;
-        if (i == 0 || s.secondi < t_carica) t_carica = s.secondi;
-        crescita = std::max(crescita, s.picco - s.rss_prima);
+    const std::vector<std::string> programma{SANZIONARIO_BIN};
+    const std::vector<std::string> wc{"wc", "-l", a.file_c, a.file_a};
+    const std::string uscita = in_cartella(a, "uscita.txt");
+    // Once each untimed, so that both files are in the page cache.
+    bool riuscito = esegui(wc, a.cartella, "").riuscito;
+    riuscito = esegui(programma, a.cartella, RISPOSTE_CARICA, uscita).riuscito && riuscito;
+    riuscito = riuscito && leggi_tutto(uscita.c_str()).find(MSG_CARICATO) != std::string::npos;
+    std::vector<double> t_wc, t_programma;
+    long long picco = 0;
+    for (int i = 0; i < RIPETIZIONI_CARICA; ++i) {
+        const ESITO_PROCESSO w = esegui(wc, a.cartella, "");
+        const ESITO_PROCESSO p = esegui(programma, a.cartella, RISPOSTE_CARICA);
+        riuscito = riuscito && w.riuscito && p.riuscito;
+        t_wc.push_back(w.secondi);
+        t_programma.push_back(p.secondi);
+        picco = std::max(picco, p.picco);
     }
     const double byte_record =
         static_cast<double>(sizeof(NODO_CONTRAVV) * a.multe + sizeof(NODO_ANAGRAF) * a.proprietari);
-    std::cout << "load:    " << cifra(t_carica, 3) << " s in a fresh process; counting " << righe
-              << " lines " << cifra(t_righe, 3) << " s\n";
-    std::cout << "memory:  peak growth " << mb(static_cast<double>(crescita)) << " for "
-              << mb(byte_record) << " of records (" << sizeof(NODO_CONTRAVV) << " B a fine, "
-              << sizeof(NODO_ANAGRAF) << " B an owner)\n";
-    tabella.push_back(
-        rapporto("load both files / count their lines", t_carica / t_righe, MAX_CARICA, riuscito));
+    const double carica = mediana(t_programma), righe = mediana(t_wc);
+    std::cout << "load:    program " << cifra(carica, 3) << " s (slowest "
+              << cifra(peggiore(t_programma), 3) << "), wc -l " << cifra(righe, 3) << " s\n";
+    std::cout << "memory:  peak " << mb(static_cast<double>(picco)) << " for " << mb(byte_record)
+              << " of records (" << sizeof(NODO_CONTRAVV) << " B a fine, " << sizeof(NODO_ANAGRAF)
+              << " B an owner)\n";
+    tabella.push_back(rapporto("program loading and exiting / wc -l", carica / righe, MAX_CARICA,
+                               riuscito, cifra(carica, 3) + " s"));
     tabella.push_back(rapporto("peak memory of a load / record bytes",
-                               static_cast<double>(crescita) / byte_record, MAX_MEMORIA, riuscito));
+                               static_cast<double>(picco) / byte_record, MAX_MEMORIA, riuscito,
+                               mb(static_cast<double>(picco))));
 }
 
-// Saving the loaded lists against one write and one fsync per file, in
-// turns. Both replace files that exist already, and each timed run starts
-// with nothing left to flush from the one before.
+// The save dialogue on the loaded archive against one O_DIRECT write and
+// fsync of each file's bytes, in turns, each run starting with nothing
+// left to flush.
 void misura_salvataggio(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
     const std::string grezzo_c = in_cartella(a, "grezzo_c.txt");
     const std::string grezzo_a = in_cartella(a, "grezzo_a.txt");
+    DATI_ALLINEATI dati_c, dati_a;
+    bool riuscito = allinea(a.testo_c, dati_c) && allinea(a.testo_a, dati_a);
     const auto grezzo = [&] {
-        return scrivi_e_sincronizza(grezzo_a.c_str(), a.testo_a) &&
-               scrivi_e_sincronizza(grezzo_c.c_str(), a.testo_c);
+        return scrivi_diretto(grezzo_a.c_str(), dati_a) && scrivi_diretto(grezzo_c.c_str(), dati_c);
     };
-    bool riuscito = grezzo();
-    double t_salva = 0.0, t_grezzo = 0.0;
-    for (int i = 0; i < RIPETIZIONI; ++i) {
+    riuscito = riuscito && grezzo();
+    std::vector<double> t_salva, t_grezzo;
+    for (int i = 0; i < RIPETIZIONI_SALVA; ++i) {
         sync();
         double inizio = adesso();
         riuscito = grezzo() && riuscito;
-        const double t1 = adesso() - inizio;
+        t_grezzo.push_back(adesso() - inizio);
         sync();
         inizio = adesso();
-        riuscito = scrivi_archivio(a.file_c.c_str(), a.file_a.c_str()) == 0 && riuscito;
-        const double t2 = adesso() - inizio;
-        if (i == 0 || t1 < t_grezzo) t_grezzo = t1;
-        if (i == 0 || t2 < t_salva) t_salva = t2;
+        riuscito = in_dialogo("1\n\n", [] { return salva() == 0; }) && riuscito;
+        t_salva.push_back(adesso() - inizio);
     }
-    unlink(grezzo_a.c_str());
-    unlink(grezzo_c.c_str());
     // What was loaded and saved again must be the very files written at first.
     riuscito = riuscito && leggi_tutto(a.file_c.c_str()) == a.testo_c &&
                leggi_tutto(a.file_a.c_str()) == a.testo_a;
-    std::cout << "save:    " << cifra(t_salva, 3) << " s; one write and fsync per file "
-              << cifra(t_grezzo, 3) << " s\n";
-    tabella.push_back(rapporto("save both files / one write+fsync each", t_salva / t_grezzo,
-                               MAX_SALVA, riuscito));
+    const double salva_s = mediana(t_salva), grezzo_s = mediana(t_grezzo);
+    std::cout << "save:    dialogue " << cifra(salva_s, 3) << " s (slowest "
+              << cifra(peggiore(t_salva), 3) << "), O_DIRECT write and fsync " << cifra(grezzo_s, 3)
+              << " s\n";
+    tabella.push_back(rapporto("save dialogue / O_DIRECT write+fsync", salva_s / grezzo_s,
+                               MAX_SALVA, riuscito, cifra(salva_s, 3) + " s"));
 }
 
 void misura_dialoghi(std::vector<RIGA_TABELLA>& tabella) {
     for (const TEMPO_OPERAZIONE& t : misura_operazioni(RIPETIZIONI_OPERAZIONI)) {
-        const double lento = peggiore(t.durate);
+        const double tipico = mediana(t.durate);
         tabella.push_back({t.nome,
-                           cifra(mediana(t.durate) * 1000.0, 1) + " / " + cifra(lento * 1000.0, 1) +
-                               " ms" + (t.riuscita ? "" : " (failed)"),
+                           ms(tipico) + " (slowest " + ms(peggiore(t.durate)) + ")" +
+                               (t.riuscita ? "" : " (failed)"),
                            "< " + cifra(MAX_OPERAZIONE * 1000.0, 0) + " ms",
-                           t.riuscita && lento < MAX_OPERAZIONE});
+                           t.riuscita && tipico < MAX_OPERAZIONE});
     }
+}
+
+void misura_ricircolo(std::vector<RIGA_TABELLA>& tabella) {
+    const ESITO_RICIRCOLO r = ricircolo_in_processo_nuovo(MULTE_RICIRCOLO);
+    const double rapporto_rss =
+        r.rss_prima > 0 ? static_cast<double>(r.rss_seconda) / static_cast<double>(r.rss_prima) : 0;
+    std::cout << "session: " << MULTE_RICIRCOLO << " fines with owners recorded "
+              << mb(static_cast<double>(r.rss_prima)) << ", all deleted "
+              << mb(static_cast<double>(r.rss_vuoto)) << ", recorded again "
+              << mb(static_cast<double>(r.rss_seconda)) << " resident\n";
+    tabella.push_back(rapporto("record, delete all, record again: memory", rapporto_rss,
+                               MAX_RICIRCOLO, r.riuscito, mb(static_cast<double>(r.rss_seconda))));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], ARGOMENTO_SONDA) == 0)
-        return esegui_sonda(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], ARGOMENTO_SONDA) == 0)
+        return esegui_sonda(static_cast<std::size_t>(std::strtoull(argv[2], nullptr, 10)));
 
+    if (!avvia_lanciatore()) {
+        std::cout << "no process could be started\n";
+        return 2;
+    }
     ARCHIVIO a;
     a.multe = numero_argomento(argc, argv, 1, 1'000'000);
     a.proprietari = numero_argomento(argc, argv, 2, a.multe / 2);
@@ -183,20 +225,21 @@ int main(int argc, char** argv) {
 
     std::vector<RIGA_TABELLA> tabella;
     misura_caricamento(a, tabella);
-    // The archive loaded here, as the clerk has it, for saving and the dialogues.
-    if (carica_archivio(a.file_c.c_str(), a.file_a.c_str()) != 0) {
+    if (!prepara_archivio_operazioni(a.file_c.c_str(), a.file_a.c_str())) {
         std::cout << "the archive could not be loaded\n";
         togli_archivio(a);
         return 2;
     }
     misura_salvataggio(a, tabella);
     misura_dialoghi(tabella);
+    libera_liste();
+    misura_ricircolo(tabella);
 
     std::cout << "\n";
     stampa_tabella(std::cout, tabella);
-    std::cout << "(file measures: best of " << RIPETIZIONI << " runs each; operations: median / "
-              << "slowest of " << RIPETIZIONI_OPERAZIONI << " runs, the slowest is judged)\n";
-    libera_liste();
+    std::cout << "(medians: loads " << RIPETIZIONI_CARICA << " runs, saves " << RIPETIZIONI_SALVA
+              << ", operations " << RIPETIZIONI_OPERAZIONI
+              << "; each measure taken in turns with its yardstick)\n";
     togli_archivio(a);
     const bool tutte = std::all_of(tabella.begin(), tabella.end(),
                                    [](const RIGA_TABELLA& r) { return r.superata; });

@@ -1,5 +1,6 @@
-// Timing, the plain baselines (counting lines, one write and one fsync)
-// and reading this process's memory figures from /proc.
+// Timing, child processes with their peak memory (wait4), started by a
+// small launcher process, the O_DIRECT baseline and this process's memory
+// figures from /proc.
 #include "measures.h"
 
 #include <algorithm>
@@ -9,27 +10,172 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+
+namespace {
+
+constexpr std::size_t PAGINA = 4096;
+
+bool scrivi_intero(int fd, const char* dati, std::size_t n) {
+    while (n > 0) {
+        const ssize_t scritti = write(fd, dati, n);
+        if (scritti < 0 && errno == EINTR) continue;
+        if (scritti <= 0) return false;
+        dati += scritti;
+        n -= static_cast<std::size_t>(scritti);
+    }
+    return true;
+}
+
+} // namespace
 
 double adesso() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-std::size_t conta_righe(const char* percorso) {
-    const int fd = open(percorso, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    std::vector<char> blocco(std::size_t{1} << 20);
-    std::size_t righe = 0;
-    for (;;) {
-        const ssize_t n = read(fd, blocco.data(), blocco.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        righe += static_cast<std::size_t>(std::count(blocco.data(), blocco.data() + n, '\n'));
+double mediana(std::vector<double> valori) {
+    if (valori.empty()) return 0.0;
+    std::sort(valori.begin(), valori.end());
+    return valori[valori.size() / 2];
+}
+
+double peggiore(const std::vector<double>& valori) {
+    return valori.empty() ? 0.0 : *std::max_element(valori.begin(), valori.end());
+}
+
+namespace {
+
+// The two pipes to the launcher: requests in, results out.
+int verso_lanciatore = -1;
+int da_lanciatore = -1;
+
+bool leggi_intero(int fd, void* dati, std::size_t n) {
+    char* p = static_cast<char*>(dati);
+    while (n > 0) {
+        const ssize_t letti = read(fd, p, n);
+        if (letti < 0 && errno == EINTR) continue;
+        if (letti <= 0) return false;
+        p += letti;
+        n -= static_cast<std::size_t>(letti);
     }
-    close(fd);
-    return righe;
+    return true;
+}
+
+bool manda_testo(int fd, const std::string& t) {
+    const std::size_t n = t.size();
+    return scrivi_intero(fd, reinterpret_cast<const char*>(&n), sizeof n) &&
+           scrivi_intero(fd, t.data(), n);
+}
+
+bool ricevi_testo(int fd, std::string& t) {
+    std::size_t n = 0;
+    if (!leggi_intero(fd, &n, sizeof n)) return false;
+    t.resize(n);
+    return leggi_intero(fd, t.data(), n);
+}
+
+ESITO_PROCESSO esegui_qui(const std::vector<std::string>& argomenti, const std::string& cartella,
+                          const std::string& ingresso, const std::string& uscita) {
+    ESITO_PROCESSO e;
+    std::vector<char*> argv;
+    for (const std::string& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int tubo[2];
+    if (pipe(tubo) != 0) return e;
+    // The answers are short: the pipe holds them all before the child reads.
+    const bool scritto = scrivi_intero(tubo[1], ingresso.data(), ingresso.size());
+    close(tubo[1]);
+    if (!scritto) {
+        close(tubo[0]);
+        return e;
+    }
+    const double inizio = adesso();
+    const pid_t figlio = fork();
+    if (figlio == 0) {
+        dup2(tubo[0], STDIN_FILENO);
+        close(tubo[0]);
+        const int out = uscita.empty() ? open("/dev/null", O_WRONLY)
+                                       : open(uscita.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || chdir(cartella.c_str()) != 0) _exit(126);
+        dup2(out, STDOUT_FILENO);
+        close(out);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(tubo[0]);
+    if (figlio < 0) return e;
+    int stato = 0;
+    rusage uso{};
+    while (wait4(figlio, &stato, 0, &uso) < 0 && errno == EINTR) {
+    }
+    e.secondi = adesso() - inizio;
+    e.picco = static_cast<long long>(uso.ru_maxrss) * 1024;
+    e.riuscito = WIFEXITED(stato) && WEXITSTATUS(stato) == 0;
+    return e;
+}
+
+// The launcher's loop: one request, one run, one result, until its pipe closes.
+[[noreturn]] void lancia(int richieste, int risultati) {
+    for (;;) {
+        std::size_t quanti = 0;
+        if (!leggi_intero(richieste, &quanti, sizeof quanti)) _exit(0);
+        std::vector<std::string> argomenti(quanti);
+        std::string cartella, ingresso, uscita;
+        bool letto = true;
+        for (std::string& a : argomenti) letto = letto && ricevi_testo(richieste, a);
+        letto = letto && ricevi_testo(richieste, cartella) && ricevi_testo(richieste, ingresso) &&
+                ricevi_testo(richieste, uscita);
+        if (!letto) _exit(1);
+        const ESITO_PROCESSO e = esegui_qui(argomenti, cartella, ingresso, uscita);
+        if (!scrivi_intero(risultati, reinterpret_cast<const char*>(&e), sizeof e)) _exit(1);
+    }
+}
+
+} // namespace
+
+bool avvia_lanciatore() {
+    int richieste[2], risultati[2];
+    if (pipe(richieste) != 0) return false;
+    if (pipe(risultati) != 0) {
+        close(richieste[0]);
+        close(richieste[1]);
+        return false;
+    }
+    const pid_t figlio = fork();
+    if (figlio == 0) {
+        close(richieste[1]);
+        close(risultati[0]);
+        lancia(richieste[0], risultati[1]);
+    }
+    close(richieste[0]);
+    close(risultati[1]);
+    if (figlio < 0) {
+        close(richieste[1]);
+        close(risultati[0]);
+        return false;
+    }
+    fcntl(richieste[1], F_SETFD, FD_CLOEXEC);
+    fcntl(risultati[0], F_SETFD, FD_CLOEXEC);
+    verso_lanciatore = richieste[1];
+    da_lanciatore = risultati[0];
+    return true;
+}
+
+ESITO_PROCESSO esegui(const std::vector<std::string>& argomenti, const std::string& cartella,
+                      const std::string& ingresso, const std::string& uscita) {
+    if (verso_lanciatore < 0) return esegui_qui(argomenti, cartella, ingresso, uscita);
+    ESITO_PROCESSO e;
+    const std::size_t quanti = argomenti.size();
+    bool mandato =
+        scrivi_intero(verso_lanciatore, reinterpret_cast<const char*>(&quanti), sizeof quanti);
+    for (const std::string& a : argomenti) mandato = mandato && manda_testo(verso_lanciatore, a);
+    mandato = mandato && manda_testo(verso_lanciatore, cartella) &&
+              manda_testo(verso_lanciatore, ingresso) && manda_testo(verso_lanciatore, uscita);
+    if (!mandato || !leggi_intero(da_lanciatore, &e, sizeof e)) return ESITO_PROCESSO{};
+    return e;
 }
 
 std::string leggi_tutto(const char* percorso) {
@@ -51,17 +197,28 @@ std::string leggi_tutto(const char* percorso) {
     return testo;
 }
 
-bool scrivi_e_sincronizza(const char* percorso, std::string_view dati) {
-    const int fd = open(percorso, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+DATI_ALLINEATI::~DATI_ALLINEATI() {
+    std::free(dati);
+}
+
+bool allinea(std::string_view testo, DATI_ALLINEATI& a) {
+    void* m = nullptr;
+    if (posix_memalign(&m, PAGINA, testo.size() + PAGINA) != 0) return false;
+    std::free(a.dati);
+    a.dati = static_cast<char*>(m);
+    a.dimensione = testo.size();
+    std::memcpy(a.dati, testo.data(), testo.size());
+    return true;
+}
+
+bool scrivi_diretto(const char* percorso, const DATI_ALLINEATI& a) {
+    const int fd = open(percorso, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_DIRECT, 0600);
     if (fd < 0) return false;
-    bool riuscito = true;
-    while (!dati.empty() && riuscito) {
-        const ssize_t n = write(fd, dati.data(), dati.size());
-        if (n < 0 && errno == EINTR) continue;
-        riuscito = n > 0;
-        if (riuscito) dati.remove_prefix(static_cast<std::size_t>(n));
-    }
-    riuscito = riuscito && fsync(fd) == 0;
+    const std::size_t pagine = a.dimensione - a.dimensione % PAGINA;
+    bool riuscito = scrivi_intero(fd, a.dati, pagine);
+    const int modo = fcntl(fd, F_GETFL);
+    riuscito = riuscito && modo >= 0 && fcntl(fd, F_SETFL, modo & ~O_DIRECT) == 0 &&
+               scrivi_intero(fd, a.dati + pagine, a.dimensione - pagine) && fsync(fd) == 0;
     return close(fd) == 0 && riuscito;
 }
 

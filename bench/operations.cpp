@@ -2,44 +2,37 @@
 // stream and its output thrown away, so that only its own work is timed.
 #include "operations.h"
 
-#include <algorithm>
-#include <functional>
 #include <sstream>
 
 #include "console/console.h"
 #include "fines/fines.h"
 #include "measures.h"
 #include "model/lists.h"
+#include "model/records.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "storage/load.h"
 
 namespace {
 
-// The entry form of a fine, then "n" to the question about owner data.
-constexpr const char* MODULO_MULTA =
-    "15/03/2024\nMilano, viale Monza\nab123cd\nDivieto di sosta\n42.00\nn\n";
+// The entry form of a fine, "s" to the owner question, an owner that
+// equals none of the archive's, and "n" to the payment question.
+constexpr const char* MODULO_MULTA_CON_PROPRIETARIO =
+    "15/03/2024\nMilano, viale Monza\nab123cd\nDivieto di sosta\n42.00\ns\n"
+    "bianchi\nanna\n21/11/1985\nPiazza Garibaldi 3\nTorino\n10121\nto\n"
+    "bncnna85s61l219k\nzz7654321z\nn\n";
 
-// One run of f with `risposte` typed, added to t. f tells whether it did
-// what was asked; `verifica`, run after the clock stopped, whether the
-// lists show it.
-void cronometra(
-    TEMPO_OPERAZIONE& t, const std::string& risposte, const std::function<bool()>& f,
-    const std::function<bool()>& verifica = [] { return true; }) {
-    std::istream& console_prima = console_in();
-    std::ostream& uscita_prima = console_out();
-    std::istringstream in(risposte);
-    std::ostringstream out;
-    usa_flussi(in, out);
-    bool riuscita = false;
-    const double inizio = adesso();
-    try {
-        riuscita = f();
-    } catch (const FineInput&) {
-        riuscita = false;
-    }
-    t.durate.push_back(adesso() - inizio);
-    usa_flussi(console_prima, uscita_prima);
-    t.riuscita = t.riuscita && riuscita && verifica();
+void cronometra(TEMPO_OPERAZIONE& t, const std::string& risposte, const std::function<bool()>& f,
+                const std::function<bool()>& verifica) {
+    double durata = 0.0;
+    const bool fatta = in_dialogo(risposte, [&] {
+        const double inizio = adesso();
+        const bool r = f();
+        durata = adesso() - inizio;
+        return r;
+    });
+    t.durate.push_back(durata);
+    t.riuscita = t.riuscita && fatta && verifica();
 }
 
 // A copy of the last owner record, outside the list, that equals none of them.
@@ -55,40 +48,71 @@ NODO_ANAGRAF* anagrafe_diverso() {
 
 } // namespace
 
-double mediana(std::vector<double> durate) {
-    if (durate.empty()) return 0.0;
-    std::sort(durate.begin(), durate.end());
-    return durate[durate.size() / 2];
+bool in_dialogo(const std::string& risposte, const std::function<bool()>& f) {
+    std::istream& console_prima = console_in();
+    std::ostream& uscita_prima = console_out();
+    std::istringstream in(risposte);
+    std::ostringstream out;
+    usa_flussi(in, out);
+    bool riuscita = false;
+    try {
+        riuscita = f();
+    } catch (const FineInput&) {
+        riuscita = false;
+    }
+    usa_flussi(console_prima, uscita_prima);
+    return riuscita;
 }
 
-double peggiore(const std::vector<double>& durate) {
-    return durate.empty() ? 0.0 : *std::max_element(durate.begin(), durate.end());
+bool prepara_archivio_operazioni(const char* file_c, const char* file_a) {
+    if (carica_archivio(file_c, file_a) != 0) return false;
+    copia_campo(nome_file_c, file_c);
+    copia_campo(nome_file_a, file_a);
+    return true;
 }
 
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
-    const NODO_CONTRAVV* ultima = coda(lista_contravv);
+    NODO_CONTRAVV* const ultima = coda(lista_contravv);
     if (ultima == nullptr) return {};
     const unsigned long numero = ultima->numero;
+    const std::string nuova = std::to_string(numero + 1);
+    NODO_ANAGRAF* const ultimo_a = coda(lista_anagraf);
     NODO_ANAGRAF* diverso = anagrafe_diverso();
 
-    TEMPO_OPERAZIONE vis{"vis_contravv (last fine)", {}, true};
-    TEMPO_OPERAZIONE ins{"ins_contravv (no owner)", {}, true};
-    TEMPO_OPERAZIONE canc{"canc_contravv (last fine)", {}, true};
-    TEMPO_OPERAZIONE doppia{"anagraf_doppia (equal to none)", {}, true};
-    TEMPO_OPERAZIONE stat{"bilancio (payment statistics)", {}, true};
+    TEMPO_OPERAZIONE vis{"show the last fine", {}, true};
+    TEMPO_OPERAZIONE ins{"record a fine with new owner data", {}, true};
+    TEMPO_OPERAZIONE mod{"edit a fine (its amount)", {}, true};
+    TEMPO_OPERAZIONE pag{"record a payment", {}, true};
+    TEMPO_OPERAZIONE canc{"delete a fine with its owner", {}, true};
+    TEMPO_OPERAZIONE stat{"payment statistics", {}, true};
+    TEMPO_OPERAZIONE doppia{"duplicate search of an owner entry", {}, true};
+    const auto sempre = [] { return true; };
     for (int i = 0; i < volte; ++i) {
-        cronometra(vis, "", [&] { return vis_contravv(lista_contravv, numero) == 0; });
-        // Each deletion takes away the fine just recorded.
         cronometra(
-            ins, MODULO_MULTA, [&] { return ins_contravv(lista_contravv) == 0; },
-            [&] { return coda(lista_contravv)->numero == numero + 1; });
+            vis, "\n", [&] { return vis_contravv(lista_contravv, numero) == 0; }, sempre);
         cronometra(
-            canc, std::to_string(numero + 1) + "\n\nn\n\n", [&] { return canc_contravv() == 0; },
-            [&] { return coda(lista_contravv) == ultima; });
-        cronometra(doppia, "",
-                   [&] { return diverso != nullptr && anagraf_doppia(diverso) == diverso; });
-        cronometra(stat, "", [&] { return bilancio(lista_contravv) == 0; });
+            ins, MODULO_MULTA_CON_PROPRIETARIO, [&] { return ins_contravv(lista_contravv) == 0; },
+            [&] {
+                const NODO_CONTRAVV* c = ultima->next;
+                return c != nullptr && c->numero == numero + 1 && c->con_anagraf &&
+                       c->anagraf == coda(lista_anagraf) && c->anagraf != ultimo_a;
+            });
+        cronometra(
+            mod, nuova + "\n\n5\n50\n8\n\n", [&] { return mod_contravv(lista_contravv) == 0; },
+            [&] { return ultima->next != nullptr && ultima->next->importo == 50.0; });
+        cronometra(
+            pag, "20/03/2024\n\n", [&] { return ins_pagam(numero + 1) == 0; },
+            [&] { return ultima->next != nullptr && ultima->next->pagata; });
+        // The fine goes, and its owner with it: the lists are as they were.
+        cronometra(
+            canc, nuova + "\n\ns\n\n", [&] { return canc_contravv() == 0; },
+            [&] { return coda(lista_contravv) == ultima && coda(lista_anagraf) == ultimo_a; });
+        cronometra(
+            stat, "", [&] { return bilancio(lista_contravv) == 0; }, sempre);
+        cronometra(
+            doppia, "", [&] { return diverso != nullptr && anagraf_doppia(diverso) == diverso; },
+            sempre);
     }
     libera_anagraf(diverso);
-    return {vis, ins, canc, doppia, stat};
+    return {vis, ins, mod, pag, canc, stat, doppia};
 }

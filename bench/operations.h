@@ -1,8 +1,17 @@
-// The clerk's everyday operations, timed on the archive in memory.
+// The clerk's everyday operations, run through their dialogues and timed
+// on the archive in memory.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Sets up the archive the operations and the save run on: the two files
+// loaded as the load dialogue loads them, their paths made the current
+// ones. Everything the program does to an archive it works on (such as
+// keeping a journal of its changes) belongs here, so that the timings
+// include it. False when the archive could not be loaded.
+bool prepara_archivio_operazioni(const char* file_c, const char* file_a);
 
 struct TEMPO_OPERAZIONE {
     std::string nome;
@@ -10,12 +19,14 @@ struct TEMPO_OPERAZIONE {
     bool riuscita;              // every run did what it was asked
 };
 
-// Times, `volte` times each, on the lists as they stand: showing the last
-// fine, recording a fine without owner data, deleting it again, looking for
-// a duplicate of an owner record equal to none, and the payment
-// statistics. During each run the console reads the typed answers from a
-// string and writes to a discarded one. The lists come back as they were.
+// Times, `volte` times each, in this order on the lists as they stand:
+// showing the last fine; recording a fine with new owner data; editing
+// its amount; recording its payment; deleting it with its owner; the
+// payment statistics; looking for a duplicate of an owner record equal to
+// none. The answers are typed from a string and the output thrown away.
+// The lists come back as they were.
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte);
 
-double mediana(std::vector<double> durate);
-double peggiore(const std::vector<double>& durate);
+// Runs f with the console reading `risposte` and writing to a string that
+// is thrown away; false when f said so or the answers ran out before it was done.
+bool in_dialogo(const std::string& risposte, const std::function<bool()>& f);

@@ -1,23 +1,41 @@
 // Record allocation (with its failure seam), look-up, numbering, linking
 // and release. The lists are plain singly linked lists; these helpers are
-// written once for both kinds of record.
+// written once for both kinds of record. Record memory comes from the
+// blocks of storage/record_blocks.
 #include "model/lists.h"
 
+#include <atomic>
 #include <cstring>
-#include <new>
+
+#include "storage/record_blocks.h"
 
 namespace {
 
-long allocazioni_al_guasto = 0; // 0: no failure planned
+// 0 or less: no failure planned. The loader allocates owners and fines on
+// two threads at once: exactly one allocation takes the count to 0 and fails.
+std::atomic<long> allocazioni_al_guasto{0};
 
 bool allocazione_negata() {
-    if (allocazioni_al_guasto <= 0) return false;
-    return --allocazioni_al_guasto == 0;
+    if (allocazioni_al_guasto.load(std::memory_order_relaxed) <= 0) return false;
+    return allocazioni_al_guasto.fetch_sub(1, std::memory_order_relaxed) == 1;
+}
+
+NODO_CONTRAVV* prendi(NODO_CONTRAVV*) {
+    return prendi_contravv();
+}
+NODO_ANAGRAF* prendi(NODO_ANAGRAF*) {
+    return prendi_anagraf();
+}
+void rendi(NODO_CONTRAVV* p) {
+    rendi_contravv(p);
+}
+void rendi(NODO_ANAGRAF* p) {
+    rendi_anagraf(p);
 }
 
 template <class N> N* nuovo() {
     if (allocazione_negata()) return nullptr;
-    return new (std::nothrow) N{};
+    return prendi(static_cast<N*>(nullptr));
 }
 
 uint32_t id(const NODO_CONTRAVV* p) {
@@ -104,7 +122,7 @@ template <class N> void libera_tutti(N*& lista) {
     while (lista != nullptr) {
         N* p = lista;
         lista = p->next;
-        delete p;
+        rendi(p);
     }
 }
 
@@ -117,14 +135,14 @@ NODO_ANAGRAF* nuovo_anagraf() {
     return nuovo<NODO_ANAGRAF>();
 }
 void guasto_allocazione(long n) {
-    allocazioni_al_guasto = n;
+    allocazioni_al_guasto.store(n, std::memory_order_relaxed);
 }
 
 void libera_contravv(NODO_CONTRAVV* p) {
-    delete p;
+    rendi(p);
 }
 void libera_anagraf(NODO_ANAGRAF* p) {
-    delete p;
+    rendi(p);
 }
 void libera_lista(NODO_CONTRAVV*& lista) {
     libera_tutti(lista);

@@ -1,7 +1,9 @@
 // Crash-safe replacement of the data files: temporary file in the same
-// folder, checked writes, fsync, rename, fsync of the folder.
+// folder, each written on its own thread with checked writes, fsync,
+// rename, fsync of the folder.
 #include "storage/atomic_write.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <new>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -74,24 +77,40 @@ bool scrivi_intero(int fd, std::string_view dati) {
     return true;
 }
 
-// The whole content, gathered part by part and written a block at a time.
-bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto) {
+// Writes a block at the end of what was written so far, then tells the
+// system that none of it will be read again: the system starts writing
+// the new pages to disk at once and drops from the page cache those
+// already there. The content so goes out at the disk's own pace while the
+// next blocks are prepared, the flush at the end finds little left to do,
+// and a save never fills the page cache.
+bool scrivi_blocco(int fd, std::string_view dati, off_t& scritti) {
+    if (!scrivi_intero(fd, dati)) return false;
+    scritti += static_cast<off_t>(dati.size());
+    posix_fadvise(fd, 0, scritti, POSIX_FADV_DONTNEED); // only advice: its failure changes nothing
+    return true;
+}
+
+// The whole content, gathered part by part and written a block at a time;
+// given up, false, as soon as `fermo` is set (another file failed).
+bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic<bool>& fermo) {
     try {
         std::string blocco;
         blocco.reserve(BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16); // a block and the part past it
+        off_t scritti = 0;
         while (contenuto(blocco)) {
             if (blocco.size() < BLOCCO_SCRITTURA) continue;
-            if (!scrivi_intero(fd, blocco)) return false;
+            if (fermo.load(std::memory_order_relaxed) || !scrivi_blocco(fd, blocco, scritti))
+                return false;
             blocco.clear();
         }
-        return scrivi_intero(fd, blocco);
+        return scrivi_blocco(fd, blocco, scritti);
     } catch (const std::bad_alloc&) {
         return false;
     }
 }
 
 // Creates, fills and flushes the temporary file of one data file.
-bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s) {
+bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& fermo) {
     if (f.percorso == nullptr || f.percorso[0] == '\0') return false;
     s.destinazione = segui_collegamenti(f.percorso);
     s.cartella = cartella_di(s.destinazione);
@@ -120,8 +139,42 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s) {
     if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
         (void)!fchown(fd, st.st_uid, st.st_gid);
     fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
-    const bool scritto = scrivi_contenuto(fd, f.contenuto) && fsync(fd) == 0;
+    const bool scritto = scrivi_contenuto(fd, f.contenuto, fermo) && fsync(fd) == 0;
     return close(fd) == 0 && scritto;
+}
+
+// Prepares every file at the same time, each on its own thread (on this
+// one when no other can be started). True when all were written and
+// flushed; a failure stops the others at their next block.
+bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture) {
+    std::atomic<bool> fallito{false};
+    const auto lavoro = [&](std::size_t i) {
+        bool pronto = false;
+        try {
+            pronto = prepara(files[i], scritture[i], fallito);
+        } catch (...) {
+            pronto = false;
+        }
+        if (!pronto) fallito.store(true, std::memory_order_relaxed);
+    };
+    std::vector<std::thread> paralleli;
+    std::vector<std::size_t> qui;
+    paralleli.reserve(files.size());
+    qui.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (i == 0) {
+            qui.push_back(i);
+            continue;
+        }
+        try {
+            paralleli.emplace_back(lavoro, i);
+        } catch (...) {
+            qui.push_back(i);
+        }
+    }
+    for (std::size_t i : qui) lavoro(i);
+    for (std::thread& t : paralleli) t.join();
+    return !fallito.load();
 }
 
 void sincronizza_cartella(const std::string& cartella) {
@@ -162,14 +215,7 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
 
 bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTITUZIONE* passi) {
     std::vector<SCRITTURA> scritture(files.size());
-    bool pronti = true;
-    for (std::size_t i = 0; i < files.size() && pronti; ++i) {
-        try {
-            pronti = prepara(files[i], scritture[i]);
-        } catch (const std::bad_alloc&) {
-            pronti = false;
-        }
-    }
+    bool pronti = prepara_tutti(files, scritture);
     RINOMINE rinomine;
     if (pronti) {
         try {

@@ -24,8 +24,10 @@ struct FILE_DA_SCRIVERE {
 };
 
 // Writes each file to a temporary file ".<name>.tmp-XXXXXX" in the data
-// file's own folder, its content passing through a buffer of about one
-// block and never held whole; checks every write, flushes it to disk, and
+// file's own folder, all files at the same time, each on its own thread
+// (which is where its content function is called), the content passing
+// through a buffer of about one block and never held whole; checks every
+// write, flushes it to disk, and
 // only when all were written puts them in place of the data files, in the
 // given order, each old data file kept as "<name>.bak" (metti_al_posto). A
 // new data file is readable and writable by its owner only; a replaced one

@@ -1,54 +1,103 @@
-// Taking values back from the columns of a data file line (the number rule,
-// the decimal rule, dates, fixed text fields), and writing dates.
+// Taking values back from the columns of a data file line: the number rule,
+// the decimal rule, dates and fixed text fields. The small ones are inline:
+// the loader calls them for every record of a large archive.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "input/date.h"
 
 // The characters of a line from column `prima` (counted from 1) on, at most
-// `quante` of them; fewer, or none, when the line ends first.
-std::string_view colonne(std::string_view riga, std::size_t prima,
-                         std::size_t quante = std::string_view::npos);
+// `quante` of them; fewer, or none, when the line ends first or `prima` is 0.
+inline std::string_view colonne(std::string_view riga, std::size_t prima,
+                                std::size_t quante = std::string_view::npos) {
+    if (prima == 0 || prima > riga.size()) return {};
+    return riga.substr(prima - 1, quante);
+}
 
-// Number rule: blanks skipped, an optional sign, the digits up to the first
-// other character; no digits give 0. Values beyond 18 digits saturate.
-int64_t valore_intero(std::string_view testo);
+// Number rule: blanks (space, tab, line end, vertical tab, form feed,
+// carriage return) skipped, an optional sign, the digits up to the first
+// other character; no digits give 0. Values beyond 18 digits saturate at
+// 10^18 (negative: -10^18).
+inline int64_t valore_intero(std::string_view testo) {
+    std::size_t i = 0;
+    const std::size_t n = testo.size();
+    while (i < n && (testo[i] == ' ' || (testo[i] >= '\t' && testo[i] <= '\r'))) ++i;
+    bool negativo = false;
+    if (i < n && (testo[i] == '+' || testo[i] == '-')) negativo = testo[i++] == '-';
+    constexpr int64_t SATURAZIONE = 1'000'000'000'000'000'000; // 10^18
+    int64_t v = 0;
+    for (; i < n && testo[i] >= '0' && testo[i] <= '9'; ++i)
+        if (v < SATURAZIONE) v = v * 10 + (testo[i] - '0');
+    return negativo ? -v : v;
+}
 
 // A fine number or owner code by the number rule: negative values and
 // values above 4294967295 give 0.
-uint32_t valore_codice(std::string_view testo);
+inline uint32_t valore_codice(std::string_view testo) {
+    const int64_t v = valore_intero(testo);
+    if (v < 0 || v > int64_t{UINT32_MAX}) return 0;
+    return static_cast<uint32_t>(v);
+}
 
 // Decimal rule: as the number rule, with a point and fraction digits also
-// taken. Exactly that text is converted: no exponent, no "inf" or "nan".
+// taken, and the text so taken converted to the nearest double. No digits
+// at all give 0; so does a value beyond the range of a double. No
+// exponent, no "inf" or "nan": "1e5" gives 1.
 double valore_importo(std::string_view testo);
 
-// A date written as gg/mm/aaaa starting at column `prima`: day, month and
-// year each by the number rule; the two separators are not looked at.
-DATA data_da_colonne(std::string_view riga, std::size_t prima);
+// A date written as gg/mm/aaaa starting at column `prima`: day (2 columns),
+// month (2) and year (4) each by the number rule, cut to 16 bits; the two
+// separators are not looked at; columns beyond the line give 0.
+inline DATA data_da_colonne(std::string_view riga, std::size_t prima) {
+    const auto c = [](char x) { return static_cast<unsigned>(x) - '0'; };
+    if (prima >= 1 && riga.size() >= prima + 9) {
+        const char* d = riga.data() + prima - 1;
+        if (c(d[0]) < 10 && c(d[1]) < 10 && c(d[3]) < 10 && c(d[4]) < 10 && c(d[6]) < 10 &&
+            c(d[7]) < 10 && c(d[8]) < 10 && c(d[9]) < 10)
+            return DATA{
+                static_cast<int16_t>(c(d[0]) * 10 + c(d[1])),
+                static_cast<int16_t>(c(d[3]) * 10 + c(d[4])),
+                static_cast<int16_t>(c(d[6]) * 1000 + c(d[7]) * 100 + c(d[8]) * 10 + c(d[9]))};
+    }
+    return DATA{static_cast<int16_t>(valore_intero(colonne(riga, prima, 2))),
+                static_cast<int16_t>(valore_intero(colonne(riga, prima + 3, 2))),
+                static_cast<int16_t>(valore_intero(colonne(riga, prima + 6, 4)))};
+}
 
-// Appends the date as gg/mm/aaaa: two digits for day and month, four for the year.
-void scrivi_data(std::string& out, DATA d);
-
-// Copies a text into a field of `cap` characters (terminator included),
-// keeping at most cap - 1 of them, less any carriage returns they end with.
-void copia_testo(char* campo, std::size_t cap, std::string_view testo);
+// Copies a text into a field of `cap` characters (terminator included):
+// the text up to its first NUL byte, at most cap - 1 characters of it,
+// less the carriage returns these end with. `cerca_nul` false: the caller
+// knows the text holds no NUL byte.
+inline void copia_testo(char* campo, std::size_t cap, std::string_view testo,
+                        bool cerca_nul = true) {
+    std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
+    if (n > 0) {
+        // A field holds no NUL byte: it ends there.
+        if (cerca_nul)
+            if (const void* nul = std::memchr(testo.data(), '\0', n))
+                n = static_cast<std::size_t>(static_cast<const char*>(nul) - testo.data());
+        // A value never ends in a carriage return: written before its line end,
+        // the next load would take it for part of a Windows line end and drop it.
+        while (n > 0 && testo[n - 1] == '\r') --n;
+        std::memcpy(campo, testo.data(), n);
+    }
+    campo[n] = '\0';
+}
 
 // One of the 31-column texts of the owners file starting at column `prima`:
-// the column and the character just beyond it, ended at the first pair of
-// blanks (trnk_str with length 31), without blanks or carriage returns at its end.
-void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima);
+// the column and the character just beyond it, up to a NUL byte, ended at
+// the first pair of blanks that starts within the column (trnk_str with
+// length 31), else after 31 characters, without blanks or carriage returns
+// at its end. `cerca_nul` as for copia_testo.
+void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima,
+                     bool cerca_nul = true);
 
 // The text held by a fixed field: up to its terminator, never beyond the field.
 template <std::size_t N> std::string_view testo_campo(const char (&campo)[N]) {
     const void* fine = std::memchr(campo, '\0', N);
     return std::string_view(campo, fine == nullptr ? N : static_cast<const char*>(fine) - campo);
 }
-
-// Appends the text padded with blanks on the right, or on the left, to `larghezza` columns.
-void scrivi_a_sinistra(std::string& out, std::string_view testo, std::size_t larghezza);
-void scrivi_a_destra(std::string& out, std::string_view testo, std::size_t larghezza);

@@ -10,18 +10,24 @@
 
 namespace {
 
+// The bytes of the buffer that reads may fill: the rest is the margin
+// that taglia_record_rapido may look at past the text.
+std::size_t capienza(const LETTURA_DATI& l) {
+    return l.memoria.size() - MARGINE_TESTO;
+}
+
 // Moves the bytes not yet taken to the front of the buffer, doubles it when
 // they fill it, and reads once into the room left. False on a read error.
 bool riempi(LETTURA_DATI& l) {
-    if (l.memoria.empty()) l.memoria.resize(BLOCCO_LETTURA);
+    if (l.memoria.empty()) l.memoria.resize(BLOCCO_LETTURA + MARGINE_TESTO);
     if (l.inizio > 0) {
         std::memmove(l.memoria.data(), l.memoria.data() + l.inizio, l.fine - l.inizio);
         l.fine -= l.inizio;
         l.inizio = 0;
     }
-    if (l.fine == l.memoria.size()) l.memoria.resize(l.memoria.size() * 2);
+    if (l.fine == capienza(l)) l.memoria.resize(capienza(l) * 2 + MARGINE_TESTO);
     for (;;) {
-        const ssize_t n = read(l.fd, l.memoria.data() + l.fine, l.memoria.size() - l.fine);
+        const ssize_t n = read(l.fd, l.memoria.data() + l.fine, capienza(l) - l.fine);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) l.finito = true;
@@ -44,13 +50,13 @@ int apri_file_dati(const char* percorso) {
     return fd;
 }
 
-LETTO leggi_record(LETTURA_DATI& l, RIGHE_RECORD& righe) {
+LETTO leggi_record(LETTURA_DATI& l, RIGHE_RECORD& righe, bool& con_nul) {
     for (;;) {
-        const std::string_view letti = std::string_view(l.memoria.data(), l.fine).substr(l.inizio);
-        std::size_t pos = 0;
-        switch (taglia_record(letti, l.finito, pos, righe)) {
+        std::size_t pos = l.inizio;
+        const std::string_view letti(l.memoria.data(), l.fine);
+        switch (taglia_record_rapido(letti, l.finito, pos, righe, con_nul)) {
         case TAGLIO::RECORD:
-            l.inizio += pos;
+            l.inizio = pos;
             return LETTO::RECORD;
         case TAGLIO::FINE:
             return LETTO::FINE;

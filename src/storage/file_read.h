@@ -7,11 +7,13 @@
 
 #include "storage/record_lines.h"
 
-// Bytes asked of the system at each read.
-constexpr std::size_t BLOCCO_LETTURA = std::size_t{1} << 20;
+// Bytes asked of the system at each read: small enough for the text just
+// read to be still in the processor's cache when its records are taken.
+constexpr std::size_t BLOCCO_LETTURA = std::size_t{1} << 18;
 
 // A data file being read: the bytes read and not yet taken stay in the
-// buffer, which holds one block and grows only for a record longer than that.
+// buffer, which holds one block (and a small margin past it) and grows only
+// for a record longer than that.
 struct LETTURA_DATI {
     int fd = -1;
     std::vector<char> memoria;
@@ -28,10 +30,11 @@ int apri_file_dati(const char* percorso);
 enum class LETTO { RECORD, FINE, ERRORE };
 
 // The next record of the file, by the rules of taglia_record: RECORD, with
-// `righe` pointing into the buffer until the next call; FINE when the data
-// are over; ERRORE when the system failed a read. Throws std::bad_alloc
-// when a record does not fit in memory.
-LETTO leggi_record(LETTURA_DATI& lettura, RIGHE_RECORD& righe);
+// `righe` pointing into the buffer until the next call and `con_nul` false
+// when the record holds no NUL byte; FINE when the data are over (also when
+// the file shrank while it was read); ERRORE when the system failed a read.
+// Throws std::bad_alloc when a record does not fit in memory.
+LETTO leggi_record(LETTURA_DATI& lettura, RIGHE_RECORD& righe, bool& con_nul);
 
 // Closes a descriptor from apri_file_dati; -1 is ignored.
 void chiudi_file_dati(int fd);

@@ -7,8 +7,10 @@
 // underscores.
 #include "storage/fines_file.h"
 
-#include "console/text.h"
+#include <cstring>
+
 #include "model/lists.h"
+#include "storage/column_write.h"
 #include "storage/columns.h"
 
 namespace {
@@ -24,62 +26,121 @@ static_assert(RIGA_FINE_CONTRAVV.size() == 87);
 // elsewhere in memory overlaps instead of adding up.
 constexpr std::size_t GRUPPO_SCRITTURA = 32;
 
+// Fines read between two publications of the progress of a load.
+constexpr std::size_t PASSO_AVANZAMENTO = 512;
+
+// Room for the longest record: every field at its widest.
+constexpr std::size_t LUNGHEZZA_MAX_RECORD = 1 + 10 + 1 + LARGHEZZA_MAX_DATA + 1 + 64 + 1 + 8 + 1 +
+                                             128 + 1 + 2 + 10 + 1 + LARGHEZZA_MAX_IMPORTO + 3 +
+                                             LARGHEZZA_MAX_DATA + 1 + RIGA_FINE_CONTRAVV.size() + 1;
+
 // The code written on the owner line, when the fine has an owner.
 std::optional<uint32_t> codice_proprietario(const NODO_CONTRAVV& c) {
     if (!c.con_anagraf || c.anagraf == nullptr) return std::nullopt;
     return c.anagraf->codice;
 }
 
-void scrivi_righe(std::string& out, const NODO_CONTRAVV& c, std::optional<uint32_t> codice) {
-    out += '\n';
-    out += std::to_string(c.numero);
-    out += '\n';
-    scrivi_data(out, c.data_verbale);
-    out += ' ';
-    scrivi_a_destra(out, testo_campo(c.luogo), LARGHEZZA_LUOGO);
-    out += '\n';
-    out += testo_campo(c.targa);
-    out += '\n';
-    out += testo_campo(c.tipo);
-    out += '\n';
+char* scrivi_righe(char* p, const NODO_CONTRAVV& c, std::optional<uint32_t> codice) {
+    *p++ = '\n';
+    p = scrivi_numero(p, c.numero);
+    *p++ = '\n';
+    p = scrivi_data(p, c.data_verbale);
+    *p++ = ' ';
+    p = scrivi_a_destra(p, testo_campo(c.luogo), LARGHEZZA_LUOGO);
+    *p++ = '\n';
+    p = scrivi_testo(p, testo_campo(c.targa));
+    *p++ = '\n';
+    p = scrivi_testo(p, testo_campo(c.tipo));
+    *p++ = '\n';
     if (codice) {
-        out += "* ";
-        out += std::to_string(*codice);
+        p = scrivi_testo(p, "* ");
+        p = scrivi_numero(p, *codice);
     } else {
-        out += "- ";
+        p = scrivi_testo(p, "- ");
     }
-    out += '\n';
-    scrivi_a_destra(out, fisso2(c.importo), LARGHEZZA_IMPORTO);
+    *p++ = '\n';
+    p = scrivi_importo(p, c.importo, LARGHEZZA_IMPORTO);
     if (c.pagata) {
-        out += " * ";
-        scrivi_data(out, c.data_pagamento);
+        p = scrivi_testo(p, " * ");
+        p = scrivi_data(p, c.data_pagamento);
     } else {
-        out += " - ";
+        p = scrivi_testo(p, " - ");
     }
-    out += '\n';
-    out += RIGA_FINE_CONTRAVV;
-    out += '\n';
+    *p++ = '\n';
+    p = scrivi_testo(p, RIGA_FINE_CONTRAVV);
+    *p++ = '\n';
+    return p;
+}
+
+// While the fines are read, before the owners are known, a fine that names
+// an owner holds its code in the bytes of its owner link, with con_anagraf set.
+void serba_codice(NODO_CONTRAVV* c, uint32_t codice) {
+    c->anagraf = nullptr;
+    std::memcpy(&c->anagraf, &codice, sizeof codice);
+    c->con_anagraf = true;
+}
+
+uint32_t codice_serbato(const NODO_CONTRAVV* c) {
+    uint32_t codice = 0;
+    std::memcpy(&codice, &c->anagraf, sizeof codice);
+    return codice;
+}
+
+// Shows another thread that the fines up to `ultima` are read.
+void pubblica(AVANZAMENTO_MULTE& avanzamento, NODO_CONTRAVV* ultima, bool finita) {
+    avanzamento.ultima.store(ultima, std::memory_order_release);
+    if (finita) avanzamento.finita.store(true, std::memory_order_release);
+    avanzamento.turno.fetch_add(1, std::memory_order_release);
+    avanzamento.turno.notify_all();
+}
+
+// leggi_contravv; `con_nul` false when the record is known to hold no NUL byte.
+std::optional<uint32_t> leggi_campi(const RIGHE_RECORD& righe, NODO_CONTRAVV* c, bool con_nul) {
+    c->numero = valore_codice(righe[1]);
+    c->data_verbale = data_da_colonne(righe[2], 1);
+    copia_testo(c->luogo, sizeof c->luogo, colonne(righe[2], 12), con_nul);
+    copia_testo(c->targa, sizeof c->targa, righe[3], con_nul);
+    copia_testo(c->tipo, sizeof c->tipo, righe[4], con_nul);
+    c->con_anagraf = false;
+    c->anagraf = nullptr;
+    c->importo = valore_importo(colonne(righe[6], 1, LARGHEZZA_IMPORTO));
+    c->pagata = righe[6].size() >= 17 && righe[6][16] == '*';
+    c->data_pagamento = c->pagata ? data_da_colonne(righe[6], 19) : DATA{0, 0, 0};
+    if (righe[5].empty() || righe[5][0] != '*') return std::nullopt;
+    return valore_codice(colonne(righe[5], 3));
+}
+
+// contravvenzioni_da_file, but for the last publication; `ultima` is the
+// last fine appended.
+int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultima, bool& crescenti,
+                AVANZAMENTO_MULTE& avanzamento) {
+    RIGHE_RECORD righe;
+    bool con_nul = true;
+    crescenti = true;
+    for (std::size_t letti = 1;; ++letti) {
+        if (avanzamento.fermo.load(std::memory_order_relaxed)) return 2;
+        const LETTO letto = leggi_record(file, righe, con_nul);
+        if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
+        NODO_CONTRAVV* c = nuovo_contravv();
+        if (c == nullptr) return -1;
+        const std::optional<uint32_t> codice = leggi_campi(righe, c, con_nul);
+        if (codice) serba_codice(c, *codice);
+        if (ultima != nullptr && c->numero <= ultima->numero) crescenti = false;
+        (ultima == nullptr ? lista : ultima->next) = c;
+        ultima = c;
+        if (letti % PASSO_AVANZAMENTO == 0) pubblica(avanzamento, ultima, false);
+    }
 }
 
 } // namespace
 
 void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c) {
-    scrivi_righe(out, c, codice_proprietario(c));
+    char buf[LUNGHEZZA_MAX_RECORD];
+    out.append(buf, static_cast<std::size_t>(scrivi_righe(buf, c, codice_proprietario(c)) - buf));
 }
 
 std::optional<uint32_t> leggi_contravv(const RIGHE_RECORD& righe, NODO_CONTRAVV* c) {
-    c->numero = valore_codice(righe[1]);
-    c->data_verbale = data_da_colonne(righe[2], 1);
-    copia_testo(c->luogo, sizeof c->luogo, colonne(righe[2], 12));
-    copia_testo(c->targa, sizeof c->targa, righe[3]);
-    copia_testo(c->tipo, sizeof c->tipo, righe[4]);
-    c->con_anagraf = false;
-    c->anagraf = nullptr;
-    c->importo = valore_importo(colonne(righe[6], 1, LARGHEZZA_IMPORTO));
-    c->pagata = colonne(righe[6], 17, 1) == "*";
-    c->data_pagamento = c->pagata ? data_da_colonne(righe[6], 19) : DATA{0, 0, 0};
-    if (colonne(righe[5], 1, 1) != "*") return std::nullopt;
-    return valore_codice(colonne(righe[5], 3));
+    return leggi_campi(righe, c, true);
 }
 
 PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
@@ -92,26 +153,29 @@ PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
             gruppo[n] = p;
             codici[n] = codice_proprietario(*p);
         }
-        for (std::size_t i = 0; i < n; ++i) scrivi_righe(blocco, *gruppo[i], codici[i]);
+        char buf[GRUPPO_SCRITTURA * LUNGHEZZA_MAX_RECORD];
+        char* fine = buf;
+        for (std::size_t i = 0; i < n; ++i) fine = scrivi_righe(fine, *gruppo[i], codici[i]);
+        blocco.append(buf, static_cast<std::size_t>(fine - buf));
         return true;
     };
 }
 
-int contravvenzioni_da_file(LETTURA_DATI& file, const INDICE_ANAGRAF& indice,
-                            NODO_CONTRAVV*& lista) {
-    NODO_CONTRAVV* ultimo = nullptr;
-    RIGHE_RECORD righe;
-    for (;;) {
-        const LETTO letto = leggi_record(file, righe);
-        if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
-        NODO_CONTRAVV* c = nuovo_contravv();
-        if (c == nullptr) return -1;
-        c->next = nullptr;
-        (ultimo == nullptr ? lista : ultimo->next) = c;
-        ultimo = c;
-        const std::optional<uint32_t> codice = leggi_contravv(righe, c);
-        if (!codice) continue;
-        c->anagraf = cerca_codice(indice, *codice);
-        c->con_anagraf = c->anagraf != nullptr;
+int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
+                            AVANZAMENTO_MULTE& avanzamento) {
+    NODO_CONTRAVV* ultima = nullptr;
+    const int esito = leggi_multe(file, lista, ultima, crescenti, avanzamento);
+    if (esito != 0) avanzamento.fermo.store(true, std::memory_order_relaxed);
+    pubblica(avanzamento, ultima, true);
+    return esito;
+}
+
+void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a, const INDICE_ANAGRAF& indice) {
+    for (NODO_CONTRAVV* c = da; c != nullptr; c = c->next) {
+        if (c->con_anagraf) {
+            c->anagraf = cerca_codice(indice, codice_serbato(c));
+            c->con_anagraf = c->anagraf != nullptr;
+        }
+        if (c == a) break;
     }
 }

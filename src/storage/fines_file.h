@@ -2,6 +2,7 @@
 // from the fines list, and the list built back from the file.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,10 +25,31 @@ std::optional<uint32_t> leggi_contravv(const RIGHE_RECORD& righe, NODO_CONTRAVV*
 // list. The lists must stay as they are until the content is over.
 PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista);
 
+// How far the reading of the fines file has got, for another thread that
+// works on the fines already read while the rest is being read.
+struct AVANZAMENTO_MULTE {
+    std::atomic<bool> fermo{false};              // set by either side: the load is given up
+    std::atomic<NODO_CONTRAVV*> ultima{nullptr}; // the fines up to this one will not change
+    std::atomic<bool> finita{false};             // the reading is over; `ultima` is the last fine
+    std::atomic<unsigned> turno{0};              // grows at each news above, to wait on
+};
+
 // Appends to `lista` (empty at the call) one record for each record of the
-// file, in file order, linking each fine to the owner that `indice` gives
-// for its stored code. 0 when the file was read to its end; 1 on a read
-// error; -1 when memory for a record ran out. The records made until a
-// failure stay linked in `lista`, for the caller to free.
-int contravvenzioni_da_file(LETTURA_DATI& file, const INDICE_ANAGRAF& indice,
-                            NODO_CONTRAVV*& lista);
+// file, in file order, each with its owner still to be found: a fine that
+// names an owner code holds it, for collega_proprietari, in place of its
+// owner link. `crescenti` tells whether the numbers rose strictly along the
+// file. 0 when the file was read to its end; 1 on a read error; -1 when
+// memory for a record ran out; 2 when `avanzamento.fermo` was found set
+// (checked before each record), the reading given up. Every few hundred
+// fines, and at the end whatever the result, the progress is published in
+// `avanzamento`; `fermo` is set before the end is published when the
+// result is not 0. The records made until a failure stay linked in `lista`,
+// for the caller to free without following their owner links.
+int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
+                            AVANZAMENTO_MULTE& avanzamento);
+
+// Links each fine of a list made by contravvenzioni_da_file, from `da` up
+// to and including `a` (to the end of the list when `a` is nullptr), to the
+// owner that `indice` gives for the code it holds; a fine whose code names
+// no owner, or that names none, is left without owner.
+void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a, const INDICE_ANAGRAF& indice);

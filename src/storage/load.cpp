@@ -13,6 +13,7 @@
 #include "model/lists.h"
 #include "storage/file_read.h"
 #include "storage/fines_file.h"
+#include "storage/list_load.h"
 #include "storage/owner_index.h"
 #include "storage/owners_file.h"
 #include "storage/archive_session.h"
@@ -90,34 +91,14 @@ void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNAL
     }
 }
 
-// Builds both lists, owners first, from the two open files and makes them
-// the current ones. 1 (read error) or -1 (memory), with nothing changed,
-// when a file could not be read whole.
+// Builds both lists from the two open files and makes them the current
+// ones. 1 (read error) or -1 (memory), with nothing changed, when a file
+// could not be read whole.
 int sostituisci_liste(int fd_c, int fd_a) {
-    NODO_ANAGRAF* nuovi_a = nullptr;
-    NODO_CONTRAVV* nuovi_c = nullptr;
-    int esito = 0;
-    try {
-        INDICE_ANAGRAF indice;
-        {
-            LETTURA_DATI file_a; // its block goes back before the fines are read
-            file_a.fd = fd_a;
-            esito = anagrafica_da_file(file_a, nuovi_a, indice);
-        }
-        if (esito == 0) {
-            LETTURA_DATI file_c;
-            file_c.fd = fd_c;
-            esito = contravvenzioni_da_file(file_c, indice, nuovi_c);
-        }
-    } catch (const std::bad_alloc&) {
-        esito = -1;
-    }
-    if (esito != 0) {
-        libera_lista(nuovi_c);
-        libera_lista(nuovi_a);
-        return esito;
-    }
-    installa_liste(nuovi_c, nuovi_a, false, false);
+    LISTE_LETTE nuove;
+    const int esito = leggi_liste(fd_c, fd_a, nuove);
+    if (esito != 0) return esito;
+    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
     return 0;
 }
 

@@ -1,6 +1,9 @@
-// Finding owner records by code while the fines file is loaded.
+// Finding owner records by code while the fines file is loaded: a table
+// indexed by the code itself when the codes are dense (as this system gives
+// them: 1, 2, 3...), a sorted array of codes otherwise.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,15 +14,31 @@ struct VOCE_INDICE {
     NODO_ANAGRAF* anagraf;
 };
 
-// For each code, the first owner record with it in list order; sorted by code.
-using INDICE_ANAGRAF = std::vector<VOCE_INDICE>;
+struct INDICE_ANAGRAF {
+    std::vector<NODO_ANAGRAF*> tabella; // dense codes: the record at its code, or nullptr
+    std::vector<VOCE_INDICE> ordinato;  // sparse codes: sorted by code, one entry per code
+    bool codici_unici = true;           // no two records of the list share a code
+};
 
-// Notes an owner record as it is read; the index is ready for searching
-// only after ordina_indice. Throws std::bad_alloc.
-void annota_anagraf(INDICE_ANAGRAF& indice, NODO_ANAGRAF* a);
-
-// Sorts the notes by code and keeps, for each code, the first record noted.
-void ordina_indice(INDICE_ANAGRAF& indice);
+// The index of an owners list of `quanti` records whose highest code is
+// `massimo`: for each code, the first record with it in list order. A table
+// when the highest code is at most twice the number of records (plus a
+// thousand), so that it costs at most a few pointers per record; the sorted
+// array otherwise. Throws std::bad_alloc.
+INDICE_ANAGRAF indicizza_anagrafica(NODO_ANAGRAF* lista, std::size_t quanti, uint32_t massimo);
 
 // The first owner record of the indexed list with that code, or nullptr.
-NODO_ANAGRAF* cerca_codice(const INDICE_ANAGRAF& indice, uint32_t codice);
+inline NODO_ANAGRAF* cerca_codice(const INDICE_ANAGRAF& indice, uint32_t codice) {
+    if (!indice.tabella.empty() || indice.ordinato.empty())
+        return codice < indice.tabella.size() ? indice.tabella[codice] : nullptr;
+    std::size_t basso = 0, alto = indice.ordinato.size();
+    while (basso < alto) {
+        const std::size_t mezzo = basso + (alto - basso) / 2;
+        if (indice.ordinato[mezzo].codice < codice)
+            basso = mezzo + 1;
+        else
+            alto = mezzo;
+    }
+    if (basso == indice.ordinato.size() || indice.ordinato[basso].codice != codice) return nullptr;
+    return indice.ordinato[basso].anagraf;
+}

@@ -7,6 +7,7 @@
 #include "storage/owners_file.h"
 
 #include "model/lists.h"
+#include "storage/column_write.h"
 #include "storage/columns.h"
 
 namespace {
@@ -17,75 +18,97 @@ constexpr std::string_view RIGA_FINE_ANAGRAF =
     "________________________________________________________________________________________";
 static_assert(RIGA_FINE_ANAGRAF.size() == 88);
 
+// Owners taken at a time when the owners file is written.
+constexpr std::size_t GRUPPO_SCRITTURA = 64;
+
+// Room for the longest record: every field at its widest.
+constexpr std::size_t LUNGHEZZA_MAX_RECORD = 1 + 10 + 1 + 32 + 1 + 32 + 1 + LARGHEZZA_MAX_DATA + 1 +
+                                             32 + 1 + 32 + 1 + 6 + 1 + 3 + 1 + 18 + 1 + 11 + 1 +
+                                             RIGA_FINE_ANAGRAF.size() + 1;
+
+char* scrivi_righe(char* p, const NODO_ANAGRAF& a) {
+    *p++ = '\n';
+    p = scrivi_numero(p, a.codice);
+    *p++ = '\n';
+    p = scrivi_a_sinistra(p, testo_campo(a.cognome), LARGHEZZA_TESTO);
+    *p++ = ' ';
+    p = scrivi_testo(p, testo_campo(a.nome));
+    *p++ = '\n';
+    p = scrivi_data(p, a.data_nascita);
+    *p++ = '\n';
+    p = scrivi_a_sinistra(p, testo_campo(a.indirizzo), LARGHEZZA_TESTO);
+    *p++ = ' ';
+    p = scrivi_a_sinistra(p, testo_campo(a.citta), LARGHEZZA_TESTO);
+    *p++ = ' ';
+    p = scrivi_a_sinistra(p, testo_campo(a.cap), LARGHEZZA_CAP);
+    *p++ = ' ';
+    p = scrivi_testo(p, testo_campo(a.provincia));
+    *p++ = '\n';
+    p = scrivi_testo(p, testo_campo(a.codice_fiscale));
+    *p++ = '\n';
+    p = scrivi_testo(p, testo_campo(a.patente));
+    *p++ = '\n';
+    p = scrivi_testo(p, RIGA_FINE_ANAGRAF);
+    *p++ = '\n';
+    return p;
+}
+
+// leggi_anagraf; `con_nul` false when the record is known to hold no NUL byte.
+void leggi_campi(const RIGHE_RECORD& righe, NODO_ANAGRAF* a, bool con_nul) {
+    a->codice = valore_codice(righe[1]);
+    testo_a_colonna(a->cognome, righe[2], 1, con_nul);
+    testo_a_colonna(a->nome, righe[2], 33, con_nul);
+    a->data_nascita = data_da_colonne(righe[3], 1);
+    testo_a_colonna(a->indirizzo, righe[4], 1, con_nul);
+    testo_a_colonna(a->citta, righe[4], 33, con_nul);
+    char cap[LARGHEZZA_CAP]; // the padding blanks are dropped: the field holds digits only
+    std::size_t n = 0;
+    for (char c : colonne(righe[4], 65, LARGHEZZA_CAP))
+        if (c != ' ') cap[n++] = c;
+    copia_testo(a->cap, sizeof a->cap, std::string_view(cap, n), con_nul);
+    copia_testo(a->provincia, sizeof a->provincia, colonne(righe[4], 71, 2), con_nul);
+    copia_testo(a->codice_fiscale, sizeof a->codice_fiscale, righe[5], con_nul);
+    copia_testo(a->patente, sizeof a->patente, righe[6], con_nul);
+}
+
 } // namespace
 
 void scrivi_anagraf(std::string& out, const NODO_ANAGRAF& a) {
-    out += '\n';
-    out += std::to_string(a.codice);
-    out += '\n';
-    scrivi_a_sinistra(out, testo_campo(a.cognome), LARGHEZZA_TESTO);
-    out += ' ';
-    out += testo_campo(a.nome);
-    out += '\n';
-    scrivi_data(out, a.data_nascita);
-    out += '\n';
-    scrivi_a_sinistra(out, testo_campo(a.indirizzo), LARGHEZZA_TESTO);
-    out += ' ';
-    scrivi_a_sinistra(out, testo_campo(a.citta), LARGHEZZA_TESTO);
-    out += ' ';
-    scrivi_a_sinistra(out, testo_campo(a.cap), LARGHEZZA_CAP);
-    out += ' ';
-    out += testo_campo(a.provincia);
-    out += '\n';
-    out += testo_campo(a.codice_fiscale);
-    out += '\n';
-    out += testo_campo(a.patente);
-    out += '\n';
-    out += RIGA_FINE_ANAGRAF;
-    out += '\n';
+    char buf[LUNGHEZZA_MAX_RECORD];
+    out.append(buf, static_cast<std::size_t>(scrivi_righe(buf, a) - buf));
 }
 
 void leggi_anagraf(const RIGHE_RECORD& righe, NODO_ANAGRAF* a) {
-    a->codice = valore_codice(righe[1]);
-    testo_a_colonna(a->cognome, righe[2], 1);
-    testo_a_colonna(a->nome, righe[2], 33);
-    a->data_nascita = data_da_colonne(righe[3], 1);
-    testo_a_colonna(a->indirizzo, righe[4], 1);
-    testo_a_colonna(a->citta, righe[4], 33);
-    std::string cap; // the padding blanks are dropped: the field holds digits only
-    for (char c : colonne(righe[4], 65, LARGHEZZA_CAP))
-        if (c != ' ') cap += c;
-    copia_testo(a->cap, sizeof a->cap, cap);
-    copia_testo(a->provincia, sizeof a->provincia, colonne(righe[4], 71, 2));
-    copia_testo(a->codice_fiscale, sizeof a->codice_fiscale, righe[5]);
-    copia_testo(a->patente, sizeof a->patente, righe[6]);
+    leggi_campi(righe, a, true);
 }
 
 PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
     return [p = lista](std::string& blocco) mutable {
         if (p == nullptr) return false;
-        scrivi_anagraf(blocco, *p);
-        p = p->next;
+        char buf[GRUPPO_SCRITTURA * LUNGHEZZA_MAX_RECORD];
+        char* fine = buf;
+        for (std::size_t n = 0; p != nullptr && n < GRUPPO_SCRITTURA; p = p->next, ++n)
+            fine = scrivi_righe(fine, *p);
+        blocco.append(buf, static_cast<std::size_t>(fine - buf));
         return true;
     };
 }
 
-int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, INDICE_ANAGRAF& indice) {
+int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,
+                       const std::atomic<bool>* fermo) {
     NODO_ANAGRAF* ultimo = nullptr;
     RIGHE_RECORD righe;
+    bool con_nul = true;
     for (;;) {
-        const LETTO letto = leggi_record(file, righe);
-        if (letto == LETTO::ERRORE) return 1;
-        if (letto == LETTO::FINE) {
-            ordina_indice(indice);
-            return 0;
-        }
+        if (fermo != nullptr && fermo->load(std::memory_order_relaxed)) return 2;
+        const LETTO letto = leggi_record(file, righe, con_nul);
+        if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return -1;
-        leggi_anagraf(righe, a);
-        a->next = nullptr;
+        leggi_campi(righe, a, con_nul);
         (ultimo == nullptr ? lista : ultimo->next) = a;
         ultimo = a;
-        annota_anagraf(indice, a);
+        ++codici.quanti;
+        if (a->codice > codici.massimo) codici.massimo = a->codice;
     }
 }

@@ -28,3 +28,14 @@ enum class TAGLIO {
 // INCOMPLETO (only when not `finale`): the text ends before the record's
 // eighth line end; `pos` is left where it was.
 TAGLIO taglia_record(std::string_view testo, bool finale, std::size_t& pos, RIGHE_RECORD& righe);
+
+// Bytes that must be readable after the text given to taglia_record_rapido
+// (whatever they hold): it looks at the text 64 bytes at a time.
+constexpr std::size_t MARGINE_TESTO = 64;
+
+// taglia_record, with the same results, for a text followed by
+// MARGINE_TESTO readable bytes: the record's line ends are found in one
+// pass over it. `con_nul` is set when the record may hold a NUL byte;
+// false means it holds none.
+TAGLIO taglia_record_rapido(std::string_view testo, bool finale, std::size_t& pos,
+                            RIGHE_RECORD& righe, bool& con_nul);

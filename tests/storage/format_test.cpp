@@ -1,4 +1,11 @@
 // The column rules of the data files, and records written and read back.
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "console/text.h"
+#include "storage/column_write.h"
 #include "storage/columns.h"
 #include "storage/load.h"
 #include "storage/save.h"
@@ -28,6 +35,70 @@ TEST(FormatNumberRule, AmountsConvertOnlyPlainDecimalText) {
     EXPECT_DOUBLE_EQ(valore_importo("inf"), 0.0);
     EXPECT_DOUBLE_EQ(valore_importo("nan"), 0.0);
     EXPECT_DOUBLE_EQ(valore_importo("."), 0.0);
+}
+
+TEST(FormatNumberRule, AmountsReadAsTheDoubleNearestTheirText) {
+    // Up to 22 digits, the point anywhere or nowhere, a sign or none: few
+    // digits take a quicker way than many, and both must round the same.
+    std::mt19937 caso(42);
+    std::uniform_int_distribution<int> cifra(0, 9);
+    for (int prova = 0; prova < 200000; ++prova) {
+        const int quante = std::uniform_int_distribution<int>(1, 22)(caso);
+        std::string testo;
+        for (int i = 0; i < quante; ++i) testo += static_cast<char>('0' + cifra(caso));
+        const int punto = std::uniform_int_distribution<int>(0, quante + 1)(caso);
+        if (punto <= quante) testo.insert(static_cast<std::size_t>(punto), ".");
+        if (prova % 3 == 0) testo.insert(0, "-");
+        std::string normale = testo; // from_chars wants a digit before the point
+        const std::size_t p = normale.find('.');
+        if (p != std::string::npos && (p == 0 || normale[p - 1] == '-')) normale.insert(p, "0");
+        double atteso = 0.0;
+        std::from_chars(normale.data(), normale.data() + normale.size(), atteso,
+                        std::chars_format::fixed);
+        ASSERT_EQ(valore_importo("   " + testo + " *"), atteso) << testo;
+    }
+}
+
+TEST(FormatAmountColumn, AmountsAreWrittenAsFixedPointWithTwoDecimalsInFifteenColumns) {
+    // Half cents, amounts that a product by 100 would round wrongly, every
+    // size up to and past the column, and what a hand-edited file may give.
+    std::vector<double> importi = {0.0,
+                                   -0.0,
+                                   0.125,
+                                   0.375,
+                                   2.675,
+                                   1.005,
+                                   0.005,
+                                   0.015,
+                                   8.345,
+                                   41.0,
+                                   1234.5,
+                                   999999999999.99,
+                                   999999999999.995,
+                                   1e15,
+                                   -3.25,
+                                   -0.001,
+                                   1e300,
+                                   -1e300,
+                                   std::numeric_limits<double>::infinity(),
+                                   std::numeric_limits<double>::quiet_NaN(),
+                                   std::numeric_limits<double>::denorm_min()};
+    for (int centesimi = 0; centesimi < 100000; ++centesimi) {
+        importi.push_back(centesimi / 100.0);
+        importi.push_back((centesimi + 0.5) / 100.0);
+    }
+    std::mt19937 caso(7);
+    for (int i = 0; i < 100000; ++i)
+        importi.push_back(std::ldexp(std::uniform_real_distribution<double>(0.5, 1.0)(caso),
+                                     std::uniform_int_distribution<int>(-12, 50)(caso)));
+    for (double v : importi) {
+        char colonne[LARGHEZZA_MAX_IMPORTO + 16];
+        const std::string scritto(colonne, scrivi_importo(colonne, v, 15));
+        const std::string testo = fisso2(v);
+        const std::string atteso =
+            std::string(testo.size() < 15 ? 15 - testo.size() : 0, ' ') + testo;
+        ASSERT_EQ(scritto, atteso) << v;
+    }
 }
 
 // Writes the lists, frees them and loads them again from what was written.

@@ -1,5 +1,9 @@
 // Loading: what the reader tolerates in a file, and the load dialogue.
+#include <vector>
+
 #include "storage/load.h"
+#include "storage/file_read.h"
+#include "storage/list_load.h"
 #include "storage_fixture.h"
 
 namespace {
@@ -74,19 +78,65 @@ TEST_F(LoadArchive, LongLinesAreReadWholeAndCutToTheirFields) {
                                             "|" + riga('x', 10));
 }
 
+// An owner record of the owners file with the given code.
+std::string anagraf(const std::string& codice) {
+    return "\n" + codice + "\nROSSI" + riga(' ', 26) + " MARIO\n05/03/1970\n\n\n\n" +
+           riga('_', 88) + "\n";
+}
+
 TEST_F(LoadArchive, FinesLinkToTheFirstOwnerWithTheirCodeAndKeepThePaidMark) {
-    scrivi("a.txt", esempio_anagrafica() + esempio_anagrafica());
-    scrivi("c.txt", contravv("1", "* 2", riga(' ', 10) + "41.00 - ") +
-                        contravv("2", "* 9", riga(' ', 10) + "41.00 * 02/04/2008") +
-                        contravv("3", "", "") + contravv("4", "*", ""));
-    ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
-    ASSERT_EQ(conta(lista_anagraf), 4);
-    const NODO_CONTRAVV* c = lista_contravv;
-    EXPECT_EQ(c->anagraf, lista_anagraf->next);
-    EXPECT_TRUE(c->con_anagraf);
-    EXPECT_EQ(descrivi(*c->next), "2|1/4/2008|Roma|AA111AA|Sosta|41.0000|no owner|paid 2/4/2008");
-    EXPECT_FALSE(c->next->next->con_anagraf);
-    EXPECT_FALSE(c->next->next->next->con_anagraf);
+    // Codes as this system gives them (a table by code finds them), and
+    // codes far apart (a sorted index does).
+    for (const std::string alto : {"2", "4000000000"}) {
+        scrivi("a.txt", anagraf("1") + anagraf(alto) + anagraf("1") + anagraf(alto));
+        scrivi("c.txt", contravv("1", "* " + alto, riga(' ', 10) + "41.00 - ") +
+                            contravv("2", "* 9", riga(' ', 10) + "41.00 * 02/04/2008") +
+                            contravv("3", "", "") + contravv("4", "*", "") +
+                            contravv("5", "* 1", ""));
+        ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
+        ASSERT_EQ(conta(lista_anagraf), 4);
+        const NODO_CONTRAVV* c = lista_contravv;
+        EXPECT_EQ(c->anagraf, lista_anagraf->next) << alto;
+        EXPECT_TRUE(c->con_anagraf);
+        EXPECT_EQ(descrivi(*c->next),
+                  "2|1/4/2008|Roma|AA111AA|Sosta|41.0000|no owner|paid 2/4/2008");
+        EXPECT_FALSE(c->next->next->con_anagraf);
+        EXPECT_FALSE(c->next->next->next->con_anagraf);
+        EXPECT_EQ(c->next->next->next->next->anagraf, lista_anagraf) << alto;
+    }
+}
+
+TEST_F(LoadArchive, TellsWhetherFineNumbersAndOwnerCodesCanNameTwoRecords) {
+    struct CASO {
+        std::vector<std::string> numeri; // of the fines, in file order
+        std::vector<std::string> codici; // of the owners
+        bool numeri_unici;
+        bool codici_unici;
+    };
+    const CASO casi[] = {
+        {{}, {}, true, true},
+        {{"1", "2", "7"}, {"1", "2", "3"}, true, true},
+        {{"1", "3", "2"}, {"3", "1", "2"}, false, true}, // unique, but not rising
+        {{"1", "1"}, {"1", "2", "1"}, false, false},
+        {{"5"}, {"7", "4000000000"}, true, true},
+        {{"5"}, {"4000000000", "7", "4000000000"}, true, false},
+    };
+    for (const CASO& caso : casi) {
+        std::string c, a;
+        for (const std::string& n : caso.numeri) c += contravv(n, "- ", "");
+        for (const std::string& n : caso.codici) a += anagraf(n);
+        scrivi("c.txt", c);
+        scrivi("a.txt", a);
+        const int fd_c = apri_file_dati("c.txt"), fd_a = apri_file_dati("a.txt");
+        LISTE_LETTE lette;
+        ASSERT_EQ(leggi_liste(fd_c, fd_a, lette), 0);
+        EXPECT_EQ(lette.numeri_unici, caso.numeri_unici) << c;
+        EXPECT_EQ(lette.codici_unici, caso.codici_unici) << a;
+        libera_lista(lette.contravv);
+        libera_lista(lette.anagraf);
+        chiudi_file_dati(fd_c);
+        chiudi_file_dati(fd_a);
+    }
 }
 
 TEST_F(LoadArchive, AFileThatCannotBeReadLeavesTheListsAsTheyWere) {

@@ -1,0 +1,52 @@
+// Writing the fields of a data file line into a character buffer: numbers,
+// dates, amounts and texts padded to their columns. Each function writes at
+// `p`, which must have room for what it can write, and returns the end of
+// what it wrote.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "input/date.h"
+
+// Widest amount: a double's largest value with two decimals and a sign.
+constexpr std::size_t LARGHEZZA_MAX_IMPORTO = 320;
+// Widest date: three signed 16-bit parts and two separators.
+constexpr std::size_t LARGHEZZA_MAX_DATA = 20;
+
+// A whole number in decimal, without sign or padding: at most 10 characters.
+char* scrivi_numero(char* p, uint32_t v);
+
+// gg/mm/aaaa: two digits for day and month, four for the year; parts below
+// 0 or beyond 99, 99 and 9999 as printf's "%02d/%02d/%04d" gives them.
+char* scrivi_data(char* p, DATA d);
+
+// The amount with exactly two decimals, as std::to_chars writes it in fixed
+// notation (the exact binary value rounded half to even: 0.125 is "0.12",
+// 2.675 is "2.67"; "-0.00", "inf", "nan" as it gives them), padded on the
+// left with blanks to `larghezza` columns; never cut.
+char* scrivi_importo(char* p, double v, std::size_t larghezza);
+
+// The text as it is.
+inline char* scrivi_testo(char* p, std::string_view t) {
+    if (!t.empty()) std::memcpy(p, t.data(), t.size());
+    return p + t.size();
+}
+
+// The text padded with blanks on the right, or on the left, to `larghezza` columns; never cut.
+inline char* scrivi_a_sinistra(char* p, std::string_view t, std::size_t larghezza) {
+    p = scrivi_testo(p, t);
+    if (t.size() >= larghezza) return p;
+    std::memset(p, ' ', larghezza - t.size());
+    return p + (larghezza - t.size());
+}
+
+inline char* scrivi_a_destra(char* p, std::string_view t, std::size_t larghezza) {
+    if (t.size() < larghezza) {
+        std::memset(p, ' ', larghezza - t.size());
+        p += larghezza - t.size();
+    }
+    return scrivi_testo(p, t);
+}

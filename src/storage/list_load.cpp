@@ -1,0 +1,142 @@
+// The two files of a load on two threads. This one reads the fines; a
+// second one reads the owners, indexes their codes, and then follows the
+// fines as they are read, linking each to its owner and filling in the
+// pages of the blocks the fines will take next. A failure on either side
+// stops the other at its next record. Once both are done, the index is
+// dropped and the address space reserved for fines and not used goes back.
+#include "storage/list_load.h"
+
+#include <atomic>
+#include <new>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+
+#include "model/lists.h"
+#include "storage/file_read.h"
+#include "storage/fines_file.h"
+#include "storage/owner_index.h"
+#include "storage/owners_file.h"
+#include "storage/record_blocks.h"
+
+namespace {
+
+constexpr int INTERROTTO = 2; // given up because the other file failed
+
+// Fewer bytes than any fine of this system takes in the file: the fines
+// file's size divided by it is a number of fines never short by much.
+constexpr std::size_t BYTE_PER_MULTA_MIN = 128;
+
+// Blocks of fines whose pages are filled in ahead of the reading: enough
+// to keep the reading off page faults, few enough to add little memory.
+constexpr std::size_t BLOCCHI_IN_ANTICIPO = 2;
+
+struct LETTURA_ANAGRAFICA {
+    int fd = -1;
+    NODO_ANAGRAF* lista = nullptr;
+    INDICE_ANAGRAF indice;
+    int esito = 0;
+};
+
+void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
+    try {
+        CODICI_LETTI codici;
+        {
+            LETTURA_DATI file; // its buffer goes back before the index is built
+            file.fd = l.fd;
+            l.esito = anagrafica_da_file(file, l.lista, codici, &avanzamento.fermo);
+        }
+        if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);
+    } catch (const std::bad_alloc&) {
+        l.esito = -1;
+    }
+    if (l.esito != 0) avanzamento.fermo.store(true, std::memory_order_relaxed);
+}
+
+// Links the fines as the other thread publishes them, from the head of
+// `lista` (read only once a first fine is published), until the reading is
+// over; while there is nothing to link, fills in pages of the next blocks.
+void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
+                 AVANZAMENTO_MULTE& avanzamento) {
+    const NODO_CONTRAVV* collegata = nullptr; // the last fine linked
+    for (;;) {
+        const unsigned turno = avanzamento.turno.load(std::memory_order_acquire);
+        if (avanzamento.fermo.load(std::memory_order_relaxed)) return;
+        const bool finita = avanzamento.finita.load(std::memory_order_acquire);
+        NODO_CONTRAVV* ultima = avanzamento.ultima.load(std::memory_order_acquire);
+        if (ultima != nullptr && ultima != collegata) {
+            collega_proprietari(collegata == nullptr ? lista : collegata->next, ultima, indice);
+            collegata = ultima;
+            continue;
+        }
+        if (finita) return;
+        if (anticipa_blocco_contravv(BLOCCHI_IN_ANTICIPO)) continue;
+        avanzamento.turno.wait(turno, std::memory_order_acquire);
+    }
+}
+
+int leggi_contravvenzioni(int fd, NODO_CONTRAVV*& lista, bool& crescenti,
+                          AVANZAMENTO_MULTE& avanzamento) {
+    int esito = -1;
+    try {
+        LETTURA_DATI file;
+        file.fd = fd;
+        esito = contravvenzioni_da_file(file, lista, crescenti, avanzamento);
+    } catch (const std::bad_alloc&) {
+        esito = -1;
+        avanzamento.fermo.store(true, std::memory_order_relaxed);
+        avanzamento.finita.store(true, std::memory_order_release);
+        avanzamento.turno.fetch_add(1, std::memory_order_release);
+        avanzamento.turno.notify_all();
+    }
+    return esito;
+}
+
+bool fallito(int esito) {
+    return esito != 0 && esito != INTERROTTO;
+}
+
+std::size_t multe_stimate(int fd) {
+    struct stat st;
+    if (fstat(fd, &st) != 0 || st.st_size <= 0) return 0;
+    return static_cast<std::size_t>(st.st_size) / BYTE_PER_MULTA_MIN + 1;
+}
+
+} // namespace
+
+int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
+    AVANZAMENTO_MULTE avanzamento;
+    LETTURA_ANAGRAFICA anagrafica;
+    anagrafica.fd = fd_a;
+    NODO_CONTRAVV* contravv = nullptr;
+    bool crescenti = true;
+    riserva_contravv(multe_stimate(fd_c));
+
+    std::thread parallelo;
+    try {
+        parallelo = std::thread([&] {
+            leggi_anagrafica(anagrafica, avanzamento);
+            if (anagrafica.esito == 0) segui_multe(contravv, anagrafica.indice, avanzamento);
+        });
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    if (!parallelo.joinable()) leggi_anagrafica(anagrafica, avanzamento); // one after the other
+    const int esito_c = leggi_contravvenzioni(fd_c, contravv, crescenti, avanzamento);
+    const bool collegate = parallelo.joinable();
+    if (parallelo.joinable()) parallelo.join();
+    chiudi_riserva_contravv();
+
+    const int esito = fallito(anagrafica.esito) ? anagrafica.esito : fallito(esito_c) ? esito_c : 0;
+    if (esito != 0) {
+        libera_lista(contravv);
+        libera_lista(anagrafica.lista);
+        return esito;
+    }
+    if (!collegate) collega_proprietari(contravv, nullptr, anagrafica.indice);
+    liste.contravv = contravv;
+    liste.anagraf = anagrafica.lista;
+    liste.numeri_unici = crescenti;
+    liste.codici_unici = anagrafica.indice.codici_unici;
+    return 0;
+}
