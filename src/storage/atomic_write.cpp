@@ -17,13 +17,13 @@
 #include <utility>
 #include <vector>
 
+#include "storage/file_ops.h"
 #include "storage/put_in_place.h"
 
 namespace {
 
 constexpr std::string_view SUFFISSO_TEMPORANEO = ".tmp-";
 constexpr std::size_t CARATTERI_CASUALI = 6; // the XXXXXX of mkstemp
-constexpr int SALTI_MAX = 40;                // symbolic links followed at most
 constexpr mode_t PERMESSI_NUOVO = S_IRUSR | S_IWUSR;
 
 struct SCRITTURA {
@@ -32,50 +32,6 @@ struct SCRITTURA {
     std::string nome;
     std::string temporaneo; // empty until created
 };
-
-std::string cartella_di(const std::string& percorso) {
-    const std::size_t barra = percorso.rfind('/');
-    if (barra == std::string::npos) return ".";
-    if (barra == 0) return "/";
-    return percorso.substr(0, barra);
-}
-
-std::string nome_di(const std::string& percorso) {
-    const std::size_t barra = percorso.rfind('/');
-    return barra == std::string::npos ? percorso : percorso.substr(barra + 1);
-}
-
-std::string unisci(const std::string& cartella, std::string_view nome) {
-    std::string p = cartella;
-    if (p.back() != '/') p += '/';
-    p += nome;
-    return p;
-}
-
-// The file a path finally names once symbolic links are followed (a link
-// whose target does not exist yet names that target).
-std::string segui_collegamenti(std::string percorso) {
-    for (int salti = 0; salti < SALTI_MAX; ++salti) {
-        struct stat st;
-        if (lstat(percorso.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return percorso;
-        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1);
-        const ssize_t n = readlink(percorso.c_str(), buf.data(), buf.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return percorso;
-        const std::string bersaglio(buf.data(), static_cast<std::size_t>(n));
-        percorso = bersaglio[0] == '/' ? bersaglio : unisci(cartella_di(percorso), bersaglio);
-    }
-    return percorso; // still a link: the checks that follow refuse it
-}
-
-bool scrivi_intero(int fd, std::string_view dati) {
-    while (!dati.empty()) {
-        const ssize_t n = write(fd, dati.data(), dati.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        dati.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 // Writes a block at the end of what was written so far, then tells the
 // system that none of it will be read again: the system starts writing
@@ -109,10 +65,17 @@ bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic
     }
 }
 
-// Creates, fills and flushes the temporary file of one data file.
+// Creates, fills and flushes the temporary file of one data file. It stays
+// owner-only (mkstemp's 0600) until its content is complete and flushed;
+// then it takes the permissions the data file will have: a new one stays
+// 0600, a replaced one keeps its owner and group bits and gets none for
+// others. In a folder others may write to, a file of another user is not
+// replaced, and a link is followed only when it is this user's or root's.
 bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& fermo) {
     if (f.percorso == nullptr || f.percorso[0] == '\0') return false;
-    s.destinazione = segui_collegamenti(f.percorso);
+    bool fidato = true;
+    s.destinazione = segui_collegamenti(f.percorso, &fidato);
+    if (!fidato) return false;
     s.cartella = cartella_di(s.destinazione);
     s.nome = nome_di(s.destinazione);
     if (s.nome.empty() || s.nome == "." || s.nome == "..") return false;
@@ -124,7 +87,8 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
         // A data file the user may not write stays as it is: renaming over
         // it would get round its protection.
         if (!S_ISREG(st.st_mode) || access(s.destinazione.c_str(), W_OK) != 0) return false;
-        permessi = st.st_mode & 07777;
+        if (!sostituibile(s.destinazione)) return false;
+        permessi = static_cast<mode_t>(permessi_sostituto(st.st_mode & 07777));
     } else if (errno != ENOENT) {
         return false;
     }
@@ -135,11 +99,13 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
     s.temporaneo = std::move(modello);
-    // The replaced file keeps its owner where the system allows it.
-    if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
-        (void)!fchown(fd, st.st_uid, st.st_gid);
-    fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
-    const bool scritto = scrivi_contenuto(fd, f.contenuto, fermo) && fsync(fd) == 0;
+    bool scritto = scrivi_contenuto(fd, f.contenuto, fermo) && fsync(fd) == 0;
+    if (scritto) {
+        // The replaced file keeps its owner where the system allows it.
+        if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
+            (void)!fchown(fd, st.st_uid, st.st_gid);
+        fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
+    }
     return close(fd) == 0 && scritto;
 }
 
@@ -175,13 +141,6 @@ bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTUR
     for (std::size_t i : qui) lavoro(i);
     for (std::thread& t : paralleli) t.join();
     return !fallito.load();
-}
-
-void sincronizza_cartella(const std::string& cartella) {
-    const int fd = open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd); // not every file system can; the renames are done either way
-    close(fd);
 }
 
 // Removes the temporary files of the data file `nome` that a crash left in `cartella`.

@@ -46,10 +46,14 @@ struct Archivio : CartellaCampione {
     Archivio() {
         scrivi(DATI_C, campione("contravvenzioni.txt") + "\n");
         scrivi(DATI_A, campione("anagrafica.txt") + "\n");
+        // The archive belongs to "nobody", as whom the tests that need
+        // permissions to count run (root ignores them).
         permessi(percorso, fs::perms(0755));
-        permessi(file("dati"), fs::perms(0777));
-        permessi(file(DATI_C), fs::perms(0666));
-        permessi(file(DATI_A), fs::perms(0666));
+        for (const std::string& p : {file("dati"), file(DATI_C), file(DATI_A)})
+            if (geteuid() == 0) (void)!chown(p.c_str(), NESSUNO, NESSUNO);
+        permessi(file("dati"), fs::perms(0755));
+        permessi(file(DATI_C), fs::perms(0600));
+        permessi(file(DATI_A), fs::perms(0600));
     }
     ~Archivio() { // a folder left read-only could not be removed
         std::error_code ec;
@@ -151,7 +155,7 @@ TEST(FaultSave, ReadOnlyFolder) {
     o.opzioni.come_nessuno = true;
     o.giornale_negato = true; // nothing can be written there, not even the journal
     o.metti = [](const std::string& c) { permessi(c + "/dati", fs::perms(0555)); };
-    o.togli = [](const std::string& c) { permessi(c + "/dati", fs::perms(0777)); };
+    o.togli = [](const std::string& c) { permessi(c + "/dati", fs::perms(0755)); };
     prova(o);
 }
 
@@ -159,7 +163,43 @@ TEST(FaultSave, ReadOnlyFile) {
     OSTACOLO o;
     o.opzioni.come_nessuno = true;
     o.metti = [](const std::string& c) { permessi(c + "/" + DATI_A, fs::perms(0444)); };
-    o.togli = [](const std::string& c) { permessi(c + "/" + DATI_A, fs::perms(0666)); };
+    o.togli = [](const std::string& c) { permessi(c + "/" + DATI_A, fs::perms(0600)); };
+    prova(o);
+}
+
+// A folder others may write to, and what another user left in it: a data
+// file of theirs, or a link of theirs to a file elsewhere. Neither is
+// replaced or followed; once they are the user's own, the save goes.
+constexpr uid_t ALTRO_UTENTE = 12345;
+
+void dell_utente(const std::string& percorso, uid_t uid) {
+    (void)!lchown(percorso.c_str(), uid, uid);
+}
+
+TEST(FaultSave, SharedFolderWithAFileOfAnotherUser) {
+    OSTACOLO o;
+    o.opzioni.come_nessuno = true;
+    o.metti = [](const std::string& c) {
+        permessi(c + "/dati", fs::perms(0777));
+        dell_utente(c + "/" + DATI_A, ALTRO_UTENTE);
+        permessi(c + "/" + DATI_A, fs::perms(0666));
+    };
+    o.togli = [](const std::string& c) { dell_utente(c + "/" + DATI_A, NESSUNO); };
+    prova(o);
+}
+
+TEST(FaultSave, SharedFolderWithALinkOfAnotherUser) {
+    OSTACOLO o;
+    o.opzioni.come_nessuno = true;
+    o.metti = [](const std::string& c) {
+        permessi(c + "/dati", fs::perms(0777));
+        fs::create_directory(c + "/altrove");
+        fs::rename(c + "/" + DATI_A, c + "/altrove/anagrafica.txt");
+        dell_utente(c + "/altrove", NESSUNO);
+        fs::create_symlink("../altrove/anagrafica.txt", c + "/" + DATI_A);
+        dell_utente(c + "/" + DATI_A, ALTRO_UTENTE);
+    };
+    o.togli = [](const std::string& c) { dell_utente(c + "/" + DATI_A, NESSUNO); };
     prova(o);
 }
 
