@@ -1,10 +1,13 @@
 // The column rules of the data files, and records written and read back.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
 #include "console/text.h"
+#include "input/line.h"
 #include "storage/column_write.h"
 #include "storage/columns.h"
 #include "storage/load.h"
@@ -56,6 +59,33 @@ TEST(FormatNumberRule, AmountsReadAsTheDoubleNearestTheirText) {
         std::from_chars(normale.data(), normale.data() + normale.size(), atteso,
                         std::chars_format::fixed);
         ASSERT_EQ(valore_importo("   " + testo + " *"), atteso) << testo;
+    }
+}
+
+TEST(FormatCutRule, OwnerTextColumnsAreCutAsTrnkStrCutsTheColumnCopied) {
+    // Lines of blanks, letters, carriage returns and NUL bytes, long and
+    // short, against the cut made the plain way: the column and the
+    // character beyond it copied up to a NUL, without the carriage returns
+    // they end with, cut by trnk_str at 31, without blanks or carriage
+    // returns at the end.
+    std::mt19937 caso(31);
+    const char PEZZI[] = {' ', ' ', ' ', 'A', 'B', '\r', '\0'};
+    for (int prova = 0; prova < 100000; ++prova) {
+        std::string riga(std::uniform_int_distribution<std::size_t>(0, 70)(caso), ' ');
+        for (char& c : riga) c = PEZZI[std::uniform_int_distribution<int>(0, 6)(caso)];
+        const std::size_t prima = prova % 2 == 0 ? 1 : 33;
+        char colonna[33] = {};
+        const std::string_view vista = colonne(riga, prima, 32);
+        std::size_t n = std::min(vista.find('\0'), vista.size());
+        while (n > 0 && vista[n - 1] == '\r') --n;
+        std::memcpy(colonna, vista.data(), n);
+        trnk_str(colonna, 31);
+        std::string atteso = colonna;
+        while (!atteso.empty() && (atteso.back() == ' ' || atteso.back() == '\r'))
+            atteso.pop_back();
+        char campo[32];
+        testo_a_colonna(campo, riga, prima);
+        ASSERT_EQ(std::string(campo), atteso) << prova;
     }
 }
 
