@@ -116,7 +116,8 @@ bool avvia_giornale_nuovo(const std::string& percorso, const std::string& file_c
 
 } // namespace
 
-APERTURA apri_archivio(const std::string& file_c, const std::string& file_a) {
+APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
+                       CONFERMA_FORMA conferma) {
     APERTURA r;
     const std::string risolto_c = segui_collegamenti(file_c);
     const std::string p_blocco = percorso_blocco(risolto_c);
@@ -151,7 +152,7 @@ APERTURA apri_archivio(const std::string& file_c, const std::string& file_a) {
     const IDENTITA_FILE ora_c = identita_file(file_c.c_str());
     const IDENTITA_FILE ora_a = identita_file(file_a.c_str());
 
-    r.esito = carica_archivio(file_c.c_str(), file_a.c_str());
+    r.esito = carica_archivio(file_c.c_str(), file_a.c_str(), conferma);
     if (r.esito != 0) {
         rilascia_blocco(nuovo);
         return r;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "storage/load.h"
+
 // What a load found beside the fines file.
 enum class GIORNALE_TROVATO {
     NESSUNO,       // no journal, or one with no change in it
@@ -16,7 +18,7 @@ enum class GIORNALE_TROVATO {
 };
 
 struct APERTURA {
-    int esito = 0;   // 0 loaded; 1 a file cannot be opened; -1 memory; 2 archive in use
+    int esito = 0;   // as carica_archivio; or 2, archive in use
     long pid = 0;    // with 2: the process holding the archive (0 when unknown)
     GIORNALE_TROVATO giornale = GIORNALE_TROVATO::NESSUNO;
     long modifiche = 0;  // RECUPERABILE: the operations it holds
@@ -27,7 +29,10 @@ struct APERTURA {
 // that a stop cut short between its renames, reads what journal there is,
 // and loads both files. Only a load that succeeds changes the lists and the
 // archive in use; on failure everything stays as it was.
-APERTURA apri_archivio(const std::string& file_c, const std::string& file_a);
+// A file with malformed records is loaded only when `conferma` says so
+// (esito CARICAMENTO_RIFIUTATO otherwise).
+APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
+                       CONFERMA_FORMA conferma);
 
 struct ESITO_GIORNALE {
     std::string giornale;       // the archive's journal

@@ -113,7 +113,7 @@ std::optional<uint32_t> leggi_campi(const RIGHE_RECORD& righe, NODO_CONTRAVV* c,
 // contravvenzioni_da_file, but for the last publication; `ultima` is the
 // last fine appended.
 int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultima, bool& crescenti,
-                AVANZAMENTO_MULTE& avanzamento) {
+                FORMA_FILE& forma, AVANZAMENTO_MULTE& avanzamento) {
     RIGHE_RECORD righe;
     bool con_nul = true;
     crescenti = true;
@@ -124,6 +124,7 @@ int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultim
         NODO_CONTRAVV* c = nuovo_contravv();
         if (c == nullptr) return -1;
         const std::optional<uint32_t> codice = leggi_campi(righe, c, con_nul);
+        annota_forma(forma, forma_contravv(righe));
         if (codice) serba_codice(c, *codice);
         if (ultima != nullptr && c->numero <= ultima->numero) crescenti = false;
         (ultima == nullptr ? lista : ultima->next) = c;
@@ -162,9 +163,9 @@ PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
 }
 
 int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
-                            AVANZAMENTO_MULTE& avanzamento) {
+                            FORMA_FILE& forma, AVANZAMENTO_MULTE& avanzamento) {
     NODO_CONTRAVV* ultima = nullptr;
-    const int esito = leggi_multe(file, lista, ultima, crescenti, avanzamento);
+    const int esito = leggi_multe(file, lista, ultima, crescenti, forma, avanzamento);
     if (esito != 0) avanzamento.fermo.store(true, std::memory_order_relaxed);
     pubblica(avanzamento, ultima, true);
     return esito;

@@ -12,6 +12,7 @@
 #include "storage/file_read.h"
 #include "storage/owner_index.h"
 #include "storage/record_lines.h"
+#include "storage/record_shape.h"
 
 // Appends the record's eight lines, each with its line end.
 void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c);
@@ -45,8 +46,10 @@ struct AVANZAMENTO_MULTE {
 // `avanzamento`; `fermo` is set before the end is published when the
 // result is not 0. The records made until a failure stay linked in `lista`,
 // for the caller to free without following their owner links.
+// `forma` counts the records that have the shape of a fine's, and those that
+// have not.
 int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
-                            AVANZAMENTO_MULTE& avanzamento);
+                            FORMA_FILE& forma, AVANZAMENTO_MULTE& avanzamento);
 
 // Links each fine of a list made by contravvenzioni_da_file, from `da` up
 // to and including `a` (to the end of the list when `a` is nullptr), to the

@@ -35,6 +35,7 @@ struct LETTURA_ANAGRAFICA {
     int fd = -1;
     NODO_ANAGRAF* lista = nullptr;
     INDICE_ANAGRAF indice;
+    FORMA_FILE forma;
     int esito = 0;
 };
 
@@ -46,6 +47,7 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
             file.fd = l.fd;
             l.esito = anagrafica_da_file(file, l.lista, codici, &avanzamento.fermo);
         }
+        l.forma = codici.forma;
         if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);
     } catch (const std::bad_alloc&) {
         l.esito = -1;
@@ -75,13 +77,13 @@ void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
     }
 }
 
-int leggi_contravvenzioni(int fd, NODO_CONTRAVV*& lista, bool& crescenti,
+int leggi_contravvenzioni(int fd, NODO_CONTRAVV*& lista, bool& crescenti, FORMA_FILE& forma,
                           AVANZAMENTO_MULTE& avanzamento) {
     int esito = -1;
     try {
         LETTURA_DATI file;
         file.fd = fd;
-        esito = contravvenzioni_da_file(file, lista, crescenti, avanzamento);
+        esito = contravvenzioni_da_file(file, lista, crescenti, forma, avanzamento);
     } catch (const std::bad_alloc&) {
         esito = -1;
         avanzamento.fermo.store(true, std::memory_order_relaxed);
@@ -122,7 +124,8 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     } catch (const std::bad_alloc&) {
     }
     if (!parallelo.joinable()) leggi_anagrafica(anagrafica, avanzamento); // one after the other
-    const int esito_c = leggi_contravvenzioni(fd_c, contravv, crescenti, avanzamento);
+    FORMA_FILE forma_c;
+    const int esito_c = leggi_contravvenzioni(fd_c, contravv, crescenti, forma_c, avanzamento);
     const bool collegate = parallelo.joinable();
     if (parallelo.joinable()) parallelo.join();
     chiudi_riserva_contravv();
@@ -138,5 +141,7 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     liste.anagraf = anagrafica.lista;
     liste.numeri_unici = crescenti;
     liste.codici_unici = anagrafica.indice.codici_unici;
+    liste.forma_c = forma_c;
+    liste.forma_a = anagrafica.forma;
     return 0;
 }

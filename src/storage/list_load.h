@@ -3,12 +3,15 @@
 #pragma once
 
 #include "model/records.h"
+#include "storage/record_shape.h"
 
 struct LISTE_LETTE {
     NODO_CONTRAVV* contravv = nullptr;
     NODO_ANAGRAF* anagraf = nullptr;
     bool numeri_unici = true; // the fine numbers rose strictly along the file
     bool codici_unici = true; // no two owners share a code
+    FORMA_FILE forma_c;       // how many records of each file have its shape
+    FORMA_FILE forma_a;
 };
 
 // Reads both open files whole into `liste` (empty at the call), the records

@@ -76,6 +76,19 @@ void scrivi_messaggio_percorso(const char* messaggio, const std::string& percors
     console_out() << "\n";
 }
 
+// A file that does not look like an archive file of its kind: which one,
+// how many records are off and where the first begins, then the question.
+bool conferma_forma(const char* file, bool contravvenzioni, const FORMA_FILE& f) {
+    console_out() << "\n\n ! ATTENZIONE\n\nIl file ";
+    stampa_percorso(file);
+    console_out() << "\nnon sembra un file "
+                  << (contravvenzioni ? "delle contravvenzioni" : "dei dati anagrafici") << ": "
+                  << f.malformati << " record su " << f.record
+                  << (f.malformati == 1 ? " non ha" : " non hanno")
+                  << " la forma attesa\n(il primo alla riga " << f.riga << ").\n";
+    return domanda_sn("Caricarlo comunque? (s/n) ");
+}
+
 // What became of the journal found, after the question if there was one.
 void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNALE& g) {
     if (g.recuperato) {
@@ -93,21 +106,33 @@ void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNAL
 
 // Builds both lists from the two open files and makes them the current
 // ones. 1 (read error) or -1 (memory), with nothing changed, when a file
-// could not be read whole.
-int sostituisci_liste(int fd_c, int fd_a) {
+// could not be read whole; CARICAMENTO_RIFIUTATO when a malformed file was
+// not wanted.
+int sostituisci_liste(const char* file_c, int fd_c, const char* file_a, int fd_a,
+                      CONFERMA_FORMA conferma) {
     LISTE_LETTE nuove;
     const int esito = leggi_liste(fd_c, fd_a, nuove);
     if (esito != 0) return esito;
+    const bool voluti =
+        conferma == nullptr ||
+        ((nuove.forma_c.malformati == 0 || conferma(file_c, true, nuove.forma_c)) &&
+         (nuove.forma_a.malformati == 0 || conferma(file_a, false, nuove.forma_a)));
+    if (!voluti) {
+        libera_lista(nuove.contravv);
+        libera_lista(nuove.anagraf);
+        return CARICAMENTO_RIFIUTATO;
+    }
     installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
     return 0;
 }
 
 } // namespace
 
-int carica_archivio(const char* file_c, const char* file_a) {
+int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma) {
     const int fd_c = apri_file_dati(file_c);
     const int fd_a = apri_file_dati(file_a);
-    const int esito = fd_c < 0 || fd_a < 0 ? 1 : sostituisci_liste(fd_c, fd_a);
+    const int esito =
+        fd_c < 0 || fd_a < 0 ? 1 : sostituisci_liste(file_c, fd_c, file_a, fd_a, conferma);
     chiudi_file_dati(fd_c);
     chiudi_file_dati(fd_a);
     return esito;
@@ -118,7 +143,8 @@ int carica() {
     console_out() << TITOLO_CARICA;
     const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
     const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-    const APERTURA a = apri_archivio(file_c, file_a);
+    const APERTURA a = apri_archivio(file_c, file_a, conferma_forma);
+    if (a.esito == CARICAMENTO_RIFIUTATO) return 1; // the clerk said no: nothing to add
     if (a.esito != 0) {
         if (a.esito == 2) {
             avvisa_archivio_in_uso(a.pid);

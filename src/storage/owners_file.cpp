@@ -106,6 +106,7 @@ int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& c
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return -1;
         leggi_campi(righe, a, con_nul);
+        annota_forma(codici.forma, forma_anagraf(righe));
         (ultimo == nullptr ? lista : ultimo->next) = a;
         ultimo = a;
         ++codici.quanti;

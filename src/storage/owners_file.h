@@ -11,6 +11,7 @@
 #include "storage/atomic_write.h"
 #include "storage/file_read.h"
 #include "storage/record_lines.h"
+#include "storage/record_shape.h"
 
 // Appends the record's eight lines, each with its line end.
 void scrivi_anagraf(std::string& out, const NODO_ANAGRAF& a);
@@ -22,10 +23,11 @@ void leggi_anagraf(const RIGHE_RECORD& righe, NODO_ANAGRAF* a);
 // list. The list must stay as it is until the content is over.
 PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista);
 
-// What reading the owners file found out about their codes.
+// What reading the owners file found out about their codes and shape.
 struct CODICI_LETTI {
     std::size_t quanti = 0; // records read
     uint32_t massimo = 0;   // the highest code
+    FORMA_FILE forma;       // how many records have the shape of an owner's
 };
 
 // Appends to `lista` (empty at the call) one record for each record of the

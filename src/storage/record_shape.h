@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 using RIGHE_DA_CONTROLLARE = std::array<std::string_view, 8>;
@@ -25,3 +26,17 @@ bool forma_contravv(const RIGHE_DA_CONTROLLARE& righe);
 // 6 and 7 letters and digits only (tax code, licence), or empty; line 8 a
 // rule of underscores. Lines 3 and 5 (names, address) are free text.
 bool forma_anagraf(const RIGHE_DA_CONTROLLARE& righe);
+
+// What a load found out about the shape of one file's records.
+struct FORMA_FILE {
+    std::size_t record = 0;    // records read
+    std::size_t malformati = 0; // of which without the shape of their file
+    std::size_t riga = 0;       // line where the first of those begins (from 1)
+};
+
+// Counts one more record, of that shape or not.
+inline void annota_forma(FORMA_FILE& f, bool buona) {
+    ++f.record;
+    if (buona) return;
+    if (f.malformati++ == 0) f.riga = (f.record - 1) * 8 + 1; // every record is 8 lines
+}

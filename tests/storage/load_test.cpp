@@ -235,3 +235,40 @@ TEST_F(LoadDialog, MemoryRunningOutAtAnyRecordKeepsTheOldLists) {
 }
 
 } // namespace
+
+// Files that are not what their question asks for: the owners file given
+// as the fines file and the other way round, eight hundred empty lines, a
+// text. Each is named with its count of records off and the first one's
+// line; "n" loads nothing, "s" loads it as the reader takes it.
+TEST_F(LoadDialog, AFileOfTheWrongKindIsLoadedOnlyWhenTheClerkSaysSo) {
+    auto forma = [](const std::string& file, const char* tipo, const std::string& conti) {
+        return "\n\n ! ATTENZIONE\n\nIl file " + file + "\nnon sembra un file " + tipo + ": " +
+               conti + " la forma attesa\n(il primo alla riga 1).\nCaricarlo comunque? (s/n) ";
+    };
+    const std::string DELLE_MULTE = "delle contravvenzioni", DEI_DATI = "dei dati anagrafici";
+    NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 1970}, "", "", "", "", "", "");
+    scrivi("c.txt", esempio_contravvenzioni());
+    scrivi("a.txt", esempio_anagrafica());
+    scrivi("vuote.txt", std::string(800, '\n'));
+    scrivi("testo.txt", "Caro collega,\nti mando l'elenco delle multe.\n");
+
+    digita("a.txt\nc.txt\nn\n");
+    EXPECT_EQ(carica(), 1);
+    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
+                              forma("a.txt", DELLE_MULTE.c_str(), "2 record su 2 non hanno"));
+    EXPECT_EQ(lista_anagraf, a) << "nothing loaded";
+
+    digita("a.txt\nc.txt\ns\nn\n");
+    EXPECT_EQ(carica(), 1);
+    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
+                              forma("a.txt", DELLE_MULTE.c_str(), "2 record su 2 non hanno") +
+                              forma("c.txt", DEI_DATI.c_str(), "2 record su 2 non hanno"));
+    EXPECT_EQ(lista_anagraf, a);
+
+    digita("vuote.txt\ntesto.txt\ns\ns\n\n");
+    EXPECT_EQ(carica(), 0);
+    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
+                              forma("vuote.txt", DELLE_MULTE.c_str(), "100 record su 100 non hanno") +
+                              forma("testo.txt", DEI_DATI.c_str(), "1 record su 1 non ha") + CARICATO);
+    EXPECT_EQ(conta(lista_contravv), 100);
+}
