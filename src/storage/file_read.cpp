@@ -3,6 +3,7 @@
 #include "storage/file_read.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,8 +17,48 @@ std::size_t capienza(const LETTURA_DATI& l) {
     return l.memoria.size() - MARGINE_TESTO;
 }
 
-// Moves the bytes not yet taken to the front of the buffer, doubles it when
-// they fill it, and reads once into the room left. False on a read error.
+// The unfinished record filling the whole buffer: each of its lines is cut
+// to LINEA_TENUTA bytes, the last one, still unfinished, marked so that its
+// rest is dropped as it is read.
+void taglia_linee_lunghe(LETTURA_DATI& l) {
+    char* const dati = l.memoria.data();
+    std::size_t scritto = 0;
+    std::size_t letto = 0;
+    while (letto < l.fine) {
+        const void* a_capo = std::memchr(dati + letto, '\n', l.fine - letto);
+        const std::size_t fine_linea =
+            a_capo == nullptr ? l.fine : static_cast<std::size_t>(static_cast<const char*>(a_capo) - dati);
+        const std::size_t tenuti = std::min(fine_linea - letto, LINEA_TENUTA);
+        std::memmove(dati + scritto, dati + letto, tenuti);
+        scritto += tenuti;
+        if (a_capo == nullptr) {
+            l.in_salto = fine_linea - letto > LINEA_TENUTA;
+            break;
+        }
+        dati[scritto++] = '\n';
+        letto = fine_linea + 1;
+    }
+    l.fine = scritto;
+}
+
+// Drops the bytes just read from `da` on that belong to a cut line, up to
+// its line end.
+void salta_resto(LETTURA_DATI& l, std::size_t da) {
+    char* const dati = l.memoria.data();
+    const void* a_capo = std::memchr(dati + da, '\n', l.fine - da);
+    if (a_capo == nullptr) {
+        l.fine = da;
+        return;
+    }
+    const std::size_t resto = static_cast<std::size_t>(static_cast<const char*>(a_capo) - dati);
+    std::memmove(dati + da, dati + resto, l.fine - resto);
+    l.fine -= resto - da;
+    l.in_salto = false;
+}
+
+// Moves the bytes not yet taken to the front of the buffer, cuts the long
+// lines of a record that fills it, and reads once into the room left. False
+// on a read error.
 bool riempi(LETTURA_DATI& l) {
     if (l.memoria.empty()) l.memoria.resize(BLOCCO_LETTURA + MARGINE_TESTO);
     if (l.inizio > 0) {
@@ -25,13 +66,15 @@ bool riempi(LETTURA_DATI& l) {
         l.fine -= l.inizio;
         l.inizio = 0;
     }
-    if (l.fine == capienza(l)) l.memoria.resize(capienza(l) * 2 + MARGINE_TESTO);
+    if (l.fine == capienza(l)) taglia_linee_lunghe(l);
     for (;;) {
         const ssize_t n = read(l.fd, l.memoria.data() + l.fine, capienza(l) - l.fine);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) l.finito = true;
+        const std::size_t da = l.fine;
         l.fine += static_cast<std::size_t>(n);
+        if (l.in_salto) salta_resto(l, da);
         return true;
     }
 }

@@ -11,15 +11,21 @@
 // read to be still in the processor's cache when its records are taken.
 constexpr std::size_t BLOCCO_LETTURA = std::size_t{1} << 18;
 
+// Of a line longer than this, only the first bytes are kept: no field of
+// either file is a tenth as long, so what is dropped is never data.
+constexpr std::size_t LINEA_TENUTA = 4096;
+
 // A data file being read: the bytes read and not yet taken stay in the
-// buffer, which holds one block (and a small margin past it) and grows only
-// for a record longer than that.
+// buffer, which holds one block and a small margin past it. A record that
+// does not fit in it has over-long lines, which are cut to LINEA_TENUTA
+// as they are read: reading any file needs this buffer and no more.
 struct LETTURA_DATI {
     int fd = -1;
     std::vector<char> memoria;
     std::size_t inizio = 0; // first byte not yet taken
     std::size_t fine = 0;   // end of the bytes read
     bool finito = false;    // the end of the file has been read
+    bool in_salto = false;  // the rest of a cut line is being dropped as it comes
 };
 
 // A descriptor of the regular file at `percorso`, open for reading, or -1

@@ -2,6 +2,8 @@
 // the archive grows sixteenfold, and files bigger than the read and write
 // blocks, or with lines longer than a block, come back whole.
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <csignal>
 #include <ctime>
 #include <functional>
@@ -152,6 +154,46 @@ TEST_F(StorageBlocks, LinesAcrossAndBeyondABlockAreReadWhole) {
     EXPECT_EQ(descrivi(*lista_contravv), "1|1/4/2008|Roma|AA111AA|" + riga('x', 127) + resto);
     EXPECT_EQ(descrivi(*lista_contravv->next), "2|1/4/2008|Roma|AA111AA|" + riga('y', 127) + resto);
     EXPECT_EQ(descrivi(*lista_contravv->next->next), "3|1/4/2008|Roma|AA111AA|Sosta" + resto);
+}
+
+// Peak resident memory of this process from now on, in kB: the peak is set
+// back to what is resident now. 0 where the system does not tell.
+long picco_azzerato() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return 0;
+}
+long picco_kb() {
+    std::ifstream f("/proc/self/status");
+    std::string riga;
+    while (std::getline(f, riga))
+        if (riga.rfind("VmHWM:", 0) == 0) return std::stol(riga.substr(6));
+    return 0;
+}
+long residente_kb() {
+    std::ifstream f("/proc/self/status");
+    std::string riga;
+    while (std::getline(f, riga))
+        if (riga.rfind("VmRSS:", 0) == 0) return std::stol(riga.substr(6));
+    return 0;
+}
+
+TEST_F(StorageBlocks, AnyFileIsReadWithABoundedBuffer) {
+    // A 64 MB line, and 256 MB of a sparse file's zeros without a line end:
+    // what a load needs beyond its records is the read buffer, never the line.
+    scrivi("a.txt", esempio_anagrafica());
+    scrivi("lunga.txt", "\n1\n" + riga('x', 64 << 20) + "\n");
+    {
+        std::ofstream("rada.txt");
+    }
+    std::filesystem::resize_file("rada.txt", std::size_t{256} << 20);
+    for (const char* file : {"lunga.txt", "rada.txt"}) {
+        picco_azzerato();
+        const long prima = residente_kb();
+        ASSERT_EQ(carica_archivio(file, "a.txt"), 0) << file;
+        const long crescita = picco_kb() - prima;
+        EXPECT_LT(crescita, 16 * 1024) << file << ": " << crescita << " kB";
+        EXPECT_EQ(conta(lista_contravv), 1) << file;
+    }
 }
 
 TEST_F(StorageBlocks, AWriteFailingAfterTheFirstBlocksChangesNothing) {
