@@ -22,6 +22,7 @@
 #include "operations.h"
 #include "probe.h"
 #include "report.h"
+#include "storage/archive_session.h"
 #include "storage/save.h"
 
 namespace {
@@ -87,8 +88,10 @@ bool crea_archivio(const char* base, ARCHIVIO& a) {
 }
 
 void togli_archivio(const ARCHIVIO& a) {
-    for (const char* nome : {"dati/contravvenzioni.txt", "dati/anagrafica.txt", "grezzo_c.txt",
-                             "grezzo_a.txt", "uscita.txt"})
+    for (const char* nome :
+         {"dati/contravvenzioni.txt", "dati/anagrafica.txt", "dati/contravvenzioni.txt.bak",
+          "dati/anagrafica.txt.bak", "dati/contravvenzioni.txt.blocco",
+          "dati/contravvenzioni.txt.giornale", "grezzo_c.txt", "grezzo_a.txt", "uscita.txt"})
         unlink(in_cartella(a, nome).c_str());
     rmdir(in_cartella(a, "dati").c_str());
     rmdir(a.cartella.c_str());
@@ -232,6 +235,7 @@ int main(int argc, char** argv) {
     }
     misura_salvataggio(a, tabella);
     misura_dialoghi(tabella);
+    chiudi_archivio(); // its journal goes, as at a normal end
     libera_liste();
     misura_ricircolo(tabella);
 

@@ -11,6 +11,8 @@
 #include "model/records.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "storage/archive_session.h"
+#include "storage/journal.h"
 #include "storage/load.h"
 
 namespace {
@@ -65,10 +67,13 @@ bool in_dialogo(const std::string& risposte, const std::function<bool()>& f) {
 }
 
 bool prepara_archivio_operazioni(const char* file_c, const char* file_a) {
-    if (carica_archivio(file_c, file_a) != 0) return false;
+    // As the load dialogue does: the archive's lock, then the journal that
+    // every operation timed below appends to and flushes.
+    if (apri_archivio(file_c, file_a, nullptr).esito != 0) return false;
+    avvia_giornale_archivio(false);
     copia_campo(nome_file_c, file_c);
     copia_campo(nome_file_a, file_a);
-    return true;
+    return giornale_attivo();
 }
 
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {

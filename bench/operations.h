@@ -8,9 +8,9 @@
 
 // Sets up the archive the operations and the save run on: the two files
 // loaded as the load dialogue loads them, their paths made the current
-// ones. Everything the program does to an archive it works on (such as
-// keeping a journal of its changes) belongs here, so that the timings
-// include it. False when the archive could not be loaded.
+// ones, its lock taken and its recovery journal started, so that every
+// operation timed includes appending to the journal and flushing it. False
+// when the archive could not be loaded or its journal not started.
 bool prepara_archivio_operazioni(const char* file_c, const char* file_a);
 
 struct TEMPO_OPERAZIONE {

@@ -2,6 +2,7 @@
 #include "storage/file_ops.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -93,4 +94,26 @@ bool sostituibile(const std::string& percorso) {
 
 unsigned permessi_sostituto(unsigned permessi_vecchi) {
     return permessi_vecchi & 0770u;
+}
+
+namespace {
+
+// The path with its links followed and its folder made absolute, when the
+// folder exists.
+std::string risolto(const std::string& percorso) {
+    const std::string finale = segui_collegamenti(percorso);
+    char* cartella = realpath(cartella_di(finale).c_str(), nullptr);
+    if (cartella == nullptr) return finale;
+    const std::string r = unisci(cartella, nome_di(finale));
+    std::free(cartella);
+    return r;
+}
+
+} // namespace
+
+bool stesso_file(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return risolto(a) == risolto(b);
 }

@@ -28,6 +28,10 @@ bool sostituibile(const std::string& percorso);
 // never any for others (a data file holds personal data).
 unsigned permessi_sostituto(unsigned permessi_vecchi);
 
+// Whether two paths name one file: the same file once links are followed
+// and folders resolved, or, both existing, the same device and inode.
+bool stesso_file(const std::string& a, const std::string& b);
+
 // Writes all the bytes, retrying short writes and interruptions. False on
 // any error (errno tells which).
 bool scrivi_intero(int fd, std::string_view dati);

@@ -11,6 +11,7 @@
 #include "model/lists.h"
 #include "storage/archive_session.h"
 #include "storage/atomic_write.h"
+#include "storage/file_ops.h"
 #include "storage/journal.h"
 #include "storage/fines_file.h"
 #include "storage/owners_file.h"
@@ -27,6 +28,9 @@ constexpr const char* DOMANDA_FILE_A =
     "\n\nInserisci il percorso in cui salvare i dati anagrafici:\n"
     "(premere INVIO per salvare nel file di default)\n";
 constexpr const char* MSG_SALVATO = "\n\nSalvataggio avvenuto correttamente.\n\n";
+constexpr const char* MSG_STESSO_FILE =
+    "\n\nI due percorsi indicano lo stesso file: le contravvenzioni e i dati anagrafici\n"
+    "vanno salvati in due file diversi, prego riprovare\n\n";
 constexpr const char* MSG_SALVATAGGIO_ANNULLATO =
     "\n\nSalvataggio annullato: i file non sono stati modificati.\n\n";
 constexpr const char* MSG_ERRORE_SALVATAGGIO =
@@ -68,8 +72,13 @@ int salva() {
     std::string file_c = nome_file_c;
     std::string file_a = nome_file_a;
     if (scelta == '2') {
-        file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
-        file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        for (;;) {
+            file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
+            file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+            if (!stesso_file(file_c, file_a)) break;
+            // One file cannot hold both: the second save would take the first's place.
+            console_out() << MSG_STESSO_FILE;
+        }
         long pid = 0;
         if (!blocca_destinazione(file_c, pid)) {
             avvisa_archivio_in_uso(pid);

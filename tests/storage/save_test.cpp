@@ -192,6 +192,21 @@ TEST_F(SaveDialog, SaveAsRefusesOverlongPathsAndTakesTypedOnes) {
     EXPECT_EQ(leggi("dati/a2.txt"), esempio_anagrafica());
 }
 
+TEST_F(SaveDialog, SaveAsRefusesTwoNamesForOneFile) {
+    const std::string STESSO = "\n\nI due percorsi indicano lo stesso file: le contravvenzioni e "
+                               "i dati anagrafici\nvanno salvati in due file diversi, prego "
+                               "riprovare\n\n";
+    fs::create_symlink("a.txt", "link_a.txt");
+    // The same new name twice, an existing file by two spellings, a link and its file.
+    digita("2\nnuovo.txt\nnuovo.txt\nc.txt\n./c.txt\nlink_a.txt\na.txt\nc.txt\na.txt\n\n");
+    EXPECT_EQ(salva(), 0);
+    EXPECT_EQ(stampato(), MENU + DOMANDA_C + DOMANDA_A + STESSO + DOMANDA_C + DOMANDA_A + STESSO +
+                              DOMANDA_C + DOMANDA_A + STESSO + DOMANDA_C + DOMANDA_A + SALVATO);
+    EXPECT_FALSE(fs::exists("nuovo.txt"));
+    EXPECT_EQ(leggi("c.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+}
+
 TEST_F(SaveDialog, OneExtraCharacterAfterTheChoiceLeavesAnEmptyFirstAnswer) {
     digita("2x\na2.txt\n\n");
     EXPECT_EQ(salva(), 0);
