@@ -16,27 +16,17 @@
 #include "support/texts.h"
 
 using namespace testi;
+using guasti::campione;
 using guasti::Programma;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string GIORNALE = "dati/contravvenzioni.txt.giornale";
-const std::string DATI_C = "dati/contravvenzioni.txt";
-const std::string DATI_A = "dati/anagrafica.txt";
+using guasti::DATI_A;
+using guasti::DATI_C;
 
-std::string campione(const std::string& nome) {
-    std::ifstream f(std::string(SANZIONARIO_SAMPLE_DIR) + "/dati/" + nome, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-struct ArchivioCampione : Cartella {
-    ArchivioCampione() {
-        scrivi(DATI_C, campione("contravvenzioni.txt"));
-        scrivi(DATI_A, campione("anagrafica.txt"));
-    }
+struct ArchivioCampione : guasti::CartellaCampione {
     // Names in dati/ that are journals set aside.
     std::vector<std::string> messi_da_parte() const {
         std::vector<std::string> v;

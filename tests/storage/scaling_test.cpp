@@ -156,25 +156,18 @@ TEST_F(StorageBlocks, LinesAcrossAndBeyondABlockAreReadWhole) {
     EXPECT_EQ(descrivi(*lista_contravv->next->next), "3|1/4/2008|Roma|AA111AA|Sosta" + resto);
 }
 
-// Peak resident memory of this process from now on, in kB: the peak is set
-// back to what is resident now. 0 where the system does not tell.
-long picco_azzerato() {
+// A line of /proc/self/status, in kB ("VmHWM:" peak, "VmRSS:" resident).
+long stato_kb(const std::string& voce) {
+    std::ifstream f("/proc/self/status");
+    std::string riga;
+    while (std::getline(f, riga))
+        if (riga.rfind(voce, 0) == 0) return std::stol(riga.substr(voce.size()));
+    return 0;
+}
+
+// Sets the peak of resident memory back to what is resident now.
+void azzera_picco() {
     std::ofstream("/proc/self/clear_refs") << "5";
-    return 0;
-}
-long picco_kb() {
-    std::ifstream f("/proc/self/status");
-    std::string riga;
-    while (std::getline(f, riga))
-        if (riga.rfind("VmHWM:", 0) == 0) return std::stol(riga.substr(6));
-    return 0;
-}
-long residente_kb() {
-    std::ifstream f("/proc/self/status");
-    std::string riga;
-    while (std::getline(f, riga))
-        if (riga.rfind("VmRSS:", 0) == 0) return std::stol(riga.substr(6));
-    return 0;
 }
 
 TEST_F(StorageBlocks, AnyFileIsReadWithABoundedBuffer) {
@@ -187,10 +180,10 @@ TEST_F(StorageBlocks, AnyFileIsReadWithABoundedBuffer) {
     }
     std::filesystem::resize_file("rada.txt", std::size_t{256} << 20);
     for (const char* file : {"lunga.txt", "rada.txt"}) {
-        picco_azzerato();
-        const long prima = residente_kb();
+        azzera_picco();
+        const long prima = stato_kb("VmRSS:");
         ASSERT_EQ(carica_archivio(file, "a.txt"), 0) << file;
-        const long crescita = picco_kb() - prima;
+        const long crescita = stato_kb("VmHWM:") - prima;
         EXPECT_LT(crescita, 16 * 1024) << file << ": " << crescita << " kB";
         EXPECT_EQ(conta(lista_contravv), 1) << file;
     }
