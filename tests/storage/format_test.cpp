@@ -78,7 +78,7 @@ TEST(FormatCutRule, OwnerTextColumnsAreCutAsTrnkStrCutsTheColumnCopied) {
         const std::string_view vista = colonne(riga, prima, 32);
         std::size_t n = std::min(vista.find('\0'), vista.size());
         while (n > 0 && vista[n - 1] == '\r') --n;
-        std::memcpy(colonna, vista.data(), n);
+        if (n > 0) std::memcpy(colonna, vista.data(), n);
         trnk_str(colonna, 31);
         std::string atteso = colonna;
         while (!atteso.empty() && (atteso.back() == ' ' || atteso.back() == '\r'))
