@@ -20,10 +20,7 @@ std::string sessione_con_citta(const std::string& citta) {
 }
 
 struct ArchivioVuoto : Cartella {
-    ArchivioVuoto() {
-        scrivi("dati/contravvenzioni.txt", "");
-        scrivi("dati/anagrafica.txt", "");
-    }
+    ArchivioVuoto() : Cartella(ARCHIVIO{}) {}
 };
 
 } // namespace
@@ -66,12 +63,12 @@ TEST(AppEncoding, PathsAreFileNamesAndKeepTheBytesTyped) {
     const std::string citta = "citt\xc3\xa0.txt", euro = "\xe2\x82\xac.txt",
                       giappone = "\xe6\x97\xa5\xe6\x9c\xac.txt";
     const Sessione s =
-        esegui_programma(c, "6\n\n\n\n2\n" + citta + "\n" + euro + "\n\n" + "5\n" + citta + "\n" +
-                                euro + "\n\n6\n2\n" + giappone + "\n" + citta + "\n\n7\n3\n\n",
+        esegui_programma(c,
+                         "6\n\n\n\n2\n" + citta + "\n" + euro + "\n\n" + "5\n" + citta + "\n" +
+                             euro + "\n\n6\n2\n" + giappone + "\n" + citta + "\n\n7\n3\n\n",
                          "C.UTF-8");
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.output.find("Errore"), std::string::npos) << s.output;
-    for (const std::string& nome : {citta, euro, giappone})
-        EXPECT_TRUE(c.esiste(nome)) << nome;
+    for (const std::string& nome : {citta, euro, giappone}) EXPECT_TRUE(c.esiste(nome)) << nome;
     EXPECT_FALSE(c.esiste("?.txt"));
 }

@@ -14,20 +14,7 @@ using namespace testi;
 
 namespace {
 
-std::string campione(const std::string& nome) {
-    std::ifstream f(std::string(SANZIONARIO_SAMPLE_DIR) + "/dati/" + nome, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-// A working folder holding the sample archive under the default paths.
-struct ArchivioCampione : Cartella {
-    ArchivioCampione() {
-        scrivi("dati/contravvenzioni.txt", campione("contravvenzioni.txt"));
-        scrivi("dati/anagrafica.txt", campione("anagrafica.txt"));
-    }
-};
+using ArchivioCampione = CartellaCampione;
 
 void atteso(const Sessione& s, const std::string& output) {
     EXPECT_EQ(s.output, output);

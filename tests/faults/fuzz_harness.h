@@ -20,12 +20,13 @@
 #include "input/date.h"
 #include "input/identity.h"
 #include "input/line.h"
-#include "model/lists.h"
 #include "model/changes.h"
+#include "model/lists.h"
 #include "storage/journal_format.h"
 #include "storage/journal_replay.h"
 #include "storage/load.h"
 #include "storage/save.h"
+#include "support/texts.h"
 
 namespace guasti {
 
@@ -159,13 +160,11 @@ inline constexpr std::pair<const char*, ROUTINE> BERSAGLI[] = {
     {"leggi_scelta", ROUTINE::LEGGI_SCELTA},
     {"domanda_sn", ROUTINE::DOMANDA_SN}};
 
-inline const char* const MSG_TESTO =
-    "Il testo inserito contiene caratteri non validi, prego riprovare\n";
-inline const char* const MSG_DATA =
-    "La data  inserita non e' corretta, prego riprovare (formato gg/mm/aaaa)\n";
-inline const char* const MSG_CF = "Il formato del codice fiscale non e' valido, prego riprovare\n";
-inline const char* const MSG_PATENTE =
-    "Il formato del numero della patente non e' valido, prego riprovare\n";
+using testi::MSG_CF;
+using testi::MSG_DATA;
+using testi::MSG_NUMERO;
+using testi::MSG_PATENTE;
+using testi::MSG_TESTO;
 inline const char* const DOMANDA_PROVA = "Confermare? (s/n) ";
 
 namespace dettaglio {
@@ -240,16 +239,58 @@ inline bool solo_cifre_e_punti(std::string_view t) {
     return true;
 }
 
+// The rules a routine must have applied, stated here on their own rather
+// than borrowed from the routines under test.
+
+// ins_txt: letters, blanks and the accented letters of the console code
+// page (bytes 0x82 to 0x97).
+inline bool testo_di_lettere(const std::string& t) {
+    for (char c : t) {
+        const auto b = static_cast<unsigned char>(c);
+        if (!lettera(c) && c != ' ' && !(b >= 0x82 && b <= 0x97)) return false;
+    }
+    return true;
+}
+
+// ins_num: decimal digits only.
+inline bool testo_di_cifre(const std::string& t) {
+    for (char c : t)
+        if (!cifra(c)) return false;
+    return true;
+}
+
+// A shape written with L for a letter and D for a digit, position by position.
+inline bool ha_forma(const std::string& t, std::string_view forma) {
+    if (t.size() != forma.size()) return false;
+    for (std::size_t i = 0; i < forma.size(); ++i)
+        if (forma[i] == 'L' ? !lettera(t[i]) : !cifra(t[i])) return false;
+    return true;
+}
+
+// gg/mm/aaaa, both digits of day and month, a month of the year and a day
+// of that month (February has 29 days in a leap year).
 inline bool valida_data(const std::string& t) {
-    DATA d{};
-    return data_da_testo(t.c_str(), &d);
+    if (t.size() != 10 || t[2] != '/' || t[5] != '/') return false;
+    for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (!cifra(t[i])) return false;
+    const auto numero = [&](std::size_t da, std::size_t quante) {
+        int n = 0;
+        for (std::size_t i = da; i < da + quante; ++i) n = n * 10 + (t[i] - '0');
+        return n;
+    };
+    const int gg = numero(0, 2), mm = numero(3, 2), aaaa = numero(6, 4);
+    if (mm < 1 || mm > 12) return false;
+    const bool bisestile = (aaaa % 4 == 0 && aaaa % 100 != 0) || aaaa % 400 == 0;
+    constexpr int GIORNI[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int ultimo = mm == 2 && bisestile ? 29 : GIORNI[mm - 1];
+    return gg >= 1 && gg <= ultimo;
 }
 
 inline bool valida_cf(const std::string& t) {
-    return t.size() == 16 && forma_codice_fiscale(t.c_str());
+    return ha_forma(t, "LLLLLLDDLDDLDDDL");
 }
 inline bool valida_patente(const std::string& t) {
-    return t.size() == 10 && forma_patente(t.c_str());
+    return ha_forma(t, "LLDDDDDDDL");
 }
 
 // One call of the routine on the console (esegui), and the check of what
@@ -318,11 +359,11 @@ struct CHIAMATA {
             break;
         case ROUTINE::INS_TXT:
             e.unita = MSG_TESTO;
-            e.difetto = campo_buffer(buf, n, sizeof buf, riga, solo_lettere);
+            e.difetto = campo_buffer(buf, n, sizeof buf, riga, testo_di_lettere);
             break;
         case ROUTINE::INS_NUM:
             e.unita = MSG_NUMERO;
-            e.difetto = campo_buffer(buf, n, sizeof buf, riga, solo_cifre);
+            e.difetto = campo_buffer(buf, n, sizeof buf, riga, testo_di_cifre);
             break;
         case ROUTINE::INS_INT: {
             e.unita = MSG_NUMERO;
@@ -370,8 +411,6 @@ struct CHIAMATA {
         }
         return e;
     }
-
-    static inline std::string MSG_NUMERO = std::string(MSG_NUMERO_NON_VALIDO) + "\n";
 };
 
 } // namespace dettaglio

@@ -108,10 +108,7 @@ CONTATORI leggi_contatori(const std::string& percorso) {
 // A working folder with the old archive: CR LF line ends, which a save
 // writes as LF, so that old and new contents differ throughout.
 struct Archivio : Cartella {
-    explicit Archivio(const ARCHIVIO& vecchio) {
-        scrivi(DATI_C, vecchio.contravvenzioni);
-        scrivi(DATI_A, vecchio.anagrafica);
-    }
+    explicit Archivio(const ARCHIVIO& vecchio) : Cartella(vecchio) {}
     std::string contatori() const { return file("contatori"); }
 };
 

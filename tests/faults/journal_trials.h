@@ -30,7 +30,7 @@ struct PASSO {
 };
 
 struct COPIONE {
-    guasti::ARCHIVIO archivio; // the data files the session starts from
+    ARCHIVIO archivio; // the data files the session starts from
     std::vector<PASSO> passi;  // from the main menu after the load
     int operazioni = 0;
     std::map<std::string, int> per_tipo; // operations of each kind
@@ -73,7 +73,7 @@ class RIFERIMENTI {
     explicit RIFERIMENTI(const COPIONE& c) : copione_(c) {}
     const IMPRONTA& dopo(int passi);
     // The files themselves (computed again, not kept).
-    guasti::ARCHIVIO file_dopo(int passi);
+    ARCHIVIO file_dopo(int passi);
     // The step counts whose files are known that match `i` ("" when none).
     std::string quali(const IMPRONTA& i) const;
     int esecuzioni = 0; // runs of the program made so far

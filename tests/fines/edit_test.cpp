@@ -1,6 +1,5 @@
 // Editing a fine: the confirmation, the field screen, the ticket date
 // against the payment, and the owner and payment reached from it.
-#include "console/text.h"
 #include "fines/fines.h"
 #include "owners/owners.h"
 #include "payments/fixture.h"
@@ -20,20 +19,22 @@ const std::string CHIEDI_DATA =
 const std::string DATA_RIFIUTATA =
     "\nImpossibile modificare: data non valida\nLa data di contravvenzione deve essere "
     "precedente a quella del pagamento.\nPrego reinserire la data della contravvenzione: ";
-const std::string FINE = "\n\n ---- Dati aggiornati. ----\n\n" + PAUSA;
+using testi::AGGIORNATI;
 
-// The field screen as it shows the fine, with its prompt.
-std::string schermata(const NODO_CONTRAVV& f) {
-    std::string s = "\f\n CONTRAVVENZIONE N." + std::to_string(f.numero) +
-                    "\n\n[1] Data del verbale     : " + data(f.data_verbale) +
-                    "\n[2] Luogo dell'infrazione: " + f.luogo +
-                    "\n[3] Targa del veicolo    : " + f.targa +
-                    "\n[4] Tipo di infrazione   : " + f.tipo +
-                    "\n[5] Importo della multa  : " + fisso2(f.importo) + " euro\n";
-    if (f.con_anagraf) s += "\n[6] Modifica Dati anagrafici\n";
-    if (f.pagata) s += "\n[7] Modifica la data di pagamento\n";
-    return s + "\n\n[8] Fine modifiche\n\n\nSeleziona il campo da modificare [1-7, 8 fine]\n>";
+// The field screen of fine 1 made by multa(), with its prompt; `voci` are
+// the items of its owner and payment.
+std::string schermata(const std::string& verbale, const std::string& targa = "AB123CD",
+                      const std::string& voci = "") {
+    return "\f\n CONTRAVVENZIONE N.1\n\n[1] Data del verbale     : " + verbale +
+           "\n[2] Luogo dell'infrazione: Roma, via Tuscolana"
+           "\n[3] Targa del veicolo    : " +
+           targa +
+           "\n[4] Tipo di infrazione   : Sosta vietata"
+           "\n[5] Importo della multa  : 41.00 euro\n" +
+           voci + "\n\n[8] Fine modifiche\n\n\nSeleziona il campo da modificare [1-7, 8 fine]\n>";
 }
+const std::string PROPRIETARIO_E_PAGAMENTO =
+    "\n[6] Modifica Dati anagrafici\n\n[7] Modifica la data di pagamento\n";
 
 // The opening of the dialogue for fine 1: the number, the fine, the confirmation.
 std::string apertura() {
@@ -53,24 +54,23 @@ TEST_F(FinesEdit, UnknownNumberPausesAndXAtTheConfirmationLeavesAtOnce) {
 }
 
 TEST_F(FinesEdit, ItemsSixAndSevenDoNothingWithoutOwnerOrPayment) {
-    NODO_CONTRAVV* f = multa({1, 3, 2007});
+    multa({1, 3, 2007});
     const std::string inizio = apertura();
-    const std::string s = schermata(*f);
+    const std::string s = schermata("1/3/2007");
     ConsoleFinta c("1\n\n6\n7\n8\n\n");
     EXPECT_EQ(mod_contravv(lista_contravv), 0);
-    EXPECT_EQ(c.testo(), inizio + s + "\n\n" + s + "\n\n\f" + s + "\n\n" + FINE);
+    EXPECT_EQ(c.testo(), inizio + s + "\n\n" + s + "\n\n\f" + s + "\n\n" + AGGIORNATI);
 }
 
 TEST_F(FinesEdit, PaidFineTakesATicketDateUpToThePaymentDate) {
     NODO_CONTRAVV* f = multa({1, 3, 2007}, 41.0, proprietario("ROSSI"), {10, 3, 2007});
     const std::string inizio = apertura();
-    const std::string prima = schermata(*f);
-    NODO_CONTRAVV dopo = *f;
-    dopo.data_verbale = {10, 3, 2007};
+    const std::string prima = schermata("1/3/2007", "AB123CD", PROPRIETARIO_E_PAGAMENTO);
+    const std::string dopo = schermata("10/3/2007", "AB123CD", PROPRIETARIO_E_PAGAMENTO);
     ConsoleFinta c("1\n\n1\n11/03/2007\n10/03/2007\n8\n\n");
     EXPECT_EQ(mod_contravv(lista_contravv), 0);
-    EXPECT_EQ(c.testo(), inizio + prima + "\n\n" + CHIEDI_DATA + DATA_RIFIUTATA + schermata(dopo) +
-                             "\n\n" + FINE);
+    EXPECT_EQ(c.testo(),
+              inizio + prima + "\n\n" + CHIEDI_DATA + DATA_RIFIUTATA + dopo + "\n\n" + AGGIORNATI);
     EXPECT_TRUE(stesso_giorno(f->data_verbale, {10, 3, 2007}));
 }
 
@@ -87,20 +87,19 @@ TEST_F(FinesEdit, TicketDateIsCheckedAgainstThePaymentDateJustChanged) {
     NODO_ANAGRAF* a = proprietario("ROSSI");
     NODO_CONTRAVV* f = multa({1, 3, 2007}, 41.0, a, {10, 3, 2007});
     const std::string inizio = apertura();
-    const std::string prima = schermata(*f);
+    const std::string prima = schermata("1/3/2007", "AB123CD", PROPRIETARIO_E_PAGAMENTO);
     const std::string pagamento = "\nLa contravvenzione e' stata pagata in data 10/3/2007\n"
                                   "dal Sig./dalla Sig.ra\n" +
                                   stampato([&] { vis_anagraf(lista_anagraf, a); });
-    NODO_CONTRAVV dopo = *f;
-    dopo.data_verbale = {5, 3, 2007};
+    const std::string dopo = schermata("5/3/2007", "AB123CD", PROPRIETARIO_E_PAGAMENTO);
     ConsoleFinta c("1\n\n7\n\n05/03/2007\n\n1\n06/03/2007\n05/03/2007\n8\n\n");
     EXPECT_EQ(mod_contravv(lista_contravv), 0);
     EXPECT_EQ(c.testo(), inizio + prima + "\n\n\f" + pagamento +
                              "\nPremere INVIO per modificare la data di pagamento, X per uscire... "
                              "\nInserire la nuova data di pagamento:  "
                              "\n --- Data del pagamento modificata ---\n\n" +
-                             PAUSA + prima + "\n\n" + CHIEDI_DATA + DATA_RIFIUTATA +
-                             schermata(dopo) + "\n\n" + FINE);
+                             PAUSA + prima + "\n\n" + CHIEDI_DATA + DATA_RIFIUTATA + dopo + "\n\n" +
+                             AGGIORNATI);
     EXPECT_TRUE(stesso_giorno(f->data_pagamento, {5, 3, 2007}));
     EXPECT_TRUE(stesso_giorno(f->data_verbale, {5, 3, 2007}));
 }
@@ -108,12 +107,12 @@ TEST_F(FinesEdit, TicketDateIsCheckedAgainstThePaymentDateJustChanged) {
 TEST_F(FinesEdit, PlateIsStoredInUpperCase) {
     NODO_CONTRAVV* f = multa({1, 3, 2007});
     const std::string inizio = apertura();
-    const std::string prima = schermata(*f);
+    const std::string prima = schermata("1/3/2007");
     ConsoleFinta c("1\n\n3\nxy987zw\n8\n\n");
     mod_contravv(lista_contravv);
     EXPECT_STREQ(f->targa, "XY987ZW");
     EXPECT_EQ(c.testo(), inizio + prima + "\n\n\nInserire la targa del veicolo multato:\n> " +
-                             schermata(*f) + "\n\n" + FINE);
+                             schermata("1/3/2007", "XY987ZW") + "\n\n" + AGGIORNATI);
 }
 
 TEST_F(FinesEdit, ItemSixEditsTheFinesOwnOwnerWhenItsCodeIsShared) {

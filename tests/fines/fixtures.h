@@ -6,7 +6,9 @@
 #include <string>
 
 #include "model/lists.h"
+#include "support/records.h"
 #include "support/streams.h"
+#include "support/texts.h"
 
 // Every test starts and ends with empty lists and no planned allocation failure.
 struct ListeVuote : ::testing::Test {
@@ -18,23 +20,12 @@ struct ListeVuote : ::testing::Test {
     }
 };
 
-inline const std::string PAUSA = "Premere un tasto per continuare . . . \n";
+using testi::PAUSA;
 
 // Owner ROSSI MARIO of Milano, appended to lista_anagraf with the given code.
 inline NODO_ANAGRAF* aggiungi_anagraf(uint32_t codice, const char* cognome = "ROSSI") {
-    NODO_ANAGRAF* p = nuovo_anagraf();
-    p->codice = codice;
-    copia_campo(p->cognome, cognome);
-    copia_campo(p->nome, "MARIO");
-    p->data_nascita = DATA{5, 3, 1970};
-    copia_campo(p->indirizzo, "VIA ROMA 10");
-    copia_campo(p->citta, "Milano");
-    copia_campo(p->provincia, "MI");
-    copia_campo(p->cap, "20100");
-    copia_campo(p->codice_fiscale, "RSSMRA70C05F205Z");
-    copia_campo(p->patente, "AB1234567C");
-    accoda(lista_anagraf, p);
-    return p;
+    return accoda_anagraf({codice, cognome, "MARIO", DATA{5, 3, 1970}, "VIA ROMA 10", "Milano",
+                           "20100", "MI", "RSSMRA70C05F205Z", "AB1234567C"});
 }
 
 // The owner form answers that give aggiungi_anagraf's owner (typed in lower case).
@@ -45,19 +36,8 @@ inline const std::string ROSSI_DIGITATO =
 inline NODO_CONTRAVV* aggiungi_contravv(uint32_t numero, NODO_ANAGRAF* anagraf = nullptr,
                                         DATA pagamento = DATA{0, 0, 0},
                                         const char* luogo = "Milano, viale Monza") {
-    NODO_CONTRAVV* f = nuovo_contravv();
-    f->numero = numero;
-    f->data_verbale = DATA{12, 3, 2008};
-    copia_campo(f->luogo, luogo);
-    copia_campo(f->targa, "AB123CD");
-    copia_campo(f->tipo, "Eccesso di velocita");
-    f->importo = 41.0;
-    f->anagraf = anagraf;
-    f->con_anagraf = anagraf != nullptr;
-    f->pagata = pagamento.gg != 0;
-    f->data_pagamento = pagamento;
-    accoda(lista_contravv, f);
-    return f;
+    return accoda_contravv({numero, DATA{12, 3, 2008}, luogo, "AB123CD", "Eccesso di velocita",
+                            41.0, anagraf, pagamento.gg != 0, pagamento});
 }
 
 // The block of a fine made by aggiungi_contravv without owner and unpaid.
@@ -73,10 +53,4 @@ inline std::string blocco_senza_anagraf(uint32_t numero,
            "Importo della multa  : 41.00 euro\n"
            "\nDati anagrafici non ancora inseriti\n"
            "\nMulta non ancora pagata\n==============================================\n\n";
-}
-
-inline int conta(const NODO_ANAGRAF* p) {
-    int n = 0;
-    for (; p != nullptr; p = p->next) ++n;
-    return n;
 }

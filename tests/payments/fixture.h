@@ -9,6 +9,7 @@
 
 #include "model/lists.h"
 #include "model/records.h"
+#include "support/records.h"
 #include "support/streams.h"
 #include "support/texts.h"
 
@@ -19,38 +20,18 @@ using testi::PAUSA;
 // An owner with the given surname; code 0 takes the next free one.
 inline NODO_ANAGRAF* proprietario(const char* cognome, uint32_t codice = 0,
                                   const char* citta = "Roma") {
-    NODO_ANAGRAF* a = nuovo_anagraf();
-    a->codice = codice != 0 ? codice : *nuovo_codice(lista_anagraf);
-    copia_campo(a->cognome, cognome);
-    copia_campo(a->nome, "MARIO");
-    a->data_nascita = DATA{5, 3, 1970};
-    copia_campo(a->indirizzo, "Via Appia 12");
-    copia_campo(a->citta, citta);
-    copia_campo(a->provincia, "RM");
-    copia_campo(a->cap, "00100");
-    copia_campo(a->codice_fiscale, "RSSMRA70C05H501U");
-    copia_campo(a->patente, "RM1234567X");
-    accoda(lista_anagraf, a);
-    return a;
+    return accoda_anagraf({codice != 0 ? codice : *nuovo_codice(lista_anagraf), cognome, "MARIO",
+                           DATA{5, 3, 1970}, "Via Appia 12", citta, "00100", "RM",
+                           "RSSMRA70C05H501U", "RM1234567X"});
 }
 
 // A fine at the tail of the list with the next number; paid when a
 // payment date is given.
 inline NODO_CONTRAVV* multa(DATA verbale, double importo = 41.0, NODO_ANAGRAF* prop = nullptr,
                             DATA pagamento = {0, 0, 0}) {
-    NODO_CONTRAVV* f = nuovo_contravv();
-    f->numero = *nuovo_numero(lista_contravv);
-    f->data_verbale = verbale;
-    copia_campo(f->luogo, "Roma, via Tuscolana");
-    copia_campo(f->targa, "AB123CD");
-    copia_campo(f->tipo, "Sosta vietata");
-    f->importo = importo;
-    f->con_anagraf = prop != nullptr;
-    f->anagraf = prop;
-    f->pagata = pagamento.gg != 0;
-    f->data_pagamento = pagamento;
-    accoda(lista_contravv, f);
-    return f;
+    return accoda_contravv({*nuovo_numero(lista_contravv), verbale, "Roma, via Tuscolana",
+                            "AB123CD", "Sosta vietata", importo, prop, pagamento.gg != 0,
+                            pagamento});
 }
 
 // What an output-only routine prints, captured on its own. Call it before

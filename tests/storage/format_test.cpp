@@ -142,8 +142,8 @@ class StorageRoundTrip : public AmbienteArchivio {
 };
 
 TEST_F(StorageRoundTrip, WorkedExamplesLoadIntoTheirFieldsAndSaveBackByteForByte) {
-    scrivi("c.txt", esempio_contravvenzioni());
-    scrivi("a.txt", esempio_anagrafica());
+    scrivi_file("c.txt", esempio_contravvenzioni());
+    scrivi_file("a.txt", esempio_anagrafica());
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     ASSERT_EQ(conta(lista_anagraf), 2);
     EXPECT_EQ(descrivi(*lista_anagraf), "1|ROSSI|MARIO|5/3/1970|VIA ROMA 10|MILANO|20100|MI|"
@@ -159,8 +159,8 @@ TEST_F(StorageRoundTrip, WorkedExamplesLoadIntoTheirFieldsAndSaveBackByteForByte
                                                "38.5000|no owner|unpaid 0/0/0");
 
     ASSERT_EQ(scrivi_archivio("c2.txt", "a2.txt"), 0);
-    EXPECT_EQ(leggi("c2.txt"), esempio_contravvenzioni());
-    EXPECT_EQ(leggi("a2.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("c2.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi_file("a2.txt"), esempio_anagrafica());
 }
 
 TEST_F(StorageRoundTrip, ShortPlaceIsPaddedOnceAndThenStaysTheSame) {
@@ -169,9 +169,9 @@ TEST_F(StorageRoundTrip, ShortPlaceIsPaddedOnceAndThenStaysTheSame) {
     giro();
     EXPECT_STREQ(lista_contravv->luogo, "     Torino");
     EXPECT_STREQ(lista_contravv->next->luogo, "Milano Nord");
-    const std::string primo = leggi("c.txt");
+    const std::string primo = leggi_file("c.txt");
     giro();
-    EXPECT_EQ(leggi("c.txt"), primo);
+    EXPECT_EQ(leggi_file("c.txt"), primo);
 }
 
 TEST_F(StorageRoundTrip, OwnerTextColumnsComeBackByTheCutRule) {
@@ -191,7 +191,7 @@ TEST_F(StorageRoundTrip, AmountsAreWrittenInFifteenColumnsAndReadAsPrinted) {
     for (double importo : {41.0, 1234.5, 0.005, 2.675})
         aggiungi_contravv(1, {1, 1, 2008}, "Roma", "AA111AA", "Sosta", importo);
     giro();
-    const std::string file = leggi("c.txt");
+    const std::string file = leggi_file("c.txt");
     EXPECT_NE(file.find("\n" + riga(' ', 10) + "41.00 - \n"), std::string::npos);
     EXPECT_NE(file.find("\n" + riga(' ', 8) + "1234.50 - \n"), std::string::npos);
     const NODO_CONTRAVV* c = lista_contravv;
@@ -218,8 +218,8 @@ TEST_F(StorageRoundTrip, YearsBelowOneThousandKeepTheirColumns) {
     NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 999}, "", "", "", "", "", "");
     aggiungi_contravv(1, {9, 9, 999}, "Roma", "AA111AA", "Sosta", 10, a, true, {10, 9, 999});
     giro();
-    EXPECT_NE(leggi("a.txt").find("\n01/01/0999\n"), std::string::npos);
-    EXPECT_NE(leggi("c.txt").find("\n09/09/0999        Roma\n"), std::string::npos);
+    EXPECT_NE(leggi_file("a.txt").find("\n01/01/0999\n"), std::string::npos);
+    EXPECT_NE(leggi_file("c.txt").find("\n09/09/0999        Roma\n"), std::string::npos);
     EXPECT_EQ(testo_data(lista_anagraf->data_nascita), "1/1/999");
     EXPECT_STREQ(lista_contravv->luogo, "       Roma");
     EXPECT_EQ(testo_data(lista_contravv->data_pagamento), "10/9/999");

@@ -1,9 +1,9 @@
 // Loading: what the reader tolerates in a file, and the load dialogue.
 #include <vector>
 
-#include "storage/load.h"
 #include "storage/file_read.h"
 #include "storage/list_load.h"
+#include "storage/load.h"
 #include "storage_fixture.h"
 
 namespace {
@@ -42,12 +42,12 @@ std::string contravv(const std::string& numero, const std::string& proprietario,
 using LoadArchive = AmbienteArchivio;
 
 TEST_F(LoadArchive, CrlfFilesLoadLikeLineFeedFiles) {
-    scrivi("c.txt", esempio_contravvenzioni());
-    scrivi("a.txt", esempio_anagrafica());
+    scrivi_file("c.txt", esempio_contravvenzioni());
+    scrivi_file("a.txt", esempio_anagrafica());
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     const std::string a = descrivi(*lista_anagraf->next), c = descrivi(*lista_contravv);
-    scrivi("c.txt", con_crlf(esempio_contravvenzioni()));
-    scrivi("a.txt", con_crlf(esempio_anagrafica()));
+    scrivi_file("c.txt", con_crlf(esempio_contravvenzioni()));
+    scrivi_file("a.txt", con_crlf(esempio_anagrafica()));
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     EXPECT_EQ(descrivi(*lista_anagraf->next), a);
     EXPECT_EQ(descrivi(*lista_contravv), c);
@@ -55,8 +55,8 @@ TEST_F(LoadArchive, CrlfFilesLoadLikeLineFeedFiles) {
 }
 
 TEST_F(LoadArchive, EmptyLinesAtTheEndMakeNoRecordButARecordWithContentIsKept) {
-    scrivi("c.txt", esempio_contravvenzioni() + "\n3\n05/05/2008 Pisa");
-    scrivi("a.txt", esempio_anagrafica() + "\n\n\n");
+    scrivi_file("c.txt", esempio_contravvenzioni() + "\n3\n05/05/2008 Pisa");
+    scrivi_file("a.txt", esempio_anagrafica() + "\n\n\n");
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     EXPECT_EQ(conta(lista_anagraf), 2);
     ASSERT_EQ(conta(lista_contravv), 3);
@@ -66,10 +66,10 @@ TEST_F(LoadArchive, EmptyLinesAtTheEndMakeNoRecordButARecordWithContentIsKept) {
 
 TEST_F(LoadArchive, LongLinesAreReadWholeAndCutToTheirFields) {
     const std::string lungo = riga('x', 200);
-    scrivi("c.txt", "\n1\n01/04/2008 " + lungo + "\n" + lungo + "\n" + lungo + "\n* 1\n" +
-                        riga(' ', 10) + "41.00 * 20/03/2008" + lungo + "\n" + lungo + "\n");
-    scrivi("a.txt", "\n1\nROSSI" + riga(' ', 26) + " " + lungo + "\n05/03/1970\n" + lungo + "\n" +
-                        lungo + "\n" + lungo + "\n" + lungo + "\n");
+    scrivi_file("c.txt", "\n1\n01/04/2008 " + lungo + "\n" + lungo + "\n" + lungo + "\n* 1\n" +
+                             riga(' ', 10) + "41.00 * 20/03/2008" + lungo + "\n" + lungo + "\n");
+    scrivi_file("a.txt", "\n1\nROSSI" + riga(' ', 26) + " " + lungo + "\n05/03/1970\n" + lungo +
+                             "\n" + lungo + "\n" + lungo + "\n" + lungo + "\n");
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     EXPECT_EQ(descrivi(*lista_contravv), "1|1/4/2008|" + riga('x', 63) + "|" + riga('x', 7) + "|" +
                                              riga('x', 127) + "|41.0000|owner 1|paid 20/3/2008");
@@ -88,11 +88,11 @@ TEST_F(LoadArchive, FinesLinkToTheFirstOwnerWithTheirCodeAndKeepThePaidMark) {
     // Codes as this system gives them (a table by code finds them), and
     // codes far apart (a sorted index does).
     for (const std::string alto : {"2", "4000000000"}) {
-        scrivi("a.txt", anagraf("1") + anagraf(alto) + anagraf("1") + anagraf(alto));
-        scrivi("c.txt", contravv("1", "* " + alto, riga(' ', 10) + "41.00 - ") +
-                            contravv("2", "* 9", riga(' ', 10) + "41.00 * 02/04/2008") +
-                            contravv("3", "", "") + contravv("4", "*", "") +
-                            contravv("5", "* 1", ""));
+        scrivi_file("a.txt", anagraf("1") + anagraf(alto) + anagraf("1") + anagraf(alto));
+        scrivi_file("c.txt", contravv("1", "* " + alto, riga(' ', 10) + "41.00 - ") +
+                                 contravv("2", "* 9", riga(' ', 10) + "41.00 * 02/04/2008") +
+                                 contravv("3", "", "") + contravv("4", "*", "") +
+                                 contravv("5", "* 1", ""));
         ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
         ASSERT_EQ(conta(lista_anagraf), 4);
         const NODO_CONTRAVV* c = lista_contravv;
@@ -125,8 +125,8 @@ TEST_F(LoadArchive, TellsWhetherFineNumbersAndOwnerCodesCanNameTwoRecords) {
         std::string c, a;
         for (const std::string& n : caso.numeri) c += contravv(n, "- ", "");
         for (const std::string& n : caso.codici) a += anagraf(n);
-        scrivi("c.txt", c);
-        scrivi("a.txt", a);
+        scrivi_file("c.txt", c);
+        scrivi_file("a.txt", a);
         const int fd_c = apri_file_dati("c.txt"), fd_a = apri_file_dati("a.txt");
         LISTE_LETTE lette;
         ASSERT_EQ(leggi_liste(fd_c, fd_a, lette), 0);
@@ -142,8 +142,8 @@ TEST_F(LoadArchive, TellsWhetherFineNumbersAndOwnerCodesCanNameTwoRecords) {
 TEST_F(LoadArchive, AFileThatCannotBeReadLeavesTheListsAsTheyWere) {
     NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 1970}, "", "", "", "", "", "");
     NODO_CONTRAVV* c = aggiungi_contravv(1, {1, 1, 2008}, "Roma", "AA111AA", "Sosta", 10, a);
-    scrivi("c.txt", esempio_contravvenzioni());
-    scrivi("a.txt", esempio_anagrafica());
+    scrivi_file("c.txt", esempio_contravvenzioni());
+    scrivi_file("a.txt", esempio_anagrafica());
     EXPECT_EQ(carica_archivio("c.txt", "manca.txt"), 1);
     EXPECT_EQ(carica_archivio("manca.txt", "a.txt"), 1);
     EXPECT_EQ(carica_archivio("dati", "a.txt"), 1);
@@ -156,8 +156,8 @@ TEST_F(LoadArchive, AFileThatCannotBeReadLeavesTheListsAsTheyWere) {
 using LoadDialog = AmbienteArchivio;
 
 TEST_F(LoadDialog, EnterAtBothQuestionsLoadsTheDefaultFiles) {
-    scrivi("dati/contravvenzioni.txt", esempio_contravvenzioni());
-    scrivi("dati/anagrafica.txt", esempio_anagrafica());
+    scrivi_file("dati/contravvenzioni.txt", esempio_contravvenzioni());
+    scrivi_file("dati/anagrafica.txt", esempio_anagrafica());
     digita("\n\n\n");
     EXPECT_EQ(carica(), 0);
     EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A + CARICATO);
@@ -168,10 +168,10 @@ TEST_F(LoadDialog, EnterAtBothQuestionsLoadsTheDefaultFiles) {
 
 TEST_F(LoadDialog, TypedPathsAreLoadedAndReplaceTheLists) {
     aggiungi_anagraf(5, "VERDI", "LUCA", {1, 1, 1970}, "", "", "", "", "", "");
-    scrivi("c.txt", esempio_contravvenzioni());
-    scrivi("a.txt", esempio_anagrafica());
-    scrivi("vuoto_c.txt", "");
-    scrivi("vuoto_a.txt", "");
+    scrivi_file("c.txt", esempio_contravvenzioni());
+    scrivi_file("a.txt", esempio_anagrafica());
+    scrivi_file("vuoto_c.txt", "");
+    scrivi_file("vuoto_a.txt", "");
     digita("c.txt\na.txt\n\n");
     EXPECT_EQ(carica(), 0);
     EXPECT_STREQ(nome_file_c, "c.txt");
@@ -188,7 +188,7 @@ TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
     NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 1970}, "", "", "", "", "", "");
     copia_campo(nome_file_c, "vecchio_c.txt");
     copia_campo(nome_file_a, "vecchio_a.txt");
-    scrivi("dati/contravvenzioni.txt", esempio_contravvenzioni());
+    scrivi_file("dati/contravvenzioni.txt", esempio_contravvenzioni());
     for (const char* risposte : {"\n\n\n", "dati\n\n\n"}) { // owners file missing; a folder
         digita(risposte);
         EXPECT_EQ(carica(), 1);
@@ -202,8 +202,8 @@ TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
 
 TEST_F(LoadDialog, APathLongerThan127CharactersIsRefusedAndAskedAgain) {
     const std::string nome127 = riga('c', 127);
-    scrivi(nome127, "");
-    scrivi("dati/anagrafica.txt", "");
+    scrivi_file(nome127, "");
+    scrivi_file("dati/anagrafica.txt", "");
     digita(riga('c', 128) + "\n" + nome127 + "\n\n\n");
     EXPECT_EQ(carica(), 0);
     EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + TROPPO_LUNGO + DOMANDA_A + CARICATO);
@@ -214,8 +214,8 @@ TEST_F(LoadDialog, MemoryRunningOutAtAnyRecordKeepsTheOldLists) {
     NODO_ANAGRAF* a = aggiungi_anagraf(9, "VERDI", "LUCA", {1, 1, 1970}, "", "", "", "", "", "");
     NODO_CONTRAVV* c = aggiungi_contravv(9, {1, 1, 2008}, "Roma", "AA111AA", "Sosta", 10, a);
     const std::string prima = descrivi(*a) + descrivi(*c);
-    scrivi("dati/contravvenzioni.txt", esempio_contravvenzioni());
-    scrivi("dati/anagrafica.txt", esempio_anagrafica());
+    scrivi_file("dati/contravvenzioni.txt", esempio_contravvenzioni());
+    scrivi_file("dati/anagrafica.txt", esempio_anagrafica());
     for (long n = 1; n <= 4; ++n) { // two owners and two fines to allocate
         guasto_allocazione(n);
         digita("\n\n\n");
@@ -247,10 +247,10 @@ TEST_F(LoadDialog, AFileOfTheWrongKindIsLoadedOnlyWhenTheClerkSaysSo) {
     };
     const std::string DELLE_MULTE = "delle contravvenzioni", DEI_DATI = "dei dati anagrafici";
     NODO_ANAGRAF* a = aggiungi_anagraf(1, "ROSSI", "MARIO", {1, 1, 1970}, "", "", "", "", "", "");
-    scrivi("c.txt", esempio_contravvenzioni());
-    scrivi("a.txt", esempio_anagrafica());
-    scrivi("vuote.txt", std::string(800, '\n'));
-    scrivi("testo.txt", "Caro collega,\nti mando l'elenco delle multe.\n");
+    scrivi_file("c.txt", esempio_contravvenzioni());
+    scrivi_file("a.txt", esempio_anagrafica());
+    scrivi_file("vuote.txt", std::string(800, '\n'));
+    scrivi_file("testo.txt", "Caro collega,\nti mando l'elenco delle multe.\n");
 
     digita("a.txt\nc.txt\nn\n");
     EXPECT_EQ(carica(), 1);
@@ -267,8 +267,9 @@ TEST_F(LoadDialog, AFileOfTheWrongKindIsLoadedOnlyWhenTheClerkSaysSo) {
 
     digita("vuote.txt\ntesto.txt\ns\ns\n\n");
     EXPECT_EQ(carica(), 0);
-    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
-                              forma("vuote.txt", DELLE_MULTE.c_str(), "100 record su 100 non hanno") +
-                              forma("testo.txt", DEI_DATI.c_str(), "1 record su 1 non ha") + CARICATO);
+    EXPECT_EQ(stampato(),
+              TITOLO + DOMANDA_C + DOMANDA_A +
+                  forma("vuote.txt", DELLE_MULTE.c_str(), "100 record su 100 non hanno") +
+                  forma("testo.txt", DEI_DATI.c_str(), "1 record su 1 non ha") + CARICATO);
     EXPECT_EQ(conta(lista_contravv), 100);
 }

@@ -16,17 +16,13 @@
 #include "support/texts.h"
 
 using namespace testi;
-using guasti::campione;
-using guasti::Programma;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string GIORNALE = "dati/contravvenzioni.txt.giornale";
-using guasti::DATI_A;
-using guasti::DATI_C;
 
-struct ArchivioCampione : guasti::CartellaCampione {
+struct ArchivioCampione : CartellaCampione {
     // Names in dati/ that are journals set aside.
     std::vector<std::string> messi_da_parte() const {
         std::vector<std::string> v;
@@ -47,7 +43,8 @@ const std::string IN_PAUSA_DOPO_IL_CARICAMENTO = CARICATO.substr(0, CARICATO.siz
 // The one date and time of a recovery notice, checked for its shape and
 // for being today, so that the rest can be compared byte for byte.
 std::string quando(const std::string& output) {
-    static const std::regex forma("l'ultima e' del ([0-9]+/[0-9]+/[0-9]+ alle [0-9]{2}:[0-9]{2})\\.");
+    static const std::regex forma(
+        "l'ultima e' del ([0-9]+/[0-9]+/[0-9]+ alle [0-9]{2}:[0-9]{2})\\.");
     std::smatch m;
     if (!std::regex_search(output, m, forma)) return "(missing)";
     const std::time_t ora = std::time(nullptr);
@@ -91,8 +88,8 @@ TEST(RecoverySession, DecliningSetsTheJournalAsideAndTheNextLoadAsksNothing) {
     ASSERT_EQ(da_parte.size(), 1u);
     EXPECT_TRUE(std::regex_match(da_parte[0], std::regex(GIORNALE + "\\.[0-9]{8}-[0-9]{6}")));
     EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + giornale_trovato(1, quando(s.output)) +
-                            non_recuperate(da_parte[0]) + CARICATO + "\f" + MENU + USCITA +
-                            SALVA + "\f" + CONGEDO);
+                            non_recuperate(da_parte[0]) + CARICATO + "\f" + MENU + USCITA + SALVA +
+                            "\f" + CONGEDO);
     EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
 
     EXPECT_EQ(esegui_programma(c, CARICA_E_ESCI + "\n7\n3\n\n").output,
@@ -136,7 +133,8 @@ TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
     // Fine 21 recorded; [5] asks; "n" keeps it (fine 22 follows it), "s" drops it.
     const std::string registra = "1\n\n\n\n2\n01/02/2026\nRoma\nab123cd\nSosta\n50\nn\n\n5\n";
     const Sessione s = esegui_programma(
-        c, registra + "5\nn\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n5\ns\n\n\n\n7\n3\n\n");
+        c, registra +
+               "5\nn\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n5\ns\n\n\n\n7\n3\n\n");
     pulita(s);
     const std::string dopo_registra = "\f" + MENU + "\f" + PERDITA;
     EXPECT_NE(s.output.find("Contravvenzione n.22 inserita correttamente."), std::string::npos);
@@ -145,8 +143,7 @@ TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
     const std::string atteso = dopo_registra + "\f" + MENU + "\f" + MENU_CONTRAVV;
     EXPECT_EQ(s.output.substr(prima, atteso.size()), atteso)
         << "n goes back to the main menu, nothing loaded";
-    EXPECT_NE(s.output.find(dopo_registra + "\n CARICA DA FILE"), std::string::npos)
-        << "s loads";
+    EXPECT_NE(s.output.find(dopo_registra + "\n CARICA DA FILE"), std::string::npos) << "s loads";
     EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
 }
 
@@ -177,9 +174,9 @@ TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
 
     // A second program cannot load the archive, nor save onto it from another one.
     const std::string rifiuto = in_uso(primo.pid);
-    const Sessione s = esegui_programma(
-        c, "5\n\n\n\n5\naltro/contravvenzioni.txt\naltro/anagrafica.txt\n\n"
-           "6\n2\n\n\n\n7\n3\n\n");
+    const Sessione s =
+        esegui_programma(c, "5\n\n\n\n5\naltro/contravvenzioni.txt\naltro/anagrafica.txt\n\n"
+                            "6\n2\n\n\n\n7\n3\n\n");
     pulita(s);
     EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + rifiuto + "\f" + MENU + "\f" + CARICA +
                             CARICATO + "\f" + MENU + "\f" + SALVA + SALVA_C + SALVA_A + rifiuto +
@@ -189,7 +186,7 @@ TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
     // Once the first one is gone, however it ended, the archive is free.
     kill(primo.pid, SIGKILL);
     primo.termina();
-    EXPECT_EQ(esegui_programma(c, "5\n\n\n\n7\n3\n\n").output,
-              BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + USCITA + SALVA + "\f" +
-                  CONGEDO);
+    EXPECT_EQ(esegui_programma(c, "5\n\n\n\n7\n3\n\n").output, BANNER + MENU + "\f" + CARICA +
+                                                                   CARICATO + "\f" + MENU + USCITA +
+                                                                   SALVA + "\f" + CONGEDO);
 }

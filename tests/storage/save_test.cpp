@@ -31,15 +31,15 @@ class SaveArchive : public AmbienteArchivio {
   protected:
     void SetUp() override {
         AmbienteArchivio::SetUp();
-        scrivi("c.txt", esempio_contravvenzioni());
-        scrivi("a.txt", esempio_anagrafica());
+        scrivi_file("c.txt", esempio_contravvenzioni());
+        scrivi_file("a.txt", esempio_anagrafica());
         ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
-        scrivi("c.txt", "VECCHIO C");
-        scrivi("a.txt", "VECCHIO A");
+        scrivi_file("c.txt", "VECCHIO C");
+        scrivi_file("a.txt", "VECCHIO A");
     }
     static void invariati() {
-        EXPECT_EQ(leggi("c.txt"), "VECCHIO C");
-        EXPECT_EQ(leggi("a.txt"), "VECCHIO A");
+        EXPECT_EQ(leggi_file("c.txt"), "VECCHIO C");
+        EXPECT_EQ(leggi_file("a.txt"), "VECCHIO A");
         EXPECT_EQ(temporanei("."), 0);
         EXPECT_EQ(temporanei("dati"), 0);
     }
@@ -48,8 +48,8 @@ class SaveArchive : public AmbienteArchivio {
 TEST_F(SaveArchive, EmptyListsGiveZeroByteFiles) {
     libera_liste();
     ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
-    EXPECT_EQ(leggi("c.txt"), "");
-    EXPECT_EQ(leggi("a.txt"), "");
+    EXPECT_EQ(leggi_file("c.txt"), "");
+    EXPECT_EQ(leggi_file("a.txt"), "");
 }
 
 TEST_F(SaveArchive, WhenEitherFileCannotBeWrittenNeitherChanges) {
@@ -65,10 +65,10 @@ TEST_F(SaveArchive, WhenEitherFileCannotBeWrittenNeitherChanges) {
 TEST_F(SaveArchive, AReadOnlyFolderChangesNothing) {
     if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     fs::create_directory("ro");
-    scrivi("ro/a.txt", "VECCHIO A");
+    scrivi_file("ro/a.txt", "VECCHIO A");
     fs::permissions("ro", fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_EQ(scrivi_archivio("c.txt", "ro/a.txt"), 1);
-    EXPECT_EQ(leggi("ro/a.txt"), "VECCHIO A");
+    EXPECT_EQ(leggi_file("ro/a.txt"), "VECCHIO A");
     invariati();
 }
 
@@ -92,44 +92,44 @@ TEST_F(SaveArchive, NewFilesAreOwnerOnlyAndReplacedOnesKeepOnlyOwnerAndGroupBits
     ASSERT_EQ(scrivi_archivio("dati/nuovo.txt", "a.txt"), 0);
     EXPECT_EQ(permessi("dati/nuovo.txt"), 0600u);
     EXPECT_EQ(permessi("a.txt"), 0660u) << "a group of clerks may share it; nobody else";
-    EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("a.txt"), esempio_anagrafica());
 }
 
 TEST_F(SaveArchive, EachSaveKeepsTheFilesItReplacesAsBackups) {
     fs::permissions("a.txt", fs::perms(0640));
     ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
-    EXPECT_EQ(leggi("c.txt.bak"), "VECCHIO C");
-    EXPECT_EQ(leggi("a.txt.bak"), "VECCHIO A");
+    EXPECT_EQ(leggi_file("c.txt.bak"), "VECCHIO C");
+    EXPECT_EQ(leggi_file("a.txt.bak"), "VECCHIO A");
     EXPECT_EQ(permessi("a.txt.bak"), 0640u) << "the old file itself, not a copy";
     ASSERT_EQ(scrivi_archivio("c.txt", "dati/nuovo.txt"), 0);
-    EXPECT_EQ(leggi("c.txt.bak"), esempio_contravvenzioni()) << "the version just replaced";
+    EXPECT_EQ(leggi_file("c.txt.bak"), esempio_contravvenzioni()) << "the version just replaced";
     EXPECT_FALSE(fs::exists("dati/nuovo.txt.bak")) << "a new file replaces nothing";
 }
 
 TEST_F(SaveArchive, WhenTheSecondFileCannotBePutInPlaceTheFirstGoesBack) {
-    scrivi("nuovo_x", "NUOVO X");
-    scrivi("nuovo_a", "NUOVO A");
+    scrivi_file("nuovo_x", "NUOVO X");
+    scrivi_file("nuovo_a", "NUOVO A");
     bool annotato = false;
     // The third temporary file has gone: its rename fails after the first two,
     // one of which made a new file.
     const RINOMINE rinomine{{"nuovo_x", "x.txt"}, {"nuovo_a", "a.txt"}, {"nuovo_c", "c.txt"}};
-    EXPECT_FALSE(metti_al_posto(rinomine, [&] { annotato = leggi("a.txt") == "VECCHIO A"; }));
+    EXPECT_FALSE(metti_al_posto(rinomine, [&] { annotato = leggi_file("a.txt") == "VECCHIO A"; }));
     EXPECT_TRUE(annotato) << "the failure is noted once the old files are back";
-    EXPECT_EQ(leggi("a.txt"), "VECCHIO A");
-    EXPECT_EQ(leggi("c.txt"), "VECCHIO C");
+    EXPECT_EQ(leggi_file("a.txt"), "VECCHIO A");
+    EXPECT_EQ(leggi_file("c.txt"), "VECCHIO C");
     EXPECT_FALSE(fs::exists("x.txt"));
 }
 
 TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
     fs::create_directory("vero");
-    scrivi("vero/c.txt", "VECCHIO");
+    scrivi_file("vero/c.txt", "VECCHIO");
     fs::create_symlink("../vero/c.txt", "dati/c.txt");
     fs::create_symlink("vero/a.txt", "a_link.txt"); // its file does not exist yet
     ASSERT_EQ(scrivi_archivio("dati/c.txt", "a_link.txt"), 0);
     EXPECT_TRUE(fs::is_symlink("dati/c.txt"));
     EXPECT_TRUE(fs::is_symlink("a_link.txt"));
-    EXPECT_EQ(leggi("vero/c.txt"), esempio_contravvenzioni());
-    EXPECT_EQ(leggi("vero/a.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("vero/c.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi_file("vero/a.txt"), esempio_anagrafica());
 }
 
 TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSaveUnderTheLockOnly) {
@@ -137,8 +137,8 @@ TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSaveUnderTheLockOnly) {
                             "dati/.contravvenzioni.txt.tmp-ZZ9zz9"};
     const char* altri[] = {"dati/.anagrafica.txt.tmp-abc12", "dati/.altro.txt.tmp-abc123",
                            "dati/anagrafica.txt.tmp-abc123"};
-    for (const char* p : avanzi) scrivi(p, "x");
-    for (const char* p : altri) scrivi(p, "x");
+    for (const char* p : avanzi) scrivi_file(p, "x");
+    for (const char* p : altri) scrivi_file(p, "x");
     // Without the archive's lock they may be another program's save under way.
     ASSERT_EQ(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt"), 0);
     for (const char* p : avanzi) EXPECT_TRUE(fs::exists(p)) << p;
@@ -170,8 +170,8 @@ TEST_F(SaveDialog, SaveWritesTheCurrentFiles) {
     digita("1\n\n");
     EXPECT_EQ(salva(), 0);
     EXPECT_EQ(stampato(), MENU + SALVATO);
-    EXPECT_EQ(leggi("c.txt"), esempio_contravvenzioni());
-    EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("c.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi_file("a.txt"), esempio_anagrafica());
 }
 
 TEST_F(SaveDialog, SaveAsWithEnterWritesTheDefaultsAndMakesThemCurrent) {
@@ -180,8 +180,8 @@ TEST_F(SaveDialog, SaveAsWithEnterWritesTheDefaultsAndMakesThemCurrent) {
     EXPECT_EQ(stampato(), MENU + DOMANDA_C + DOMANDA_A + SALVATO);
     EXPECT_STREQ(nome_file_c, "dati/contravvenzioni.txt");
     EXPECT_STREQ(nome_file_a, "dati/anagrafica.txt");
-    EXPECT_EQ(leggi("dati/contravvenzioni.txt"), esempio_contravvenzioni());
-    EXPECT_EQ(leggi("dati/anagrafica.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("dati/contravvenzioni.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi_file("dati/anagrafica.txt"), esempio_anagrafica());
 }
 
 TEST_F(SaveDialog, SaveAsRefusesOverlongPathsAndTakesTypedOnes) {
@@ -189,7 +189,7 @@ TEST_F(SaveDialog, SaveAsRefusesOverlongPathsAndTakesTypedOnes) {
     EXPECT_EQ(salva(), 0);
     EXPECT_EQ(stampato(), MENU + DOMANDA_C + TROPPO_LUNGO + DOMANDA_A + SALVATO);
     EXPECT_STREQ(nome_file_c, "dati/c2.txt");
-    EXPECT_EQ(leggi("dati/a2.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("dati/a2.txt"), esempio_anagrafica());
 }
 
 TEST_F(SaveDialog, SaveAsRefusesTwoNamesForOneFile) {
@@ -203,8 +203,8 @@ TEST_F(SaveDialog, SaveAsRefusesTwoNamesForOneFile) {
     EXPECT_EQ(stampato(), MENU + DOMANDA_C + DOMANDA_A + STESSO + DOMANDA_C + DOMANDA_A + STESSO +
                               DOMANDA_C + DOMANDA_A + STESSO + DOMANDA_C + DOMANDA_A + SALVATO);
     EXPECT_FALSE(fs::exists("nuovo.txt"));
-    EXPECT_EQ(leggi("c.txt"), esempio_contravvenzioni());
-    EXPECT_EQ(leggi("a.txt"), esempio_anagrafica());
+    EXPECT_EQ(leggi_file("c.txt"), esempio_contravvenzioni());
+    EXPECT_EQ(leggi_file("a.txt"), esempio_anagrafica());
 }
 
 TEST_F(SaveDialog, OneExtraCharacterAfterTheChoiceLeavesAnEmptyFirstAnswer) {

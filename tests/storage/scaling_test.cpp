@@ -2,10 +2,10 @@
 // the archive grows sixteenfold, and files bigger than the read and write
 // blocks, or with lines longer than a block, come back whole.
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <csignal>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sys/resource.h>
 
@@ -26,30 +26,21 @@ void costruisci(std::size_t multe) {
     libera_liste();
     NODO_ANAGRAF* ultimo_a = nullptr;
     for (std::size_t i = 1; i <= multe / 2; ++i) {
-        NODO_ANAGRAF* a = nuovo_anagraf();
-        a->codice = static_cast<uint32_t>(i);
-        copia_campo(a->cognome, i % 3 ? "ROSSI" : "DE LUCA");
-        copia_campo(a->nome, "ANNA MARIA");
-        a->data_nascita = {static_cast<int16_t>(1 + i % 28), 5, 1970};
-        copia_campo(a->indirizzo, "VIA GARIBALDI 12");
-        copia_campo(a->citta, "Milano");
-        copia_campo(a->cap, "20121");
-        copia_campo(a->provincia, "MI");
-        copia_campo(a->codice_fiscale, "RSSMRA70C05F205Z");
-        copia_campo(a->patente, "AB1234567C");
+        NODO_ANAGRAF* a =
+            crea_anagraf({static_cast<uint32_t>(i), i % 3 ? "ROSSI" : "DE LUCA", "ANNA MARIA",
+                          DATA{static_cast<int16_t>(1 + i % 28), 5, 1970}, "VIA GARIBALDI 12",
+                          "Milano", "20121", "MI", "RSSMRA70C05F205Z", "AB1234567C"});
         (ultimo_a == nullptr ? lista_anagraf : ultimo_a->next) = a;
         ultimo_a = a;
     }
     NODO_ANAGRAF* proprietario = lista_anagraf;
     NODO_CONTRAVV* ultimo_c = nullptr;
     for (std::size_t i = 1; i <= multe; ++i) {
-        NODO_CONTRAVV* c = nuovo_contravv();
-        c->numero = static_cast<uint32_t>(i);
-        c->data_verbale = {static_cast<int16_t>(1 + i % 28), 4, 2008};
-        copia_campo(c->luogo, i % 2 ? "Torino" : "Milano, viale Monza");
-        copia_campo(c->targa, "AB123CD");
-        copia_campo(c->tipo, "Eccesso di velocita' oltre 10 km/h e non oltre 40 km/h");
-        c->importo = 41.0 + static_cast<double>(i % 100);
+        NODO_CONTRAVV* c = crea_contravv({static_cast<uint32_t>(i),
+                                          DATA{static_cast<int16_t>(1 + i % 28), 4, 2008},
+                                          i % 2 ? "Torino" : "Milano, viale Monza", "AB123CD",
+                                          "Eccesso di velocita' oltre 10 km/h e non oltre 40 km/h",
+                                          41.0 + static_cast<double>(i % 100)});
         if (i % 10 < 7 && proprietario != nullptr) {
             c->con_anagraf = true;
             c->anagraf = proprietario;
@@ -126,12 +117,12 @@ using StorageBlocks = StorageScaling;
 TEST_F(StorageBlocks, AnArchiveOfManyBlocksComesBackByteForByte) {
     costruisci(MULTE[1]);
     ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
-    ASSERT_GT(leggi("c.txt").size(), 3 * BLOCCO_LETTURA);
+    ASSERT_GT(leggi_file("c.txt").size(), 3 * BLOCCO_LETTURA);
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     EXPECT_EQ(conta(lista_anagraf), static_cast<int>(MULTE[1] / 2));
     ASSERT_EQ(scrivi_archivio("c2.txt", "a2.txt"), 0);
-    EXPECT_TRUE(leggi("c2.txt") == leggi("c.txt"));
-    EXPECT_TRUE(leggi("a2.txt") == leggi("a.txt"));
+    EXPECT_TRUE(leggi_file("c2.txt") == leggi_file("c.txt"));
+    EXPECT_TRUE(leggi_file("a2.txt") == leggi_file("a.txt"));
 }
 
 TEST_F(StorageBlocks, LinesAcrossAndBeyondABlockAreReadWhole) {
@@ -146,8 +137,8 @@ TEST_F(StorageBlocks, LinesAcrossAndBeyondABlockAreReadWhole) {
     const std::string file = contravv("1", riga('x', BLOCCO_LETTURA - 1 - prima_del_tipo)) +
                              contravv("2", riga('y', 3 * BLOCCO_LETTURA)) + contravv("3", "Sosta");
     ASSERT_EQ(file.substr(BLOCCO_LETTURA - 1, 2), "\r\n");
-    scrivi("c.txt", file);
-    scrivi("a.txt", esempio_anagrafica());
+    scrivi_file("c.txt", file);
+    scrivi_file("a.txt", esempio_anagrafica());
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     ASSERT_EQ(conta(lista_contravv), 3);
     const std::string resto = "|41.0000|owner 1|paid 2/4/2008";
@@ -173,11 +164,9 @@ void azzera_picco() {
 TEST_F(StorageBlocks, AnyFileIsReadWithABoundedBuffer) {
     // A 64 MB line, and 256 MB of a sparse file's zeros without a line end:
     // what a load needs beyond its records is the read buffer, never the line.
-    scrivi("a.txt", esempio_anagrafica());
-    scrivi("lunga.txt", "\n1\n" + riga('x', 64 << 20) + "\n");
-    {
-        std::ofstream("rada.txt");
-    }
+    scrivi_file("a.txt", esempio_anagrafica());
+    scrivi_file("lunga.txt", "\n1\n" + riga('x', 64 << 20) + "\n");
+    { std::ofstream("rada.txt"); }
     std::filesystem::resize_file("rada.txt", std::size_t{256} << 20);
     for (const char* file : {"lunga.txt", "rada.txt"}) {
         azzera_picco();
@@ -191,8 +180,8 @@ TEST_F(StorageBlocks, AnyFileIsReadWithABoundedBuffer) {
 
 TEST_F(StorageBlocks, AWriteFailingAfterTheFirstBlocksChangesNothing) {
     costruisci(MULTE[1]);
-    scrivi("c.txt", "VECCHIO C");
-    scrivi("a.txt", "VECCHIO A");
+    scrivi_file("c.txt", "VECCHIO C");
+    scrivi_file("a.txt", "VECCHIO A");
     // The fines file passes this size limit after some blocks were written.
     const auto gestore = std::signal(SIGXFSZ, SIG_IGN);
     rlimit prima{};
@@ -204,8 +193,8 @@ TEST_F(StorageBlocks, AWriteFailingAfterTheFirstBlocksChangesNothing) {
     setrlimit(RLIMIT_FSIZE, &prima);
     std::signal(SIGXFSZ, gestore);
     EXPECT_EQ(esito, 1);
-    EXPECT_EQ(leggi("c.txt"), "VECCHIO C");
-    EXPECT_EQ(leggi("a.txt"), "VECCHIO A");
+    EXPECT_EQ(leggi_file("c.txt"), "VECCHIO C");
+    EXPECT_EQ(leggi_file("a.txt"), "VECCHIO A");
     EXPECT_EQ(temporanei("."), 0);
 }
 

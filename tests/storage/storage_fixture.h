@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -16,75 +16,30 @@
 #include "console/console.h"
 #include "model/lists.h"
 #include "model/records.h"
+#include "support/folder.h"
+#include "support/records.h"
+#include "support/texts.h"
 
 namespace prova_archivio {
 
 namespace fs = std::filesystem;
 
-inline const std::string PAUSA = "Premere un tasto per continuare . . . \n";
-
-inline std::string leggi(const std::string& percorso) {
-    std::ifstream f(percorso, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-inline void scrivi(const std::string& percorso, const std::string& testo) {
-    std::ofstream f(percorso, std::ios::binary | std::ios::trunc);
-    f << testo;
-}
-
-inline mode_t permessi(const std::string& percorso) {
-    struct stat st {};
-    stat(percorso.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
-// Names in a folder that look like temporary files of a save.
-inline int temporanei(const std::string& cartella) {
-    int n = 0;
-    for (const auto& voce : fs::directory_iterator(cartella))
-        if (voce.path().filename().string().find(".tmp-") != std::string::npos) ++n;
-    return n;
-}
+using testi::PAUSA;
 
 inline NODO_ANAGRAF* aggiungi_anagraf(uint32_t codice, const char* cognome, const char* nome,
                                       DATA nascita, const char* indirizzo, const char* citta,
                                       const char* cap, const char* provincia, const char* cf,
                                       const char* patente) {
-    NODO_ANAGRAF* a = nuovo_anagraf();
-    a->codice = codice;
-    copia_campo(a->cognome, cognome);
-    copia_campo(a->nome, nome);
-    a->data_nascita = nascita;
-    copia_campo(a->indirizzo, indirizzo);
-    copia_campo(a->citta, citta);
-    copia_campo(a->cap, cap);
-    copia_campo(a->provincia, provincia);
-    copia_campo(a->codice_fiscale, cf);
-    copia_campo(a->patente, patente);
-    accoda(lista_anagraf, a);
-    return a;
+    return accoda_anagraf(
+        {codice, cognome, nome, nascita, indirizzo, citta, cap, provincia, cf, patente});
 }
 
 inline NODO_CONTRAVV* aggiungi_contravv(uint32_t numero, DATA verbale, const char* luogo,
                                         const char* targa, const char* tipo, double importo,
                                         NODO_ANAGRAF* proprietario = nullptr, bool pagata = false,
                                         DATA pagamento = {0, 0, 0}) {
-    NODO_CONTRAVV* c = nuovo_contravv();
-    c->numero = numero;
-    c->data_verbale = verbale;
-    copia_campo(c->luogo, luogo);
-    copia_campo(c->targa, targa);
-    copia_campo(c->tipo, tipo);
-    c->importo = importo;
-    c->con_anagraf = proprietario != nullptr;
-    c->anagraf = proprietario;
-    c->pagata = pagata;
-    c->data_pagamento = pagamento;
-    accoda(lista_contravv, c);
-    return c;
+    return accoda_contravv(
+        {numero, verbale, luogo, targa, tipo, importo, proprietario, pagata, pagamento});
 }
 
 inline std::string testo_data(DATA d) {
@@ -107,12 +62,6 @@ inline std::string descrivi(const NODO_CONTRAVV& c) {
     s += c.pagata ? "|paid " + testo_data(c.data_pagamento)
                   : "|unpaid " + testo_data(c.data_pagamento);
     return s;
-}
-
-template <class N> int conta(const N* lista) {
-    int n = 0;
-    for (; lista != nullptr; lista = lista->next) ++n;
-    return n;
 }
 
 inline std::string riga(char c, int n) {
@@ -140,11 +89,9 @@ inline std::string esempio_contravvenzioni() {
 class AmbienteArchivio : public ::testing::Test {
   protected:
     void SetUp() override {
-        char modello[] = "/tmp/sanz-archivio-XXXXXX";
-        ASSERT_NE(mkdtemp(modello), nullptr);
-        cartella_ = modello;
+        cartella_ = std::make_unique<Cartella>();
         precedente_ = fs::current_path();
-        fs::current_path(cartella_);
+        fs::current_path(cartella_->percorso);
         fs::create_directory("dati");
         azzera();
         usa_flussi(in(), out());
@@ -153,10 +100,7 @@ class AmbienteArchivio : public ::testing::Test {
     void TearDown() override {
         azzera();
         fs::current_path(precedente_);
-        std::error_code ec;
-        for (const auto& voce : fs::recursive_directory_iterator(cartella_, ec))
-            if (voce.is_directory()) fs::permissions(voce.path(), fs::perms::owner_all, ec);
-        fs::remove_all(cartella_, ec);
+        cartella_.reset();
     }
 
     static void azzera() {
@@ -184,7 +128,7 @@ class AmbienteArchivio : public ::testing::Test {
     }
     static std::string stampato() { return out().str(); }
 
-    fs::path cartella_;
+    std::unique_ptr<Cartella> cartella_;
     fs::path precedente_;
 };
 

@@ -6,21 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/folder.h"
+
 struct Sessione {
     std::string output;
     std::string errori; // standard error: must stay empty
     int stato = -1;     // exit status, or -1 when the program did not exit normally
-};
-
-struct Cartella {
-    Cartella();  // a fresh temporary folder
-    ~Cartella(); // removed with everything in it
-    std::string percorso;
-    std::string file(const std::string& nome) const; // full path of a file inside
-    void scrivi(const std::string& nome,
-                const std::string& contenuto) const;  // folders made as needed
-    std::string leggi(const std::string& nome) const; // "" when missing
-    bool esiste(const std::string& nome) const;
 };
 
 // Runs the program in the folder with the given input. The environment is

@@ -1,5 +1,6 @@
-// Screens and messages of the main dialogue, as the program prints them
-// when its output is not a terminal (clearing the screen is a form feed).
+// Every screen and message the tests expect, as the program prints them
+// when its output is not a terminal (clearing the screen is a form feed):
+// the main dialogue, the menus, the record dialogues and the input routines.
 #pragma once
 
 #include <string>
@@ -112,5 +113,39 @@ inline const std::string MENU_CERCA =
     "anagrafici\n"
     "[3] Ricerca le contravvenzioni senza dati anagrafici\n[4] Ricerca le multe non pagate\n"
     "[5] Menu' principale\n\n>";
+
+// The record dialogues.
+inline const std::string AGGIORNATI = "\n\n ---- Dati aggiornati. ----\n\n" + PAUSA;
+inline const std::string FORM_ANAGRAF =
+    "\n\nInserire i dati anagrafici del proprietario del veicolo\nCognome: Nome   : Data di "
+    "nascita: "
+    "\nInserire i dati relativi alla residenza del proprietario del veicolo\nIndirizzo:  Citta'   "
+    ":  "
+    "CAP      :  Provincia:  \nInserire il codice fiscale del proprietario:\n> "
+    "\nInserire il numero della patente del guidatore:\n> ";
+
+// The searches.
+inline const std::string PROMPT_ANAGRAF =
+    "\nPremere INVIO per visualizzare la contravvenzione successiva,\n"
+    "digitare M per inserire i dati anagrafici, X per uscire... ";
+inline const std::string FINE_ANAGRAF =
+    "\nNon esistono ulteriori contravvenzioni senza dati anagrafici.\n" + PAUSA;
+inline const std::string PROMPT_PAGAM =
+    "Premere INVIO per visualizzare la contravvenzione non pagata successiva,\n"
+    "digitare M per inserire la data del pagamento, X per uscire... ";
+inline const std::string FINE_PAGAM =
+    "\n\n\n -- Non esistono ulteriori contravvenzioni non pagate --\n" + PAUSA;
+inline const std::string FINE_RICERCA = "\nFine dei risultati della ricerca.\n" + PAUSA;
+
+// What the input routines print before reading again.
+inline const std::string MSG_TESTO =
+    "Il testo inserito contiene caratteri non validi, prego riprovare\n";
+inline const std::string MSG_NUMERO =
+    "Il valore numerico inserito contiene caratteri non validi, prego riprovare\n";
+inline const std::string MSG_DATA =
+    "La data  inserita non e' corretta, prego riprovare (formato gg/mm/aaaa)\n";
+inline const std::string MSG_CF = "Il formato del codice fiscale non e' valido, prego riprovare\n";
+inline const std::string MSG_PATENTE =
+    "Il formato del numero della patente non e' valido, prego riprovare\n";
 
 } // namespace testi
