@@ -38,10 +38,10 @@ descrizione=$(campo Description)
   "console archive of traffic fines, vehicle owners and payments (Italian)" ] ||
   errore "Description summary: $(head -n1 <<<"$descrizione")"
 [ "$(wc -l <<<"$descrizione")" -ge 5 ] || errore "the extended description is missing"
-if awk 'length > 80' <<<"$descrizione" | grep -q .; then
+if awk 'length > 80' <<<"$descrizione" | grep . >/dev/null; then
   errore "Description lines longer than 80 characters"
 fi
-dpkg-deb -I "$deb" | grep -qw md5sums || errore "no md5sums in the control archive"
+dpkg-deb -I "$deb" | grep -w md5sums >/dev/null || errore "no md5sums in the control archive"
 
 # Contents: what `make install` puts under /usr, manual pages gzipped.
 make install BUILD_DIR="$build" PREFIX=/usr DESTDIR="$radice/installato" >/dev/null
