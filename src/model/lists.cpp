@@ -119,11 +119,8 @@ template <class N> bool togli(N*& lista, N* p) {
 }
 
 template <class N> void libera_tutti(N*& lista) {
-    while (lista != nullptr) {
-        N* p = lista;
-        lista = p->next;
-        rendi(p);
-    }
+    rendi_lista(lista);
+    lista = nullptr;
 }
 
 } // namespace

@@ -27,7 +27,7 @@ static_assert(RIGA_FINE_CONTRAVV.size() == 87);
 constexpr std::size_t GRUPPO_SCRITTURA = 32;
 
 // Fines read between two publications of the progress of a load.
-constexpr std::size_t PASSO_AVANZAMENTO = 512;
+constexpr std::size_t PASSO_AVANZAMENTO = 4096;
 
 // Room for the longest record: every field at its widest.
 constexpr std::size_t LUNGHEZZA_MAX_RECORD = 1 + 10 + 1 + LARGHEZZA_MAX_DATA + 1 + 64 + 1 + 8 + 1 +

@@ -41,7 +41,7 @@ struct AVANZAMENTO_MULTE {
 // owner link. `crescenti` tells whether the numbers rose strictly along the
 // file. 0 when the file was read to its end; 1 on a read error; -1 when
 // memory for a record ran out; 2 when `avanzamento.fermo` was found set
-// (checked before each record), the reading given up. Every few hundred
+// (checked before each record), the reading given up. Every few thousand
 // fines, and at the end whatever the result, the progress is published in
 // `avanzamento`; `fermo` is set before the end is published when the
 // result is not 0. The records made until a failure stay linked in `lista`,

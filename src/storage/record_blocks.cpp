@@ -37,11 +37,13 @@ constexpr std::size_t DIMENSIONE_BLOCCO = std::size_t{2} << 20;
 struct BLOCCO {
     BLOCCO* prec; // in the list of blocks with a free slot
     BLOCCO* succ;
-    void* liberi;      // slots given back, each holding the address of the next
-    std::size_t usati; // slots [0, usati) were handed out at least once
-    std::size_t vivi;  // records in use
-    bool con_posto;    // in the list of blocks with a free slot
-    bool da_azzerare;  // a reused block: its slots hold old bytes
+    void* liberi;        // slots given back, each holding the address of the next
+    BLOCCO* toccato;     // the next block holding records of a list being given back
+    uint32_t usati;      // slots [0, usati) were handed out at least once
+    uint32_t vivi;       // records in use
+    uint32_t da_rendere; // records of the list being given back that lie here
+    bool con_posto;      // in the list of blocks with a free slot
+    bool da_azzerare;    // a reused block: its slots hold old bytes
 };
 
 // The bookkeeping, then the slots, the first one 48 bytes past the start
@@ -189,6 +191,22 @@ void* prendi(RISERVA& r) {
     return p;
 }
 
+// A block with no record in use any more: kept for the next record when no
+// other one is, otherwise given back to the system.
+void svuotato(RISERVA& r, BLOCCO* b) {
+    if (b->con_posto) esce(r, b);
+    if (r.scorta != nullptr) {
+        munmap(b, DIMENSIONE_BLOCCO);
+        return;
+    }
+    b->liberi = nullptr;
+    b->usati = 0;
+    b->vivi = 0;
+    b->da_azzerare = true;
+    r.scorta = b;
+    chiudi_posti(posto(b, 0, r), posti(r) * r.dimensione);
+}
+
 void rendi(RISERVA& r, void* p) {
     if (p == nullptr) return;
     BLOCCO* b = blocco_di(p);
@@ -196,16 +214,41 @@ void rendi(RISERVA& r, void* p) {
     b->liberi = p;
     chiudi_posti(p, r.dimensione);
     if (!b->con_posto) entra(r, b);
-    if (--b->vivi > 0) return;
-    esce(r, b);
-    if (r.scorta == nullptr) {
-        b->liberi = nullptr;
-        b->usati = 0;
-        b->da_azzerare = true;
-        r.scorta = b;
-        chiudi_posti(posto(b, 0, r), posti(r) * r.dimensione);
-    } else {
-        munmap(b, DIMENSIONE_BLOCCO);
+    if (--b->vivi == 0) svuotato(r, b);
+}
+
+// Gives back a whole list. A first walk only counts its records in each
+// block; the blocks left with no record in use then go back at once, and
+// only the records in blocks that keep others go back one by one, in a
+// second walk. Freeing a whole archive (at the end, or before a load takes
+// its place) so reads each record once and writes none.
+template <class N> void rendi_tutti(RISERVA& r, N* testa) {
+    BLOCCO* toccati = nullptr;
+    for (const N* p = testa; p != nullptr; p = p->next) {
+        BLOCCO* b = blocco_di(p);
+        if (b->da_rendere++ == 0) {
+            b->toccato = toccati;
+            toccati = b;
+        }
+    }
+    bool parziali = false;
+    for (const BLOCCO* b = toccati; b != nullptr; b = b->toccato)
+        parziali = parziali || b->da_rendere < b->vivi;
+    for (N* p = parziali ? testa : nullptr; p != nullptr;) {
+        N* dopo = p->next;
+        BLOCCO* b = blocco_di(p);
+        if (b->da_rendere < b->vivi) { // a block that keeps other records
+            --b->da_rendere;
+            rendi(r, p);
+        }
+        p = dopo;
+    }
+    while (toccati != nullptr) {
+        BLOCCO* b = toccati;
+        toccati = b->toccato;
+        const bool vuoto = b->da_rendere == b->vivi;
+        b->da_rendere = 0;
+        if (vuoto) svuotato(r, b);
     }
 }
 
@@ -225,6 +268,14 @@ void rendi_contravv(NODO_CONTRAVV* p) {
 
 void rendi_anagraf(NODO_ANAGRAF* p) {
     rendi(di_anagraf, p);
+}
+
+void rendi_lista(NODO_CONTRAVV* testa) {
+    rendi_tutti(di_contravv, testa);
+}
+
+void rendi_lista(NODO_ANAGRAF* testa) {
+    rendi_tutti(di_anagraf, testa);
 }
 
 void riserva_contravv(std::size_t quanti) {

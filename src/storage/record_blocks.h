@@ -21,6 +21,12 @@ NODO_ANAGRAF* prendi_anagraf();
 void rendi_contravv(NODO_CONTRAVV* p);
 void rendi_anagraf(NODO_ANAGRAF* p);
 
+// Gives back every record of a list (linked through `next`, each from
+// prendi_contravv or prendi_anagraf), reading each once; an empty list is
+// nothing to do.
+void rendi_lista(NODO_CONTRAVV* testa);
+void rendi_lista(NODO_ANAGRAF* testa);
+
 // For a load: takes address space for about `quanti` new fines in one piece
 // (nothing when the system refuses it), from which the next new blocks of
 // fines are taken in order, so that another thread can fill their pages in
