@@ -1,35 +1,11 @@
-// The console's streams, clearing, pausing and the primitive reads.
+// Clearing, pausing and the primitive reads of the console.
 #include "console/console.h"
 
-#include <iostream>
-
-#include "console/terminal.h"
-
 namespace {
-std::istream* ingresso = &std::cin;
-std::ostream* uscita = &std::cout;
-
 bool spazio(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 } // namespace
-
-void collega_flussi(std::istream& in, std::ostream& out) {
-    ingresso = &in;
-    uscita = &out;
-}
-
-std::istream& console_in() {
-    return *ingresso;
-}
-std::ostream& console_out() {
-    return *uscita;
-}
-
-void usa_flussi(std::istream& in, std::ostream& out) {
-    collega_flussi(in, out);
-    imposta_terminali(false, false);
-}
 
 void cls() {
     if (output_su_terminale()) {
@@ -71,13 +47,11 @@ std::string leggi_linea() {
     std::size_t lunghezza = 0; // of the whole line, kept or not
     int c = leggi_byte();
     while (c != std::istream::traits_type::eof() && c != '\n') {
-        if (linea.size() < LINEA_MAX) linea += static_cast<char>(c);
+        tieni_carattere(linea, static_cast<char>(c));
         ++lunghezza;
         c = console_in().get();
     }
-    // A line that ends in CR LF ends before the CR.
-    if (c == '\n' && lunghezza <= LINEA_MAX && !linea.empty() && linea.back() == '\r')
-        linea.pop_back();
+    chiudi_linea(linea, lunghezza, c == '\n');
     return linea;
 }
 

@@ -1,8 +1,9 @@
 // The console every dialogue talks to: its two streams, clearing the screen,
 // the pause, and the primitive reads on which all input is built.
 //
-// Standard input and output are wrapped once at start-up (see terminal.h);
-// tests may point the console at string streams instead with usa_flussi().
+// The streams themselves, console_in() and console_out(), belong to the
+// terminal state (terminal.h): standard input and output, wrapped once at
+// start-up, or the string streams tests set with usa_flussi().
 #pragma once
 
 #include <istream>
@@ -10,19 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "console/terminal.h"   // console_in(), console_out(), usa_flussi()
+#include "console/text_rules.h" // LINEA_MAX and the rules a line read is kept by
+
 // Thrown by every read once standard input has ended or failed. The program
 // catches it at the top, writes nothing more to the data files and exits.
 struct FineInput {};
-
-// Longest input line kept: the rest of a longer line is read and discarded.
-constexpr std::size_t LINEA_MAX = 510;
-
-std::istream& console_in();
-std::ostream& console_out();
-
-// Points the console at other streams (tests). The streams are not owned.
-// Both count as "not a terminal": clearing writes a form feed, the pause reads a line.
-void usa_flussi(std::istream& in, std::ostream& out);
 
 // Clears the screen: on a terminal the whole screen, cursor top left;
 // otherwise one form feed character.
@@ -42,9 +36,9 @@ int leggi_byte();
 // FineInput at the end of input.
 char leggi_carattere();
 
-// One input line without its line end (LF, or CR LF): at most LINEA_MAX
-// characters are kept, the rest of the line is discarded. A last line
-// without line end counts.
+// One input line, kept by the rules of text_rules.h: without its line end
+// (LF, or CR LF), at most LINEA_MAX characters. A last line without line
+// end counts.
 // Throws FineInput when input has ended before the line began.
 std::string leggi_linea();
 

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "console/console.h"
+#include "console/text_rules.h"
 
 char leggi_scelta(char prima, char ultima) {
     for (;;) {
@@ -23,8 +24,8 @@ bool domanda_sn(const char* domanda) {
 }
 
 std::string leggi_comando() {
-    std::string r = leggi_linea().substr(0, 2);
-    return r.substr(0, r.find('\0'));
+    const std::string linea = leggi_linea();
+    return std::string(fino_al_nul(std::string_view(linea).substr(0, 2)));
 }
 
 bool comando_e(const std::string& risposta, char lettera) {

@@ -15,7 +15,8 @@ std::string_view cp850_utf8(unsigned char c);
 // Code page 850 byte of a Unicode code point, or -1 when there is none.
 int cp850_da_unicode(char32_t cp);
 
-// Whole-text conversions.
+// Whole-text conversions. Test seam: the program converts as it reads and
+// writes (DecoderUtf8, cp850_utf8); the tests check the mapping through these.
 std::string cp850_a_utf8(std::string_view testo);
 std::string utf8_a_cp850(std::string_view testo);
 

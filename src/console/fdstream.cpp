@@ -18,6 +18,12 @@ bool scrivi_tutto(int fd, const char* dati, std::size_t n) {
     return true;
 }
 
+bool FdInBuf::linea_grezza() {
+    if (!inizio_linea || gptr() < egptr()) return false;
+    grezza = true;
+    return true;
+}
+
 int FdInBuf::underflow() {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
     buffer.clear();

@@ -15,6 +15,10 @@
 struct FdInBuf : std::streambuf {
     FdInBuf(int fd, bool utf8) : fd(fd), utf8(utf8) {}
     int underflow() override;
+    // Lets the next line pass undecoded, when nothing of it has been taken
+    // yet: neither decoded from the descriptor nor waiting in the buffer.
+    // False, changing nothing, otherwise.
+    bool linea_grezza();
 
     int fd;
     bool utf8;

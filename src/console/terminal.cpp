@@ -1,6 +1,7 @@
-// The terminal behind standard input and output: detection (TERM and
-// NO_COLOR included), colours, single-key reads, and restoring colours and
-// mode on every way out, signals included.
+// The terminal state and the terminal behind standard input and output:
+// the console's streams, detection (TERM and NO_COLOR included), colours,
+// single-key reads, and restoring colours and mode on every way out,
+// signals included.
 #include "console/terminal.h"
 
 #include <cctype>
@@ -8,39 +9,48 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <istream>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
 
-#include "console/console.h"
 #include "console/fdstream.h"
-
-// Defined in console.cpp: points the console at streams without touching the terminal flags.
-void collega_flussi(std::istream& in, std::ostream& out);
 
 namespace {
 
-FdInBuf* ingresso_fd = nullptr; // the standard streams' buffers, once wrapped
-FdOutBuf* uscita_fd = nullptr;
-bool in_tty = false;
-bool out_tty = false;       // a terminal that takes escape sequences
-bool colori_voluti = false; // NO_COLOR unset or empty
-volatile std::sig_atomic_t colori_attivi = 0;
-volatile std::sig_atomic_t modo_salvato = 0;
-termios modo_originale{};
+// All the program keeps about its terminal. The members the signal handler
+// reads are of the types a handler may read.
+struct STATO_TERMINALE {
+    std::istream* in = &std::cin;   // the stream every read of the console takes from
+    std::ostream* out = &std::cout; // the stream every write of the console goes to
+    // The streams over standard input and output and their buffers, once
+    // terminale_avvia has wrapped them (nullptr before). Only this module
+    // touches the buffers, and only through their own functions.
+    std::istream* in_standard = nullptr;
+    std::ostream* out_standard = nullptr;
+    FdInBuf* ingresso_fd = nullptr;
+    FdOutBuf* uscita_fd = nullptr;
+    bool in_tty = false;        // `in` reads a terminal
+    bool out_tty = false;       // `out` writes to a terminal that takes escape sequences
+    bool colori_voluti = false; // NO_COLOR unset or empty
+    volatile std::sig_atomic_t colori_attivi = 0; // the screen shows our colours: undo them
+    volatile std::sig_atomic_t modo_salvato = 0;  // modo_originale holds the input terminal's mode
+    termios modo_originale{};                     // the mode to give back
+};
+
+STATO_TERMINALE stato;
 
 constexpr char COLORI[] = "\x1b[93;104m\x1b[2J\x1b[H";
 constexpr char RIPRISTINO[] = "\x1b[0m\x1b[H\x1b[2J";
 
 // Only async-signal-safe calls: it also runs inside the signal handler.
 void ripristina_subito() {
-    if (colori_attivi) {
+    if (stato.colori_attivi) {
         scrivi_tutto(STDOUT_FILENO, RIPRISTINO, sizeof RIPRISTINO - 1);
-        colori_attivi = 0;
+        stato.colori_attivi = 0;
     }
-    if (modo_salvato) tcsetattr(STDIN_FILENO, TCSANOW, &modo_originale);
+    if (stato.modo_salvato) tcsetattr(STDIN_FILENO, TCSANOW, &stato.modo_originale);
 }
 
 void al_segnale(int segnale) {
@@ -60,23 +70,57 @@ bool colori_non_rifiutati() {
     return no_color == nullptr || *no_color == '\0';
 }
 
+// True when LC_ALL, LC_CTYPE or LANG (the first that is set) names UTF-8.
+bool locale_utf8() {
+    const char* valore = nullptr;
+    for (const char* nome : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* v = std::getenv(nome);
+        if (v != nullptr && *v != '\0') {
+            valore = v;
+            break;
+        }
+    }
+    if (valore == nullptr) return false;
+    std::string s;
+    for (const char* p = valore; *p; ++p)
+        s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
+}
+
 } // namespace
 
+std::istream& console_in() {
+    return *stato.in;
+}
+std::ostream& console_out() {
+    return *stato.out;
+}
+
+void usa_flussi(std::istream& in, std::ostream& out) {
+    stato.in = &in;
+    stato.out = &out;
+    stato.in_tty = false;
+    stato.out_tty = false;
+}
+
 void terminale_avvia() {
-    in_tty = isatty(STDIN_FILENO) == 1;
-    out_tty = isatty(STDOUT_FILENO) == 1 && terminale_con_sequenze();
-    colori_voluti = colori_non_rifiutati();
-    if (in_tty && tcgetattr(STDIN_FILENO, &modo_originale) == 0) modo_salvato = 1;
+    stato.in_tty = isatty(STDIN_FILENO) == 1;
+    stato.out_tty = isatty(STDOUT_FILENO) == 1 && terminale_con_sequenze();
+    stato.colori_voluti = colori_non_rifiutati();
+    if (stato.in_tty && tcgetattr(STDIN_FILENO, &stato.modo_originale) == 0) stato.modo_salvato = 1;
 
     const bool utf8 = locale_utf8();
     static FdInBuf ingresso(STDIN_FILENO, utf8);
     static FdOutBuf uscita(STDOUT_FILENO, utf8);
-    ingresso_fd = &ingresso;
-    uscita_fd = &uscita;
     static std::istream in(&ingresso);
     static std::ostream out(&uscita);
     in.tie(&out);
-    collega_flussi(in, out);
+    stato.ingresso_fd = &ingresso;
+    stato.uscita_fd = &uscita;
+    stato.in_standard = &in;
+    stato.out_standard = &out;
+    stato.in = &in;
+    stato.out = &out;
 
     std::signal(SIGPIPE, SIG_IGN);
     // A file-size limit makes a write fail, like a full disk, instead of
@@ -100,10 +144,10 @@ void terminale_avvia() {
 }
 
 void terminale_colori() {
-    if (!out_tty || !colori_voluti) return;
+    if (!stato.out_tty || !stato.colori_voluti) return;
     console_out() << COLORI;
     console_out().flush();
-    colori_attivi = 1;
+    stato.colori_attivi = 1;
 }
 
 void terminale_ripristina() {
@@ -112,42 +156,21 @@ void terminale_ripristina() {
 }
 
 bool input_da_terminale() {
-    return in_tty;
+    return stato.in_tty;
 }
 bool output_su_terminale() {
-    return out_tty;
-}
-
-void imposta_terminali(bool input, bool output) {
-    in_tty = input;
-    out_tty = output;
-}
-
-bool locale_utf8() {
-    const char* valore = nullptr;
-    for (const char* nome : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* v = std::getenv(nome);
-        if (v != nullptr && *v != '\0') {
-            valore = v;
-            break;
-        }
-    }
-    if (valore == nullptr) return false;
-    std::string s;
-    for (const char* p = valore; *p; ++p)
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-    return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
+    return stato.out_tty;
 }
 
 void attendi_tasto() {
     console_out().flush();
-    if (!modo_salvato) {
+    if (!stato.modo_salvato) {
         char c;
         while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
         }
         return;
     }
-    termios grezzo = modo_originale;
+    termios grezzo = stato.modo_originale;
     grezzo.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     grezzo.c_cc[VMIN] = 1;
     grezzo.c_cc[VTIME] = 0;
@@ -157,19 +180,16 @@ void attendi_tasto() {
     do {
         k = ::read(STDIN_FILENO, tasto, sizeof tasto);
     } while (k < 0 && errno == EINTR);
-    tcsetattr(STDIN_FILENO, TCSANOW, &modo_originale);
+    tcsetattr(STDIN_FILENO, TCSANOW, &stato.modo_originale);
 }
 
 bool linea_grezza() {
-    if (ingresso_fd == nullptr) return false;
-    const bool libera = console_in().rdbuf() == ingresso_fd && ingresso_fd->inizio_linea &&
-                        console_in().rdbuf()->in_avail() == 0;
-    if (libera) ingresso_fd->grezza = true;
-    return libera;
+    return stato.in_standard != nullptr && stato.in == stato.in_standard &&
+           stato.ingresso_fd->linea_grezza();
 }
 
 bool scrivi_grezzo(std::string_view testo) {
-    if (uscita_fd == nullptr || console_out().rdbuf() != uscita_fd) return false;
-    uscita_fd->scrivi_grezzo(testo);
+    if (stato.out_standard == nullptr || stato.out != stato.out_standard) return false;
+    stato.uscita_fd->scrivi_grezzo(testo);
     return true;
 }

@@ -1,16 +1,31 @@
-// The real terminal behind the console: whether standard input and output
-// are terminals, the character set of the locale, the colours of the
-// screen, single-key reads, and giving the terminal back as it was found,
-// however the program ends.
+// The terminal behind the console, and all that the program keeps about
+// it: the two streams every dialogue reads and writes, the buffers over
+// standard input and output, whether each is a terminal, the colours set on
+// the screen and the terminal's own mode, saved to be given back however
+// the program ends. This module alone holds that state (terminal.cpp); the
+// rest of the console reaches it through these functions.
 #pragma once
 
+#include <istream>
+#include <ostream>
 #include <string_view>
 
+// The streams every dialogue reads from and writes to: standard input and
+// output, wrapped by terminale_avvia, or whatever usa_flussi set.
+std::istream& console_in();
+std::ostream& console_out();
+
+// Points the console at other streams (tests, the benchmark). The streams
+// are not owned. Both count as "not a terminal": clearing writes a form
+// feed, the pause reads a line.
+void usa_flussi(std::istream& in, std::ostream& out);
+
 // Wraps standard input and output for the console (converting between
-// UTF-8 and code page 850 when the locale asks for UTF-8), and installs the
-// handlers that restore the terminal on every signal that ends the program
-// (SIGINT, SIGTERM, SIGHUP, SIGQUIT and the rest); SIGXFSZ is ignored, so
-// that a file-size limit is an ordinary write error.
+// UTF-8 and code page 850 when the locale asks for UTF-8), saves the
+// terminal's mode, and installs the handlers that restore the terminal on
+// every signal that ends the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT and
+// the rest); SIGXFSZ is ignored, so that a file-size limit is an ordinary
+// write error.
 void terminale_avvia();
 
 // Light yellow text on a light blue background over the whole screen, on a
@@ -27,9 +42,6 @@ bool input_da_terminale();
 // the screen is cleared with a form feed.
 bool output_su_terminale();
 
-// True when LC_ALL, LC_CTYPE or LANG (the first that is set) names UTF-8.
-bool locale_utf8();
-
 // Waits for one key on the input terminal, without echo and without Enter.
 void attendi_tasto();
 
@@ -40,6 +52,3 @@ bool linea_grezza();
 // Writes the bytes to standard output as they are. False when the console
 // does not write to standard output.
 bool scrivi_grezzo(std::string_view testo);
-
-// Marks the console as a terminal or not (used by usa_flussi and tests).
-void imposta_terminali(bool input, bool output);

@@ -17,11 +17,11 @@ bool forma(const char* s, const char* schema) {
     return true;
 }
 
-int leggi_forma(char* s, int n, const char* schema, const char* messaggio) {
+int leggi_forma(char* s, int n, bool (*ha_forma)(const char*), const char* messaggio) {
     for (bool primo = true;; primo = false) {
         if (!primo) console_out() << messaggio << "\n";
         ins_str(s, n);
-        if (forma(s, schema)) return 0;
+        if (ha_forma(s)) return 0;
     }
 }
 
@@ -35,11 +35,11 @@ bool forma_patente(const char* s) {
 }
 
 int ins_cf(char* s) {
-    return leggi_forma(s, 16, "LLLLLLDDLDDLDDDL",
+    return leggi_forma(s, 16, forma_codice_fiscale,
                        "Il formato del codice fiscale non e' valido, prego riprovare");
 }
 
 int ins_pat(char* s) {
-    return leggi_forma(s, 10, "LLDDDDDDDL",
+    return leggi_forma(s, 10, forma_patente,
                        "Il formato del numero della patente non e' valido, prego riprovare");
 }

@@ -9,5 +9,6 @@ int ins_cf(char* s);
 // stores them in s (room for at least 11).
 int ins_pat(char* s);
 
+// Whether the text starts with the tax code shape, or the licence shape.
 bool forma_codice_fiscale(const char* s);
 bool forma_patente(const char* s);

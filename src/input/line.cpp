@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "console/console.h"
+#include "console/text_rules.h"
 
 const char* const MSG_NUMERO_NON_VALIDO =
     "Il valore numerico inserito contiene caratteri non validi, prego riprovare";
@@ -25,22 +26,18 @@ bool cifra(unsigned char c) {
 bool ins_str_intero(char* s, int n) {
     const std::string linea = leggi_linea();
     const std::size_t limite = n < 0 ? 0 : static_cast<std::size_t>(n);
-    std::size_t k = 0;
-    while (k < linea.size() && k < limite && linea[k] != '\0') {
-        s[k] = linea[k];
-        ++k;
-    }
+    const std::size_t presi = linea.size() < limite ? linea.size() : limite;
+    const std::size_t k = fino_al_nul(linea.data(), presi);
+    std::memcpy(s, linea.data(), k);
     s[k] = '\0';
     s[limite] = '\0';
-    return k == limite || k == linea.size();
+    return k == presi;
 }
 
 int ins_str(char* s, int n) {
     ins_str_intero(s, n);
-    // A carriage return that the cut left at the end of the text would be
-    // taken for a line end when the data file is read back.
-    std::size_t k = std::strlen(s);
-    while (k > 0 && s[k - 1] == '\r') s[--k] = '\0';
+    // The cut may leave a carriage return at the end of the text.
+    s[senza_cr_finali(s, std::strlen(s))] = '\0';
     return 0;
 }
 

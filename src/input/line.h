@@ -30,6 +30,8 @@ uint32_t chiedi_numero(const char* prompt);
 // Upper-cases the letters a to z of s in place.
 int maiusc(char* s);
 // Ends s at its first pair of blanks starting before position n, or at n.
+// Test seam: the loader applies this cut in testo_a_colonna
+// (storage/columns.h); the tests check the rule here.
 int trnk_str(char* s, int n);
 
 // The message of the numeric routines.

@@ -20,12 +20,14 @@ NODO_ANAGRAF* anagraf_doppia(NODO_ANAGRAF* p);
 
 // Edits the first record with that code on its numbered screen, then
 // merges it into an identical record if the edit made it one.
+// Test seam: the menu picks the record itself and calls mod_anagraf_record.
 int mod_anagraf(NODO_ANAGRAF* lista, unsigned long codice);
 // The same for one given record (a fine's own owner).
 int mod_anagraf_record(NODO_ANAGRAF* p);
 
 // Detaches the first owner record with that code from every fine that
 // points to it (clearing their payments), unlinks and frees it.
+// Test seam: the menu picks the record itself and calls canc_anagraf_record.
 int canc_anagraf(unsigned long codice);
 // The same for one given record.
 int canc_anagraf_record(NODO_ANAGRAF* p);

@@ -125,7 +125,8 @@ APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
     BLOCCO_ARCHIVIO nuovo;
     if (!gia_in_uso && !stesso_blocco(p_blocco, blocco_destinazione) &&
         prendi_blocco(p_blocco, nuovo, r.pid) == ESITO_BLOCCO::OCCUPATO) {
-        r.esito = 2;
+        r.esito = 1;
+        r.in_uso = true;
         return r;
     }
 

@@ -39,14 +39,6 @@ double importo_lento(std::string_view testo, std::size_t i, bool negativo) {
     return r.ec == std::errc{} ? v : 0.0;
 }
 
-// Blanks and carriage returns at the end of a value never come back from
-// the file the same: the padding swallows the blanks, the next load the
-// carriage return. The length of the value without them.
-std::size_t senza_coda(const char* testo, std::size_t n) {
-    while (n > 0 && (testo[n - 1] == ' ' || testo[n - 1] == '\r')) --n;
-    return n;
-}
-
 #if defined(__SSE2__)
 // testo_a_colonna for a line that holds the whole column and the character
 // beyond it: the blanks and the NUL bytes among those 32 characters are
@@ -59,9 +51,10 @@ void testo_a_colonna_intera(char (&campo)[32], const char* colonna, bool cerca_n
         return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, x))) |
                static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, x))) << 16;
     };
+    // The NUL byte rule of text_rules.h, 32 bytes at a time.
     const uint32_t nul = cerca_nul ? bit('\0') : 0;
     std::size_t n = nul != 0 ? static_cast<std::size_t>(__builtin_ctz(nul)) : 32;
-    while (n > 0 && colonna[n - 1] == '\r') --n;
+    n = senza_cr_finali(colonna, n);
     // A pair of blanks that starts within the 31 columns and before the
     // value's last character ends the value.
     const uint32_t bianchi = bit(' ');
@@ -69,7 +62,7 @@ void testo_a_colonna_intera(char (&campo)[32], const char* colonna, bool cerca_n
     const uint32_t coppie = bianchi & (bianchi >> 1) & ammesse;
     std::size_t fine =
         coppie != 0 ? static_cast<std::size_t>(__builtin_ctz(coppie)) : (n < 31 ? n : 31);
-    fine = senza_coda(colonna, fine);
+    fine = senza_bianchi_finali(colonna, fine);
     std::memcpy(campo, colonna, fine);
     campo[fine] = '\0';
 }
@@ -110,10 +103,8 @@ void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima
     }
 #endif
     std::size_t n = colonna.size();
-    if (cerca_nul && n > 0)
-        if (const void* nul = std::memchr(colonna.data(), '\0', n))
-            n = static_cast<std::size_t>(static_cast<const char*>(nul) - colonna.data());
-    while (n > 0 && colonna[n - 1] == '\r') --n;
+    if (cerca_nul) n = fino_al_nul(colonna.data(), n);
+    n = senza_cr_finali(colonna.data(), n);
     // The first pair of blanks starting within the 31 columns ends the value.
     std::size_t fine = n < 31 ? n : 31;
     for (std::size_t i = 0; i + 1 < n && i < 31; ++i) {
@@ -122,7 +113,7 @@ void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima
             break;
         }
     }
-    fine = senza_coda(colonna.data(), fine);
+    fine = senza_bianchi_finali(colonna.data(), fine);
     if (fine > 0) std::memcpy(campo, colonna.data(), fine);
     campo[fine] = '\0';
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "console/text_rules.h"
 #include "input/date.h"
 
 // The characters of a line from column `prima` (counted from 1) on, at most
@@ -69,30 +70,23 @@ inline DATA data_da_colonne(std::string_view riga, std::size_t prima) {
 }
 
 // Copies a text into a field of `cap` characters (terminator included):
-// the text up to its first NUL byte, at most cap - 1 characters of it,
-// less the carriage returns these end with. `cerca_nul` false: the caller
+// at most cap - 1 characters of it, by the NUL byte and end carriage
+// return rules of text_rules.h. `cerca_nul` false: the caller
 // knows the text holds no NUL byte.
 inline void copia_testo(char* campo, std::size_t cap, std::string_view testo,
                         bool cerca_nul = true) {
     std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
-    if (n > 0) {
-        // A field holds no NUL byte: it ends there.
-        if (cerca_nul)
-            if (const void* nul = std::memchr(testo.data(), '\0', n))
-                n = static_cast<std::size_t>(static_cast<const char*>(nul) - testo.data());
-        // A value never ends in a carriage return: written before its line end,
-        // the next load would take it for part of a Windows line end and drop it.
-        while (n > 0 && testo[n - 1] == '\r') --n;
-        std::memcpy(campo, testo.data(), n);
-    }
+    if (cerca_nul) n = fino_al_nul(testo.data(), n);
+    n = senza_cr_finali(testo.data(), n);
+    if (n > 0) std::memcpy(campo, testo.data(), n);
     campo[n] = '\0';
 }
 
 // One of the 31-column texts of the owners file starting at column `prima`:
 // the column and the character just beyond it, up to a NUL byte, ended at
 // the first pair of blanks that starts within the column (trnk_str with
-// length 31), else after 31 characters, without blanks or carriage returns
-// at its end. `cerca_nul` as for copia_testo.
+// length 31), else after 31 characters, without the blanks and carriage
+// returns at its end (the rules of text_rules.h). `cerca_nul` as for copia_testo.
 void testo_a_colonna(char (&campo)[32], std::string_view riga, std::size_t prima,
                      bool cerca_nul = true);
 

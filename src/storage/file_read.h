@@ -35,6 +35,11 @@ int apri_file_dati(const char* percorso);
 
 enum class LETTO { RECORD, FINE, ERRORE };
 
+// The readers of a whole file (contravvenzioni_da_file, anagrafica_da_file)
+// answer as the load does (0 read whole, 1 read error, -1 memory ran out),
+// or with this when they gave up because the other file had failed.
+constexpr int LETTURA_INTERROTTA = 2;
+
 // The next record of the file, by the rules of taglia_record: RECORD, with
 // `righe` pointing into the buffer until the next call and `con_nul` false
 // when the record holds no NUL byte; FINE when the data are over (also when

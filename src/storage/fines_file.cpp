@@ -8,6 +8,7 @@
 #include "storage/fines_file.h"
 
 #include <cstring>
+#include <optional>
 
 #include "model/lists.h"
 #include "storage/column_write.h"
@@ -118,7 +119,7 @@ int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultim
     bool con_nul = true;
     crescenti = true;
     for (std::size_t letti = 1;; ++letti) {
-        if (avanzamento.fermo.load(std::memory_order_relaxed)) return 2;
+        if (avanzamento.fermo.load(std::memory_order_relaxed)) return LETTURA_INTERROTTA;
         const LETTO letto = leggi_record(file, righe, con_nul);
         if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_CONTRAVV* c = nuovo_contravv();
@@ -134,15 +135,6 @@ int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultim
 }
 
 } // namespace
-
-void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c) {
-    char buf[LUNGHEZZA_MAX_RECORD];
-    out.append(buf, static_cast<std::size_t>(scrivi_righe(buf, c, codice_proprietario(c)) - buf));
-}
-
-std::optional<uint32_t> leggi_contravv(const RIGHE_RECORD& righe, NODO_CONTRAVV* c) {
-    return leggi_campi(righe, c, true);
-}
 
 PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
     return [p = lista](std::string& blocco) mutable {

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "model/records.h"
@@ -13,14 +12,6 @@
 #include "storage/owner_index.h"
 #include "storage/record_lines.h"
 #include "storage/record_shape.h"
-
-// Appends the record's eight lines, each with its line end.
-void scrivi_contravv(std::string& out, const NODO_CONTRAVV& c);
-
-// Fills the data fields of `c` from the eight lines of its record, the paid
-// mark and payment date included (0/0/0 when unpaid); the owner link is
-// left empty. Gives the owner code that the record names, if it names one.
-std::optional<uint32_t> leggi_contravv(const RIGHE_RECORD& righe, NODO_CONTRAVV* c);
 
 // The fines file for a list, a few records per part: nothing for an empty
 // list. The lists must stay as they are until the content is over.
@@ -40,12 +31,12 @@ struct AVANZAMENTO_MULTE {
 // names an owner code holds it, for collega_proprietari, in place of its
 // owner link. `crescenti` tells whether the numbers rose strictly along the
 // file. 0 when the file was read to its end; 1 on a read error; -1 when
-// memory for a record ran out; 2 when `avanzamento.fermo` was found set
-// (checked before each record), the reading given up. Every few thousand
-// fines, and at the end whatever the result, the progress is published in
-// `avanzamento`; `fermo` is set before the end is published when the
-// result is not 0. The records made until a failure stay linked in `lista`,
-// for the caller to free without following their owner links.
+// memory for a record ran out; LETTURA_INTERROTTA when `avanzamento.fermo`
+// was found set (checked before each record), the reading given up. Every
+// few thousand fines, and at the end whatever the result, the progress is
+// published in `avanzamento`; `fermo` is set before the end is published
+// when the result is not 0. The records made until a failure stay linked in
+// `lista`, for the caller to free without following their owner links.
 // `forma` counts the records that have the shape of a fine's, and those that
 // have not.
 int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,

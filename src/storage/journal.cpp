@@ -147,10 +147,6 @@ const std::string& giornale_in_uso() {
     return percorso_in_uso;
 }
 
-void giornale_chiudi() {
-    smetti();
-}
-
 void giornale_rimuovi() {
     smetti();
     if (!percorso_in_uso.empty()) unlink(percorso_in_uso.c_str());

@@ -43,8 +43,6 @@ bool giornale_aggiungi(const VOCE_GIORNALE& voce);
 bool giornale_attivo();
 const std::string& giornale_in_uso();
 
-// Stops writing, leaving the file as it is.
-void giornale_chiudi();
 // Stops writing and removes the file.
 void giornale_rimuovi();
 

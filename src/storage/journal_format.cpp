@@ -5,6 +5,8 @@
 #include <array>
 #include <cstring>
 
+#include "console/text_rules.h"
+
 namespace {
 
 // A body longer than this is no entry of ours: garbage in the length field.
@@ -127,7 +129,7 @@ std::string_view prendi_testo(LETTORE& l) {
 }
 template <std::size_t N> void prendi_campo(LETTORE& l, char (&campo)[N]) {
     const std::string_view s = prendi_testo(l);
-    if (s.size() >= N || s.find('\0') != std::string_view::npos) l.ok = false;
+    if (s.size() >= N || contiene_nul(s)) l.ok = false;
     if (!l.ok) return;
     std::memcpy(campo, s.data(), s.size());
     campo[s.size()] = '\0';

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int INTERROTTO = 2; // given up because the other file failed
 
 // Fewer bytes than any fine of this system takes in the file: the fines
 // file's size divided by it is a number of fines never short by much.
@@ -95,7 +94,7 @@ int leggi_contravvenzioni(int fd, NODO_CONTRAVV*& lista, bool& crescenti, FORMA_
 }
 
 bool fallito(int esito) {
-    return esito != 0 && esito != INTERROTTO;
+    return esito != 0 && esito != LETTURA_INTERROTTA;
 }
 
 std::size_t multe_stimate(int fd) {

@@ -146,13 +146,13 @@ int carica() {
     const APERTURA a = apri_archivio(file_c, file_a, conferma_forma);
     if (a.esito == CARICAMENTO_RIFIUTATO) return 1; // the clerk said no: nothing to add
     if (a.esito != 0) {
-        if (a.esito == 2) {
+        if (a.in_uso) {
             avvisa_archivio_in_uso(a.pid);
         } else {
             console_out() << (a.esito == 1 ? MSG_ERRORE_APERTURA : MSG_MEMORIA);
         }
         pausa();
-        return a.esito == 2 ? 1 : a.esito;
+        return a.esito;
     }
     bool recupera = false;
     if (a.giornale == GIORNALE_TROVATO::RECUPERABILE) {

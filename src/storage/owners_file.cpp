@@ -73,15 +73,6 @@ void leggi_campi(const RIGHE_RECORD& righe, NODO_ANAGRAF* a, bool con_nul) {
 
 } // namespace
 
-void scrivi_anagraf(std::string& out, const NODO_ANAGRAF& a) {
-    char buf[LUNGHEZZA_MAX_RECORD];
-    out.append(buf, static_cast<std::size_t>(scrivi_righe(buf, a) - buf));
-}
-
-void leggi_anagraf(const RIGHE_RECORD& righe, NODO_ANAGRAF* a) {
-    leggi_campi(righe, a, true);
-}
-
 PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
     return [p = lista](std::string& blocco) mutable {
         if (p == nullptr) return false;
@@ -100,7 +91,7 @@ int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& c
     RIGHE_RECORD righe;
     bool con_nul = true;
     for (;;) {
-        if (fermo != nullptr && fermo->load(std::memory_order_relaxed)) return 2;
+        if (fermo != nullptr && fermo->load(std::memory_order_relaxed)) return LETTURA_INTERROTTA;
         const LETTO letto = leggi_record(file, righe, con_nul);
         if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_ANAGRAF* a = nuovo_anagraf();

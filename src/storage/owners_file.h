@@ -13,12 +13,6 @@
 #include "storage/record_lines.h"
 #include "storage/record_shape.h"
 
-// Appends the record's eight lines, each with its line end.
-void scrivi_anagraf(std::string& out, const NODO_ANAGRAF& a);
-
-// Fills the data fields of `a` from the eight lines of its record.
-void leggi_anagraf(const RIGHE_RECORD& righe, NODO_ANAGRAF* a);
-
 // The owners file for a list, a few records per part: nothing for an empty
 // list. The list must stay as it is until the content is over.
 PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista);
@@ -32,7 +26,7 @@ struct CODICI_LETTI {
 
 // Appends to `lista` (empty at the call) one record for each record of the
 // file, in file order. 0 when the file was read to its end; 1 on a read
-// error; -1 when memory ran out; 2 when `fermo` was found set (checked
+// error; -1 when memory ran out; LETTURA_INTERROTTA when `fermo` was found set (checked
 // before each record), the reading given up. The records made until a
 // failure stay linked in `lista`, for the caller to free.
 int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,

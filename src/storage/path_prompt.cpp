@@ -2,6 +2,7 @@
 #include "storage/path_prompt.h"
 
 #include "console/console.h"
+#include "console/text_rules.h"
 
 namespace {
 constexpr const char* MSG_PERCORSO_LUNGO =
@@ -16,7 +17,7 @@ std::string chiedi_percorso(const char* domanda, const char* predefinito) {
         const std::string risposta = leggi_linea_grezza();
         if (risposta.size() > PERCORSO_MAX) {
             console_out() << MSG_PERCORSO_LUNGO << ">";
-        } else if (risposta.find('\0') != std::string::npos) {
+        } else if (contiene_nul(risposta)) {
             // No file name holds a NUL byte: cut there, it would name another file.
             console_out() << MSG_PERCORSO_NON_VALIDO << ">";
         } else {

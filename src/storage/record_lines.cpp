@@ -9,6 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "console/text_rules.h"
+
 TAGLIO taglia_record(std::string_view testo, bool finale, std::size_t& pos, RIGHE_RECORD& righe) {
     const char* p = testo.data() + pos;
     const char* const fine = testo.data() + testo.size();
@@ -24,8 +26,7 @@ TAGLIO taglia_record(std::string_view testo, bool finale, std::size_t& pos, RIGH
             return TAGLIO::INCOMPLETO;
         else
             a_capo = fine;
-        std::size_t n = static_cast<std::size_t>(a_capo - p);
-        if (n > 0 && p[n - 1] == '\r') --n;
+        const std::size_t n = senza_cr_del_fine_riga(p, static_cast<std::size_t>(a_capo - p));
         righe[lette] = std::string_view(p, n);
         contenuto = contenuto || n > 0;
         p = dopo;
@@ -90,8 +91,8 @@ TAGLIO taglia_record_rapido(std::string_view testo, bool finale, std::size_t& po
             if (a_capo == 0) break;
             const char* a = parola + __builtin_ctzll(a_capo);
             a_capo &= a_capo - 1;
-            std::size_t n = static_cast<std::size_t>(a - inizio_riga);
-            if (n > 0 && inizio_riga[n - 1] == '\r') --n;
+            const std::size_t n =
+                senza_cr_del_fine_riga(inizio_riga, static_cast<std::size_t>(a - inizio_riga));
             righe[lette] = std::string_view(inizio_riga, n);
             inizio_riga = a + 1;
             if (++lette == RIGHE_PER_RECORD) {
