@@ -17,6 +17,10 @@
 
 namespace {
 
+// The entry form of a fine and "n" to the owner question.
+constexpr const char* MODULO_MULTA =
+    "15/03/2024\nMilano, viale Monza\nab123cd\nDivieto di sosta\n42.00\nn\n";
+
 // The entry form of a fine, "s" to the owner question, an owner that
 // equals none of the archive's, and "n" to the payment question.
 constexpr const char* MODULO_MULTA_CON_PROPRIETARIO =
@@ -88,7 +92,8 @@ std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
     TEMPO_OPERAZIONE ins{"record a fine with new owner data", {}, true};
     TEMPO_OPERAZIONE mod{"edit a fine (its amount)", {}, true};
     TEMPO_OPERAZIONE pag{"record a payment", {}, true};
-    TEMPO_OPERAZIONE canc{"delete a fine with its owner", {}, true};
+    TEMPO_OPERAZIONE canc{"delete a fine", {}, true};
+    TEMPO_OPERAZIONE canc_a{"delete a fine with its owner data", {}, true};
     TEMPO_OPERAZIONE stat{"payment statistics", {}, true};
     TEMPO_OPERAZIONE doppia{"duplicate search of an owner entry", {}, true};
     const auto sempre = [] { return true; };
@@ -108,9 +113,16 @@ std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
         cronometra(
             pag, "20/03/2024\n\n", [&] { return ins_pagam(numero + 1) == 0; },
             [&] { return ultima->next != nullptr && ultima->next->pagata; });
-        // The fine goes, and its owner with it: the lists are as they were.
+        // A second fine, without owner data, recorded untimed and deleted.
+        TEMPO_OPERAZIONE preparazione{"", {}, true};
         cronometra(
-            canc, nuova + "\n\ns\n\n", [&] { return canc_contravv() == 0; },
+            preparazione, MODULO_MULTA, [&] { return ins_contravv(lista_contravv) == 0; }, sempre);
+        cronometra(
+            canc, std::to_string(numero + 2) + "\n\nn\n\n", [&] { return canc_contravv() == 0; },
+            [&] { return preparazione.riuscita && coda(lista_contravv) == ultima->next; });
+        // The first one goes, and its owner with it: the lists are as they were.
+        cronometra(
+            canc_a, nuova + "\n\ns\n\n", [&] { return canc_contravv() == 0; },
             [&] { return coda(lista_contravv) == ultima && coda(lista_anagraf) == ultimo_a; });
         cronometra(
             stat, "", [&] { return bilancio(lista_contravv) == 0; }, sempre);
@@ -119,5 +131,5 @@ std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
             sempre);
     }
     libera_anagraf(diverso);
-    return {vis, ins, mod, pag, canc, stat, doppia};
+    return {vis, ins, mod, pag, canc, canc_a, stat, doppia};
 }

@@ -21,10 +21,11 @@ struct TEMPO_OPERAZIONE {
 
 // Times, `volte` times each, in this order on the lists as they stand:
 // showing the last fine; recording a fine with new owner data; editing
-// its amount; recording its payment; deleting it with its owner; the
-// payment statistics; looking for a duplicate of an owner record equal to
-// none. The answers are typed from a string and the output thrown away.
-// The lists come back as they were.
+// its amount; recording its payment; deleting a second fine (recorded
+// untimed, without owner data); deleting the first one with its owner
+// data; the payment statistics; looking for a duplicate of an owner record
+// equal to none. The answers are typed from a string and the output thrown
+// away. The lists come back as they were.
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte);
 
 // Runs f with the console reading `risposte` and writing to a string that
