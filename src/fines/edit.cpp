@@ -101,14 +101,17 @@ int mod_contravv(NODO_CONTRAVV* lista) {
                      "eventualmente modificarla\n>";
     uint32_t numero = 0;
     ins_int(&numero);
-    if (vis_contravv(lista, numero) != 0) {
+    // One walk finds the fine that is shown and then edited.
+    NODO_CONTRAVV* f = trova_contravv(lista, numero);
+    if (f == nullptr) {
+        vis_contravv(lista, numero); // the empty-list or not-found message
         pausa();
         return -1;
     }
+    stampa_contravv(f);
     if (chiede_uscita(
             "\nPremere INVIO per modificare i dati della contravvenzione, X per uscire... "))
         return 1;
-    NODO_CONTRAVV* f = trova_contravv(lista, numero);
     for (;;) {
         cls();
         stampa_schermata(f);

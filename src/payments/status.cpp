@@ -29,11 +29,8 @@ void stampa_pagamento(const NODO_CONTRAVV* f) {
     vis_anagraf(lista_anagraf, f->anagraf);
 }
 
-} // namespace
-
-int vis_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
-    const NODO_CONTRAVV* f = cerca_multa(lista, numero);
-    if (f == nullptr) return -1;
+// The payment status of one fine: 0 paid, 1 unpaid.
+int stato_pagamento(const NODO_CONTRAVV* f) {
     if (f->pagata) {
         stampa_pagamento(f);
         return 0;
@@ -42,6 +39,13 @@ int vis_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
     if (f->con_anagraf) console_out() << ", ma sono gia' stati inseriti i dati anagrafici.";
     console_out() << "\n";
     return 1;
+}
+
+} // namespace
+
+int vis_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
+    const NODO_CONTRAVV* f = cerca_multa(lista, numero);
+    return f == nullptr ? -1 : stato_pagamento(f);
 }
 
 int mod_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
@@ -70,13 +74,14 @@ int mod_pagam_record(NODO_CONTRAVV* f) {
 }
 
 int canc_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
-    if (vis_pagam(lista, numero) != 0) {
+    // One walk finds the fine that is shown and then changed.
+    NODO_CONTRAVV* f = cerca_multa(lista, numero);
+    if (f == nullptr || stato_pagamento(f) != 0) {
         pausa();
         return -1;
     }
     if (chiede_uscita("\nPremere INVIO per eliminare la data del pagamento, X per uscire... "))
         return 1;
-    NODO_CONTRAVV* f = trova_contravv(lista, numero);
     annulla_pagamento(f);
     console_out() << "\n --- Pagamento eliminato ---\n";
     pausa();
