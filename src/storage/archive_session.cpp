@@ -41,7 +41,7 @@ bool esiste(const std::string& percorso) {
     return lstat(percorso.c_str(), &st) == 0;
 }
 
-bool stesso_file(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
+bool stesso_inode(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
     return a.esiste && b.esiste && a.dispositivo == b.dispositivo && a.inode == b.inode;
 }
 
@@ -54,8 +54,8 @@ bool stesso_file(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
 bool completa_salvataggio(const VOCE_GIORNALE& voce) {
     for (const RINOMINA& r : voce.rinomine) {
         const IDENTITA_FILE ora = identita_file(r.destinazione.c_str());
-        const bool fatta = !esiste(r.temporaneo) && stesso_file(ora, r.id_temporaneo);
-        const bool da_fare = stesso_file(identita_file(r.temporaneo.c_str()), r.id_temporaneo) &&
+        const bool fatta = !esiste(r.temporaneo) && stesso_inode(ora, r.id_temporaneo);
+        const bool da_fare = stesso_inode(identita_file(r.temporaneo.c_str()), r.id_temporaneo) &&
                              stessa_identita(ora, r.id_destinazione);
         if (!fatta && !da_fare) return false;
     }
@@ -222,7 +222,7 @@ std::string file_cambiato(const std::string& file_c, const std::string& file_a) 
 
 int salva_archivio(const std::string& file_c, const std::string& file_a) {
     PASSI_SOSTITUZIONE passi;
-    passi.prima_di_rinominare = [](const std::vector<std::pair<std::string, std::string>>& rr) {
+    passi.prima_di_rinominare = [](const RINOMINE& rr) {
         if (!giornale_attivo()) return;
         VOCE_GIORNALE v;
         v.tipo = TIPO_VOCE::SALVATAGGIO;

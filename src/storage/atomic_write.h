@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "storage/put_in_place.h"
+
 // Bytes gathered before they are handed to the system in one write.
 constexpr std::size_t BLOCCO_SCRITTURA = std::size_t{1} << 20;
 
@@ -45,7 +47,7 @@ struct FILE_DA_SCRIVERE {
 // archive's lock) temporary files of these data files that a stopped save
 // left behind are removed after a successful save.
 struct PASSI_SOSTITUZIONE {
-    std::function<void(const std::vector<std::pair<std::string, std::string>>& rinomine)>
+    std::function<void(const RINOMINE& rinomine)>
         prima_di_rinominare;
     std::function<void()> rinomina_fallita;
     bool sotto_blocco = false;
