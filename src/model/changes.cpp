@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/lists.h"
+#include "model/walk.h"
 
 namespace {
 
@@ -31,14 +32,14 @@ uint32_t id(const NODO_ANAGRAF* a) {
 template <class N> POSIZIONE posizione_in(N* lista, const N* p, bool unici) {
     POSIZIONE pos{id(p), 0};
     if (unici) return pos;
-    for (const N* q = lista; q != nullptr && q != p; q = q->next)
+    for (const N* q = lista; q != nullptr && q != p; q = seguente(q))
         if (id(q) == pos.id) ++pos.ordine;
     return pos;
 }
 
 template <class N> N* cerca_posizione(N* lista, POSIZIONE pos) {
     uint32_t visti = 0;
-    for (N* q = lista; q != nullptr; q = q->next)
+    for (N* q = lista; q != nullptr; q = seguente(q))
         if (id(q) == pos.id && visti++ == pos.ordine) return q;
     return nullptr;
 }
@@ -99,7 +100,7 @@ void annota_contravv(const NODO_CONTRAVV* f) {
 
 // Detaches the owner's fines and frees it; the owner is already unlinked.
 void stacca_e_libera(NODO_ANAGRAF* a) {
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
         if (f->anagraf != a) continue;
         f->con_anagraf = false;
         f->anagraf = nullptr;
@@ -258,7 +259,7 @@ void unisci_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* altro) {
     m.dove = posizione(a);
     m.con_anagraf_di = true;
     m.anagraf_di = posizione(altro);
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next)
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f))
         if (f->anagraf == a) f->anagraf = altro;
     if (!sgancia(lista_anagraf, a)) return;
     stacca_e_libera(a); // no fine points to it any more

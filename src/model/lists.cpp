@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "model/walk.h"
 #include "storage/record_blocks.h"
 
 namespace {
@@ -46,14 +47,14 @@ uint32_t id(const NODO_ANAGRAF* p) {
 }
 
 template <class N> N* trova(N* lista, unsigned long valore) {
-    for (N* p = lista; p != nullptr; p = p->next)
+    for (N* p = lista; p != nullptr; p = seguente(p))
         if (id(p) == valore) return p;
     return nullptr;
 }
 
 template <class N> N* trova(N* lista, unsigned long valore, N** prima) {
     *prima = nullptr;
-    for (N* p = lista; p != nullptr; *prima = p, p = p->next)
+    for (N* p = lista; p != nullptr; *prima = p, p = seguente(p))
         if (id(p) == valore) return p;
     *prima = nullptr;
     return nullptr;
@@ -61,7 +62,7 @@ template <class N> N* trova(N* lista, unsigned long valore, N** prima) {
 
 template <class N> N* ultimo(N* lista) {
     if (lista == nullptr) return nullptr;
-    while (lista->next != nullptr) lista = lista->next;
+    while (lista->next != nullptr) lista = seguente(lista);
     return lista;
 }
 
@@ -70,7 +71,7 @@ template <class N> std::optional<uint32_t> prossimo(N* lista, N** coda) {
     if (lista == nullptr) return 1;
     uint64_t massimo = 0;
     N* p = lista;
-    for (;; p = p->next) {
+    for (;; p = seguente(p)) {
         if (id(p) > massimo) massimo = id(p);
         if (p->next == nullptr) break;
     }
@@ -79,7 +80,7 @@ template <class N> std::optional<uint32_t> prossimo(N* lista, N** coda) {
     // Only a list whose identifiers do not rise can hold the candidate already.
     bool in_uso = false;
     if (candidato <= massimo)
-        for (const N* q = lista; q != nullptr && !in_uso; q = q->next) in_uso = id(q) == candidato;
+        for (const N* q = lista; q != nullptr && !in_uso; q = seguente(q)) in_uso = id(q) == candidato;
     const uint64_t scelto = in_uso ? massimo + 1 : candidato;
     if (scelto > UINT32_MAX) return std::nullopt;
     return static_cast<uint32_t>(scelto);
@@ -105,7 +106,7 @@ template <class N> void in_coda(N*& lista, N* p) {
 
 template <class N> bool togli(N*& lista, N* p) {
     N* prima = nullptr;
-    for (N* q = lista; q != nullptr; prima = q, q = q->next) {
+    for (N* q = lista; q != nullptr; prima = q, q = seguente(q)) {
         if (q != p) continue;
         if (prima == nullptr) {
             lista = q->next;

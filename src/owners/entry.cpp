@@ -7,6 +7,7 @@
 #include "input/date.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "model/walk.h"
 #include "owners/form.h"
 #include "owners/owners.h"
 
@@ -73,7 +74,7 @@ NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF* lista) {
 }
 
 NODO_ANAGRAF* anagraf_doppia(NODO_ANAGRAF* p) {
-    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = q->next)
+    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = seguente(q))
         if (q != p && stessi_dati(q, p)) return q;
     return p;
 }

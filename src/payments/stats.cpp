@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/text.h"
+#include "model/walk.h"
 #include "payments/payments.h"
 
 namespace {
@@ -45,7 +46,7 @@ int bilancio(NODO_CONTRAVV* lista) {
     unsigned long non_pagate = 0;
     double somma_pagate = 0.0;
     double somma_non_pagate = 0.0;
-    for (const NODO_CONTRAVV* f = lista; f != nullptr; f = f->next) {
+    for (const NODO_CONTRAVV* f = lista; f != nullptr; f = seguente(f)) {
         if (f->pagata) {
             ++pagate;
             somma_pagate += f->importo;

@@ -6,6 +6,7 @@
 #include "console/conventions.h"
 #include "fines/fines.h"
 #include "input/line.h"
+#include "model/walk.h"
 #include "owners/owners.h"
 #include "search/search.h"
 
@@ -37,7 +38,7 @@ int mostra_risultati(NODO* lista, const CRITERIO& scelto, const MOSTRA& mostra, 
 void stampa_contravv_di(const NODO_ANAGRAF* p) {
     std::ostream& out = console_out();
     bool trovata = false;
-    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
         if (f->anagraf != p) continue;
         out << (trovata ? ", " : "\nContravvenzioni associate: ") << f->numero;
         trovata = true;

@@ -4,6 +4,7 @@
 #include "console/conventions.h"
 #include "fines/fines.h"
 #include "model/changes.h"
+#include "model/walk.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
 #include "search/search.h"
@@ -21,7 +22,7 @@ struct Percorso {
 // Shows every fine the walk stops at, one below the other, and completes
 // the one shown on "M". 0 left with X; 1 after the end message and pause.
 int percorri(NODO_CONTRAVV* lista, const Percorso& p) {
-    for (NODO_CONTRAVV* f = lista; f != nullptr; f = f->next) {
+    for (NODO_CONTRAVV* f = lista; f != nullptr; f = seguente(f)) {
         if (!p.da_mostrare(f)) continue;
         stampa_contravv(f);
         console_out() << p.prompt;

@@ -4,6 +4,7 @@
 
 #include "model/changes.h"
 #include "model/lists.h"
+#include "model/walk.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ bool anagraf_indicata(const MODIFICA& m, NODO_ANAGRAF*& a) {
 
 NODO_CONTRAVV* precedente(NODO_CONTRAVV* f) {
     NODO_CONTRAVV* prima = nullptr;
-    for (NODO_CONTRAVV* q = lista_contravv; q != f; q = q->next) prima = q;
+    for (NODO_CONTRAVV* q = lista_contravv; q != f; q = seguente(q)) prima = q;
     return prima;
 }
 
