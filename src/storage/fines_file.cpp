@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "model/lists.h"
+#include "model/walk.h"
 #include "storage/column_write.h"
 #include "storage/columns.h"
 
@@ -142,7 +143,7 @@ PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
         const NODO_CONTRAVV* gruppo[GRUPPO_SCRITTURA];
         std::optional<uint32_t> codici[GRUPPO_SCRITTURA];
         std::size_t n = 0;
-        for (; p != nullptr && n < GRUPPO_SCRITTURA; p = p->next, ++n) {
+        for (; p != nullptr && n < GRUPPO_SCRITTURA; p = seguente(p), ++n) {
             gruppo[n] = p;
             codici[n] = codice_proprietario(*p);
         }

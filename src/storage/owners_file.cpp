@@ -7,6 +7,7 @@
 #include "storage/owners_file.h"
 
 #include "model/lists.h"
+#include "model/walk.h"
 #include "storage/column_write.h"
 #include "storage/columns.h"
 
@@ -78,7 +79,7 @@ PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
         if (p == nullptr) return false;
         char buf[GRUPPO_SCRITTURA * LUNGHEZZA_MAX_RECORD];
         char* fine = buf;
-        for (std::size_t n = 0; p != nullptr && n < GRUPPO_SCRITTURA; p = p->next, ++n)
+        for (std::size_t n = 0; p != nullptr && n < GRUPPO_SCRITTURA; p = seguente(p), ++n)
             fine = scrivi_righe(fine, *p);
         blocco.append(buf, static_cast<std::size_t>(fine - buf));
         return true;

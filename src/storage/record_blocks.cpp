@@ -17,6 +17,8 @@
 #include <new>
 #include <sys/mman.h>
 
+#include "model/walk.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #define SANZ_ASAN 1
 #elif defined(__has_feature)
@@ -224,7 +226,7 @@ void rendi(RISERVA& r, void* p) {
 // its place) so reads each record once and writes none.
 template <class N> void rendi_tutti(RISERVA& r, N* testa) {
     BLOCCO* toccati = nullptr;
-    for (const N* p = testa; p != nullptr; p = p->next) {
+    for (const N* p = testa; p != nullptr; p = seguente(p)) {
         BLOCCO* b = blocco_di(p);
         if (b->da_rendere++ == 0) {
             b->toccato = toccati;
@@ -235,7 +237,7 @@ template <class N> void rendi_tutti(RISERVA& r, N* testa) {
     for (const BLOCCO* b = toccati; b != nullptr; b = b->toccato)
         parziali = parziali || b->da_rendere < b->vivi;
     for (N* p = parziali ? testa : nullptr; p != nullptr;) {
-        N* dopo = p->next;
+        N* dopo = seguente(p);
         BLOCCO* b = blocco_di(p);
         if (b->da_rendere < b->vivi) { // a block that keeps other records
             --b->da_rendere;
