@@ -130,8 +130,8 @@ TEST_F(StorageBlocks, LinesAcrossAndBeyondABlockAreReadWhole) {
     // of the first block, one whose kind line is three blocks long, and a
     // plain record after them.
     const auto contravv = [](const std::string& numero, const std::string& tipo) {
-        return "\r\n" + numero + "\r\n01/04/2008 Roma\r\nAA111AA\r\n" + tipo + "\r\n* 1\r\n" +
-               riga(' ', 10) + "41.00 * 02/04/2008\r\n" + riga('_', 87) + "\r\n";
+        const std::string pagata = riga(' ', 10) + "41.00 * 02/04/2008";
+        return record_contravv({numero, "01/04/2008 Roma", "AA111AA", tipo, "* 1", pagata}, "\r\n");
     };
     const std::size_t prima_del_tipo = contravv("1", "").find("Roma\r\nAA111AA\r\n") + 15;
     const std::string file = contravv("1", riga('x', BLOCCO_LETTURA - 1 - prima_del_tipo)) +
