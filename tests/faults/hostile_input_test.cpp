@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "faults/fault_support.h"
-#include "faults/fuzz_harness.h"
 #include "faults/list_check.h"
 #include "model/lists.h"
 #include "storage/load.h"
@@ -19,6 +18,11 @@
 namespace {
 
 using namespace guasti;
+using testi::MSG_CF;
+using testi::MSG_DATA;
+using testi::MSG_NUMERO;
+using testi::MSG_PATENTE;
+using testi::MSG_TESTO;
 
 const std::string CARICA = "5\n\n\n\n";
 const std::string USCITA = "7\n3\n\n"; // leave without saving, then the farewell pause
@@ -65,8 +69,6 @@ std::string fino_ad_anagraf(std::size_t k) {
 std::string dopo_anagraf(std::size_t k) {
     return righe(ANAGRAF, k + 1, 99) + "n\n" + DOPO_CONTRAVV;
 }
-
-const std::string MSG_NUMERO = std::string(MSG_NUMERO_NON_VALIDO) + "\n";
 
 std::vector<DOMANDA> domande() {
     const std::string sn = "\n\nInserire subito i dati del proprietario? (s/n) ";
