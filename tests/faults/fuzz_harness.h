@@ -101,12 +101,12 @@ inline std::string prova_caricamento(std::string_view dati, const std::string& c
     libera_liste();
     std::string difetto = carica_e_verifica(c0, a0);
     const CONTEGGI caricati = conteggi();
-    if (difetto.empty() && scrivi_archivio(c1.c_str(), a1.c_str()) != 0)
+    if (difetto.empty() && !scrivi_archivio(c1.c_str(), a1.c_str()))
         difetto = "saving the loaded archive failed";
     if (difetto.empty()) difetto = carica_e_verifica(c1, a1);
     if (difetto.empty() && !(conteggi() == caricati))
         difetto = "loaded " + descrivi(caricati) + ", after a save " + descrivi(conteggi());
-    if (difetto.empty() && scrivi_archivio(c2.c_str(), a2.c_str()) != 0)
+    if (difetto.empty() && !scrivi_archivio(c2.c_str(), a2.c_str()))
         difetto = "saving the reloaded archive failed";
     const std::string salvati[] = {leggi_tutto(c1), leggi_tutto(a1)};
     if (difetto.empty() && (salvati[0] != leggi_tutto(c2) || salvati[1] != leggi_tutto(a2)))
