@@ -126,9 +126,7 @@ std::size_t conta(const std::string& testo, const std::string& cosa) {
 std::string controlla(const CartellaCampione& c, const std::string& input,
                       const std::string& locale, bool fino_alla_fine) {
     const ISTANTANEA prima = istantanea(c.percorso);
-    OPZIONI o;
-    o.locale = locale;
-    const Sessione s = esegui(c, input, o);
+    const Sessione s = esegui_programma(c, input, {.locale = locale});
     EXPECT_EQ(s.stato, 0) << "crashed, hung or failed";
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(differenze(prima, istantanea(c.percorso)), "");
@@ -195,8 +193,8 @@ TEST(FaultInput, LinesEndingInCarriageReturnAndLineFeed) {
     Cartella lf_cartella;
     lf_cartella.scrivi(DATI_C, campione("contravvenzioni.txt"));
     lf_cartella.scrivi(DATI_A, campione("anagrafica.txt"));
-    const Sessione attesa = esegui(lf_cartella, lf);
-    const Sessione s = esegui(c, crlf);
+    const Sessione attesa = esegui_programma(lf_cartella, lf);
+    const Sessione s = esegui_programma(c, crlf);
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 0);
     EXPECT_EQ(s.output, attesa.output);
@@ -212,7 +210,7 @@ TEST(FaultInput, ControlCharactersInFreeTextAreSavedAndLoadBack) {
     campi[1] = "Via\x01\x1b[2J\x7f\t\xff Roma";
     campi[3] = std::string(200, '\x07');
     const std::string input = FORM_CONTRAVV + righe(campi, 0, 5) + "n\n\n5\n6\n1\n\n" + USCITA;
-    const Sessione s = esegui(c, input);
+    const Sessione s = esegui_programma(c, input);
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 0);
     libera_liste();
@@ -234,7 +232,7 @@ TEST(FaultInput, APathWithANulByteIsRefusedNeverCut) {
     EXPECT_NE(output.find(testi::CARICA_C + rifiuto + testi::CARICA_A), std::string::npos);
     const std::string nuovo = "dati/nuovo.txt";
     const Sessione salvato =
-        esegui(c, CARICA + "6\n2\n" + nuovo + nul + "\n" + nuovo + "\n\n\n" + USCITA, OPZIONI{});
+        esegui_programma(c, CARICA + "6\n2\n" + nuovo + nul + "\n" + nuovo + "\n\n\n" + USCITA);
     EXPECT_NE(salvato.output.find(testi::SALVA_C + rifiuto + testi::SALVA_A), std::string::npos);
     EXPECT_EQ(c.leggi(nuovo), c.leggi(DATI_C)); // the path typed whole the second time
 }

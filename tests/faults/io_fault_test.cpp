@@ -157,7 +157,7 @@ struct ESITI {
 // One run with the fault; what went wrong, if anything, into `e`.
 void prova(const ARCHIVIO& vecchio, const ARCHIVIO& nuovo, const GUASTO& g, ESITI& e) {
     Archivio c(vecchio);
-    const Sessione s = esegui(c, DIALOGO, con_libreria(c.contatori(), g));
+    const Sessione s = esegui_programma(c, DIALOGO, con_libreria(c.contatori(), g));
     const CONTATORI k = leggi_contatori(c.contatori());
     const std::string quale = g.chiamata + " #" + std::to_string(g.volta) + " " + g.modo + " (" +
                               (k.iniettati ? k.chiamata_guasta : "nothing failed") + "): ";

@@ -125,7 +125,7 @@ void prova(const OSTACOLO& o) {
         Archivio cartella;
         o.metti(cartella.percorso);
         const ISTANTANEA prima = istantanea(cartella.percorso);
-        const Sessione s = esegui(cartella, dialogo(o), o.opzioni);
+        const Sessione s = esegui_programma(cartella, dialogo(o), o.opzioni);
         EXPECT_EQ(s.output, dialogo_atteso(o));
         EXPECT_EQ(s.errori, "");
         EXPECT_EQ(s.stato, 0);

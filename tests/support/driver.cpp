@@ -209,7 +209,8 @@ int Programma::uccidi(int segnale) {
     return stato;
 }
 
-Sessione esegui(const Cartella& dove, const std::string& input, const OPZIONI& opzioni) {
+Sessione esegui_programma(const Cartella& dove, const std::string& input,
+                          const OPZIONI& opzioni) {
     Programma p(dove.percorso, opzioni);
     p.digita(input);
     const int stato = p.termina();

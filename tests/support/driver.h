@@ -7,7 +7,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "support/session.h"
+#include "support/folder.h"
 
 // Whether this process may run children as the unprivileged user "nobody";
 // as root that is what makes permission bits count.
@@ -29,7 +29,7 @@ struct OPZIONI {
     bool come_nessuno = false; // as root: run as the unprivileged user "nobody"
     long limite_file = -1;     // bytes a file may grow to (a full disk); -1 none
     bool terminale = false;    // on a pseudo-terminal rather than on pipes
-    std::vector<Variabile> ambiente;
+    std::vector<Variabile> ambiente = {};
 };
 
 // Runs `lavoro` in a child process started with the options (the locale
@@ -76,5 +76,12 @@ struct Programma {
     bool chiudi_input = false;
 };
 
-// A whole run with the given input: output, standard error and exit status.
-Sessione esegui(const Cartella& dove, const std::string& input, const OPZIONI& opzioni = {});
+// A whole run of the program in the folder, as a clerk would make it: its
+// standard input fed from `input`, the two outputs and the exit status kept.
+struct Sessione {
+    std::string output;
+    std::string errori; // standard error: must stay empty
+    int stato = -1;     // exit status, or -1 when the program did not exit normally
+};
+Sessione esegui_programma(const Cartella& dove, const std::string& input,
+                          const OPZIONI& opzioni = {});

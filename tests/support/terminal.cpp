@@ -3,19 +3,8 @@
 
 #include <termios.h>
 
-namespace {
-
-OPZIONI al_terminale(const std::vector<Variabile>& ambiente) {
-    OPZIONI o;
-    o.terminale = true;
-    o.ambiente = ambiente;
-    return o;
-}
-
-} // namespace
-
 Terminale::Terminale(const Cartella& dove, const std::vector<Variabile>& ambiente)
-    : Programma(dove.percorso, al_terminale(ambiente)) {}
+    : Programma(dove.percorso, {.terminale = true, .ambiente = ambiente}) {}
 
 bool Terminale::modo_normale() const {
     termios t{};
