@@ -202,6 +202,7 @@ int Programma::termina(double secondi) {
 }
 
 int Programma::uccidi(int segnale) {
+    if (pid <= 0) return -1; // already ended: kill(-1) would reach every process
     kill(pid, segnale);
     int stato = 0;
     waitpid(pid, &stato, 0);
