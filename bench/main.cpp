@@ -80,7 +80,7 @@ bool crea_archivio(const char* base, ARCHIVIO& a) {
     a.file_c = in_cartella(a, "dati/contravvenzioni.txt");
     a.file_a = in_cartella(a, "dati/anagrafica.txt");
     const bool scritto = genera_archivio(a.multe, a.proprietari) &&
-                         scrivi_archivio(a.file_c.c_str(), a.file_a.c_str()) == 0;
+                         scrivi_archivio(a.file_c.c_str(), a.file_a.c_str());
     libera_liste();
     a.testo_c = leggi_tutto(a.file_c.c_str());
     a.testo_a = leggi_tutto(a.file_a.c_str());

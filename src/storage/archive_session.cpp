@@ -220,7 +220,7 @@ std::string file_cambiato(const std::string& file_c, const std::string& file_a) 
     return "";
 }
 
-int salva_archivio(const std::string& file_c, const std::string& file_a) {
+bool salva_archivio(const std::string& file_c, const std::string& file_a) {
     PASSI_SOSTITUZIONE passi;
     passi.prima_di_rinominare = [](const RINOMINE& rr) {
         if (!giornale_attivo()) return;
@@ -242,7 +242,7 @@ int salva_archivio(const std::string& file_c, const std::string& file_a) {
     const std::string blocco_destinazione_c = percorso_blocco(segui_collegamenti(file_c));
     passi.sotto_blocco = stesso_blocco(blocco_destinazione_c, blocco) ||
                          stesso_blocco(blocco_destinazione_c, blocco_destinazione);
-    if (scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi) != 0) return 1;
+    if (!scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi)) return false;
 
     noto_c = segui_collegamenti(file_c);
     noto_a = segui_collegamenti(file_a);
@@ -257,7 +257,7 @@ int salva_archivio(const std::string& file_c, const std::string& file_a) {
     if (giornale != giornale_in_uso() && esiste(giornale)) metti_da_parte(giornale);
     avvia_giornale_nuovo(giornale, file_c, file_a);
     modifiche_salvate();
-    return 0;
+    return true;
 }
 
 void chiudi_archivio() {

@@ -60,8 +60,8 @@ std::string file_cambiato(const std::string& file_c, const std::string& file_a);
 // Writes both lists (see scrivi_archivio), noting the save in the journal
 // so that a stop between the renames is finished at the next load. On
 // success the journal starts afresh for the files written, and their
-// archive becomes the one in use. 0 written; 1 not.
-int salva_archivio(const std::string& file_c, const std::string& file_a);
+// archive becomes the one in use. True written; false not.
+bool salva_archivio(const std::string& file_c, const std::string& file_a);
 
 // The end of a session that ended normally: the journal is removed (the
 // clerk saved, or chose not to) and the lock released.

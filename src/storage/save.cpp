@@ -53,15 +53,15 @@ void avvisa_archivio_in_uso(long pid) {
     console_out() << ".\nChiudere l'altra sessione e riprovare.\n\n";
 }
 
-int scrivi_archivio(const char* file_c, const char* file_a, const PASSI_SOSTITUZIONE* passi) {
+bool scrivi_archivio(const char* file_c, const char* file_a, const PASSI_SOSTITUZIONE* passi) {
     try {
         // The owners file goes first, so that it is complete before the fines name its codes.
         const std::array<FILE_DA_SCRIVERE, 2> files{
             {{file_a, parti_anagrafica(lista_anagraf)},
              {file_c, parti_contravvenzioni(lista_contravv)}}};
-        return sostituisci_file(files, passi) ? 0 : 1;
+        return sostituisci_file(files, passi);
     } catch (const std::bad_alloc&) {
-        return 1;
+        return false;
     }
 }
 
@@ -95,9 +95,9 @@ int salva() {
         pausa();
         return 1;
     }
-    const int esito = salva_archivio(file_c, file_a);
-    console_out() << (esito == 0 ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
-    if (esito == 0 && !giornale_attivo()) avvisa_giornale_mancante(giornale_in_uso());
+    const bool salvato = salva_archivio(file_c, file_a);
+    console_out() << (salvato ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    if (salvato && !giornale_attivo()) avvisa_giornale_mancante(giornale_in_uso());
     pausa();
-    return esito;
+    return salvato ? 0 : 1;
 }

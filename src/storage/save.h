@@ -10,11 +10,12 @@ int salva();
 
 // Writes both lists whole, all or nothing: each file is written to a
 // temporary file in its own folder, flushed to disk and renamed over the
-// old one only when both were written. 0 on success, 1 when anything failed;
-// then neither data file has changed and no temporary file is left.
-// `passi`, when given, is told of the renames (see sostituisci_file).
-int scrivi_archivio(const char* file_c, const char* file_a,
-                    const PASSI_SOSTITUZIONE* passi = nullptr);
+// old one only when both were written. True on success; false when anything
+// failed (memory too), and then neither data file has changed and no
+// temporary file is left. `passi`, when given, is told of the renames (see
+// sostituisci_file).
+bool scrivi_archivio(const char* file_c, const char* file_a,
+                     const PASSI_SOSTITUZIONE* passi = nullptr);
 
 // Tells the clerk that the archive is held by another session (its process
 // number when known, 0 otherwise).

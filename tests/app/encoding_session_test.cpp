@@ -2,7 +2,7 @@
 // owners file, shown back in the terminal's own character set.
 #include <gtest/gtest.h>
 
-#include "support/session.h"
+#include "support/driver.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ struct ArchivioVuoto : Cartella {
 
 TEST(AppEncoding, Utf8TerminalTypesAndSeesCittaStoredAsOneByte) {
     ArchivioVuoto c;
-    const Sessione s = esegui_programma(c, sessione_con_citta("Citt\xc3\xa0"), "it_IT.UTF-8");
+    const Sessione s = esegui_programma(c, sessione_con_citta("Citt\xc3\xa0"),
+                                        {.locale = "it_IT.UTF-8"});
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 0);
     EXPECT_NE(c.leggi("dati/anagrafica.txt").find("Citt\x85 "), std::string::npos);
@@ -39,7 +40,7 @@ TEST(AppEncoding, Utf8TerminalTypesAndSeesCittaStoredAsOneByte) {
 
 TEST(AppEncoding, CLocalePassesTheCodePageByteUnchanged) {
     ArchivioVuoto c;
-    const Sessione s = esegui_programma(c, sessione_con_citta("Citt\x85"), "C");
+    const Sessione s = esegui_programma(c, sessione_con_citta("Citt\x85"), {.locale = "C"});
     EXPECT_EQ(s.errori, "");
     EXPECT_NE(c.leggi("dati/anagrafica.txt").find("Citt\x85 "), std::string::npos);
     EXPECT_NE(s.output.find("Citta', CAP e provincia:  Citt\x85 00100 RM\n"), std::string::npos);
@@ -48,8 +49,8 @@ TEST(AppEncoding, CLocalePassesTheCodePageByteUnchanged) {
 TEST(AppEncoding, ACharacterTheCodePageLacksIsRefusedAtATextPrompt) {
     ArchivioVuoto c;
     // The euro sign has no place in code page 850: the city is asked again.
-    const Sessione s =
-        esegui_programma(c, sessione_con_citta("Citt\xe2\x82\xac\nCitt\xc3\xa0"), "C.UTF-8");
+    const Sessione s = esegui_programma(c, sessione_con_citta("Citt\xe2\x82\xac\nCitt\xc3\xa0"),
+                                        {.locale = "C.UTF-8"});
     EXPECT_NE(s.output.find(
                   "Citta'   :  Il testo inserito contiene caratteri non validi, prego riprovare\n"),
               std::string::npos);
@@ -66,7 +67,7 @@ TEST(AppEncoding, PathsAreFileNamesAndKeepTheBytesTyped) {
         esegui_programma(c,
                          "6\n\n\n\n2\n" + citta + "\n" + euro + "\n\n" + "5\n" + citta + "\n" +
                              euro + "\n\n6\n2\n" + giappone + "\n" + citta + "\n\n7\n3\n\n",
-                         "C.UTF-8");
+                         {.locale = "C.UTF-8"});
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.output.find("Errore"), std::string::npos) << s.output;
     for (const std::string& nome : {citta, euro, giappone}) EXPECT_TRUE(c.esiste(nome)) << nome;

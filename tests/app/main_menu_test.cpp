@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/session.h"
+#include "support/driver.h"
 #include "support/texts.h"
 
 using namespace testi;

@@ -5,15 +5,10 @@
 
 #include <chrono>
 #include <csignal>
-#include <poll.h>
-#include <pty.h>
 #include <regex>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 
-#include "support/session.h"
 #include "support/terminal.h"
 
 namespace {
@@ -44,7 +39,7 @@ TEST(Terminal, ColoursClearsPausesOnOneKeyAndRestoresAtExit) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(t.modo_normale()); // waiting for one key, without echo
     t.digita("k");                  // one key, no Enter
-    const int stato = t.fine();
+    const int stato = t.termina();
     ASSERT_TRUE(WIFEXITED(stato));
     EXPECT_EQ(WEXITSTATUS(stato), 0);
     EXPECT_TRUE(t.modo_normale());
@@ -57,7 +52,7 @@ TEST(Terminal, EndOfInputRestoresTheTerminal) {
     Terminale t(c);
     ASSERT_TRUE(t.attendi("[7] Esci"));
     t.digita("\x04"); // Ctrl-D on an empty line
-    const int stato = t.fine();
+    const int stato = t.termina();
     ASSERT_TRUE(WIFEXITED(stato));
     EXPECT_EQ(WEXITSTATUS(stato), 0);
     EXPECT_NE(t.schermo.find(TERMINALE_RIPRISTINATO), std::string::npos);
@@ -74,7 +69,7 @@ TEST(Terminal, SignalsDuringAPauseRestoreColoursAndMode) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ASSERT_FALSE(t.modo_normale());
         kill(t.pid, segnale);
-        const int stato = t.fine();
+        const int stato = t.termina();
         ASSERT_TRUE(WIFSIGNALED(stato)) << segnale;
         EXPECT_EQ(WTERMSIG(stato), segnale);
         EXPECT_TRUE(t.modo_normale()) << segnale;
@@ -106,7 +101,7 @@ TEST(Terminal, TermAndNoColorDecideEscapeSequencesAndColours) {
         ASSERT_TRUE(t.attendi(PAUSA)) << caso.nome;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         t.digita("k"); // one key, no Enter
-        const int stato = t.fine();
+        const int stato = t.termina();
         ASSERT_TRUE(WIFEXITED(stato)) << caso.nome;
         EXPECT_EQ(WEXITSTATUS(stato), 0) << caso.nome;
         EXPECT_TRUE(t.modo_normale()) << caso.nome;

@@ -1,56 +1,30 @@
-// Archives, folder snapshots and the program as a child process, for the
-// fault tests.
+// Generated archives and folder snapshots, for the fault tests.
 #include "faults/fault_support.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <grp.h>
-#include <poll.h>
-#include <sstream>
-#include <stdexcept>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "support/record_text.h"
 
 namespace fs = std::filesystem;
 
 namespace guasti {
 
-namespace {
-
-std::string a_sinistra(const std::string& testo, std::size_t larghezza) {
-    return testo.size() < larghezza ? testo + std::string(larghezza - testo.size(), ' ') : testo;
-}
-
-std::string a_destra(const std::string& testo, std::size_t larghezza) {
-    return testo.size() < larghezza ? std::string(larghezza - testo.size(), ' ') + testo : testo;
-}
-
-} // namespace
-
 ARCHIVIO archivio_generato(int quanti, const std::string& fine_riga) {
     ARCHIVIO a;
-    const std::string& f = fine_riga;
     a.anagrafica.reserve(static_cast<std::size_t>(quanti) * 300);
     a.contravvenzioni.reserve(static_cast<std::size_t>(quanti) * 200);
-    for (int i = 1; i <= quanti; ++i) {
-        const std::string n = std::to_string(i);
-        a.anagrafica += f + n + f + a_sinistra("ROSSI", 31) + " MARIO" + f + "05/03/1970" + f +
-                        a_sinistra("VIA ROMA " + n, 31) + " " + a_sinistra("Milano", 31) + " " +
-                        "20100 MI" + f + "RSSMRA70C05F205Z" + f + "MI1234567A" + f +
-                        std::string(88, '_') + f;
+    for (uint32_t i = 1; i <= static_cast<uint32_t>(quanti); ++i) {
+        const std::string via = "VIA ROMA " + std::to_string(i), luogo = "Via " + std::to_string(i);
+        a.anagrafica += testo_anagraf({i, "ROSSI", "MARIO", {5, 3, 1970}, via.c_str(), "Milano",
+                                       "20100", "MI", "RSSMRA70C05F205Z", "MI1234567A"},
+                                      fine_riga);
         const bool pagata = i % 3 == 0;
-        a.contravvenzioni += f + n + f + "12/03/2008 " + a_destra("Via " + n, 11) + f + "AB123CD" +
-                             f + "Eccesso di velocita" + f + "* " + n + f +
-                             a_destra(std::to_string(40 + i % 50) + ".50", 15) +
-                             (pagata ? " * 20/03/2008" : " - ") + f + std::string(87, '_') + f;
+        a.contravvenzioni += testo_contravv(
+            {i, {12, 3, 2008}, luogo.c_str(), "AB123CD", "Eccesso di velocita", 40.5 + i % 50,
+             nullptr, pagata, pagata ? DATA{20, 3, 2008} : DATA{0, 0, 0}},
+            i, fine_riga);
     }
     return a;
 }

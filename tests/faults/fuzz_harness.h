@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -26,6 +25,7 @@
 #include "storage/journal_replay.h"
 #include "storage/load.h"
 #include "storage/save.h"
+#include "support/folder.h"
 #include "support/texts.h"
 
 namespace guasti {
@@ -42,18 +42,6 @@ inline std::pair<std::string_view, std::string_view> dividi_archivio(std::string
 }
 
 namespace dettaglio {
-
-inline void scrivi_tutto(const std::string& percorso, std::string_view testo) {
-    std::ofstream f(percorso, std::ios::binary | std::ios::trunc);
-    f.write(testo.data(), static_cast<std::streamsize>(testo.size()));
-}
-
-inline std::string leggi_tutto(const std::string& percorso) {
-    std::ifstream f(percorso, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 // Counts that a save and a new load must give back unchanged.
 struct CONTEGGI {
@@ -96,20 +84,20 @@ inline std::string prova_caricamento(std::string_view dati, const std::string& c
     const std::string c0 = cartella + "/c0.txt", a0 = cartella + "/a0.txt";
     const std::string c1 = cartella + "/c1.txt", a1 = cartella + "/a1.txt";
     const std::string c2 = cartella + "/c2.txt", a2 = cartella + "/a2.txt";
-    scrivi_tutto(c0, testo_c);
-    scrivi_tutto(a0, testo_a);
+    scrivi_file(c0, testo_c);
+    scrivi_file(a0, testo_a);
     libera_liste();
     std::string difetto = carica_e_verifica(c0, a0);
     const CONTEGGI caricati = conteggi();
-    if (difetto.empty() && scrivi_archivio(c1.c_str(), a1.c_str()) != 0)
+    if (difetto.empty() && !scrivi_archivio(c1.c_str(), a1.c_str()))
         difetto = "saving the loaded archive failed";
     if (difetto.empty()) difetto = carica_e_verifica(c1, a1);
     if (difetto.empty() && !(conteggi() == caricati))
         difetto = "loaded " + descrivi(caricati) + ", after a save " + descrivi(conteggi());
-    if (difetto.empty() && scrivi_archivio(c2.c_str(), a2.c_str()) != 0)
+    if (difetto.empty() && !scrivi_archivio(c2.c_str(), a2.c_str()))
         difetto = "saving the reloaded archive failed";
-    const std::string salvati[] = {leggi_tutto(c1), leggi_tutto(a1)};
-    if (difetto.empty() && (salvati[0] != leggi_tutto(c2) || salvati[1] != leggi_tutto(a2)))
+    const std::string salvati[] = {leggi_file(c1), leggi_file(a1)};
+    if (difetto.empty() && (salvati[0] != leggi_file(c2) || salvati[1] != leggi_file(a2)))
         difetto = "a saved archive, loaded and saved again, changed";
     libera_liste();
     return difetto;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "faults/fault_support.h"
-#include "faults/fuzz_harness.h"
 #include "faults/list_check.h"
 #include "model/lists.h"
 #include "storage/load.h"
@@ -19,6 +18,11 @@
 namespace {
 
 using namespace guasti;
+using testi::MSG_CF;
+using testi::MSG_DATA;
+using testi::MSG_NUMERO;
+using testi::MSG_PATENTE;
+using testi::MSG_TESTO;
 
 const std::string CARICA = "5\n\n\n\n";
 const std::string USCITA = "7\n3\n\n"; // leave without saving, then the farewell pause
@@ -65,8 +69,6 @@ std::string fino_ad_anagraf(std::size_t k) {
 std::string dopo_anagraf(std::size_t k) {
     return righe(ANAGRAF, k + 1, 99) + "n\n" + DOPO_CONTRAVV;
 }
-
-const std::string MSG_NUMERO = std::string(MSG_NUMERO_NON_VALIDO) + "\n";
 
 std::vector<DOMANDA> domande() {
     const std::string sn = "\n\nInserire subito i dati del proprietario? (s/n) ";
@@ -124,9 +126,7 @@ std::size_t conta(const std::string& testo, const std::string& cosa) {
 std::string controlla(const CartellaCampione& c, const std::string& input,
                       const std::string& locale, bool fino_alla_fine) {
     const ISTANTANEA prima = istantanea(c.percorso);
-    OPZIONI o;
-    o.locale = locale;
-    const Sessione s = esegui(c, input, o);
+    const Sessione s = esegui_programma(c, input, {.locale = locale});
     EXPECT_EQ(s.stato, 0) << "crashed, hung or failed";
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(differenze(prima, istantanea(c.percorso)), "");
@@ -193,8 +193,8 @@ TEST(FaultInput, LinesEndingInCarriageReturnAndLineFeed) {
     Cartella lf_cartella;
     lf_cartella.scrivi(DATI_C, campione("contravvenzioni.txt"));
     lf_cartella.scrivi(DATI_A, campione("anagrafica.txt"));
-    const Sessione attesa = esegui(lf_cartella, lf);
-    const Sessione s = esegui(c, crlf);
+    const Sessione attesa = esegui_programma(lf_cartella, lf);
+    const Sessione s = esegui_programma(c, crlf);
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 0);
     EXPECT_EQ(s.output, attesa.output);
@@ -210,7 +210,7 @@ TEST(FaultInput, ControlCharactersInFreeTextAreSavedAndLoadBack) {
     campi[1] = "Via\x01\x1b[2J\x7f\t\xff Roma";
     campi[3] = std::string(200, '\x07');
     const std::string input = FORM_CONTRAVV + righe(campi, 0, 5) + "n\n\n5\n6\n1\n\n" + USCITA;
-    const Sessione s = esegui(c, input);
+    const Sessione s = esegui_programma(c, input);
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 0);
     libera_liste();
@@ -232,7 +232,7 @@ TEST(FaultInput, APathWithANulByteIsRefusedNeverCut) {
     EXPECT_NE(output.find(testi::CARICA_C + rifiuto + testi::CARICA_A), std::string::npos);
     const std::string nuovo = "dati/nuovo.txt";
     const Sessione salvato =
-        esegui(c, CARICA + "6\n2\n" + nuovo + nul + "\n" + nuovo + "\n\n\n" + USCITA, OPZIONI{});
+        esegui_programma(c, CARICA + "6\n2\n" + nuovo + nul + "\n" + nuovo + "\n\n\n" + USCITA);
     EXPECT_NE(salvato.output.find(testi::SALVA_C + rifiuto + testi::SALVA_A), std::string::npos);
     EXPECT_EQ(c.leggi(nuovo), c.leggi(DATI_C)); // the path typed whole the second time
 }

@@ -22,7 +22,6 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <random>
 #include <vector>
 
@@ -49,32 +48,6 @@ const std::string SALVATO = "Salvataggio avvenuto correttamente";
 const std::string NON_SALVATO = "Errore durante il salvataggio dei file";
 const std::string GIORNALE_NEGATO = "Impossibile scrivere il giornale delle modifiche";
 
-// Variables of this process's environment, set for the children started
-// while it lives and put back as they were afterwards.
-class Ambiente {
-  public:
-    explicit Ambiente(const std::vector<std::pair<std::string, std::string>>& variabili) {
-        for (const auto& [nome, valore] : variabili) {
-            const char* prima = std::getenv(nome.c_str());
-            vecchie_.emplace_back(nome, prima ? std::optional<std::string>(prima) : std::nullopt);
-            setenv(nome.c_str(), valore.c_str(), 1);
-        }
-    }
-    ~Ambiente() {
-        for (const auto& [nome, valore] : vecchie_) {
-            if (valore)
-                setenv(nome.c_str(), valore->c_str(), 1);
-            else
-                unsetenv(nome.c_str());
-        }
-    }
-    Ambiente(const Ambiente&) = delete;
-    Ambiente& operator=(const Ambiente&) = delete;
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> vecchie_;
-};
-
 // Which call fails and how; an empty `chiamata` only counts.
 struct GUASTO {
     std::string chiamata;
@@ -82,20 +55,22 @@ struct GUASTO {
     std::string modo;
 };
 
-Ambiente con_libreria(const std::string& contatori, const GUASTO& g) {
-    std::vector<std::pair<std::string, std::string>> v = {
-        {"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
-        {guasto_io::VAR_CONTATORI, contatori},
-        {guasto_io::VAR_CHIAMATA, g.chiamata},
-        {guasto_io::VAR_VOLTA, std::to_string(g.volta)},
-        {guasto_io::VAR_MODO, g.modo}};
+// The program started with the library, which counts calls into the file
+// `contatori` and fails the one `g` names.
+OPZIONI con_libreria(const std::string& contatori, const GUASTO& g) {
+    OPZIONI o;
+    o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+                  {guasto_io::VAR_CONTATORI, contatori},
+                  {guasto_io::VAR_CHIAMATA, g.chiamata},
+                  {guasto_io::VAR_VOLTA, std::to_string(g.volta)},
+                  {guasto_io::VAR_MODO, g.modo}};
     // The library comes before the sanitizer's runtime, which must not object.
     if (SANITIZZATO) {
         const char* a = std::getenv("ASAN_OPTIONS");
-        v.emplace_back("ASAN_OPTIONS",
-                       std::string(a ? a : "") + (a && *a ? ":" : "") + "verify_asan_link_order=0");
+        o.ambiente.push_back({"ASAN_OPTIONS", std::string(a ? a : "") + (a && *a ? ":" : "") +
+                                                  "verify_asan_link_order=0"});
     }
-    return Ambiente(v);
+    return o;
 }
 
 CONTATORI leggi_contatori(const std::string& percorso) {
@@ -121,8 +96,7 @@ FINESTRA misura(const ARCHIVIO& vecchio, const ARCHIVIO& nuovo) {
     Archivio c(vecchio);
     FINESTRA f;
     {
-        const Ambiente a = con_libreria(c.contatori(), {});
-        Programma p(c.percorso);
+        Programma p(c.percorso, con_libreria(c.contatori(), {}));
         p.digita(FINO_AL_SALVA);
         EXPECT_TRUE(p.attendi(MENU_SALVA)) << p.output.substr(0, 500);
         f.prima = leggi_contatori(c.contatori());
@@ -183,11 +157,7 @@ struct ESITI {
 // One run with the fault; what went wrong, if anything, into `e`.
 void prova(const ARCHIVIO& vecchio, const ARCHIVIO& nuovo, const GUASTO& g, ESITI& e) {
     Archivio c(vecchio);
-    Sessione s;
-    {
-        const Ambiente a = con_libreria(c.contatori(), g);
-        s = esegui(c, DIALOGO);
-    }
+    const Sessione s = esegui_programma(c, DIALOGO, con_libreria(c.contatori(), g));
     const CONTATORI k = leggi_contatori(c.contatori());
     const std::string quale = g.chiamata + " #" + std::to_string(g.volta) + " " + g.modo + " (" +
                               (k.iniettati ? k.chiamata_guasta : "nothing failed") + "): ";

@@ -361,7 +361,7 @@ ARCHIVIO RIFERIMENTI::file_dopo(int passi) {
     Cartella c;
     c.scrivi(DATI_C, copione_.archivio.contravvenzioni);
     c.scrivi(DATI_A, copione_.archivio.anagrafica);
-    const Sessione s = esegui(c, tasti(copione_, passi) + SALVA_ED_ESCI);
+    const Sessione s = esegui_programma(c, tasti(copione_, passi) + SALVA_ED_ESCI);
     ++esecuzioni;
     EXPECT_EQ(s.stato, 0) << "reference run of " << passi << " steps";
     EXPECT_EQ(s.errori, "");

@@ -46,7 +46,7 @@ std::string giornale_di(const COPIONE& c) {
     Cartella s;
     s.scrivi(DATI_C, c.archivio.contravvenzioni);
     s.scrivi(DATI_A, c.archivio.anagrafica);
-    const Sessione fine = esegui(s, tasti(c, static_cast<int>(c.passi.size())));
+    const Sessione fine = esegui_programma(s, tasti(c, static_cast<int>(c.passi.size())));
     EXPECT_EQ(fine.stato, 0);
     EXPECT_EQ(passi_visti(c, fine.output), static_cast<int>(c.passi.size()));
     return s.leggi(GIORNALE);

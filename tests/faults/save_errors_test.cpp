@@ -66,9 +66,10 @@ struct PERCORSI {
     std::string c, a;
 };
 
-int salva_archivio(const void* dati) {
+// The work of a child process: 0 when both files were written, 1 when not.
+int scrivi_nel_figlio(const void* dati) {
     const auto* p = static_cast<const PERCORSI*>(dati);
-    return scrivi_archivio(p->c.c_str(), p->a.c_str());
+    return scrivi_archivio(p->c.c_str(), p->a.c_str()) ? 0 : 1;
 }
 
 // The program's dialogue: load the defaults, "[6] Salva" ("[1]" to the
@@ -105,14 +106,14 @@ void prova(const OSTACOLO& o) {
         o.metti(cartella.percorso);
         const ISTANTANEA prima = istantanea(cartella.percorso);
         const PERCORSI percorsi{cartella.file(o.file_c), cartella.file(o.file_a)};
-        EXPECT_EQ(in_figlio(o.opzioni, salva_archivio, &percorsi), 1);
+        EXPECT_EQ(in_figlio(o.opzioni, scrivi_nel_figlio, &percorsi), 1);
         EXPECT_EQ(differenze(prima, istantanea(cartella.percorso)), "");
 
         if (o.togli != nullptr) {
             o.togli(cartella.percorso);
             OPZIONI senza_limite = o.opzioni;
             senza_limite.limite_file = -1;
-            EXPECT_EQ(in_figlio(senza_limite, salva_archivio, &percorsi), 0)
+            EXPECT_EQ(in_figlio(senza_limite, scrivi_nel_figlio, &percorsi), 0)
                 << "without the obstacle the same save must succeed";
             EXPECT_EQ(leggi_file(percorsi.c), campione("contravvenzioni.txt"));
             EXPECT_EQ(leggi_file(percorsi.a), campione("anagrafica.txt"));
@@ -124,7 +125,7 @@ void prova(const OSTACOLO& o) {
         Archivio cartella;
         o.metti(cartella.percorso);
         const ISTANTANEA prima = istantanea(cartella.percorso);
-        const Sessione s = esegui(cartella, dialogo(o), o.opzioni);
+        const Sessione s = esegui_programma(cartella, dialogo(o), o.opzioni);
         EXPECT_EQ(s.output, dialogo_atteso(o));
         EXPECT_EQ(s.errori, "");
         EXPECT_EQ(s.stato, 0);

@@ -7,12 +7,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <poll.h>
-#include <pty.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "faults/fault_support.h"
@@ -76,11 +72,11 @@ TEST(FaultSignal, AtAPromptTheTerminalIsRestoredAndTheFilesAreUntouched) {
             ASSERT_EQ(t.modo_normale(), !m.un_tasto);
             const std::size_t da = t.schermo.size();
             if (segnale == SIGINT) {
-                ASSERT_EQ(write(t.master, "\x03", 1), 1); // Ctrl-C
+                ASSERT_TRUE(t.digita("\x03")); // Ctrl-C
             } else {
                 kill(t.pid, segnale);
             }
-            const int stato = t.fine();
+            const int stato = t.termina();
             ASSERT_TRUE(WIFSIGNALED(stato)) << "wait status " << stato;
             EXPECT_EQ(WTERMSIG(stato), segnale);
             EXPECT_TRUE(t.modo_normale());

@@ -135,7 +135,7 @@ TEST(FormatAmountColumn, AmountsAreWrittenAsFixedPointWithTwoDecimalsInFifteenCo
 class StorageRoundTrip : public AmbienteArchivio {
   protected:
     void giro() {
-        ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
+        ASSERT_TRUE(scrivi_archivio("c.txt", "a.txt"));
         libera_liste();
         ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     }
@@ -158,7 +158,7 @@ TEST_F(StorageRoundTrip, WorkedExamplesLoadIntoTheirFieldsAndSaveBackByteForByte
     EXPECT_EQ(descrivi(*lista_contravv->next), "2|1/4/2008|     Torino|XY987ZT|Divieto di sosta|"
                                                "38.5000|no owner|unpaid 0/0/0");
 
-    ASSERT_EQ(scrivi_archivio("c2.txt", "a2.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("c2.txt", "a2.txt"));
     EXPECT_EQ(leggi_file("c2.txt"), esempio_contravvenzioni());
     EXPECT_EQ(leggi_file("a2.txt"), esempio_anagrafica());
 }

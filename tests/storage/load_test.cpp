@@ -26,17 +26,10 @@ const std::string MEMORIA = "\n\nATTENZIONE: Memoria disponibile insufficiente.\
                             "I dati non sono stati caricati correttamente\n\n" +
                             PAUSA;
 
-std::string con_crlf(const std::string& testo) {
-    std::string s;
-    for (char c : testo) s += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return s;
-}
-
 // One fine record of the fines file, with the given owner and amount lines.
 std::string contravv(const std::string& numero, const std::string& proprietario,
                      const std::string& importo) {
-    return "\n" + numero + "\n01/04/2008 Roma\nAA111AA\nSosta\n" + proprietario + "\n" + importo +
-           "\n" + riga('_', 87) + "\n";
+    return record_contravv({numero, "01/04/2008 Roma", "AA111AA", "Sosta", proprietario, importo});
 }
 
 using LoadArchive = AmbienteArchivio;
@@ -46,8 +39,8 @@ TEST_F(LoadArchive, CrlfFilesLoadLikeLineFeedFiles) {
     scrivi_file("a.txt", esempio_anagrafica());
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     const std::string a = descrivi(*lista_anagraf->next), c = descrivi(*lista_contravv);
-    scrivi_file("c.txt", con_crlf(esempio_contravvenzioni()));
-    scrivi_file("a.txt", con_crlf(esempio_anagrafica()));
+    scrivi_file("c.txt", esempio_contravvenzioni("\r\n"));
+    scrivi_file("a.txt", esempio_anagrafica("\r\n"));
     ASSERT_EQ(carica_archivio("c.txt", "a.txt"), 0);
     EXPECT_EQ(descrivi(*lista_anagraf->next), a);
     EXPECT_EQ(descrivi(*lista_contravv), c);
@@ -80,8 +73,7 @@ TEST_F(LoadArchive, LongLinesAreReadWholeAndCutToTheirFields) {
 
 // An owner record of the owners file with the given code.
 std::string anagraf(const std::string& codice) {
-    return "\n" + codice + "\nROSSI" + riga(' ', 26) + " MARIO\n05/03/1970\n\n\n\n" +
-           riga('_', 88) + "\n";
+    return record_anagraf({codice, "ROSSI" + riga(' ', 26) + " MARIO", "05/03/1970", "", "", ""});
 }
 
 TEST_F(LoadArchive, FinesLinkToTheFirstOwnerWithTheirCodeAndKeepThePaidMark) {

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "faults/fault_support.h"
-#include "support/session.h"
+#include "support/driver.h"
 #include "support/texts.h"
 
 using namespace testi;

@@ -47,7 +47,7 @@ class SaveArchive : public AmbienteArchivio {
 
 TEST_F(SaveArchive, EmptyListsGiveZeroByteFiles) {
     libera_liste();
-    ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("c.txt", "a.txt"));
     EXPECT_EQ(leggi_file("c.txt"), "");
     EXPECT_EQ(leggi_file("a.txt"), "");
 }
@@ -57,7 +57,7 @@ TEST_F(SaveArchive, WhenEitherFileCannotBeWrittenNeitherChanges) {
         {"c.txt", "manca/a.txt"}, {"manca/c.txt", "a.txt"}, {"dati", "a.txt"},
         {"c.txt", "dati"},        {"c.txt", "dati/"},       {"", "a.txt"}};
     for (const auto& [c, a] : casi) {
-        EXPECT_EQ(scrivi_archivio(c, a), 1) << c << " " << a;
+        EXPECT_FALSE(scrivi_archivio(c, a)) << c << " " << a;
         invariati();
     }
 }
@@ -67,7 +67,7 @@ TEST_F(SaveArchive, AReadOnlyFolderChangesNothing) {
     fs::create_directory("ro");
     scrivi_file("ro/a.txt", "VECCHIO A");
     fs::permissions("ro", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(scrivi_archivio("c.txt", "ro/a.txt"), 1);
+    EXPECT_FALSE(scrivi_archivio("c.txt", "ro/a.txt"));
     EXPECT_EQ(leggi_file("ro/a.txt"), "VECCHIO A");
     invariati();
 }
@@ -80,16 +80,16 @@ TEST_F(SaveArchive, AFailedWriteChangesNothingAndLeavesNoTemporaryFile) {
     rlimit stretto = prima;
     stretto.rlim_cur = 300;
     setrlimit(RLIMIT_FSIZE, &stretto);
-    const int esito = scrivi_archivio("c.txt", "a.txt");
+    const bool scritto = scrivi_archivio("c.txt", "a.txt");
     setrlimit(RLIMIT_FSIZE, &prima);
     std::signal(SIGXFSZ, gestore);
-    EXPECT_EQ(esito, 1);
+    EXPECT_FALSE(scritto);
     invariati();
 }
 
 TEST_F(SaveArchive, NewFilesAreOwnerOnlyAndReplacedOnesKeepOnlyOwnerAndGroupBits) {
     fs::permissions("a.txt", fs::perms(0664));
-    ASSERT_EQ(scrivi_archivio("dati/nuovo.txt", "a.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("dati/nuovo.txt", "a.txt"));
     EXPECT_EQ(permessi("dati/nuovo.txt"), 0600u);
     EXPECT_EQ(permessi("a.txt"), 0660u) << "a group of clerks may share it; nobody else";
     EXPECT_EQ(leggi_file("a.txt"), esempio_anagrafica());
@@ -97,11 +97,11 @@ TEST_F(SaveArchive, NewFilesAreOwnerOnlyAndReplacedOnesKeepOnlyOwnerAndGroupBits
 
 TEST_F(SaveArchive, EachSaveKeepsTheFilesItReplacesAsBackups) {
     fs::permissions("a.txt", fs::perms(0640));
-    ASSERT_EQ(scrivi_archivio("c.txt", "a.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("c.txt", "a.txt"));
     EXPECT_EQ(leggi_file("c.txt.bak"), "VECCHIO C");
     EXPECT_EQ(leggi_file("a.txt.bak"), "VECCHIO A");
     EXPECT_EQ(permessi("a.txt.bak"), 0640u) << "the old file itself, not a copy";
-    ASSERT_EQ(scrivi_archivio("c.txt", "dati/nuovo.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("c.txt", "dati/nuovo.txt"));
     EXPECT_EQ(leggi_file("c.txt.bak"), esempio_contravvenzioni()) << "the version just replaced";
     EXPECT_FALSE(fs::exists("dati/nuovo.txt.bak")) << "a new file replaces nothing";
 }
@@ -125,7 +125,7 @@ TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
     scrivi_file("vero/c.txt", "VECCHIO");
     fs::create_symlink("../vero/c.txt", "dati/c.txt");
     fs::create_symlink("vero/a.txt", "a_link.txt"); // its file does not exist yet
-    ASSERT_EQ(scrivi_archivio("dati/c.txt", "a_link.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("dati/c.txt", "a_link.txt"));
     EXPECT_TRUE(fs::is_symlink("dati/c.txt"));
     EXPECT_TRUE(fs::is_symlink("a_link.txt"));
     EXPECT_EQ(leggi_file("vero/c.txt"), esempio_contravvenzioni());
@@ -140,11 +140,11 @@ TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSaveUnderTheLockOnly) {
     for (const char* p : avanzi) scrivi_file(p, "x");
     for (const char* p : altri) scrivi_file(p, "x");
     // Without the archive's lock they may be another program's save under way.
-    ASSERT_EQ(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt"), 0);
+    ASSERT_TRUE(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt"));
     for (const char* p : avanzi) EXPECT_TRUE(fs::exists(p)) << p;
     PASSI_SOSTITUZIONE sotto_blocco;
     sotto_blocco.sotto_blocco = true;
-    ASSERT_EQ(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt", &sotto_blocco), 0);
+    ASSERT_TRUE(scrivi_archivio("dati/contravvenzioni.txt", "dati/anagrafica.txt", &sotto_blocco));
     for (const char* p : avanzi) EXPECT_FALSE(fs::exists(p)) << p;
     for (const char* p : altri) EXPECT_TRUE(fs::exists(p)) << p;
 }

@@ -17,6 +17,7 @@
 #include "model/lists.h"
 #include "model/records.h"
 #include "support/folder.h"
+#include "support/record_text.h"
 #include "support/records.h"
 #include "support/texts.h"
 
@@ -69,19 +70,21 @@ inline std::string riga(char c, int n) {
 }
 
 // The two worked examples of the file layout: two owners, two fines.
-inline std::string esempio_anagrafica() {
-    return "\n1\nROSSI" + riga(' ', 26) + " MARIO\n05/03/1970\nVIA ROMA 10" + riga(' ', 20) +
-           " MILANO" + riga(' ', 25) + " 20100 MI\nRSSMRA70C05F205Z\nAB1234567C\n" + riga('_', 88) +
-           "\n" + "\n2\nBIANCHI" + riga(' ', 24) + " ANNA MARIA\n21/11/1985\nPIAZZA GARIBALDI 3" +
-           riga(' ', 13) + " TORINO" + riga(' ', 25) + " 10121 TO\nBNCNMR85S61L219K\nCD7654321E\n" +
-           riga('_', 88) + "\n";
+inline std::string esempio_anagrafica(std::string_view a_capo = "\n") {
+    return testo_anagraf({1, "ROSSI", "MARIO", {5, 3, 1970}, "VIA ROMA 10", "MILANO", "20100", "MI",
+                          "RSSMRA70C05F205Z", "AB1234567C"},
+                         a_capo) +
+           testo_anagraf({2, "BIANCHI", "ANNA MARIA", {21, 11, 1985}, "PIAZZA GARIBALDI 3",
+                          "TORINO", "10121", "TO", "BNCNMR85S61L219K", "CD7654321E"},
+                         a_capo);
 }
 
-inline std::string esempio_contravvenzioni() {
-    return "\n1\n12/03/2008 Milano, viale Monza\nAB123CD\nEccesso di velocita\n* 1\n" +
-           riga(' ', 10) + "41.00 * 20/03/2008\n" + riga('_', 87) + "\n" +
-           "\n2\n01/04/2008      Torino\nXY987ZT\nDivieto di sosta\n- \n" + riga(' ', 10) +
-           "38.50 - \n" + riga('_', 87) + "\n";
+inline std::string esempio_contravvenzioni(std::string_view a_capo = "\n") {
+    return testo_contravv({1, {12, 3, 2008}, "Milano, viale Monza", "AB123CD",
+                           "Eccesso di velocita", 41.0, nullptr, true, {20, 3, 2008}},
+                          1, a_capo) +
+           testo_contravv({2, {1, 4, 2008}, "Torino", "XY987ZT", "Divieto di sosta", 38.5},
+                          std::nullopt, a_capo);
 }
 
 // A fresh folder as working directory, the console on string streams, no

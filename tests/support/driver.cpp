@@ -1,4 +1,4 @@
-// The program as a child process, through pipes.
+// The program as a child process, through pipes or on a pseudo-terminal.
 #include "support/driver.h"
 
 #include <cerrno>
@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -30,6 +31,30 @@ bool applica(const OPZIONI& opzioni) {
         if (setrlimit(RLIMIT_FSIZE, &limite) != 0) return false;
     }
     return !opzioni.come_nessuno || geteuid() != 0 || diventa_nessuno();
+}
+
+// In the child, its standard streams in place: the working folder, the
+// environment and the options, then the program itself.
+[[noreturn]] void avvia(const std::string& cartella, const OPZIONI& opzioni) {
+    if (chdir(cartella.c_str()) != 0) _exit(127);
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    setenv("LANG", opzioni.locale.c_str(), 1);
+    if (opzioni.terminale) {
+        setenv("TERM", "xterm", 1);
+        unsetenv("NO_COLOR");
+    }
+    for (const Variabile& v : opzioni.ambiente) {
+        if (v.valore) {
+            setenv(v.nome.c_str(), v.valore->c_str(), 1);
+        } else {
+            unsetenv(v.nome.c_str());
+        }
+    }
+    signal(SIGPIPE, SIG_DFL);
+    if (!applica(opzioni)) _exit(126);
+    execl(SANZIONARIO_BIN, "sanzionario", static_cast<char*>(nullptr));
+    _exit(127);
 }
 
 } // namespace
@@ -57,29 +82,32 @@ bool puo_cedere_privilegi() {
 }
 
 Programma::Programma(const std::string& cartella, const OPZIONI& opzioni) {
-    int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
-    pid = fork();
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-        if (chdir(cartella.c_str()) != 0) _exit(127);
-        unsetenv("LC_ALL");
-        unsetenv("LC_CTYPE");
-        setenv("LANG", opzioni.locale.c_str(), 1);
-        signal(SIGPIPE, SIG_DFL);
-        if (!applica(opzioni)) _exit(126);
-        execl(SANZIONARIO_BIN, "sanzionario", static_cast<char*>(nullptr));
-        _exit(127);
+    if (opzioni.terminale) {
+        pid = forkpty(&terminale, nullptr, nullptr, nullptr);
+        if (pid < 0) throw std::runtime_error("forkpty");
+        if (pid == 0) avvia(cartella, opzioni);
+        // Input and output each on a descriptor of their own, so that either
+        // may be closed while the terminal stays open.
+        verso_programma = dup(terminale);
+        da_output = dup(terminale);
+    } else {
+        int in[2], out[2], err[2];
+        if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
+        pid = fork();
+        if (pid == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+            avvia(cartella, opzioni);
+        }
+        close(in[0]);
+        close(out[1]);
+        close(err[1]);
+        verso_programma = in[1];
+        da_output = out[0];
+        da_errori = err[0];
     }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    verso_programma = in[1];
-    da_output = out[0];
-    da_errori = err[0];
     signal(SIGPIPE, SIG_IGN);
     fcntl(verso_programma, F_SETFL, O_NONBLOCK);
 }
@@ -89,12 +117,14 @@ Programma::~Programma() {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    for (int fd : {verso_programma, da_output, da_errori})
+    for (int fd : {verso_programma, da_output, da_errori, terminale})
         if (fd >= 0) close(fd);
 }
 
-void Programma::digita(const std::string& testo) {
+bool Programma::digita(const std::string& testo, const std::string& poi) {
+    const std::size_t da = output.size();
     da_scrivere += testo;
+    return poi.empty() || (invia() && attendi(poi, da));
 }
 
 bool Programma::pompa(int millisecondi) {
@@ -125,7 +155,8 @@ bool Programma::pompa(int millisecondi) {
         char buf[65536];
         const ssize_t k = read(fds[i].fd, buf, sizeof buf);
         const bool e_output = fds[i].fd == da_output;
-        if (k <= 0) {
+        if (k < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (k <= 0) { // on a terminal, EIO once the program has ended
             close(fds[i].fd);
             (e_output ? da_output : da_errori) = -1;
             continue;
@@ -171,6 +202,7 @@ int Programma::termina(double secondi) {
 }
 
 int Programma::uccidi(int segnale) {
+    if (pid <= 0) return -1; // already ended: kill(-1) would reach every process
     kill(pid, segnale);
     int stato = 0;
     waitpid(pid, &stato, 0);
@@ -178,7 +210,8 @@ int Programma::uccidi(int segnale) {
     return stato;
 }
 
-Sessione esegui(const Cartella& dove, const std::string& input, const OPZIONI& opzioni) {
+Sessione esegui_programma(const Cartella& dove, const std::string& input,
+                          const OPZIONI& opzioni) {
     Programma p(dove.percorso, opzioni);
     p.digita(input);
     const int stato = p.termina();
