@@ -14,19 +14,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "storage/file_ops.h"
+
 namespace {
 
 constexpr std::size_t PAGINA = 4096;
 
-bool scrivi_intero(int fd, const char* dati, std::size_t n) {
-    while (n > 0) {
-        const ssize_t scritti = write(fd, dati, n);
-        if (scritti < 0 && errno == EINTR) continue;
-        if (scritti <= 0) return false;
-        dati += scritti;
-        n -= static_cast<std::size_t>(scritti);
-    }
-    return true;
+// A value's bytes through a pipe, and back.
+template <class T> bool manda(int fd, const T& v) {
+    return scrivi_intero(fd, std::string_view(reinterpret_cast<const char*>(&v), sizeof v));
+}
+template <class T> bool ricevi(int fd, T& v) {
+    return leggi_intero(fd, reinterpret_cast<char*>(&v), sizeof v) == sizeof v;
 }
 
 } // namespace
@@ -52,29 +51,15 @@ namespace {
 int verso_lanciatore = -1;
 int da_lanciatore = -1;
 
-bool leggi_intero(int fd, void* dati, std::size_t n) {
-    char* p = static_cast<char*>(dati);
-    while (n > 0) {
-        const ssize_t letti = read(fd, p, n);
-        if (letti < 0 && errno == EINTR) continue;
-        if (letti <= 0) return false;
-        p += letti;
-        n -= static_cast<std::size_t>(letti);
-    }
-    return true;
-}
-
 bool manda_testo(int fd, const std::string& t) {
-    const std::size_t n = t.size();
-    return scrivi_intero(fd, reinterpret_cast<const char*>(&n), sizeof n) &&
-           scrivi_intero(fd, t.data(), n);
+    return manda(fd, t.size()) && scrivi_intero(fd, t);
 }
 
 bool ricevi_testo(int fd, std::string& t) {
     std::size_t n = 0;
-    if (!leggi_intero(fd, &n, sizeof n)) return false;
+    if (!ricevi(fd, n)) return false;
     t.resize(n);
-    return leggi_intero(fd, t.data(), n);
+    return leggi_intero(fd, t.data(), n) == n;
 }
 
 ESITO_PROCESSO esegui_qui(const std::vector<std::string>& argomenti, const std::string& cartella,
@@ -86,7 +71,7 @@ ESITO_PROCESSO esegui_qui(const std::vector<std::string>& argomenti, const std::
     int tubo[2];
     if (pipe(tubo) != 0) return e;
     // The answers are short: the pipe holds them all before the child reads.
-    const bool scritto = scrivi_intero(tubo[1], ingresso.data(), ingresso.size());
+    const bool scritto = scrivi_intero(tubo[1], ingresso);
     close(tubo[1]);
     if (!scritto) {
         close(tubo[0]);
@@ -121,7 +106,7 @@ ESITO_PROCESSO esegui_qui(const std::vector<std::string>& argomenti, const std::
 [[noreturn]] void lancia(int richieste, int risultati) {
     for (;;) {
         std::size_t quanti = 0;
-        if (!leggi_intero(richieste, &quanti, sizeof quanti)) _exit(0);
+        if (!ricevi(richieste, quanti)) _exit(0);
         std::vector<std::string> argomenti(quanti);
         std::string cartella, ingresso, uscita;
         bool letto = true;
@@ -130,7 +115,7 @@ ESITO_PROCESSO esegui_qui(const std::vector<std::string>& argomenti, const std::
                 ricevi_testo(richieste, uscita);
         if (!letto) _exit(1);
         const ESITO_PROCESSO e = esegui_qui(argomenti, cartella, ingresso, uscita);
-        if (!scrivi_intero(risultati, reinterpret_cast<const char*>(&e), sizeof e)) _exit(1);
+        if (!manda(risultati, e)) _exit(1);
     }
 }
 
@@ -168,13 +153,11 @@ ESITO_PROCESSO esegui(const std::vector<std::string>& argomenti, const std::stri
                       const std::string& ingresso, const std::string& uscita) {
     if (verso_lanciatore < 0) return esegui_qui(argomenti, cartella, ingresso, uscita);
     ESITO_PROCESSO e;
-    const std::size_t quanti = argomenti.size();
-    bool mandato =
-        scrivi_intero(verso_lanciatore, reinterpret_cast<const char*>(&quanti), sizeof quanti);
+    bool mandato = manda(verso_lanciatore, argomenti.size());
     for (const std::string& a : argomenti) mandato = mandato && manda_testo(verso_lanciatore, a);
     mandato = mandato && manda_testo(verso_lanciatore, cartella) &&
               manda_testo(verso_lanciatore, ingresso) && manda_testo(verso_lanciatore, uscita);
-    if (!mandato || !leggi_intero(da_lanciatore, &e, sizeof e)) return ESITO_PROCESSO{};
+    if (!mandato || !ricevi(da_lanciatore, e)) return ESITO_PROCESSO{};
     return e;
 }
 
@@ -185,14 +168,7 @@ std::string leggi_tutto(const char* percorso) {
     const off_t dimensione = lseek(fd, 0, SEEK_END);
     lseek(fd, 0, SEEK_SET);
     if (dimensione > 0) testo.resize(static_cast<std::size_t>(dimensione));
-    std::size_t letti = 0;
-    while (letti < testo.size()) {
-        const ssize_t n = read(fd, testo.data() + letti, testo.size() - letti);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        letti += static_cast<std::size_t>(n);
-    }
-    testo.resize(letti);
+    testo.resize(leggi_intero(fd, testo.data(), testo.size()));
     close(fd);
     return testo;
 }
@@ -215,10 +191,10 @@ bool scrivi_diretto(const char* percorso, const DATI_ALLINEATI& a) {
     const int fd = open(percorso, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_DIRECT, 0600);
     if (fd < 0) return false;
     const std::size_t pagine = a.dimensione - a.dimensione % PAGINA;
-    bool riuscito = scrivi_intero(fd, a.dati, pagine);
+    bool riuscito = scrivi_intero(fd, std::string_view(a.dati, pagine));
     const int modo = fcntl(fd, F_GETFL);
     riuscito = riuscito && modo >= 0 && fcntl(fd, F_SETFL, modo & ~O_DIRECT) == 0 &&
-               scrivi_intero(fd, a.dati + pagine, a.dimensione - pagine) && fsync(fd) == 0;
+               scrivi_intero(fd, std::string_view(a.dati + pagine, a.dimensione - pagine)) && fsync(fd) == 0;
     return close(fd) == 0 && riuscito;
 }
 

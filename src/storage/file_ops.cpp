@@ -58,6 +58,18 @@ std::string segui_collegamenti(std::string percorso, bool* fidato) {
     return percorso;
 }
 
+std::size_t leggi_intero(int fd, char* dati, std::size_t n) {
+    std::size_t letti = 0;
+    errno = 0;
+    while (letti < n) {
+        const ssize_t k = read(fd, dati + letti, n - letti);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) break;
+        letti += static_cast<std::size_t>(k);
+    }
+    return letti;
+}
+
 bool scrivi_intero(int fd, std::string_view dati) {
     while (!dati.empty()) {
         const ssize_t n = write(fd, dati.data(), dati.size());

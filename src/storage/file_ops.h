@@ -36,6 +36,11 @@ bool stesso_file(const std::string& a, const std::string& b);
 // any error (errno tells which).
 bool scrivi_intero(int fd, std::string_view dati);
 
+// Reads up to `n` bytes into `dati`, retrying short reads and
+// interruptions; stops early at the end of the file or at an error. The
+// number of bytes read (less than `n`: errno is 0 at the end of the file).
+std::size_t leggi_intero(int fd, char* dati, std::size_t n);
+
 // Flushes a folder's entries to the disk. False when the folder cannot be
 // opened or flushed.
 bool sincronizza_cartella(const std::string& cartella);

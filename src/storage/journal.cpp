@@ -68,14 +68,7 @@ bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g) {
     try {
         if (letto) {
             dati.resize(static_cast<std::size_t>(st.st_size));
-            std::size_t n = 0;
-            while (n < dati.size()) {
-                const ssize_t k = read(fd, dati.data() + n, dati.size() - n);
-                if (k < 0 && errno == EINTR) continue;
-                if (k <= 0) break;
-                n += static_cast<std::size_t>(k);
-            }
-            dati.resize(n);
+            dati.resize(leggi_intero(fd, dati.data(), dati.size()));
         }
         close(fd);
         if (letto) g = decodifica_giornale(dati);
