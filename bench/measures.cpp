@@ -194,7 +194,8 @@ bool scrivi_diretto(const char* percorso, const DATI_ALLINEATI& a) {
     bool riuscito = scrivi_intero(fd, std::string_view(a.dati, pagine));
     const int modo = fcntl(fd, F_GETFL);
     riuscito = riuscito && modo >= 0 && fcntl(fd, F_SETFL, modo & ~O_DIRECT) == 0 &&
-               scrivi_intero(fd, std::string_view(a.dati + pagine, a.dimensione - pagine)) && fsync(fd) == 0;
+               scrivi_intero(fd, std::string_view(a.dati + pagine, a.dimensione - pagine)) &&
+               fsync(fd) == 0;
     return close(fd) == 0 && riuscito;
 }
 

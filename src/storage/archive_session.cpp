@@ -32,8 +32,12 @@ struct IN_SOSPESO {
 };
 IN_SOSPESO sospeso;
 
-int64_t adesso() {
-    return static_cast<int64_t>(std::time(nullptr));
+// A journal entry of that kind, made now.
+VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo) {
+    VOCE_GIORNALE v;
+    v.tipo = tipo;
+    v.ora = static_cast<int64_t>(std::time(nullptr));
+    return v;
 }
 
 bool esiste(const std::string& percorso) {
@@ -102,9 +106,7 @@ void lascia_giornale_precedente(const std::string& nuovo) {
 
 bool avvia_giornale_nuovo(const std::string& percorso, const std::string& file_c,
                           const std::string& file_a) {
-    VOCE_GIORNALE inizio;
-    inizio.tipo = TIPO_VOCE::INIZIO;
-    inizio.ora = adesso();
+    VOCE_GIORNALE inizio = voce_di_adesso(TIPO_VOCE::INIZIO);
     inizio.file_c = file_c;
     inizio.file_a = file_a;
     inizio.id_c = id_c;
@@ -135,23 +137,22 @@ APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
     trovato.file_c = file_c;
     trovato.file_a = file_a;
     // The journal of the archive this session holds is this session's own.
-    if (!gia_in_uso && leggi_file_giornale(trovato.giornale, trovato.letto)) {
-        const GIORNALE_LETTO& g = trovato.letto;
-        if (!g.riconosciuto) {
-            trovato.trovato = GIORNALE_TROVATO::ILLEGGIBILE;
-        } else if (g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO &&
-                   completa_salvataggio(g.voci.back())) {
-            // Its changes are in the files now: nothing to recover.
-        } else if ((r.modifiche = operazioni(g, r.ultima)) > 0) {
-            const VOCE_GIORNALE& inizio = g.voci.front();
-            const bool stessi = stessa_identita(inizio.id_c, identita_file(file_c.c_str())) &&
-                                stessa_identita(inizio.id_a, identita_file(file_a.c_str()));
-            trovato.trovato =
-                stessi ? GIORNALE_TROVATO::RECUPERABILE : GIORNALE_TROVATO::FILE_CAMBIATI;
-        }
-    }
+    const bool letto = !gia_in_uso && leggi_file_giornale(trovato.giornale, trovato.letto);
+    const GIORNALE_LETTO& g = trovato.letto;
+    // A save it notes as cut short between its renames is finished first:
+    // its changes are then in the files, and nothing is left to recover.
+    const bool salvato = letto && g.riconosciuto && g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO &&
+                         completa_salvataggio(g.voci.back());
     const IDENTITA_FILE ora_c = identita_file(file_c.c_str());
     const IDENTITA_FILE ora_a = identita_file(file_a.c_str());
+    if (letto && !g.riconosciuto) {
+        trovato.trovato = GIORNALE_TROVATO::ILLEGGIBILE;
+    } else if (letto && !salvato && (r.modifiche = operazioni(g, r.ultima)) > 0) {
+        const VOCE_GIORNALE& inizio = g.voci.front();
+        const bool stessi =
+            stessa_identita(inizio.id_c, ora_c) && stessa_identita(inizio.id_a, ora_a);
+        trovato.trovato = stessi ? GIORNALE_TROVATO::RECUPERABILE : GIORNALE_TROVATO::FILE_CAMBIATI;
+    }
 
     r.esito = carica_archivio(file_c.c_str(), file_a.c_str(), conferma);
     if (r.esito != 0) {
@@ -224,20 +225,14 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a) {
     PASSI_SOSTITUZIONE passi;
     passi.prima_di_rinominare = [](const RINOMINE& rr) {
         if (!giornale_attivo()) return;
-        VOCE_GIORNALE v;
-        v.tipo = TIPO_VOCE::SALVATAGGIO;
-        v.ora = adesso();
+        VOCE_GIORNALE v = voce_di_adesso(TIPO_VOCE::SALVATAGGIO);
         for (const auto& [temporaneo, destinazione] : rr)
             v.rinomine.push_back({temporaneo, destinazione, identita_file(temporaneo.c_str()),
                                   identita_file(destinazione.c_str())});
         giornale_aggiungi(v);
     };
     passi.rinomina_fallita = [] {
-        if (!giornale_attivo()) return;
-        VOCE_GIORNALE v;
-        v.tipo = TIPO_VOCE::SALVATAGGIO_FALLITO;
-        v.ora = adesso();
-        giornale_aggiungi(v);
+        if (giornale_attivo()) giornale_aggiungi(voce_di_adesso(TIPO_VOCE::SALVATAGGIO_FALLITO));
     };
     const std::string blocco_destinazione_c = percorso_blocco(segui_collegamenti(file_c));
     passi.sotto_blocco = stesso_blocco(blocco_destinazione_c, blocco) ||

@@ -73,7 +73,8 @@ struct LETTORE {
             return 0;
         }
         uint64_t v = 0;
-        for (int i = 0; i < byte; ++i) v |= uint64_t{static_cast<unsigned char>(resto[i])} << (8 * i);
+        for (int i = 0; i < byte; ++i)
+            v |= uint64_t{static_cast<unsigned char>(resto[i])} << (8 * i);
         resto.remove_prefix(static_cast<std::size_t>(byte));
         return v;
     }
