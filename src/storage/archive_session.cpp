@@ -2,7 +2,6 @@
 // through loads and saves.
 #include "storage/archive_session.h"
 
-#include <ctime>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,14 +30,6 @@ struct IN_SOSPESO {
     std::string file_c, file_a;
 };
 IN_SOSPESO sospeso;
-
-// A journal entry of that kind, made now.
-VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo) {
-    VOCE_GIORNALE v;
-    v.tipo = tipo;
-    v.ora = static_cast<int64_t>(std::time(nullptr));
-    return v;
-}
 
 bool esiste(const std::string& percorso) {
     struct stat st;

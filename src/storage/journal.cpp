@@ -117,6 +117,13 @@ bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza) {
     return true;
 }
 
+VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo) {
+    VOCE_GIORNALE v;
+    v.tipo = tipo;
+    v.ora = static_cast<int64_t>(std::time(nullptr));
+    return v;
+}
+
 bool giornale_aggiungi(const VOCE_GIORNALE& voce) {
     if (fd_giornale < 0) return false;
     std::string dati;
@@ -169,9 +176,7 @@ void annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo) {
     bool scritto = false;
     if (completo) {
         try {
-            VOCE_GIORNALE v;
-            v.tipo = TIPO_VOCE::MODIFICHE;
-            v.ora = static_cast<int64_t>(std::time(nullptr));
+            VOCE_GIORNALE v = voce_di_adesso(TIPO_VOCE::MODIFICHE);
             v.modifiche.assign(gruppo.begin(), gruppo.end());
             scritto = giornale_aggiungi(v);
         } catch (const std::bad_alloc&) {

@@ -34,6 +34,9 @@ bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& inizio);
 // it cannot be opened for writing.
 bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza);
 
+// An empty entry of that kind, made now.
+VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo);
+
 // Appends an entry and flushes it to the disk. False when no journal is
 // being written or the entry could not be written whole (the journal is
 // then no longer written to).
