@@ -49,29 +49,9 @@ void chiedi_data_verbale(NODO_CONTRAVV* f) {
     f->data_verbale = d;
 }
 
-// Fields 1 to 5 are asked on a copy, which replaces the fine's data once
-// the answer is complete: the screen shown next holds the new value.
-void modifica_dato(NODO_CONTRAVV* f, char scelta) {
-    NODO_CONTRAVV nuovi = *f;
-    switch (scelta) {
-    case '1':
-        chiedi_data_verbale(&nuovi);
-        break;
-    case '2':
-        chiedi_luogo(&nuovi);
-        break;
-    case '3':
-        chiedi_targa(&nuovi);
-        break;
-    case '4':
-        chiedi_tipo(&nuovi);
-        break;
-    case '5':
-        chiedi_importo(&nuovi);
-        break;
-    }
-    modifica_dati(f, nuovi);
-}
+// The questions of the fine's data fields, items 1 to 5 of the screen.
+void (*const CHIEDI_DATO[])(NODO_CONTRAVV*) = {chiedi_data_verbale, chiedi_luogo, chiedi_targa,
+                                               chiedi_tipo, chiedi_importo};
 
 void modifica_campo(NODO_CONTRAVV* f, char scelta) {
     switch (scelta) {
@@ -79,9 +59,14 @@ void modifica_campo(NODO_CONTRAVV* f, char scelta) {
     case '2':
     case '3':
     case '4':
-    case '5':
-        modifica_dato(f, scelta);
+    case '5': {
+        // Asked on a copy, which replaces the fine's data once the answer is
+        // complete: the screen shown next holds the new value.
+        NODO_CONTRAVV nuovi = *f;
+        CHIEDI_DATO[scelta - '1'](&nuovi);
+        modifica_dati(f, nuovi);
         break;
+    }
     case '6':
         // The fine's own owner record, even when another record shares its code.
         if (f->con_anagraf) mod_anagraf_record(f->anagraf);
