@@ -12,11 +12,11 @@
 namespace {
 
 ASCOLTATORE_MODIFICHE ascoltatore = nullptr;
-std::vector<MODIFICA> gruppo;           // changes of the operation under way
-bool gruppo_aperto = false;             // a change was made since the last report
-bool gruppo_completo = true;            // every change of the group could be noted
-int profondita = 0;                     // operations open, nested
-long operazioni_non_salvate = 0;        // operations completed since the last save
+std::vector<MODIFICA> gruppo;            // changes of the operation under way
+bool gruppo_aperto = false;              // a change was made since the last report
+bool gruppo_completo = true;             // every change of the group could be noted
+int profondita = 0;                      // operations open, nested
+long operazioni_non_salvate = 0;         // operations completed since the last save
 NODO_CONTRAVV* bozza_contravv = nullptr; // the fine whose form is being filled
 NODO_ANAGRAF* bozza_anagraf = nullptr;   // the owner whose form is being filled
 bool numeri_unici = true;

@@ -48,7 +48,7 @@ enum class TIPO_MODIFICA : uint8_t {
 // empty); a fine's owner is given by its position in `anagraf_di`.
 struct MODIFICA {
     TIPO_MODIFICA tipo{};
-    POSIZIONE dove;       // the record changed or removed
+    POSIZIONE dove; // the record changed or removed
     NODO_CONTRAVV contravv{};
     NODO_ANAGRAF anagraf{};
     bool con_anagraf_di = false; // `anagraf_di` names an owner (fine images, merges)

@@ -80,7 +80,8 @@ template <class N> std::optional<uint32_t> prossimo(N* lista, N** coda) {
     // Only a list whose identifiers do not rise can hold the candidate already.
     bool in_uso = false;
     if (candidato <= massimo)
-        for (const N* q = lista; q != nullptr && !in_uso; q = seguente(q)) in_uso = id(q) == candidato;
+        for (const N* q = lista; q != nullptr && !in_uso; q = seguente(q))
+            in_uso = id(q) == candidato;
     const uint64_t scelto = in_uso ? massimo + 1 : candidato;
     if (scelto > UINT32_MAX) return std::nullopt;
     return static_cast<uint32_t>(scelto);

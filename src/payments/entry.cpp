@@ -9,9 +9,10 @@
 
 DATA chiedi_data_pagamento(const NODO_CONTRAVV* f, const char* prompt) {
     console_out() << prompt;
-    return leggi_data_pagamento(f, "\nData non valida: \nLa data di pagamento deve essere successiva a "
-                            "quella della contravvenzione.\nPrego reinserire la data del "
-                            "pagamento: ");
+    return leggi_data_pagamento(
+        f, "\nData non valida: \nLa data di pagamento deve essere successiva a "
+           "quella della contravvenzione.\nPrego reinserire la data del "
+           "pagamento: ");
 }
 
 int ins_pagam(unsigned long numero) {

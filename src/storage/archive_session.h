@@ -18,12 +18,12 @@ enum class GIORNALE_TROVATO {
 };
 
 struct APERTURA {
-    int esito = 0;        // as carica_archivio; 1 also when `in_uso`
-    bool in_uso = false;  // another program holds the archive: nothing was read
-    long pid = 0;         // with `in_uso`: the process holding it (0 when unknown)
+    int esito = 0;       // as carica_archivio; 1 also when `in_uso`
+    bool in_uso = false; // another program holds the archive: nothing was read
+    long pid = 0;        // with `in_uso`: the process holding it (0 when unknown)
     GIORNALE_TROVATO giornale = GIORNALE_TROVATO::NESSUNO;
-    long modifiche = 0;  // RECUPERABILE: the operations it holds
-    int64_t ultima = 0;  // RECUPERABILE: when the last one was made (seconds since 1970)
+    long modifiche = 0; // RECUPERABILE: the operations it holds
+    int64_t ultima = 0; // RECUPERABILE: when the last one was made (seconds since 1970)
 };
 
 // Takes the archive's lock (unless this session holds it), finishes a save

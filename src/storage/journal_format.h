@@ -44,18 +44,18 @@ struct RINOMINA {
 struct VOCE_GIORNALE {
     TIPO_VOCE tipo = TIPO_VOCE::INIZIO;
     int64_t ora = 0;
-    std::string file_c, file_a;       // INIZIO
-    IDENTITA_FILE id_c, id_a;         // INIZIO
-    std::vector<MODIFICA> modifiche;  // MODIFICHE
-    std::vector<RINOMINA> rinomine;   // SALVATAGGIO
+    std::string file_c, file_a;      // INIZIO
+    IDENTITA_FILE id_c, id_a;        // INIZIO
+    std::vector<MODIFICA> modifiche; // MODIFICHE
+    std::vector<RINOMINA> rinomine;  // SALVATAGGIO
 };
 
 // Appends the framed entry to `out`. May throw std::bad_alloc.
 void codifica_voce(const VOCE_GIORNALE& voce, std::string& out);
 
 struct GIORNALE_LETTO {
-    bool riconosciuto = false;       // it starts with the text above and an INIZIO entry
-    std::vector<VOCE_GIORNALE> voci; // the whole entries, INIZIO first
+    bool riconosciuto = false;        // it starts with the text above and an INIZIO entry
+    std::vector<VOCE_GIORNALE> voci;  // the whole entries, INIZIO first
     std::size_t lunghezza_valida = 0; // bytes up to the end of the last whole entry
 };
 
