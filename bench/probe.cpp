@@ -3,7 +3,6 @@
 // its one line of figures through a pipe.
 #include "probe.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
@@ -14,6 +13,7 @@
 #include "model/lists.h"
 #include "model/records.h"
 #include "operations.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -77,14 +77,8 @@ ESITO_RICIRCOLO ricircolo_in_processo_nuovo(std::size_t multe) {
         close(tubo[0]);
         return e;
     }
-    std::string riga;
-    char buf[256];
-    for (ssize_t n; (n = read(tubo[0], buf, sizeof buf)) != 0;) {
-        if (n > 0)
-            riga.append(buf, static_cast<std::size_t>(n));
-        else if (errno != EINTR)
-            break;
-    }
+    std::string riga(256, '\0'); // one short line, then the end of the pipe
+    riga.resize(leggi_intero(tubo[0], riga.data(), riga.size()));
     close(tubo[0]);
     int stato = 0;
     waitpid(figlio, &stato, 0);
