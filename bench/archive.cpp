@@ -130,12 +130,12 @@ DATA pagamento_dopo(CASO& c, DATA verbale) {
     return d;
 }
 
-void lettere(CASO& c, char* s, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>('A' + tra(c, 26));
-}
-
-void cifre(CASO& c, char* s, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>('0' + tra(c, 10));
+// Random capital letters and digits in the shape of `schema` (L a letter,
+// D a digit), into `s`, which has room for them and a terminator.
+void secondo_schema(CASO& c, const char* schema, char* s) {
+    for (; *schema != '\0'; ++schema, ++s)
+        *s = static_cast<char>(*schema == 'L' ? 'A' + tra(c, 26) : '0' + tra(c, 10));
+    *s = '\0';
 }
 
 void riempi_anagraf(CASO& c, NODO_ANAGRAF* a, uint32_t codice) {
@@ -150,31 +150,15 @@ void riempi_anagraf(CASO& c, NODO_ANAGRAF* a, uint32_t codice) {
     copia_campo(a->citta, comune.citta);
     copia_campo(a->cap, comune.cap);
     copia_campo(a->provincia, comune.provincia);
-    char cf[17] = {};
-    lettere(c, cf, 6);
-    cifre(c, cf + 6, 2);
-    lettere(c, cf + 8, 1);
-    cifre(c, cf + 9, 2);
-    lettere(c, cf + 11, 1);
-    cifre(c, cf + 12, 3);
-    lettere(c, cf + 15, 1);
-    copia_campo(a->codice_fiscale, cf);
-    char patente[11] = {};
-    lettere(c, patente, 2);
-    cifre(c, patente + 2, 7);
-    lettere(c, patente + 9, 1);
-    copia_campo(a->patente, patente);
+    secondo_schema(c, "LLLLLLDDLDDLDDDL", a->codice_fiscale);
+    secondo_schema(c, "LLDDDDDDDL", a->patente);
 }
 
 void riempi_contravv(CASO& c, NODO_CONTRAVV* f, uint32_t numero) {
     f->numero = numero;
     f->data_verbale = data_tra(c, 2015, 10);
     copia_campo(f->luogo, uno_di(c, LUOGHI));
-    char targa[8] = {};
-    lettere(c, targa, 2);
-    cifre(c, targa + 2, 3);
-    lettere(c, targa + 5, 2);
-    copia_campo(f->targa, targa);
+    secondo_schema(c, "LLDDDLL", f->targa);
     copia_campo(f->tipo, uno_di(c, TIPI));
     f->importo = uno_di(c, IMPORTI);
 }
