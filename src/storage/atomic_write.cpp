@@ -25,6 +25,9 @@ namespace {
 constexpr std::string_view SUFFISSO_TEMPORANEO = ".tmp-";
 constexpr std::size_t CARATTERI_CASUALI = 6; // the XXXXXX of mkstemp
 constexpr mode_t PERMESSI_NUOVO = S_IRUSR | S_IWUSR;
+// What a replaced data file keeps of its permissions: its owner and group
+// bits, never any for others (a data file holds personal data).
+constexpr mode_t PERMESSI_TENUTI = S_IRWXU | S_IRWXG;
 
 struct SCRITTURA {
     std::string destinazione; // the data file, links followed
@@ -88,7 +91,7 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
         // it would get round its protection.
         if (!S_ISREG(st.st_mode) || access(s.destinazione.c_str(), W_OK) != 0) return false;
         if (!sostituibile(s.destinazione)) return false;
-        permessi = static_cast<mode_t>(permessi_sostituto(st.st_mode & 07777));
+        permessi = st.st_mode & PERMESSI_TENUTI;
     } else if (errno != ENOENT) {
         return false;
     }

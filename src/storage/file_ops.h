@@ -24,10 +24,6 @@ std::string segui_collegamenti(std::string percorso, bool* fidato = nullptr);
 // user stays theirs (true when there is no such file).
 bool sostituibile(const std::string& percorso);
 
-// The permissions a replaced data file gets: its owner and group bits,
-// never any for others (a data file holds personal data).
-unsigned permessi_sostituto(unsigned permessi_vecchi);
-
 // Whether two paths name one file: the same file once links are followed
 // and folders resolved, or, both existing, the same device and inode.
 bool stesso_file(const std::string& a, const std::string& b);
