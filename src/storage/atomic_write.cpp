@@ -112,9 +112,10 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
     return close(fd) == 0 && scritto;
 }
 
-// Prepares every file at the same time, each on its own thread (on this
-// one when no other can be started). True when all were written and
-// flushed; a failure stops the others at their next block.
+// Prepares every file at the same time: the first on this thread, each
+// other on its own (on this one too, once no more threads can be started).
+// True when all were written and flushed; a failure stops the others at
+// their next block.
 bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture) {
     std::atomic<bool> fallito{false};
     const auto lavoro = [&](std::size_t i) {
@@ -127,21 +128,14 @@ bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTUR
         if (!pronto) fallito.store(true, std::memory_order_relaxed);
     };
     std::vector<std::thread> paralleli;
-    std::vector<std::size_t> qui;
-    paralleli.reserve(files.size());
-    qui.reserve(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (i == 0) {
-            qui.push_back(i);
-            continue;
-        }
-        try {
-            paralleli.emplace_back(lavoro, i);
-        } catch (...) {
-            qui.push_back(i);
-        }
+    std::size_t avviati = 1; // files 1 to avviati - 1 have a thread of their own
+    try {
+        for (; avviati < files.size(); ++avviati) paralleli.emplace_back(lavoro, avviati);
+    } catch (...) {
+        // No more threads: the files left are prepared on this one.
     }
-    for (std::size_t i : qui) lavoro(i);
+    if (!files.empty()) lavoro(0);
+    for (std::size_t i = avviati; i < files.size(); ++i) lavoro(i);
     for (std::thread& t : paralleli) t.join();
     return !fallito.load();
 }
