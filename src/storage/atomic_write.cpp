@@ -1,11 +1,10 @@
 // Crash-safe replacement of the data files: temporary file in the same
-// folder, each written on its own thread with checked writes, fsync,
-// rename, fsync of the folder.
+// folder, each written on its own thread with checked writes and flushed,
+// then all put in place together (put_in_place).
 #include "storage/atomic_write.h"
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>

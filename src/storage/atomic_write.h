@@ -7,8 +7,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "storage/put_in_place.h"
 

@@ -1,5 +1,5 @@
-// Small file-system steps shared by saving, the journal and the lock:
-// splitting paths, following links, whole writes, flushing a folder.
+// Small file-system steps shared by saving, the journal and the archive
+// session: splitting paths, following links, whole writes, flushing a folder.
 #pragma once
 
 #include <string>
