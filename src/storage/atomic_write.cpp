@@ -169,29 +169,29 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
 }
 
 bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTITUZIONE* passi) {
+    const PASSI_SOSTITUZIONE nessun_passo;
+    const PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
     std::vector<SCRITTURA> scritture(files.size());
     bool pronti = prepara_tutti(files, scritture);
     RINOMINE rinomine;
     if (pronti) {
         try {
             for (const SCRITTURA& s : scritture) rinomine.emplace_back(s.temporaneo, s.destinazione);
-            if (passi != nullptr && passi->prima_di_rinominare) passi->prima_di_rinominare(rinomine);
+            if (p.prima_di_rinominare) p.prima_di_rinominare(rinomine);
         } catch (const std::bad_alloc&) {
             pronti = false;
         }
     }
-    if (pronti) {
-        pronti = metti_al_posto(rinomine, passi != nullptr ? passi->rinomina_fallita
-                                                          : std::function<void()>());
-        if (pronti)
-            for (SCRITTURA& s : scritture) s.temporaneo.clear();
+    if (pronti) pronti = metti_al_posto(rinomine, p.rinomina_fallita);
+    if (!pronti) {
+        // A failure at any step: the temporary files made so far go.
+        for (const SCRITTURA& s : scritture)
+            if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
+        return false;
     }
-    for (const SCRITTURA& s : scritture)
-        if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
-    if (!pronti) return false;
     // Leftovers of a stopped save are known stale only under the archive's
     // lock: without it they may be another program's save under way.
-    if (passi != nullptr && passi->sotto_blocco)
+    if (p.sotto_blocco)
         for (const SCRITTURA& s : scritture) togli_avanzi(s.cartella, s.nome);
     return true;
 }
