@@ -24,11 +24,10 @@ namespace {
 struct STATO_TERMINALE {
     std::istream* in = &std::cin;   // the stream every read of the console takes from
     std::ostream* out = &std::cout; // the stream every write of the console goes to
-    // The streams over standard input and output and their buffers, once
-    // terminale_avvia has wrapped them (nullptr before). Only this module
-    // touches the buffers, and only through their own functions.
-    std::istream* in_standard = nullptr;
-    std::ostream* out_standard = nullptr;
+    // The buffers over standard input and output, once terminale_avvia has
+    // wrapped them (nullptr before): the console reads or writes them when
+    // its stream's buffer is one of them. Only this module touches them,
+    // and only through their own functions.
     FdInBuf* ingresso_fd = nullptr;
     FdOutBuf* uscita_fd = nullptr;
     bool in_tty = false;        // `in` reads a terminal
@@ -117,8 +116,6 @@ void terminale_avvia() {
     in.tie(&out);
     stato.ingresso_fd = &ingresso;
     stato.uscita_fd = &uscita;
-    stato.in_standard = &in;
-    stato.out_standard = &out;
     stato.in = &in;
     stato.out = &out;
 
@@ -184,12 +181,12 @@ void attendi_tasto() {
 }
 
 bool linea_grezza() {
-    return stato.in_standard != nullptr && stato.in == stato.in_standard &&
+    return stato.ingresso_fd != nullptr && stato.in->rdbuf() == stato.ingresso_fd &&
            stato.ingresso_fd->linea_grezza();
 }
 
 bool scrivi_grezzo(std::string_view testo) {
-    if (stato.out_standard == nullptr || stato.out != stato.out_standard) return false;
+    if (stato.uscita_fd == nullptr || stato.out->rdbuf() != stato.uscita_fd) return false;
     stato.uscita_fd->scrivi_grezzo(testo);
     return true;
 }

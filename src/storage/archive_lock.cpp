@@ -9,8 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "storage/file_ops.h"
-
 namespace {
 
 long pid_nel_file(int fd) {

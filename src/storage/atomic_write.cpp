@@ -1,11 +1,10 @@
 // Crash-safe replacement of the data files: temporary file in the same
-// folder, each written on its own thread with checked writes, fsync,
-// rename, fsync of the folder.
+// folder, each written on its own thread with checked writes and flushed,
+// then all put in place together (put_in_place).
 #include "storage/atomic_write.h"
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -25,6 +24,9 @@ namespace {
 constexpr std::string_view SUFFISSO_TEMPORANEO = ".tmp-";
 constexpr std::size_t CARATTERI_CASUALI = 6; // the XXXXXX of mkstemp
 constexpr mode_t PERMESSI_NUOVO = S_IRUSR | S_IWUSR;
+// What a replaced data file keeps of its permissions: its owner and group
+// bits, never any for others (a data file holds personal data).
+constexpr mode_t PERMESSI_TENUTI = S_IRWXU | S_IRWXG;
 
 struct SCRITTURA {
     std::string destinazione; // the data file, links followed
@@ -88,7 +90,7 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
         // it would get round its protection.
         if (!S_ISREG(st.st_mode) || access(s.destinazione.c_str(), W_OK) != 0) return false;
         if (!sostituibile(s.destinazione)) return false;
-        permessi = static_cast<mode_t>(permessi_sostituto(st.st_mode & 07777));
+        permessi = st.st_mode & PERMESSI_TENUTI;
     } else if (errno != ENOENT) {
         return false;
     }
@@ -109,9 +111,10 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
     return close(fd) == 0 && scritto;
 }
 
-// Prepares every file at the same time, each on its own thread (on this
-// one when no other can be started). True when all were written and
-// flushed; a failure stops the others at their next block.
+// Prepares every file at the same time: the first on this thread, each
+// other on its own (on this one too, once no more threads can be started).
+// True when all were written and flushed; a failure stops the others at
+// their next block.
 bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture) {
     std::atomic<bool> fallito{false};
     const auto lavoro = [&](std::size_t i) {
@@ -124,21 +127,14 @@ bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTUR
         if (!pronto) fallito.store(true, std::memory_order_relaxed);
     };
     std::vector<std::thread> paralleli;
-    std::vector<std::size_t> qui;
-    paralleli.reserve(files.size());
-    qui.reserve(files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (i == 0) {
-            qui.push_back(i);
-            continue;
-        }
-        try {
-            paralleli.emplace_back(lavoro, i);
-        } catch (...) {
-            qui.push_back(i);
-        }
+    std::size_t avviati = 1; // files 1 to avviati - 1 have a thread of their own
+    try {
+        for (; avviati < files.size(); ++avviati) paralleli.emplace_back(lavoro, avviati);
+    } catch (...) {
+        // No more threads: the files left are prepared on this one.
     }
-    for (std::size_t i : qui) lavoro(i);
+    if (!files.empty()) lavoro(0);
+    for (std::size_t i = avviati; i < files.size(); ++i) lavoro(i);
     for (std::thread& t : paralleli) t.join();
     return !fallito.load();
 }
@@ -173,29 +169,29 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
 }
 
 bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTITUZIONE* passi) {
+    const PASSI_SOSTITUZIONE nessun_passo;
+    const PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
     std::vector<SCRITTURA> scritture(files.size());
     bool pronti = prepara_tutti(files, scritture);
     RINOMINE rinomine;
     if (pronti) {
         try {
             for (const SCRITTURA& s : scritture) rinomine.emplace_back(s.temporaneo, s.destinazione);
-            if (passi != nullptr && passi->prima_di_rinominare) passi->prima_di_rinominare(rinomine);
+            if (p.prima_di_rinominare) p.prima_di_rinominare(rinomine);
         } catch (const std::bad_alloc&) {
             pronti = false;
         }
     }
-    if (pronti) {
-        pronti = metti_al_posto(rinomine, passi != nullptr ? passi->rinomina_fallita
-                                                          : std::function<void()>());
-        if (pronti)
-            for (SCRITTURA& s : scritture) s.temporaneo.clear();
+    if (pronti) pronti = metti_al_posto(rinomine, p.rinomina_fallita);
+    if (!pronti) {
+        // A failure at any step: the temporary files made so far go.
+        for (const SCRITTURA& s : scritture)
+            if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
+        return false;
     }
-    for (const SCRITTURA& s : scritture)
-        if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
-    if (!pronti) return false;
     // Leftovers of a stopped save are known stale only under the archive's
     // lock: without it they may be another program's save under way.
-    if (passi != nullptr && passi->sotto_blocco)
+    if (p.sotto_blocco)
         for (const SCRITTURA& s : scritture) togli_avanzi(s.cartella, s.nome);
     return true;
 }

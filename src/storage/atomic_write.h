@@ -7,8 +7,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "storage/put_in_place.h"
 
@@ -33,7 +31,7 @@ struct FILE_DA_SCRIVERE {
 // only when all were written puts them in place of the data files, in the
 // given order, each old data file kept as "<name>.bak" (metti_al_posto). A
 // new data file is readable and writable by its owner only; a replaced one
-// keeps its permission bits. When a file cannot be written (a missing
+// keeps its owner and group bits and gets none for others. When a file cannot be written (a missing
 // folder, no permission, a full disk, a path that is a folder or not a
 // plain file, memory running out) or put in place (a rename or a flush of
 // its folder refused) no data file has changed, no temporary file is left,

@@ -104,10 +104,6 @@ bool sostituibile(const std::string& percorso) {
     return st.st_uid == geteuid() || !cartella_condivisa(cartella_di(percorso));
 }
 
-unsigned permessi_sostituto(unsigned permessi_vecchi) {
-    return permessi_vecchi & 0770u;
-}
-
 namespace {
 
 // The path with its links followed and its folder made absolute, when the

@@ -1,5 +1,5 @@
-// Small file-system steps shared by saving, the journal and the lock:
-// splitting paths, following links, whole writes, flushing a folder.
+// Small file-system steps shared by saving, the journal and the archive
+// session: splitting paths, following links, whole writes, flushing a folder.
 #pragma once
 
 #include <string>
@@ -23,10 +23,6 @@ std::string segui_collegamenti(std::string percorso, bool* fidato = nullptr);
 // a folder that others may write to, where a file that belongs to another
 // user stays theirs (true when there is no such file).
 bool sostituibile(const std::string& percorso);
-
-// The permissions a replaced data file gets: its owner and group bits,
-// never any for others (a data file holds personal data).
-unsigned permessi_sostituto(unsigned permessi_vecchi);
 
 // Whether two paths name one file: the same file once links are followed
 // and folders resolved, or, both existing, the same device and inode.

@@ -1,23 +1,19 @@
-// Loading: the dialogue and the reading of both data files, record by
-// record, into new lists, which replace the current ones only when both
-// files were read whole.
+// Loading: the dialogue, with its questions about a journal found and a
+// malformed file, and the new lists read from both data files (list_load),
+// which replace the current ones only when both files were read whole.
 #include "storage/load.h"
 
 #include <ctime>
-#include <new>
 #include <string>
 
 #include "console/console.h"
 #include "console/conventions.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "storage/file_read.h"
-#include "storage/fines_file.h"
-#include "storage/list_load.h"
-#include "storage/owner_index.h"
-#include "storage/owners_file.h"
 #include "storage/archive_session.h"
+#include "storage/file_read.h"
 #include "storage/journal.h"
+#include "storage/list_load.h"
 #include "storage/path_prompt.h"
 #include "storage/save.h"
 
