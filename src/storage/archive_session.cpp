@@ -36,10 +36,6 @@ bool esiste(const std::string& percorso) {
     return lstat(percorso.c_str(), &st) == 0;
 }
 
-bool stesso_inode(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
-    return a.esiste && b.esiste && a.dispositivo == b.dispositivo && a.inode == b.inode;
-}
-
 // A save that a stop cut short after it noted its renames: each rename is
 // either done (the data file is the temporary file) or still to do (the
 // temporary file is there and the data file is as it was). Only then are

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <string>
@@ -141,15 +140,7 @@ bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTUR
 
 // Removes the temporary files of the data file `nome` that a crash left in `cartella`.
 void togli_avanzi(const std::string& cartella, const std::string& nome) {
-    DIR* d = opendir(cartella.c_str());
-    if (d == nullptr) return;
-    while (const dirent* voce = readdir(d)) {
-        if (!nome_temporaneo_di(voce->d_name, nome)) continue;
-        struct stat st;
-        if (fstatat(dirfd(d), voce->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            unlinkat(dirfd(d), voce->d_name, 0);
-    }
-    closedir(d);
+    togli_file_se(cartella, [&](std::string_view voce) { return nome_temporaneo_di(voce, nome); });
 }
 
 } // namespace
@@ -176,7 +167,8 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTI
     RINOMINE rinomine;
     if (pronti) {
         try {
-            for (const SCRITTURA& s : scritture) rinomine.emplace_back(s.temporaneo, s.destinazione);
+            for (const SCRITTURA& s : scritture)
+                rinomine.emplace_back(s.temporaneo, s.destinazione);
             if (p.prima_di_rinominare) p.prima_di_rinominare(rinomine);
         } catch (const std::bad_alloc&) {
             pronti = false;

@@ -21,3 +21,7 @@ bool stessa_identita(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
            a.dimensione == b.dimensione && a.modifica_s == b.modifica_s &&
            a.modifica_ns == b.modifica_ns;
 }
+
+bool stesso_inode(const IDENTITA_FILE& a, const IDENTITA_FILE& b) {
+    return a.esiste && b.esiste && a.dispositivo == b.dispositivo && a.inode == b.inode;
+}

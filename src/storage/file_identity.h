@@ -23,3 +23,5 @@ struct IDENTITA_FILE {
 IDENTITA_FILE identita_file(const char* percorso);
 
 bool stessa_identita(const IDENTITA_FILE& a, const IDENTITA_FILE& b);
+// The same file, whatever its version: both exist, same device and inode.
+bool stesso_inode(const IDENTITA_FILE& a, const IDENTITA_FILE& b);

@@ -2,8 +2,9 @@
 #include "storage/file_ops.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,10 +82,24 @@ bool scrivi_intero(int fd, std::string_view dati) {
     return true;
 }
 
+void togli_file_se(const std::string& cartella,
+                   const std::function<bool(std::string_view nome)>& scelto) {
+    DIR* d = opendir(cartella.c_str());
+    if (d == nullptr) return;
+    while (const dirent* voce = readdir(d)) {
+        if (!scelto(voce->d_name)) continue;
+        struct stat st;
+        if (fstatat(dirfd(d), voce->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dirfd(d), voce->d_name, 0);
+    }
+    closedir(d);
+}
+
 bool sincronizza_cartella(const std::string& cartella) {
     const int fd = open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
-    const bool ok = fsync(fd) == 0 || errno == EINVAL; // EINVAL: the file system cannot, and needs not
+    const bool ok =
+        fsync(fd) == 0 || errno == EINVAL; // EINVAL: the file system cannot, and needs not
     close(fd);
     return ok;
 }

@@ -2,6 +2,7 @@
 // session: splitting paths, following links, whole writes, flushing a folder.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,11 @@ bool scrivi_intero(int fd, std::string_view dati);
 // interruptions; stops early at the end of the file or at an error. The
 // number of bytes read (less than `n`: errno is 0 at the end of the file).
 std::size_t leggi_intero(int fd, char* dati, std::size_t n);
+
+// Removes the regular files of the folder whose names `scelto` picks (the
+// leftovers of a step a stop cut short); links and other kinds of file stay.
+void togli_file_se(const std::string& cartella,
+                   const std::function<bool(std::string_view nome)>& scelto);
 
 // Flushes a folder's entries to the disk. False when the folder cannot be
 // opened or flushed.

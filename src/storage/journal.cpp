@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -33,16 +32,10 @@ void smetti() {
 // came before their rename. Only the holder of the archive's lock starts
 // its journal, so none of them is being written.
 void togli_temporanei(const std::string& percorso) {
-    const std::string cartella = cartella_di(percorso);
     const std::string prefisso = nome_di(percorso) + ".tmp-";
-    DIR* d = opendir(cartella.c_str());
-    if (d == nullptr) return;
-    while (const dirent* voce = readdir(d)) {
-        const std::string_view nome = voce->d_name;
-        if (nome.size() == prefisso.size() + 6 && nome.starts_with(prefisso))
-            unlinkat(dirfd(d), voce->d_name, 0);
-    }
-    closedir(d);
+    togli_file_se(cartella_di(percorso), [&](std::string_view nome) {
+        return nome.size() == prefisso.size() + 6 && nome.starts_with(prefisso);
+    });
 }
 
 bool scrivi_e_sincronizza(int fd, std::string_view dati) {
