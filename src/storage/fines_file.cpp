@@ -8,6 +8,7 @@
 #include "storage/fines_file.h"
 
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "model/lists.h"
@@ -158,7 +159,12 @@ PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
 int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
                             FORMA_FILE& forma, AVANZAMENTO_MULTE& avanzamento) {
     NODO_CONTRAVV* ultima = nullptr;
-    const int esito = leggi_multe(file, lista, ultima, crescenti, forma, avanzamento);
+    int esito = -1;
+    try {
+        esito = leggi_multe(file, lista, ultima, crescenti, forma, avanzamento);
+    } catch (const std::bad_alloc&) { // the read buffer
+        esito = -1;
+    }
     if (esito != 0) avanzamento.fermo.store(true, std::memory_order_relaxed);
     pubblica(avanzamento, ultima, true);
     return esito;

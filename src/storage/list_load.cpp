@@ -78,19 +78,9 @@ void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
 
 int leggi_contravvenzioni(int fd, NODO_CONTRAVV*& lista, bool& crescenti, FORMA_FILE& forma,
                           AVANZAMENTO_MULTE& avanzamento) {
-    int esito = -1;
-    try {
-        LETTURA_DATI file;
-        file.fd = fd;
-        esito = contravvenzioni_da_file(file, lista, crescenti, forma, avanzamento);
-    } catch (const std::bad_alloc&) {
-        esito = -1;
-        avanzamento.fermo.store(true, std::memory_order_relaxed);
-        avanzamento.finita.store(true, std::memory_order_release);
-        avanzamento.turno.fetch_add(1, std::memory_order_release);
-        avanzamento.turno.notify_all();
-    }
-    return esito;
+    LETTURA_DATI file;
+    file.fd = fd;
+    return contravvenzioni_da_file(file, lista, crescenti, forma, avanzamento);
 }
 
 bool fallito(int esito) {
