@@ -73,8 +73,7 @@ inline DATA data_da_colonne(std::string_view riga, std::size_t prima) {
 // at most cap - 1 characters of it, by the NUL byte and end carriage
 // return rules of text_rules.h. `cerca_nul` false: the caller
 // knows the text holds no NUL byte.
-inline void copia_testo(char* campo, std::size_t cap, std::string_view testo,
-                        bool cerca_nul = true) {
+inline void copia_testo(char* campo, std::size_t cap, std::string_view testo, bool cerca_nul) {
     std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
     if (cerca_nul) n = fino_al_nul(testo.data(), n);
     n = senza_cr_finali(testo.data(), n);

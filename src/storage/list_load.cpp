@@ -44,7 +44,7 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
         {
             LETTURA_DATI file; // its buffer goes back before the index is built
             file.fd = l.fd;
-            l.esito = anagrafica_da_file(file, l.lista, codici, &avanzamento.fermo);
+            l.esito = anagrafica_da_file(file, l.lista, codici, avanzamento.fermo);
         }
         l.forma = codici.forma;
         if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);

@@ -87,12 +87,12 @@ PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
 }
 
 int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,
-                       const std::atomic<bool>* fermo) {
+                       const std::atomic<bool>& fermo) {
     NODO_ANAGRAF* ultimo = nullptr;
     RIGHE_RECORD righe;
     bool con_nul = true;
     for (;;) {
-        if (fermo != nullptr && fermo->load(std::memory_order_relaxed)) return LETTURA_INTERROTTA;
+        if (fermo.load(std::memory_order_relaxed)) return LETTURA_INTERROTTA;
         const LETTO letto = leggi_record(file, righe, con_nul);
         if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_ANAGRAF* a = nuovo_anagraf();
