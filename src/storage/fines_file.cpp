@@ -32,10 +32,13 @@ constexpr std::size_t GRUPPO_SCRITTURA = 32;
 // Fines read between two publications of the progress of a load.
 constexpr std::size_t PASSO_AVANZAMENTO = 4096;
 
-// Room for the longest record: every field at its widest.
-constexpr std::size_t LUNGHEZZA_MAX_RECORD = 1 + 10 + 1 + LARGHEZZA_MAX_DATA + 1 + 64 + 1 + 8 + 1 +
-                                             128 + 1 + 2 + 10 + 1 + LARGHEZZA_MAX_IMPORTO + 3 +
-                                             LARGHEZZA_MAX_DATA + 1 + RIGA_FINE_CONTRAVV.size() + 1;
+// Room for the longest record: every field at its widest, a text field
+// whole (its padding is shorter).
+constexpr std::size_t LUNGHEZZA_MAX_RECORD =
+    1 + LARGHEZZA_MAX_NUMERO + 1 + LARGHEZZA_MAX_DATA + 1 + sizeof(NODO_CONTRAVV::luogo) + 1 +
+    sizeof(NODO_CONTRAVV::targa) + 1 + sizeof(NODO_CONTRAVV::tipo) + 1 + 2 + LARGHEZZA_MAX_NUMERO +
+    1 + LARGHEZZA_MAX_IMPORTO + 3 + LARGHEZZA_MAX_DATA + 1 + RIGA_FINE_CONTRAVV.size() + 1;
+static_assert(sizeof(NODO_CONTRAVV::luogo) >= LARGHEZZA_LUOGO);
 
 // The code written on the owner line, when the fine has an owner.
 std::optional<uint32_t> codice_proprietario(const NODO_CONTRAVV& c) {
