@@ -21,7 +21,6 @@
 
 namespace {
 
-
 // Fewer bytes than any fine of this system takes in the file: the fines
 // file's size divided by it is a number of fines never short by much.
 constexpr std::size_t BYTE_PER_MULTA_MIN = 128;
@@ -116,7 +115,7 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     FORMA_FILE forma_c;
     const int esito_c = leggi_contravvenzioni(fd_c, contravv, crescenti, forma_c, avanzamento);
     const bool collegate = parallelo.joinable();
-    if (parallelo.joinable()) parallelo.join();
+    if (collegate) parallelo.join();
     chiudi_riserva_contravv();
 
     const int esito = fallito(anagrafica.esito) ? anagrafica.esito : fallito(esito_c) ? esito_c : 0;
