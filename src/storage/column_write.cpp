@@ -33,7 +33,7 @@ bool centesimi(double v, uint64_t& c) {
 } // namespace
 
 char* scrivi_numero(char* p, uint32_t v) {
-    return std::to_chars(p, p + 10, v).ptr;
+    return std::to_chars(p, p + LARGHEZZA_MAX_NUMERO, v).ptr;
 }
 
 char* scrivi_data(char* p, DATA d) {

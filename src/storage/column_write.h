@@ -11,12 +11,15 @@
 
 #include "input/date.h"
 
+// Widest whole number: the largest 32-bit value in decimal.
+constexpr std::size_t LARGHEZZA_MAX_NUMERO = 10;
 // Widest amount: a double's largest value with two decimals and a sign.
 constexpr std::size_t LARGHEZZA_MAX_IMPORTO = 320;
 // Widest date: three signed 16-bit parts and two separators.
 constexpr std::size_t LARGHEZZA_MAX_DATA = 20;
 
-// A whole number in decimal, without sign or padding: at most 10 characters.
+// A whole number in decimal, without sign or padding: at most
+// LARGHEZZA_MAX_NUMERO characters.
 char* scrivi_numero(char* p, uint32_t v);
 
 // gg/mm/aaaa: two digits for day and month, four for the year; parts below

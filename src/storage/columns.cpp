@@ -75,9 +75,8 @@ double valore_importo(std::string_view testo) {
     std::size_t i = 0;
     // Eight blanks at a time first: amounts stand right-aligned in their columns.
     while (i + 8 <= n && std::memcmp(testo.data() + i, "        ", 8) == 0) i += 8;
-    while (i < n && (testo[i] == ' ' || (testo[i] >= '\t' && testo[i] <= '\r'))) ++i;
     bool negativo = false;
-    if (i < n && (testo[i] == '+' || testo[i] == '-')) negativo = testo[i++] == '-';
+    i = dopo_segno(testo, i, negativo);
     // Up to 15 digits in all make a whole number below 2^53, exact in a
     // double; divided by an exact power of ten it is rounded once, to the
     // double nearest the decimal value, as from_chars rounds it.

@@ -19,16 +19,24 @@ inline std::string_view colonne(std::string_view riga, std::size_t prima,
     return riga.substr(prima - 1, quante);
 }
 
-// Number rule: blanks (space, tab, line end, vertical tab, form feed,
-// carriage return) skipped, an optional sign, the digits up to the first
-// other character; no digits give 0. Values beyond 18 digits saturate at
-// 10^18 (negative: -10^18).
-inline int64_t valore_intero(std::string_view testo) {
-    std::size_t i = 0;
+// The start of a number: from `i`, the blanks (space, tab, line end,
+// vertical tab, form feed, carriage return) skipped, then an optional sign.
+// Where the digits would begin; `negativo` tells whether the sign was '-'.
+inline std::size_t dopo_segno(std::string_view testo, std::size_t i, bool& negativo) {
     const std::size_t n = testo.size();
     while (i < n && (testo[i] == ' ' || (testo[i] >= '\t' && testo[i] <= '\r'))) ++i;
-    bool negativo = false;
+    negativo = false;
     if (i < n && (testo[i] == '+' || testo[i] == '-')) negativo = testo[i++] == '-';
+    return i;
+}
+
+// Number rule: the start of a number (dopo_segno), then the digits up to
+// the first other character; no digits give 0. Values beyond 18 digits
+// saturate at 10^18 (negative: -10^18).
+inline int64_t valore_intero(std::string_view testo) {
+    const std::size_t n = testo.size();
+    bool negativo = false;
+    std::size_t i = dopo_segno(testo, 0, negativo);
     constexpr int64_t SATURAZIONE = 1'000'000'000'000'000'000; // 10^18
     int64_t v = 0;
     for (; i < n && testo[i] >= '0' && testo[i] <= '9'; ++i)
@@ -73,8 +81,7 @@ inline DATA data_da_colonne(std::string_view riga, std::size_t prima) {
 // at most cap - 1 characters of it, by the NUL byte and end carriage
 // return rules of text_rules.h. `cerca_nul` false: the caller
 // knows the text holds no NUL byte.
-inline void copia_testo(char* campo, std::size_t cap, std::string_view testo,
-                        bool cerca_nul = true) {
+inline void copia_testo(char* campo, std::size_t cap, std::string_view testo, bool cerca_nul) {
     std::size_t n = testo.size() < cap ? testo.size() : cap - 1;
     if (cerca_nul) n = fino_al_nul(testo.data(), n);
     n = senza_cr_finali(testo.data(), n);

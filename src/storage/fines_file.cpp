@@ -8,6 +8,7 @@
 #include "storage/fines_file.h"
 
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "model/lists.h"
@@ -31,10 +32,13 @@ constexpr std::size_t GRUPPO_SCRITTURA = 32;
 // Fines read between two publications of the progress of a load.
 constexpr std::size_t PASSO_AVANZAMENTO = 4096;
 
-// Room for the longest record: every field at its widest.
-constexpr std::size_t LUNGHEZZA_MAX_RECORD = 1 + 10 + 1 + LARGHEZZA_MAX_DATA + 1 + 64 + 1 + 8 + 1 +
-                                             128 + 1 + 2 + 10 + 1 + LARGHEZZA_MAX_IMPORTO + 3 +
-                                             LARGHEZZA_MAX_DATA + 1 + RIGA_FINE_CONTRAVV.size() + 1;
+// Room for the longest record: every field at its widest, a text field
+// whole (its padding is shorter).
+constexpr std::size_t LUNGHEZZA_MAX_RECORD =
+    1 + LARGHEZZA_MAX_NUMERO + 1 + LARGHEZZA_MAX_DATA + 1 + sizeof(NODO_CONTRAVV::luogo) + 1 +
+    sizeof(NODO_CONTRAVV::targa) + 1 + sizeof(NODO_CONTRAVV::tipo) + 1 + 2 + LARGHEZZA_MAX_NUMERO +
+    1 + LARGHEZZA_MAX_IMPORTO + 3 + LARGHEZZA_MAX_DATA + 1 + RIGA_FINE_CONTRAVV.size() + 1;
+static_assert(sizeof(NODO_CONTRAVV::luogo) >= LARGHEZZA_LUOGO);
 
 // The code written on the owner line, when the fine has an owner.
 std::optional<uint32_t> codice_proprietario(const NODO_CONTRAVV& c) {
@@ -158,7 +162,12 @@ PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
 int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
                             FORMA_FILE& forma, AVANZAMENTO_MULTE& avanzamento) {
     NODO_CONTRAVV* ultima = nullptr;
-    const int esito = leggi_multe(file, lista, ultima, crescenti, forma, avanzamento);
+    int esito = -1;
+    try {
+        esito = leggi_multe(file, lista, ultima, crescenti, forma, avanzamento);
+    } catch (const std::bad_alloc&) { // the read buffer
+        esito = -1;
+    }
     if (esito != 0) avanzamento.fermo.store(true, std::memory_order_relaxed);
     pubblica(avanzamento, ultima, true);
     return esito;

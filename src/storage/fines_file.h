@@ -31,14 +31,14 @@ struct AVANZAMENTO_MULTE {
 // names an owner code holds it, for collega_proprietari, in place of its
 // owner link. `crescenti` tells whether the numbers rose strictly along the
 // file. 0 when the file was read to its end; 1 on a read error; -1 when
-// memory for a record ran out; LETTURA_INTERROTTA when `avanzamento.fermo`
-// was found set (checked before each record), the reading given up. Every
-// few thousand fines, and at the end whatever the result, the progress is
-// published in `avanzamento`; `fermo` is set before the end is published
-// when the result is not 0. The records made until a failure stay linked in
-// `lista`, for the caller to free without following their owner links.
-// `forma` counts the records that have the shape of a fine's, and those that
-// have not.
+// memory for a record or for the read buffer ran out; LETTURA_INTERROTTA
+// when `avanzamento.fermo` was found set (checked before each record), the
+// reading given up. Every few thousand fines, and at the end whatever the
+// result, the progress is published in `avanzamento`; `fermo` is set before
+// the end is published when the result is not 0. The records made until a
+// failure stay linked in `lista`, for the caller to free without following
+// their owner links. `forma` counts the records that have the shape of a
+// fine's, and those that have not.
 int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& crescenti,
                             FORMA_FILE& forma, AVANZAMENTO_MULTE& avanzamento);
 

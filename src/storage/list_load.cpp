@@ -21,7 +21,6 @@
 
 namespace {
 
-
 // Fewer bytes than any fine of this system takes in the file: the fines
 // file's size divided by it is a number of fines never short by much.
 constexpr std::size_t BYTE_PER_MULTA_MIN = 128;
@@ -44,7 +43,7 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
         {
             LETTURA_DATI file; // its buffer goes back before the index is built
             file.fd = l.fd;
-            l.esito = anagrafica_da_file(file, l.lista, codici, &avanzamento.fermo);
+            l.esito = anagrafica_da_file(file, l.lista, codici, avanzamento.fermo);
         }
         l.forma = codici.forma;
         if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);
@@ -78,19 +77,9 @@ void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
 
 int leggi_contravvenzioni(int fd, NODO_CONTRAVV*& lista, bool& crescenti, FORMA_FILE& forma,
                           AVANZAMENTO_MULTE& avanzamento) {
-    int esito = -1;
-    try {
-        LETTURA_DATI file;
-        file.fd = fd;
-        esito = contravvenzioni_da_file(file, lista, crescenti, forma, avanzamento);
-    } catch (const std::bad_alloc&) {
-        esito = -1;
-        avanzamento.fermo.store(true, std::memory_order_relaxed);
-        avanzamento.finita.store(true, std::memory_order_release);
-        avanzamento.turno.fetch_add(1, std::memory_order_release);
-        avanzamento.turno.notify_all();
-    }
-    return esito;
+    LETTURA_DATI file;
+    file.fd = fd;
+    return contravvenzioni_da_file(file, lista, crescenti, forma, avanzamento);
 }
 
 bool fallito(int esito) {
@@ -126,7 +115,7 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     FORMA_FILE forma_c;
     const int esito_c = leggi_contravvenzioni(fd_c, contravv, crescenti, forma_c, avanzamento);
     const bool collegate = parallelo.joinable();
-    if (parallelo.joinable()) parallelo.join();
+    if (collegate) parallelo.join();
     chiudi_riserva_contravv();
 
     const int esito = fallito(anagrafica.esito) ? anagrafica.esito : fallito(esito_c) ? esito_c : 0;

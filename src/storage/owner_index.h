@@ -3,6 +3,7 @@
 // them: 1, 2, 3...), a sorted array of codes otherwise.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -29,16 +30,11 @@ INDICE_ANAGRAF indicizza_anagrafica(NODO_ANAGRAF* lista, std::size_t quanti, uin
 
 // The first owner record of the indexed list with that code, or nullptr.
 inline NODO_ANAGRAF* cerca_codice(const INDICE_ANAGRAF& indice, uint32_t codice) {
-    if (!indice.tabella.empty() || indice.ordinato.empty())
+    if (!indice.tabella.empty())
         return codice < indice.tabella.size() ? indice.tabella[codice] : nullptr;
-    std::size_t basso = 0, alto = indice.ordinato.size();
-    while (basso < alto) {
-        const std::size_t mezzo = basso + (alto - basso) / 2;
-        if (indice.ordinato[mezzo].codice < codice)
-            basso = mezzo + 1;
-        else
-            alto = mezzo;
-    }
-    if (basso == indice.ordinato.size() || indice.ordinato[basso].codice != codice) return nullptr;
-    return indice.ordinato[basso].anagraf;
+    const auto voce =
+        std::lower_bound(indice.ordinato.begin(), indice.ordinato.end(), codice,
+                         [](const VOCE_INDICE& v, uint32_t c) { return v.codice < c; });
+    if (voce == indice.ordinato.end() || voce->codice != codice) return nullptr;
+    return voce->anagraf;
 }

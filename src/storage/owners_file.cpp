@@ -22,10 +22,18 @@ static_assert(RIGA_FINE_ANAGRAF.size() == 88);
 // Owners taken at a time when the owners file is written.
 constexpr std::size_t GRUPPO_SCRITTURA = 64;
 
-// Room for the longest record: every field at its widest.
-constexpr std::size_t LUNGHEZZA_MAX_RECORD = 1 + 10 + 1 + 32 + 1 + 32 + 1 + LARGHEZZA_MAX_DATA + 1 +
-                                             32 + 1 + 32 + 1 + 6 + 1 + 3 + 1 + 18 + 1 + 11 + 1 +
-                                             RIGA_FINE_ANAGRAF.size() + 1;
+// Room for the longest record: every field at its widest, a text field
+// whole (its padding is shorter).
+constexpr std::size_t LUNGHEZZA_MAX_RECORD =
+    1 + LARGHEZZA_MAX_NUMERO + 1 + sizeof(NODO_ANAGRAF::cognome) + 1 + sizeof(NODO_ANAGRAF::nome) +
+    1 + LARGHEZZA_MAX_DATA + 1 + sizeof(NODO_ANAGRAF::indirizzo) + 1 + sizeof(NODO_ANAGRAF::citta) +
+    1 + sizeof(NODO_ANAGRAF::cap) + 1 + sizeof(NODO_ANAGRAF::provincia) + 1 +
+    sizeof(NODO_ANAGRAF::codice_fiscale) + 1 + sizeof(NODO_ANAGRAF::patente) + 1 +
+    RIGA_FINE_ANAGRAF.size() + 1;
+static_assert(sizeof(NODO_ANAGRAF::cognome) >= LARGHEZZA_TESTO &&
+              sizeof(NODO_ANAGRAF::indirizzo) >= LARGHEZZA_TESTO &&
+              sizeof(NODO_ANAGRAF::citta) >= LARGHEZZA_TESTO &&
+              sizeof(NODO_ANAGRAF::cap) >= LARGHEZZA_CAP);
 
 char* scrivi_righe(char* p, const NODO_ANAGRAF& a) {
     *p++ = '\n';
@@ -87,12 +95,12 @@ PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
 }
 
 int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,
-                       const std::atomic<bool>* fermo) {
+                       const std::atomic<bool>& fermo) {
     NODO_ANAGRAF* ultimo = nullptr;
     RIGHE_RECORD righe;
     bool con_nul = true;
     for (;;) {
-        if (fermo != nullptr && fermo->load(std::memory_order_relaxed)) return LETTURA_INTERROTTA;
+        if (fermo.load(std::memory_order_relaxed)) return LETTURA_INTERROTTA;
         const LETTO letto = leggi_record(file, righe, con_nul);
         if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_ANAGRAF* a = nuovo_anagraf();

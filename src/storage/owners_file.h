@@ -30,4 +30,4 @@ struct CODICI_LETTI {
 // before each record), the reading given up. The records made until a
 // failure stay linked in `lista`, for the caller to free.
 int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,
-                       const std::atomic<bool>* fermo = nullptr);
+                       const std::atomic<bool>& fermo);

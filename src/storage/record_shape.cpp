@@ -75,12 +75,12 @@ bool pagamento(std::string_view s) {
 
 } // namespace
 
-bool forma_contravv(const RIGHE_DA_CONTROLLARE& r) {
+bool forma_contravv(const RIGHE_RECORD& r) {
     return vuota(r[0]) && numero(r[1]) && data(r[2], 0) && proprietario(r[5]) &&
            pagamento(r[6]) && regola(r[7]);
 }
 
-bool forma_anagraf(const RIGHE_DA_CONTROLLARE& r) {
+bool forma_anagraf(const RIGHE_RECORD& r) {
     return vuota(r[0]) && numero(r[1]) && data(r[3], 0) && codice_testo(r[5]) &&
            codice_testo(r[6]) && regola(r[7]);
 }

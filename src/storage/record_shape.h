@@ -7,11 +7,9 @@
 // empty fields.
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <string_view>
 
-using RIGHE_DA_CONTROLLARE = std::array<std::string_view, 8>;
+#include "storage/record_lines.h"
 
 // A fine: line 1 blank; line 2 a number; line 3 a date gg/mm/aaaa at
 // columns 1-10 (the separators are not looked at); line 6 "*" followed by a
@@ -20,12 +18,12 @@ using RIGHE_DA_CONTROLLARE = std::array<std::string_view, 8>;
 // payment mark in column 17: "*" followed by a date at columns 19-28, or "-",
 // each with nothing after it; line 8 a rule of underscores.
 // Lines 4 and 5 (plate, kind) are free text.
-bool forma_contravv(const RIGHE_DA_CONTROLLARE& righe);
+bool forma_contravv(const RIGHE_RECORD& righe);
 
 // An owner: line 1 blank; line 2 a number; line 4 a date gg/mm/aaaa; lines
 // 6 and 7 letters and digits only (tax code, licence), or empty; line 8 a
 // rule of underscores. Lines 3 and 5 (names, address) are free text.
-bool forma_anagraf(const RIGHE_DA_CONTROLLARE& righe);
+bool forma_anagraf(const RIGHE_RECORD& righe);
 
 // What a load found out about the shape of one file's records.
 struct FORMA_FILE {
@@ -38,5 +36,5 @@ struct FORMA_FILE {
 inline void annota_forma(FORMA_FILE& f, bool buona) {
     ++f.record;
     if (buona) return;
-    if (f.malformati++ == 0) f.riga = (f.record - 1) * 8 + 1; // every record is 8 lines
+    if (f.malformati++ == 0) f.riga = (f.record - 1) * RIGHE_PER_RECORD + 1;
 }

@@ -7,14 +7,14 @@ namespace {
 
 const std::string REGOLA_C(87, '_'), REGOLA_A(88, '_'), REGOLA_C_BLANK = REGOLA_C + " ";
 
-RIGHE_DA_CONTROLLARE multa(std::string_view riga3 = "12/03/2026 Milano",
-                           std::string_view riga6 = "* 1",
-                           std::string_view riga7 = "          41.00 * 20/03/2026") {
+RIGHE_RECORD multa(std::string_view riga3 = "12/03/2026 Milano",
+                   std::string_view riga6 = "* 1",
+                   std::string_view riga7 = "          41.00 * 20/03/2026") {
     return {"", "1", riga3, "AB123CD", "Eccesso di velocita", riga6, riga7, REGOLA_C};
 }
 
-RIGHE_DA_CONTROLLARE persona(std::string_view riga4 = "05/03/1970",
-                             std::string_view riga6 = "RSSMRA70C05F205Z") {
+RIGHE_RECORD persona(std::string_view riga4 = "05/03/1970",
+                     std::string_view riga6 = "RSSMRA70C05F205Z") {
     return {"",     "1",    "ROSSI                           MARIO",
             riga4,  "VIA ROMA 10                     Milano                          20100 MI",
             riga6, "MI1234567A", REGOLA_A};
@@ -23,7 +23,7 @@ RIGHE_DA_CONTROLLARE persona(std::string_view riga4 = "05/03/1970",
 } // namespace
 
 TEST(RecordShape, FinesAsWrittenAndAsEditedByHandAreFines) {
-    const RIGHE_DA_CONTROLLARE buone[] = {
+    const RIGHE_RECORD buone[] = {
         multa(),
         multa("01/04/2026      Torino", "- ", "          38.50 - "),
         multa("01/04/2026", "-", "          38.50 -"),   // trailing blanks gone
@@ -34,7 +34,7 @@ TEST(RecordShape, FinesAsWrittenAndAsEditedByHandAreFines) {
 }
 
 TEST(RecordShape, WhatTheReaderWouldTurnIntoZerosIsNoFine) {
-    const RIGHE_DA_CONTROLLARE cattive[] = {
+    const RIGHE_RECORD cattive[] = {
         multa("Milano 12/03/2026"),                          // no date first
         multa("12/03/2026 Milano", "* "),                     // a link without code
         multa("12/03/2026 Milano", "x 1"),                    // neither mark
