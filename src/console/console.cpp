@@ -1,11 +1,7 @@
 // Clearing, pausing and the primitive reads of the console.
 #include "console/console.h"
 
-namespace {
-bool spazio(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-} // namespace
+#include "console/text_rules.h"
 
 void cls() {
     if (output_su_terminale()) {
@@ -35,7 +31,7 @@ int leggi_byte() {
 
 char leggi_carattere() {
     int c = leggi_byte();
-    while (spazio(c)) c = leggi_byte();
+    while (bianco(c)) c = leggi_byte();
     // The one character after the choice, normally the line end; a line end
     // written as CR LF (input prepared on another system) counts as one.
     if (console_in().get() == '\r' && console_in().peek() == '\n') console_in().get();

@@ -57,6 +57,16 @@ inline bool contiene_nul(std::string_view testo) {
     return fino_al_nul(testo.data(), testo.size()) != testo.size();
 }
 
+// Digits and blanks, whatever the locale: a digit is 0 to 9; a blank is a
+// space, tab, line feed, vertical tab, form feed or carriage return (what
+// is skipped before a number, typed or read from a file).
+inline bool cifra(int c) {
+    return c >= '0' && c <= '9';
+}
+inline bool bianco(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // Carriage returns at the end: a value never ends in one. Written before
 // its line end, the next load would take it for part of a Windows line end
 // and drop it. The length without them.

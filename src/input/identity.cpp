@@ -3,6 +3,7 @@
 #include "input/identity.h"
 
 #include "console/console.h"
+#include "console/text_rules.h"
 #include "input/line.h"
 
 namespace {
@@ -11,8 +12,7 @@ bool forma(const char* s, const char* schema) {
     for (int i = 0; schema[i] != '\0'; ++i) {
         const char c = s[i];
         const bool lettera = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        const bool cifra = c >= '0' && c <= '9';
-        if (schema[i] == 'L' ? !lettera : !cifra) return false;
+        if (schema[i] == 'L' ? !lettera : !cifra(c)) return false;
     }
     return true;
 }

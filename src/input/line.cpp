@@ -17,9 +17,6 @@ namespace {
 bool lettera_ammessa(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ' || (c >= 0x82 && c <= 0x97);
 }
-bool cifra(unsigned char c) {
-    return c >= '0' && c <= '9';
-}
 
 } // namespace
 

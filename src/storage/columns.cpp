@@ -11,10 +11,6 @@
 
 namespace {
 
-bool cifra(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Powers of ten that a double holds exactly.
 constexpr double POTENZE_DI_DIECI[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,

@@ -24,7 +24,7 @@ inline std::string_view colonne(std::string_view riga, std::size_t prima,
 // Where the digits would begin; `negativo` tells whether the sign was '-'.
 inline std::size_t dopo_segno(std::string_view testo, std::size_t i, bool& negativo) {
     const std::size_t n = testo.size();
-    while (i < n && (testo[i] == ' ' || (testo[i] >= '\t' && testo[i] <= '\r'))) ++i;
+    while (i < n && bianco(testo[i])) ++i;
     negativo = false;
     if (i < n && (testo[i] == '+' || testo[i] == '-')) negativo = testo[i++] == '-';
     return i;
@@ -39,7 +39,7 @@ inline int64_t valore_intero(std::string_view testo) {
     std::size_t i = dopo_segno(testo, 0, negativo);
     constexpr int64_t SATURAZIONE = 1'000'000'000'000'000'000; // 10^18
     int64_t v = 0;
-    for (; i < n && testo[i] >= '0' && testo[i] <= '9'; ++i)
+    for (; i < n && cifra(testo[i]); ++i)
         if (v < SATURAZIONE) v = v * 10 + (testo[i] - '0');
     return negativo ? -v : v;
 }

@@ -1,11 +1,10 @@
 // The shape checks of the two kinds of record.
 #include "storage/record_shape.h"
 
+#include "console/text_rules.h"
+
 namespace {
 
-bool cifra(char c) {
-    return c >= '0' && c <= '9';
-}
 bool alfanumerico(char c) {
     return cifra(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -35,8 +34,7 @@ bool importo(std::string_view s) {
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.remove_prefix(1);
     const std::size_t punto = s.find('.');
     if (punto == std::string_view::npos) return numero(s);
-    return numero(s.substr(0, punto)) &&
-           (punto + 1 == s.size() || numero(s.substr(punto + 1)));
+    return numero(s.substr(0, punto)) && (punto + 1 == s.size() || numero(s.substr(punto + 1)));
 }
 
 // gg/mm/aaaa from column `da` (counted from 0): the digit columns only.
@@ -76,8 +74,8 @@ bool pagamento(std::string_view s) {
 } // namespace
 
 bool forma_contravv(const RIGHE_RECORD& r) {
-    return vuota(r[0]) && numero(r[1]) && data(r[2], 0) && proprietario(r[5]) &&
-           pagamento(r[6]) && regola(r[7]);
+    return vuota(r[0]) && numero(r[1]) && data(r[2], 0) && proprietario(r[5]) && pagamento(r[6]) &&
+           regola(r[7]);
 }
 
 bool forma_anagraf(const RIGHE_RECORD& r) {
