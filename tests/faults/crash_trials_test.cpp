@@ -60,9 +60,7 @@ TEST(FaultJournal, KilledAtRandomInstantsTheRecoveredArchiveHoldsEveryCompletedO
     // end of its load to a little past its last operation.
     double durata = 0;
     {
-        Cartella c;
-        c.scrivi(DATI_C, copione_.archivio.contravvenzioni);
-        c.scrivi(DATI_A, copione_.archivio.anagrafica);
+        Cartella c(copione_.archivio);
         Programma p(c.percorso);
         p.digita(tasti(copione_, passi));
         ASSERT_TRUE(p.attendi(CARICATO, 0, 300));
@@ -78,9 +76,7 @@ TEST(FaultJournal, KilledAtRandomInstantsTheRecoveredArchiveHoldsEveryCompletedO
     std::map<int, int> visti_per_passo;
     for (int prova = 0; prova < uccisioni; ++prova) {
         SCOPED_TRACE("kill " + std::to_string(prova));
-        Cartella c;
-        c.scrivi(DATI_C, copione_.archivio.contravvenzioni);
-        c.scrivi(DATI_A, copione_.archivio.anagrafica);
+        Cartella c(copione_.archivio);
         int visti = 0;
         {
             Programma p(c.percorso);

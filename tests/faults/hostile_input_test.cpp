@@ -190,9 +190,7 @@ TEST(FaultInput, LinesEndingInCarriageReturnAndLineFeed) {
         fino_a_contravv(5) + "s\n" + righe(ANAGRAF, 0, 9) + "n\n\n5\n6\n1\n\n" + USCITA;
     std::string crlf;
     for (char ch : lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    Cartella lf_cartella;
-    lf_cartella.scrivi(DATI_C, campione("contravvenzioni.txt"));
-    lf_cartella.scrivi(DATI_A, campione("anagrafica.txt"));
+    CartellaCampione lf_cartella;
     const Sessione attesa = esegui_programma(lf_cartella, lf);
     const Sessione s = esegui_programma(c, crlf);
     EXPECT_EQ(s.errori, "");
