@@ -83,13 +83,6 @@ void salva_e_uccidi(const Cartella& c, double ritardo, int segnale) {
     p.uccidi(segnale);
 }
 
-std::string stato_file(const std::string& contenuto, const std::string& vecchio,
-                       const std::string& nuovo) {
-    if (contenuto == vecchio) return "old";
-    if (contenuto == nuovo) return "new";
-    return "neither (" + std::to_string(contenuto.size()) + " bytes)";
-}
-
 } // namespace
 
 TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
@@ -126,9 +119,7 @@ TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
         const int segnali[] = {SIGKILL, SIGKILL, SIGKILL, SIGTERM, SIGKILL, SIGHUP};
         const double ritardo = prova % 3 == 2 ? alla_fine(caso) : ovunque(caso);
         salva_e_uccidi(c, ritardo, segnali[prova % 6]);
-        const std::string f_c =
-            stato_file(c.leggi(DATI_C), vecchio.contravvenzioni, nuovo.contravvenzioni);
-        const std::string f_a = stato_file(c.leggi(DATI_A), vecchio.anagrafica, nuovo.anagrafica);
+        const auto [f_c, f_a] = stato_file(c, vecchio, nuovo);
         ++esiti["owners " + f_a + ", fines " + f_c];
         ASSERT_TRUE(f_c == "old" || f_c == "new") << "run " << prova << ": fines file " << f_c;
         ASSERT_TRUE(f_a == "old" || f_a == "new") << "run " << prova << ": owners file " << f_a;

@@ -1,10 +1,11 @@
-// Ground shared by the fault tests: generated archives and snapshots of a
-// working folder.
+// Ground shared by the fault tests: generated archives, what a save left of
+// each data file, and snapshots of a working folder.
 #pragma once
 
 #include <map>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 
 #include "support/driver.h"
 
@@ -27,6 +28,11 @@ constexpr bool SANITIZZATO = false;
 // owner and every third one paid, written exactly as the program writes it;
 // with "\r\n" line ends it loads the same and saves differently.
 ARCHIVIO archivio_generato(int quanti, const std::string& fine_riga = "\n");
+
+// Each data file in `c` after a save was tried, fines first: "old" (as in
+// `vecchio`), "new" (as in `nuovo`) or "neither" and its size.
+std::pair<std::string, std::string> stato_file(const Cartella& c, const ARCHIVIO& vecchio,
+                                               const ARCHIVIO& nuovo);
 
 // Every file and folder under `cartella`, by relative path, with its
 // permission bits, owner and content ("/" for folders): equal snapshots mean

@@ -126,13 +126,6 @@ std::vector<uint64_t> da_provare(uint64_t da, uint64_t a, bool tutte, std::mt199
     return scelte;
 }
 
-std::string stato_file(const std::string& contenuto, const std::string& vecchio,
-                       const std::string& nuovo) {
-    if (contenuto == vecchio) return "old";
-    if (contenuto == nuovo) return "new";
-    return "neither (" + std::to_string(contenuto.size()) + " bytes)";
-}
-
 // Names in the data folder that a save writes and must not leave.
 std::vector<std::string> avanzi(const std::string& cartella) {
     std::vector<std::string> v;
@@ -166,9 +159,7 @@ void prova(const ARCHIVIO& vecchio, const ARCHIVIO& nuovo, const GUASTO& g, ESIT
         ++e.non_iniettati; // a write too short to be cut
         if (g.modo != "corta") e.problemi += quale + "the call was not made\n";
     }
-    const std::string f_c =
-        stato_file(c.leggi(DATI_C), vecchio.contravvenzioni, nuovo.contravvenzioni);
-    const std::string f_a = stato_file(c.leggi(DATI_A), vecchio.anagrafica, nuovo.anagrafica);
+    const auto [f_c, f_a] = stato_file(c, vecchio, nuovo);
     const bool salvato = s.output.find(SALVATO) != std::string::npos;
     const bool fallito = s.output.find(NON_SALVATO) != std::string::npos;
     e.salvati += salvato;
