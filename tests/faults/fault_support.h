@@ -1,5 +1,6 @@
 // Ground shared by the fault tests: generated archives, what a save left of
-// each data file, and snapshots of a working folder.
+// each data file, counting a text in an output, and snapshots of a working
+// folder.
 #pragma once
 
 #include <map>
@@ -33,6 +34,13 @@ ARCHIVIO archivio_generato(int quanti, const std::string& fine_riga = "\n");
 // `vecchio`), "new" (as in `nuovo`) or "neither" and its size.
 std::pair<std::string, std::string> stato_file(const Cartella& c, const ARCHIVIO& vecchio,
                                                const ARCHIVIO& nuovo);
+
+// How many times `cosa` occurs in `testo`.
+inline std::size_t volte(const std::string& testo, const std::string& cosa) {
+    std::size_t n = 0;
+    for (std::size_t p = testo.find(cosa); p != std::string::npos; p = testo.find(cosa, p + 1)) ++n;
+    return n;
+}
 
 // Every file and folder under `cartella`, by relative path, with its
 // permission bits, owner and content ("/" for folders): equal snapshots mean

@@ -116,12 +116,6 @@ std::string ostile(const DOMANDA& d, int i) {
     }
 }
 
-std::size_t conta(const std::string& testo, const std::string& cosa) {
-    std::size_t n = 0;
-    for (std::size_t p = testo.find(cosa); p != std::string::npos; p = testo.find(cosa, p + 1)) ++n;
-    return n;
-}
-
 // Runs the program and checks what every run must give; the output.
 std::string controlla(const CartellaCampione& c, const std::string& input,
                       const std::string& locale, bool fino_alla_fine) {
@@ -158,11 +152,11 @@ TEST(FaultInput, HostileLinesAtEveryKindOfPrompt) {
                 if (attesa == 'R' && d.per_carattere) {
                     EXPECT_NE(output.find(d.rifiuto), std::string::npos) << "no prompt again";
                 } else if (attesa == 'R' || attesa == 'L') {
-                    EXPECT_EQ(conta(output, d.rifiuto), 1u) << "message: " << d.rifiuto;
+                    EXPECT_EQ(volte(output, d.rifiuto), 1u) << "message: " << d.rifiuto;
                 } else if (attesa == 'O') {
                     EXPECT_NE(output.find(testi::ERRORE_APERTURA), std::string::npos);
                 } else if (!d.rifiuto.empty()) {
-                    EXPECT_EQ(conta(output, d.rifiuto), 0u) << "message: " << d.rifiuto;
+                    EXPECT_EQ(volte(output, d.rifiuto), 0u) << "message: " << d.rifiuto;
                 }
             }
         }

@@ -136,12 +136,6 @@ std::vector<std::string> avanzi(const std::string& cartella) {
     return v;
 }
 
-std::size_t volte(const std::string& testo, const std::string& cosa) {
-    std::size_t n = 0;
-    for (std::size_t p = testo.find(cosa); p != std::string::npos; p = testo.find(cosa, p + 1)) ++n;
-    return n;
-}
-
 struct ESITI {
     int prove = 0, salvati = 0, falliti = 0, giornale = 0, non_iniettati = 0;
     std::string problemi;
