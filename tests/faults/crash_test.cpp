@@ -124,11 +124,9 @@ TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
         ASSERT_TRUE(f_c == "old" || f_c == "new") << "run " << prova << ": fines file " << f_c;
         ASSERT_TRUE(f_a == "old" || f_a == "new") << "run " << prova << ": owners file " << f_a;
         EXPECT_FALSE(f_c == "new" && f_a == "old") << "the owners file is replaced first";
-        for (const auto& voce : std::filesystem::directory_iterator(c.file("dati"))) {
-            struct stat st {};
-            stat(voce.path().c_str(), &st);
-            EXPECT_EQ(st.st_mode & 0777, PRIVATO) << voce.path() << " is readable by others";
-        }
+        for (const auto& voce : std::filesystem::directory_iterator(c.file("dati")))
+            EXPECT_EQ(permessi(voce.path()) & 0777, PRIVATO)
+                << voce.path() << " is readable by others";
     }
     std::cout << "[ outcomes ] the save took " << t.fine << " s, temporary files from "
               << t.primo_temporaneo << " to " << t.ultimo_temporaneo << " s; " << prove
