@@ -287,7 +287,6 @@ COPIONE copione(int record, int operazioni, unsigned seme) {
             ++s.n;
         }
     }
-    c.operazioni = operazioni;
     return c;
 }
 
