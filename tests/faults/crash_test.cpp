@@ -138,8 +138,8 @@ TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
     libera_liste();
     ASSERT_EQ(carica_archivio(c.file(DATI_C).c_str(), c.file(DATI_A).c_str()), 0);
     EXPECT_EQ(difetto_liste(), "");
-    EXPECT_EQ(quanti(lista_contravv), static_cast<std::size_t>(record));
-    EXPECT_EQ(quanti(lista_anagraf), static_cast<std::size_t>(record));
+    EXPECT_EQ(conta(lista_contravv), record);
+    EXPECT_EQ(conta(lista_anagraf), record);
     libera_liste();
     // ... and the next save replaces them and leaves no temporary file.
     salva_guardando(c);

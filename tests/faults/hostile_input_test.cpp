@@ -208,7 +208,7 @@ TEST(FaultInput, ControlCharactersInFreeTextAreSavedAndLoadBack) {
     libera_liste();
     ASSERT_EQ(carica_archivio(c.file(DATI_C).c_str(), c.file(DATI_A).c_str()), 0);
     EXPECT_EQ(difetto_liste(), "");
-    ASSERT_EQ(quanti(lista_contravv), 21u);
+    ASSERT_EQ(conta(lista_contravv), 21);
     EXPECT_STREQ(coda(lista_contravv)->luogo, campi[1].c_str());
     EXPECT_EQ(std::string(coda(lista_contravv)->tipo), std::string(127, '\x07'));
     libera_liste();
