@@ -22,7 +22,6 @@
 namespace {
 
 using namespace guasti;
-using Orologio = std::chrono::steady_clock;
 
 constexpr mode_t PRIVATO = 0600;
 
@@ -44,10 +43,6 @@ struct TEMPI {
     double primo_temporaneo = -1, ultimo_temporaneo = -1, fine = -1;
 };
 
-double da(Orologio::time_point inizio) {
-    return std::chrono::duration<double>(Orologio::now() - inizio).count();
-}
-
 // Loads and opens the save menu, then chooses "[1]".
 void avvia_salvataggio(Programma& p) {
     p.digita(FINO_AL_SALVA);
@@ -62,13 +57,13 @@ TEMPI salva_guardando(const Cartella& c) {
     avvia_salvataggio(p);
     const auto inizio = Orologio::now();
     TEMPI t;
-    while (!p.attendi("Salvataggio avvenuto correttamente.", 0, 0) && da(inizio) < 20) {
+    while (!p.attendi("Salvataggio avvenuto correttamente.", 0, 0) && secondi_da(inizio) < 20) {
         const bool ci_sono = temporanei(c.file("dati")) > 0;
-        if (ci_sono && t.primo_temporaneo < 0) t.primo_temporaneo = da(inizio);
+        if (ci_sono && t.primo_temporaneo < 0) t.primo_temporaneo = secondi_da(inizio);
         if (!ci_sono && t.primo_temporaneo >= 0 && t.ultimo_temporaneo < 0)
-            t.ultimo_temporaneo = da(inizio);
+            t.ultimo_temporaneo = secondi_da(inizio);
     }
-    t.fine = da(inizio);
+    t.fine = secondi_da(inizio);
     p.digita("7\n3\n\n");
     EXPECT_EQ(p.termina(), 0);
     return t;

@@ -11,7 +11,6 @@
 // SANZ_PROVE_SEME the seed of the script and of the instants.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <random>
@@ -24,11 +23,6 @@ namespace {
 
 using namespace guasti;
 using namespace prove;
-using Orologio = std::chrono::steady_clock;
-
-double secondi_da(Orologio::time_point inizio) {
-    return std::chrono::duration<double>(Orologio::now() - inizio).count();
-}
 
 // Waits, reading the program's output, until `passi` steps have printed
 // their message; false after `limite` seconds or once the program ends.

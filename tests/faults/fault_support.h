@@ -1,8 +1,9 @@
-// Ground shared by the fault tests: generated archives, what a save left of
-// each data file, counting a text in an output, and snapshots of a working
-// folder.
+// Ground shared by the fault tests: a clock, generated archives, what a save
+// left of each data file, counting a text in an output, and snapshots of a
+// working folder.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <sys/types.h>
@@ -24,6 +25,12 @@ constexpr bool SANITIZZATO = false;
 #else
 constexpr bool SANITIZZATO = false;
 #endif
+
+// The clock of the timed tests, and the seconds gone on it since `inizio`.
+using Orologio = std::chrono::steady_clock;
+inline double secondi_da(Orologio::time_point inizio) {
+    return std::chrono::duration<double>(Orologio::now() - inizio).count();
+}
 
 // An archive of `quanti` owners and as many fines, each fine linked to its
 // owner and every third one paid, written exactly as the program writes it;

@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -183,7 +182,7 @@ struct MODO_GUASTO {
 
 // Every call of the save, one run each, failing the way `m` says.
 void ogni_chiamata(const MODO_GUASTO m) {
-    const auto inizio = std::chrono::steady_clock::now();
+    const auto inizio = Orologio::now();
     const ARCHIVIO vecchio = archivio_generato(RECORD, "\r\n");
     const ARCHIVIO nuovo = archivio_generato(RECORD, "\n");
     ASSERT_NE(vecchio.contravvenzioni, nuovo.contravvenzioni);
@@ -219,8 +218,7 @@ void ogni_chiamata(const MODO_GUASTO m) {
         EXPECT_GT(e.falliti, 0) << "no fault made a save fail: the faults do not reach it";
     }
 
-    const double secondi =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
+    const double secondi = secondi_da(inizio);
     std::cout << "[ outcomes ] " << m.modo << ": the save made" << chiamate << " " << e.prove
               << " runs, " << e.salvati << " saved, " << e.falliti << " not saved, " << e.giornale
               << " told the journal cannot be written, " << e.non_iniettati
