@@ -17,17 +17,12 @@
 #include "faults/list_check.h"
 #include "model/lists.h"
 #include "storage/load.h"
-#include "support/texts.h"
 
 namespace {
 
 using namespace guasti;
 
 constexpr mode_t PRIVATO = 0600;
-
-// Up to the save menu: load the default files, then "[6] Salva".
-const std::string FINO_AL_SALVA = "5\n\n\n\n6\n";
-const std::string MENU_SALVA = testi::CARICATO + "\f" + testi::MENU + "\f" + testi::SALVA;
 
 // Puts the old contents back, private like personal data should be.
 void rimetti(const Cartella& c, const ARCHIVIO& a) {

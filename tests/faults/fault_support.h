@@ -1,6 +1,6 @@
-// Ground shared by the fault tests: a clock, generated archives, what a save
-// left of each data file, counting a text in an output, and snapshots of a
-// working folder.
+// Ground shared by the fault tests: a clock, the way to the save menu,
+// generated archives, what a save left of each data file, counting a text in
+// an output, and snapshots of a working folder.
 #pragma once
 
 #include <chrono>
@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "support/driver.h"
+#include "support/texts.h"
 
 namespace guasti {
 
@@ -31,6 +32,10 @@ using Orologio = std::chrono::steady_clock;
 inline double secondi_da(Orologio::time_point inizio) {
     return std::chrono::duration<double>(Orologio::now() - inizio).count();
 }
+
+// Up to the save menu: load the default files, then "[6] Salva"; what shows then.
+inline const std::string FINO_AL_SALVA = "5\n\n\n\n6\n";
+inline const std::string MENU_SALVA = testi::CARICATO + "\f" + testi::MENU + "\f" + testi::SALVA;
 
 // An archive of `quanti` owners and as many fines, each fine linked to its
 // owner and every third one paid, written exactly as the program writes it;

@@ -40,9 +40,7 @@ constexpr int RECORD = 300;
 constexpr std::size_t CAMPIONE = 16;
 
 // Load the default files, "[6] Salva" "[1]", leave with "[7] Esci" "[3] Non salvare".
-const std::string FINO_AL_SALVA = "5\n\n\n\n6\n";
 const std::string DIALOGO = FINO_AL_SALVA + "1\n\n7\n3\n\n";
-const std::string MENU_SALVA = testi::CARICATO + "\f" + testi::MENU + "\f" + testi::SALVA;
 const std::string SALVATO = "Salvataggio avvenuto correttamente";
 const std::string NON_SALVATO = "Errore durante il salvataggio dei file";
 const std::string GIORNALE_NEGATO = "Impossibile scrivere il giornale delle modifiche";
