@@ -17,18 +17,12 @@
 #include "faults/list_check.h"
 #include "model/lists.h"
 #include "storage/load.h"
-#include "support/texts.h"
 
 namespace {
 
 using namespace guasti;
-using Orologio = std::chrono::steady_clock;
 
 constexpr mode_t PRIVATO = 0600;
-
-// Up to the save menu: load the default files, then "[6] Salva".
-const std::string FINO_AL_SALVA = "5\n\n\n\n6\n";
-const std::string MENU_SALVA = testi::CARICATO + "\f" + testi::MENU + "\f" + testi::SALVA;
 
 // Puts the old contents back, private like personal data should be.
 void rimetti(const Cartella& c, const ARCHIVIO& a) {
@@ -44,10 +38,6 @@ struct TEMPI {
     double primo_temporaneo = -1, ultimo_temporaneo = -1, fine = -1;
 };
 
-double da(Orologio::time_point inizio) {
-    return std::chrono::duration<double>(Orologio::now() - inizio).count();
-}
-
 // Loads and opens the save menu, then chooses "[1]".
 void avvia_salvataggio(Programma& p) {
     p.digita(FINO_AL_SALVA);
@@ -62,13 +52,13 @@ TEMPI salva_guardando(const Cartella& c) {
     avvia_salvataggio(p);
     const auto inizio = Orologio::now();
     TEMPI t;
-    while (!p.attendi("Salvataggio avvenuto correttamente.", 0, 0) && da(inizio) < 20) {
+    while (!p.attendi("Salvataggio avvenuto correttamente.", 0, 0) && secondi_da(inizio) < 20) {
         const bool ci_sono = temporanei(c.file("dati")) > 0;
-        if (ci_sono && t.primo_temporaneo < 0) t.primo_temporaneo = da(inizio);
+        if (ci_sono && t.primo_temporaneo < 0) t.primo_temporaneo = secondi_da(inizio);
         if (!ci_sono && t.primo_temporaneo >= 0 && t.ultimo_temporaneo < 0)
-            t.ultimo_temporaneo = da(inizio);
+            t.ultimo_temporaneo = secondi_da(inizio);
     }
-    t.fine = da(inizio);
+    t.fine = secondi_da(inizio);
     p.digita("7\n3\n\n");
     EXPECT_EQ(p.termina(), 0);
     return t;
@@ -81,13 +71,6 @@ void salva_e_uccidi(const Cartella& c, double ritardo, int segnale) {
     avvia_salvataggio(p);
     std::this_thread::sleep_for(std::chrono::duration<double>(ritardo));
     p.uccidi(segnale);
-}
-
-std::string stato_file(const std::string& contenuto, const std::string& vecchio,
-                       const std::string& nuovo) {
-    if (contenuto == vecchio) return "old";
-    if (contenuto == nuovo) return "new";
-    return "neither (" + std::to_string(contenuto.size()) + " bytes)";
 }
 
 } // namespace
@@ -126,18 +109,14 @@ TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
         const int segnali[] = {SIGKILL, SIGKILL, SIGKILL, SIGTERM, SIGKILL, SIGHUP};
         const double ritardo = prova % 3 == 2 ? alla_fine(caso) : ovunque(caso);
         salva_e_uccidi(c, ritardo, segnali[prova % 6]);
-        const std::string f_c =
-            stato_file(c.leggi(DATI_C), vecchio.contravvenzioni, nuovo.contravvenzioni);
-        const std::string f_a = stato_file(c.leggi(DATI_A), vecchio.anagrafica, nuovo.anagrafica);
+        const auto [f_c, f_a] = stato_file(c, vecchio, nuovo);
         ++esiti["owners " + f_a + ", fines " + f_c];
         ASSERT_TRUE(f_c == "old" || f_c == "new") << "run " << prova << ": fines file " << f_c;
         ASSERT_TRUE(f_a == "old" || f_a == "new") << "run " << prova << ": owners file " << f_a;
         EXPECT_FALSE(f_c == "new" && f_a == "old") << "the owners file is replaced first";
-        for (const auto& voce : std::filesystem::directory_iterator(c.file("dati"))) {
-            struct stat st {};
-            stat(voce.path().c_str(), &st);
-            EXPECT_EQ(st.st_mode & 0777, PRIVATO) << voce.path() << " is readable by others";
-        }
+        for (const auto& voce : std::filesystem::directory_iterator(c.file("dati")))
+            EXPECT_EQ(permessi(voce.path()) & 0777, PRIVATO)
+                << voce.path() << " is readable by others";
     }
     std::cout << "[ outcomes ] the save took " << t.fine << " s, temporary files from "
               << t.primo_temporaneo << " to " << t.ultimo_temporaneo << " s; " << prove
@@ -149,8 +128,8 @@ TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
     libera_liste();
     ASSERT_EQ(carica_archivio(c.file(DATI_C).c_str(), c.file(DATI_A).c_str()), 0);
     EXPECT_EQ(difetto_liste(), "");
-    EXPECT_EQ(quanti(lista_contravv), static_cast<std::size_t>(record));
-    EXPECT_EQ(quanti(lista_anagraf), static_cast<std::size_t>(record));
+    EXPECT_EQ(conta(lista_contravv), record);
+    EXPECT_EQ(conta(lista_anagraf), record);
     libera_liste();
     // ... and the next save replaces them and leaves no temporary file.
     salva_guardando(c);

@@ -11,7 +11,6 @@
 // SANZ_PROVE_SEME the seed of the script and of the instants.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <random>
@@ -24,11 +23,6 @@ namespace {
 
 using namespace guasti;
 using namespace prove;
-using Orologio = std::chrono::steady_clock;
-
-double secondi_da(Orologio::time_point inizio) {
-    return std::chrono::duration<double>(Orologio::now() - inizio).count();
-}
 
 // Waits, reading the program's output, until `passi` steps have printed
 // their message; false after `limite` seconds or once the program ends.
@@ -60,9 +54,7 @@ TEST(FaultJournal, KilledAtRandomInstantsTheRecoveredArchiveHoldsEveryCompletedO
     // end of its load to a little past its last operation.
     double durata = 0;
     {
-        Cartella c;
-        c.scrivi(DATI_C, copione_.archivio.contravvenzioni);
-        c.scrivi(DATI_A, copione_.archivio.anagrafica);
+        Cartella c(copione_.archivio);
         Programma p(c.percorso);
         p.digita(tasti(copione_, passi));
         ASSERT_TRUE(p.attendi(CARICATO, 0, 300));
@@ -78,9 +70,7 @@ TEST(FaultJournal, KilledAtRandomInstantsTheRecoveredArchiveHoldsEveryCompletedO
     std::map<int, int> visti_per_passo;
     for (int prova = 0; prova < uccisioni; ++prova) {
         SCOPED_TRACE("kill " + std::to_string(prova));
-        Cartella c;
-        c.scrivi(DATI_C, copione_.archivio.contravvenzioni);
-        c.scrivi(DATI_A, copione_.archivio.anagrafica);
+        Cartella c(copione_.archivio);
         int visti = 0;
         {
             Programma p(c.percorso);

@@ -29,6 +29,17 @@ ARCHIVIO archivio_generato(int quanti, const std::string& fine_riga) {
     return a;
 }
 
+std::pair<std::string, std::string> stato_file(const Cartella& c, const ARCHIVIO& vecchio,
+                                               const ARCHIVIO& nuovo) {
+    const auto stato = [](const std::string& file, const std::string& v, const std::string& n) {
+        return file == v   ? std::string("old")
+               : file == n ? std::string("new")
+                           : "neither (" + std::to_string(file.size()) + " bytes)";
+    };
+    return {stato(c.leggi(DATI_C), vecchio.contravvenzioni, nuovo.contravvenzioni),
+            stato(c.leggi(DATI_A), vecchio.anagrafica, nuovo.anagrafica)};
+}
+
 // The lock file and the recovery journal beside the fines file change at
 // every load by design; the snapshots are about the data files.
 bool del_programma(const std::string& nome) {

@@ -45,14 +45,14 @@ namespace dettaglio {
 
 // Counts that a save and a new load must give back unchanged.
 struct CONTEGGI {
-    std::size_t contravv = 0, anagraf = 0, con_anagraf = 0, pagate = 0;
+    int contravv = 0, anagraf = 0, con_anagraf = 0, pagate = 0;
     bool operator==(const CONTEGGI&) const = default;
 };
 
 inline CONTEGGI conteggi() {
     CONTEGGI n;
-    n.contravv = quanti(lista_contravv);
-    n.anagraf = quanti(lista_anagraf);
+    n.contravv = conta(lista_contravv);
+    n.anagraf = conta(lista_anagraf);
     for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr; c = c->next) {
         n.con_anagraf += c->con_anagraf ? 1 : 0;
         n.pagate += c->pagata ? 1 : 0;

@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -41,9 +40,7 @@ constexpr int RECORD = 300;
 constexpr std::size_t CAMPIONE = 16;
 
 // Load the default files, "[6] Salva" "[1]", leave with "[7] Esci" "[3] Non salvare".
-const std::string FINO_AL_SALVA = "5\n\n\n\n6\n";
 const std::string DIALOGO = FINO_AL_SALVA + "1\n\n7\n3\n\n";
-const std::string MENU_SALVA = testi::CARICATO + "\f" + testi::MENU + "\f" + testi::SALVA;
 const std::string SALVATO = "Salvataggio avvenuto correttamente";
 const std::string NON_SALVATO = "Errore durante il salvataggio dei file";
 const std::string GIORNALE_NEGATO = "Impossibile scrivere il giornale delle modifiche";
@@ -126,13 +123,6 @@ std::vector<uint64_t> da_provare(uint64_t da, uint64_t a, bool tutte, std::mt199
     return scelte;
 }
 
-std::string stato_file(const std::string& contenuto, const std::string& vecchio,
-                       const std::string& nuovo) {
-    if (contenuto == vecchio) return "old";
-    if (contenuto == nuovo) return "new";
-    return "neither (" + std::to_string(contenuto.size()) + " bytes)";
-}
-
 // Names in the data folder that a save writes and must not leave.
 std::vector<std::string> avanzi(const std::string& cartella) {
     std::vector<std::string> v;
@@ -141,12 +131,6 @@ std::vector<std::string> avanzi(const std::string& cartella) {
         if (nome.find(".tmp-") != std::string::npos || nome.ends_with(".nuova")) v.push_back(nome);
     }
     return v;
-}
-
-std::size_t volte(const std::string& testo, const std::string& cosa) {
-    std::size_t n = 0;
-    for (std::size_t p = testo.find(cosa); p != std::string::npos; p = testo.find(cosa, p + 1)) ++n;
-    return n;
 }
 
 struct ESITI {
@@ -166,9 +150,7 @@ void prova(const ARCHIVIO& vecchio, const ARCHIVIO& nuovo, const GUASTO& g, ESIT
         ++e.non_iniettati; // a write too short to be cut
         if (g.modo != "corta") e.problemi += quale + "the call was not made\n";
     }
-    const std::string f_c =
-        stato_file(c.leggi(DATI_C), vecchio.contravvenzioni, nuovo.contravvenzioni);
-    const std::string f_a = stato_file(c.leggi(DATI_A), vecchio.anagrafica, nuovo.anagrafica);
+    const auto [f_c, f_a] = stato_file(c, vecchio, nuovo);
     const bool salvato = s.output.find(SALVATO) != std::string::npos;
     const bool fallito = s.output.find(NON_SALVATO) != std::string::npos;
     e.salvati += salvato;
@@ -198,7 +180,7 @@ struct MODO_GUASTO {
 
 // Every call of the save, one run each, failing the way `m` says.
 void ogni_chiamata(const MODO_GUASTO m) {
-    const auto inizio = std::chrono::steady_clock::now();
+    const auto inizio = Orologio::now();
     const ARCHIVIO vecchio = archivio_generato(RECORD, "\r\n");
     const ARCHIVIO nuovo = archivio_generato(RECORD, "\n");
     ASSERT_NE(vecchio.contravvenzioni, nuovo.contravvenzioni);
@@ -234,8 +216,7 @@ void ogni_chiamata(const MODO_GUASTO m) {
         EXPECT_GT(e.falliti, 0) << "no fault made a save fail: the faults do not reach it";
     }
 
-    const double secondi =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
+    const double secondi = secondi_da(inizio);
     std::cout << "[ outcomes ] " << m.modo << ": the save made" << chiamate << " " << e.prove
               << " runs, " << e.salvati << " saved, " << e.falliti << " not saved, " << e.giornale
               << " told the journal cannot be written, " << e.non_iniettati

@@ -287,7 +287,6 @@ COPIONE copione(int record, int operazioni, unsigned seme) {
             ++s.n;
         }
     }
-    c.operazioni = operazioni;
     return c;
 }
 
@@ -358,9 +357,7 @@ ARCHIVIO RIFERIMENTI::file_dopo(int passi) {
         a.anagrafica = dati_uguali(a.anagrafica, primo_di_unione->unito, primo_di_unione->in);
         return a;
     }
-    Cartella c;
-    c.scrivi(DATI_C, copione_.archivio.contravvenzioni);
-    c.scrivi(DATI_A, copione_.archivio.anagrafica);
+    Cartella c(copione_.archivio);
     const Sessione s = esegui_programma(c, tasti(copione_, passi) + SALVA_ED_ESCI);
     ++esecuzioni;
     EXPECT_EQ(s.stato, 0) << "reference run of " << passi << " steps";

@@ -32,7 +32,6 @@ struct PASSO {
 struct COPIONE {
     ARCHIVIO archivio; // the data files the session starts from
     std::vector<PASSO> passi;  // from the main menu after the load
-    int operazioni = 0;
     std::map<std::string, int> per_tipo; // operations of each kind
 };
 

@@ -1,12 +1,13 @@
 // Walks the two global lists and tells whether they are well formed: each
 // one ends, and a fine's owner link points into the owners list exactly
-// when its con_anagraf flag is set. Used by the fault tests and the fuzzers.
+// when its con_anagraf flag is set. Used by the fault tests and the fuzzers,
+// which count the records with conta (support/records.h).
 #pragma once
 
 #include <string>
 #include <unordered_set>
 
-#include "model/records.h"
+#include "support/records.h"
 
 namespace guasti {
 
@@ -31,12 +32,6 @@ inline std::string difetto_liste() {
                    (c->con_anagraf ? "set without" : "clear with") + " an owner record";
     }
     return "";
-}
-
-template <class N> std::size_t quanti(const N* lista) {
-    std::size_t n = 0;
-    for (; lista != nullptr; lista = lista->next) ++n;
-    return n;
 }
 
 } // namespace guasti

@@ -118,8 +118,8 @@ TEST_F(FaultMemory, LoadingTheSampleFailsAtEveryRecordAndKeepsListsAndPaths) {
     }
     EXPECT_EQ(n, 31) << "one allocation for each of the 10 owners and 20 fines";
     EXPECT_EQ(difetto_liste(), "");
-    EXPECT_EQ(quanti(lista_anagraf), 10u);
-    EXPECT_EQ(quanti(lista_contravv), 20u);
+    EXPECT_EQ(conta(lista_anagraf), 10);
+    EXPECT_EQ(conta(lista_contravv), 20);
     EXPECT_STREQ(nome_file_c, "dati/contravvenzioni.txt");
 }
 
@@ -133,7 +133,7 @@ TEST_F(FaultMemory, ALoadThatRanOutKeepsTheMainMenuGateClosed) {
     EXPECT_EQ(console.testo(), MENU + "\f" + CARICA + MEMORIA_CARICA + "\f" + MENU + GATE + CARICA +
                                    CARICATO + "\f" + SALVA + "\f" + MENU + USCITA + SALVA + "\f");
     EXPECT_EQ(difetto_liste(), "");
-    EXPECT_EQ(quanti(lista_contravv), 20u);
+    EXPECT_EQ(conta(lista_contravv), 20);
 }
 
 TEST_F(FaultMemory, RecordingAFineWithItsOwnerFailsAtEachAllocation) {
@@ -164,7 +164,7 @@ TEST_F(FaultMemory, RecordingAFineWithItsOwnerFailsAtEachAllocation) {
             EXPECT_EQ(nuova->numero, 21u);
             EXPECT_FALSE(nuova->pagata);
             EXPECT_EQ(nuova->anagraf, nullptr);
-            EXPECT_EQ(quanti(lista_anagraf), 10u);
+            EXPECT_EQ(conta(lista_anagraf), 10);
         } else {
             esiti.push_back("recorded");
             EXPECT_EQ(esito, 0);

@@ -43,9 +43,7 @@ std::vector<std::size_t> inizi_voci(std::string_view g) {
 
 // A session of the script ended by the end of its input: its journal.
 std::string giornale_di(const COPIONE& c) {
-    Cartella s;
-    s.scrivi(DATI_C, c.archivio.contravvenzioni);
-    s.scrivi(DATI_A, c.archivio.anagrafica);
+    Cartella s(c.archivio);
     const Sessione fine = esegui_programma(s, tasti(c, static_cast<int>(c.passi.size())));
     EXPECT_EQ(fine.stato, 0);
     EXPECT_EQ(passi_visti(c, fine.output), static_cast<int>(c.passi.size()));
@@ -104,11 +102,6 @@ struct PROVA_TAGLIO : ::testing::Test {
         delete copione_;
         delete giornale_;
     }
-    // The archive the script starts from, in a fresh folder.
-    static void archivio_iniziale(const Cartella& c) {
-        c.scrivi(DATI_C, copione_->archivio.contravvenzioni);
-        c.scrivi(DATI_A, copione_->archivio.anagrafica);
-    }
     static COPIONE* copione_;
     static RIFERIMENTI* riferimenti_;
     static std::string* giornale_;
@@ -132,8 +125,7 @@ TEST_F(FaultPowerCut, DuringAnyJournalWriteRecoveryKeepsEveryFlushedOperationAnd
         const std::string voce = giornale_->substr(inizi[i], inizi[i + 1] - inizi[i]);
         for (const TAGLIO& t : TAGLI) {
             SCOPED_TRACE("entry of step " + std::to_string(i) + ": " + t.nome);
-            Cartella c;
-            archivio_iniziale(c);
+            Cartella c(copione_->archivio); // the archive the script starts from
             c.scrivi(GIORNALE,
                      per_questi_file(giornale_->substr(0, inizi[i]) + t.resto(voce, caso), c));
             const RECUPERO r = recupera_e_salva(c);
@@ -190,8 +182,7 @@ TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRename
     };
     for (const CASO_SALVATAGGIO& caso : casi) {
         SCOPED_TRACE(std::string("power cut ") + caso.nome);
-        Cartella c;
-        archivio_iniziale(c);
+        Cartella c(copione_->archivio);
         std::string giornale = per_questi_file(*giornale_, c);
         if (caso.fin_qui == SALVATAGGIO::TEMPORANEI_INCOMPLETI) {
             c.scrivi(temporaneo(file_a), nuovo.anagrafica.substr(0, nuovo.anagrafica.size() / 2));

@@ -55,11 +55,6 @@ struct Archivio : CartellaCampione {
         permessi(file(DATI_C), fs::perms(0600));
         permessi(file(DATI_A), fs::perms(0600));
     }
-    ~Archivio() { // a folder left read-only could not be removed
-        std::error_code ec;
-        for (const auto& voce : fs::recursive_directory_iterator(percorso, ec))
-            if (voce.is_directory()) fs::permissions(voce.path(), fs::perms::owner_all, ec);
-    }
 };
 
 struct PERCORSI {

@@ -52,6 +52,17 @@ bool con_modo(int flag) {
 
 } // namespace
 
+// A call of kind `famiglia` on `percorso`, or on the descriptor `fd` (of a
+// file or, with `cartelle`, a folder): failed when it is the chosen one.
+#define SU_PERCORSO(famiglia, nome, ...)                                                           \
+    REALE(nome);                                                                                   \
+    if (guasta_percorso(famiglia, #nome, percorso)) return fallisci();                             \
+    return reale_##nome(__VA_ARGS__)
+#define SU_FD(famiglia, cartelle, nome, ...)                                                       \
+    REALE(nome);                                                                                   \
+    if (guasta_fd(famiglia, #nome, fd, cartelle)) return fallisci();                               \
+    return reale_##nome(__VA_ARGS__)
+
 // Opening, creating, temporary files.
 #define LEGGI_MODO(flag)                                                                           \
     mode_t m = 0;                                                                                  \
@@ -61,10 +72,7 @@ bool con_modo(int flag) {
         m = static_cast<mode_t>(va_arg(a, int));                                                   \
         va_end(a);                                                                                 \
     }
-#define APRI(nome, ...)                                                                            \
-    REALE(nome);                                                                                   \
-    if (guasta_percorso(APERTURA, #nome, percorso)) return fallisci();                             \
-    return reale_##nome(__VA_ARGS__)
+#define APRI(nome, ...) SU_PERCORSO(APERTURA, nome, __VA_ARGS__)
 
 extern "C" int open(const char* percorso, int flag, ...) {
     LEGGI_MODO(flag);
@@ -176,74 +184,48 @@ extern "C" ssize_t pwritev64v2(int fd, const iovec* v, int quanti, off64_t dove,
 
 // Flushing, of files and of folders.
 extern "C" int fsync(int fd) {
-    REALE(fsync);
-    if (guasta_fd(SINCRONIZZAZIONE, "fsync", fd, true)) return fallisci();
-    return reale_fsync(fd);
+    SU_FD(SINCRONIZZAZIONE, true, fsync, fd);
 }
 extern "C" int fdatasync(int fd) {
-    REALE(fdatasync);
-    if (guasta_fd(SINCRONIZZAZIONE, "fdatasync", fd, true)) return fallisci();
-    return reale_fdatasync(fd);
+    SU_FD(SINCRONIZZAZIONE, true, fdatasync, fd);
 }
 extern "C" int syncfs(int fd) {
-    REALE(syncfs);
-    if (guasta_fd(SINCRONIZZAZIONE, "syncfs", fd, true)) return fallisci();
-    return reale_syncfs(fd);
+    SU_FD(SINCRONIZZAZIONE, true, syncfs, fd);
 }
 extern "C" int sync_file_range(int fd, off64_t da, off64_t n, unsigned int flag) {
-    REALE(sync_file_range);
-    if (guasta_fd(SINCRONIZZAZIONE, "sync_file_range", fd, false)) return fallisci();
-    return reale_sync_file_range(fd, da, n, flag);
+    SU_FD(SINCRONIZZAZIONE, false, sync_file_range, fd, da, n, flag);
 }
 
 // Renaming and linking.
 extern "C" int rename(const char* da, const char* percorso) noexcept {
-    REALE(rename);
-    if (guasta_percorso(RINOMINA, "rename", percorso)) return fallisci();
-    return reale_rename(da, percorso);
+    SU_PERCORSO(RINOMINA, rename, da, percorso);
 }
 extern "C" int renameat(int c1, const char* da, int c2, const char* percorso) noexcept {
-    REALE(renameat);
-    if (guasta_percorso(RINOMINA, "renameat", percorso)) return fallisci();
-    return reale_renameat(c1, da, c2, percorso);
+    SU_PERCORSO(RINOMINA, renameat, c1, da, c2, percorso);
 }
 extern "C" int renameat2(int c1, const char* da, int c2, const char* percorso,
                          unsigned int flag) noexcept {
-    REALE(renameat2);
-    if (guasta_percorso(RINOMINA, "renameat2", percorso)) return fallisci();
-    return reale_renameat2(c1, da, c2, percorso, flag);
+    SU_PERCORSO(RINOMINA, renameat2, c1, da, c2, percorso, flag);
 }
 extern "C" int link(const char* da, const char* percorso) noexcept {
-    REALE(link);
-    if (guasta_percorso(COLLEGAMENTO, "link", percorso)) return fallisci();
-    return reale_link(da, percorso);
+    SU_PERCORSO(COLLEGAMENTO, link, da, percorso);
 }
 extern "C" int linkat(int c1, const char* da, int c2, const char* percorso, int flag) noexcept {
-    REALE(linkat);
-    if (guasta_percorso(COLLEGAMENTO, "linkat", percorso)) return fallisci();
-    return reale_linkat(c1, da, c2, percorso, flag);
+    SU_PERCORSO(COLLEGAMENTO, linkat, c1, da, c2, percorso, flag);
 }
 
 // Sizing: a full disk shows here first when room is taken ahead.
 extern "C" int ftruncate(int fd, off_t n) noexcept {
-    REALE(ftruncate);
-    if (guasta_fd(SPAZIO, "ftruncate", fd, false)) return fallisci();
-    return reale_ftruncate(fd, n);
+    SU_FD(SPAZIO, false, ftruncate, fd, n);
 }
 extern "C" int ftruncate64(int fd, off64_t n) noexcept {
-    REALE(ftruncate64);
-    if (guasta_fd(SPAZIO, "ftruncate64", fd, false)) return fallisci();
-    return reale_ftruncate64(fd, n);
+    SU_FD(SPAZIO, false, ftruncate64, fd, n);
 }
 extern "C" int fallocate(int fd, int m, off_t da, off_t n) {
-    REALE(fallocate);
-    if (guasta_fd(SPAZIO, "fallocate", fd, false)) return fallisci();
-    return reale_fallocate(fd, m, da, n);
+    SU_FD(SPAZIO, false, fallocate, fd, m, da, n);
 }
 extern "C" int fallocate64(int fd, int m, off64_t da, off64_t n) {
-    REALE(fallocate64);
-    if (guasta_fd(SPAZIO, "fallocate64", fd, false)) return fallisci();
-    return reale_fallocate64(fd, m, da, n);
+    SU_FD(SPAZIO, false, fallocate64, fd, m, da, n);
 }
 extern "C" int posix_fallocate(int fd, off_t da, off_t n) {
     REALE(posix_fallocate);
