@@ -12,6 +12,7 @@ struct BLOCCO_ARCHIVIO {
     int fd = -1; // open lock file, -1 when no lock is held
     uint64_t dispositivo = 0;
     uint64_t inode = 0;
+    bool creato = false; // the lock file was made when the lock was taken
 };
 
 enum class ESITO_BLOCCO {
@@ -27,8 +28,14 @@ std::string percorso_blocco(const std::string& file_c);
 bool stesso_blocco(const std::string& percorso, const BLOCCO_ARCHIVIO& b);
 
 // Tries to take the lock at `percorso`, without waiting. A lock this
-// process already holds counts as another's: ask stesso_blocco first.
+// process already holds counts as another's: ask stesso_blocco first. The
+// lock is held on the file that `percorso` names once it is taken: a lock
+// file removed or replaced meanwhile is let go and the new one tried.
 ESITO_BLOCCO prendi_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& nuovo, long& pid);
 
 // Releases a lock (nothing when none is held).
 void rilascia_blocco(BLOCCO_ARCHIVIO& b);
+
+// Releases a lock taken for a load that did not happen: a lock file that
+// taking it made is removed first, so that nothing is left on disk.
+void rinuncia_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& b);

@@ -143,7 +143,7 @@ APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
 
     r.esito = carica_archivio(file_c.c_str(), file_a.c_str(), conferma);
     if (r.esito != 0) {
-        rilascia_blocco(nuovo);
+        rinuncia_blocco(p_blocco, nuovo);
         return r;
     }
     r.giornale = trovato.trovato;
@@ -164,9 +164,25 @@ ESITO_GIORNALE avvia_giornale_archivio(bool recupera) {
     sospeso = IN_SOSPESO{};
     e.giornale = s.giornale;
     if (s.trovato == GIORNALE_TROVATO::RECUPERABILE && recupera) {
-        if (riapplica_giornale(s.letto.voci)) {
+        std::size_t applicate = 0;
+        if (riapplica_giornale(s.letto.voci, applicate, e.non_recuperate)) {
             e.recuperato = true;
-            e.protetto = giornale_riprendi(s.giornale, s.letto.lunghezza_valida);
+            int64_t ultima = 0;
+            e.recuperate = operazioni(s.letto, ultima) - e.non_recuperate;
+            if (e.non_recuperate == 0) {
+                e.protetto = giornale_riprendi(s.giornale, s.letto.lunghezza_valida);
+            } else {
+                // The whole journal is kept for whoever must look into it;
+                // the new one starts from what was replayed. One that cannot
+                // be renamed stays, and no new journal takes its place.
+                e.messo_da_parte = metti_da_parte(s.giornale);
+                if (e.messo_da_parte.empty()) {
+                    e.messo_da_parte = s.giornale;
+                } else {
+                    e.protetto = giornale_avvia(
+                        s.giornale, std::span<const VOCE_GIORNALE>(s.letto.voci.data(), applicate));
+                }
+            }
             ascolta_modifiche(annota_nel_giornale);
             return e;
         }
@@ -199,16 +215,18 @@ bool blocca_destinazione(const std::string& file_c, long& pid) {
     return true;
 }
 
-std::string file_cambiato(const std::string& file_c, const std::string& file_a) {
+std::vector<std::string> file_cambiati(const std::string& file_c, const std::string& file_a) {
+    std::vector<std::string> cambiati;
     for (const std::string* p : {&file_c, &file_a}) {
         const std::string r = segui_collegamenti(*p);
         const IDENTITA_FILE* noto = r == noto_c ? &id_c : r == noto_a ? &id_a : nullptr;
-        if (noto != nullptr && !stessa_identita(identita_file(r.c_str()), *noto)) return *p;
+        if (noto != nullptr && !stessa_identita(identita_file(r.c_str()), *noto))
+            cambiati.push_back(*p);
     }
-    return "";
+    return cambiati;
 }
 
-bool salva_archivio(const std::string& file_c, const std::string& file_a) {
+bool salva_archivio(const std::string& file_c, const std::string& file_a, FUORI_LAYOUT* fuori) {
     PASSI_SOSTITUZIONE passi;
     passi.prima_di_rinominare = [](const RINOMINE& rr) {
         if (!giornale_attivo()) return;
@@ -224,7 +242,7 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a) {
     const std::string blocco_destinazione_c = percorso_blocco(segui_collegamenti(file_c));
     passi.sotto_blocco = stesso_blocco(blocco_destinazione_c, blocco) ||
                          stesso_blocco(blocco_destinazione_c, blocco_destinazione);
-    if (!scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi)) return false;
+    if (!scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi, fuori)) return false;
 
     noto_c = segui_collegamenti(file_c);
     noto_a = segui_collegamenti(file_a);

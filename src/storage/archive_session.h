@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "storage/load.h"
+#include "storage/save.h"
 
 // What a load found beside the fines file.
 enum class GIORNALE_TROVATO {
@@ -38,13 +40,18 @@ APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
 struct ESITO_GIORNALE {
     std::string giornale;       // the archive's journal
     std::string messo_da_parte; // where the journal found was set aside ("" when not)
-    bool recuperato = false;    // its changes were replayed
+    bool recuperato = false;    // its changes were replayed (those before `non_recuperate`)
+    long recuperate = 0;        // with `recuperato`: the operations replayed
+    long non_recuperate = 0;    // with `recuperato`: the operations from the first one whose
+                                // values no record may hold on, kept aside, never applied
     bool protetto = false;      // a journal is being written from now on
 };
 
 // After a successful apri_archivio: replays the journal found (when it is
 // RECUPERABILE and `recupera`), or sets it aside when it holds changes;
-// then the journal goes on, or starts afresh, for the files loaded.
+// then the journal goes on, or starts afresh, for the files loaded. When
+// the replay stopped before an entry whose values no record may hold, the
+// journal found is set aside whole and a new one holds what was replayed.
 ESITO_GIORNALE avvia_giornale_archivio(bool recupera);
 
 // Before a save to these paths: false, with the holder's process number,
@@ -52,16 +59,19 @@ ESITO_GIORNALE avvia_giornale_archivio(bool recupera);
 // here is kept for these paths.
 bool blocca_destinazione(const std::string& file_c, long& pid);
 
-// The first of the two paths whose file is no longer the one this session
-// loaded or last saved there (changed or removed by another program), or
-// "" when both are as they were or are not known to this session.
-std::string file_cambiato(const std::string& file_c, const std::string& file_a);
+// Those of the two paths, in order, whose file is no longer the one this
+// session loaded or last saved there (changed or removed by another
+// program); none when both are as they were or are not known to this
+// session.
+std::vector<std::string> file_cambiati(const std::string& file_c, const std::string& file_a);
 
 // Writes both lists (see scrivi_archivio), noting the save in the journal
 // so that a stop between the renames is finished at the next load. On
 // success the journal starts afresh for the files written, and their
-// archive becomes the one in use. True written; false not.
-bool salva_archivio(const std::string& file_c, const std::string& file_a);
+// archive becomes the one in use. True written; false not (`fuori`, when
+// given, tells of a record that does not fit the layout: see scrivi_archivio).
+bool salva_archivio(const std::string& file_c, const std::string& file_a,
+                    FUORI_LAYOUT* fuori = nullptr);
 
 // The end of a session that ended normally: the journal is removed (the
 // clerk saved, or chose not to) and the lock released.

@@ -37,9 +37,7 @@ char* scrivi_numero(char* p, uint32_t v) {
 }
 
 char* scrivi_data(char* p, DATA d) {
-    const bool comune =
-        d.gg >= 0 && d.gg <= 99 && d.mm >= 0 && d.mm <= 99 && d.aaaa >= 0 && d.aaaa <= 9999;
-    if (!comune) { // signs and five-digit years, as printf gives them
+    if (!data_entro_colonne(d)) { // signs and five-digit years, as printf gives them
         char buf[32];
         const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
         return scrivi_testo(p, std::string_view(buf, static_cast<std::size_t>(n)));
@@ -67,4 +65,13 @@ char* scrivi_importo(char* p, double v, std::size_t larghezza) {
     }
     return scrivi_a_destra(p, std::string_view(buf, static_cast<std::size_t>(fine - buf)),
                            larghezza);
+}
+
+bool importo_entro(double v, std::size_t larghezza) {
+    // Most amounts: positive and far from the limit of any column it is
+    // asked about.
+    if (v >= 0.0 && v < 1e9 && larghezza >= 12) return true;
+    if (!std::isfinite(v)) return false;
+    char buf[LARGHEZZA_MAX_IMPORTO];
+    return static_cast<std::size_t>(scrivi_importo(buf, v, 0) - buf) <= larghezza;
 }

@@ -32,6 +32,16 @@ char* scrivi_data(char* p, DATA d);
 // left with blanks to `larghezza` columns; never cut.
 char* scrivi_importo(char* p, double v, std::size_t larghezza);
 
+// Whether scrivi_importo writes v within `larghezza` columns as an amount
+// the decimal rule reads back: a finite value, not too wide.
+bool importo_entro(double v, std::size_t larghezza);
+
+// Whether scrivi_data writes d in its ten columns, gg/mm/aaaa, so that each
+// part reads back as it is: day and month 0 to 99, year 0 to 9999.
+inline bool data_entro_colonne(DATA d) {
+    return d.gg >= 0 && d.gg <= 99 && d.mm >= 0 && d.mm <= 99 && d.aaaa >= 0 && d.aaaa <= 9999;
+}
+
 // The text as it is.
 inline char* scrivi_testo(char* p, std::string_view t) {
     if (!t.empty()) std::memcpy(p, t.data(), t.size());

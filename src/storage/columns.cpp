@@ -66,7 +66,7 @@ void testo_a_colonna_intera(char (&campo)[32], const char* colonna, bool cerca_n
 
 } // namespace
 
-double valore_importo(std::string_view testo) {
+double valore_importo(std::string_view testo, bool& con_cifre) {
     const std::size_t n = testo.size();
     std::size_t i = 0;
     // Eight blanks at a time first: amounts stand right-aligned in their columns.
@@ -83,6 +83,7 @@ double valore_importo(std::string_view testo) {
     if (i < n && testo[i] == '.')
         for (++i; i < n && cifra(testo[i]); ++i, ++cifre, ++decimali)
             mantissa = mantissa * 10 + (testo[i] - '0');
+    con_cifre = cifre > 0;
     if (cifre > 15) return importo_lento(testo, dopo_segno, negativo);
     if (cifre == 0) return 0.0;
     const double v = static_cast<double>(mantissa) / POTENZE_DI_DIECI[decimali];

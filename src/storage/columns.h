@@ -31,32 +31,43 @@ inline std::size_t dopo_segno(std::string_view testo, std::size_t i, bool& negat
 }
 
 // Number rule: the start of a number (dopo_segno), then the digits up to
-// the first other character; no digits give 0. Values beyond 18 digits
-// saturate at 10^18 (negative: -10^18).
-inline int64_t valore_intero(std::string_view testo) {
+// the first other character; no digits give 0, and `con_cifre` false.
+// Values beyond 18 digits saturate at 10^18 (negative: -10^18): a value
+// stops growing before it could overflow.
+inline int64_t valore_intero(std::string_view testo, bool& con_cifre) {
     const std::size_t n = testo.size();
     bool negativo = false;
     std::size_t i = dopo_segno(testo, 0, negativo);
+    con_cifre = i < n && cifra(testo[i]);
     constexpr int64_t SATURAZIONE = 1'000'000'000'000'000'000; // 10^18
     int64_t v = 0;
     for (; i < n && cifra(testo[i]); ++i)
-        if (v < SATURAZIONE) v = v * 10 + (testo[i] - '0');
+        v = v < SATURAZIONE / 10 ? v * 10 + (testo[i] - '0') : SATURAZIONE;
     return negativo ? -v : v;
 }
+inline int64_t valore_intero(std::string_view testo) {
+    bool con_cifre = false;
+    return valore_intero(testo, con_cifre);
+}
 
-// A fine number or owner code by the number rule: negative values and
-// values above 4294967295 give 0.
-inline uint32_t valore_codice(std::string_view testo) {
-    const int64_t v = valore_intero(testo);
-    if (v < 0 || v > int64_t{UINT32_MAX}) return 0;
-    return static_cast<uint32_t>(v);
+// A fine number or owner code by the number rule. `letto` tells whether
+// the text holds one that fits the identifiers: digits, no minus sign, at
+// most 4294967295. A text that does not gives 0, never another number.
+inline uint32_t valore_codice(std::string_view testo, bool& letto) {
+    const int64_t v = valore_intero(testo, letto);
+    letto = letto && v >= 0 && v <= int64_t{UINT32_MAX};
+    return letto ? static_cast<uint32_t>(v) : 0;
 }
 
 // Decimal rule: as the number rule, with a point and fraction digits also
 // taken, and the text so taken converted to the nearest double. No digits
-// at all give 0; so does a value beyond the range of a double. No
-// exponent, no "inf" or "nan": "1e5" gives 1.
-double valore_importo(std::string_view testo);
+// at all give 0, and `con_cifre` false; a value beyond the range of a
+// double gives 0 too. No exponent, no "inf" or "nan": "1e5" gives 1.
+double valore_importo(std::string_view testo, bool& con_cifre);
+inline double valore_importo(std::string_view testo) {
+    bool con_cifre = false;
+    return valore_importo(testo, con_cifre);
+}
 
 // A date written as gg/mm/aaaa starting at column `prima`: day (2 columns),
 // month (2) and year (4) each by the number rule, cut to 16 bits; the two
@@ -75,6 +86,17 @@ inline DATA data_da_colonne(std::string_view riga, std::size_t prima) {
     return DATA{static_cast<int16_t>(valore_intero(colonne(riga, prima, 2))),
                 static_cast<int16_t>(valore_intero(colonne(riga, prima + 3, 2))),
                 static_cast<int16_t>(valore_intero(colonne(riga, prima + 6, 4)))};
+}
+
+// Whether the year columns of a date written from column `prima` hold four
+// digits, as the program always writes them ("0042" is a year; "26" or a
+// year cut short is not).
+inline bool anno_in_quattro_cifre(std::string_view riga, std::size_t prima) {
+    const std::string_view anno = colonne(riga, prima + 6, 4);
+    if (anno.size() != 4) return false;
+    for (char c : anno)
+        if (!cifra(c)) return false;
+    return true;
 }
 
 // Copies a text into a field of `cap` characters (terminator included):

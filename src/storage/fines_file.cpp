@@ -19,7 +19,6 @@
 namespace {
 
 constexpr std::size_t LARGHEZZA_LUOGO = 11;
-constexpr std::size_t LARGHEZZA_IMPORTO = 15;
 constexpr std::string_view RIGA_FINE_CONTRAVV =
     "_______________________________________________________________________________________";
 static_assert(RIGA_FINE_CONTRAVV.size() == 87);
@@ -100,20 +99,41 @@ void pubblica(AVANZAMENTO_MULTE& avanzamento, NODO_CONTRAVV* ultima, bool finita
     avanzamento.turno.notify_all();
 }
 
-// leggi_contravv; `con_nul` false when the record is known to hold no NUL byte.
-std::optional<uint32_t> leggi_campi(const RIGHE_RECORD& righe, NODO_CONTRAVV* c, bool con_nul) {
-    c->numero = valore_codice(righe[1]);
+// The owner line: "*", a blank, and the code from column 3; anything else
+// first is no owner. `codice` gets the code named; false when the reader
+// would misread the line: "*" without the blank (the code would lose its
+// first digit), no code that fits, or a mark pushed right by blanks.
+bool leggi_proprietario(std::string_view riga, std::optional<uint32_t>& codice) {
+    codice.reset();
+    if (riga.empty() || riga[0] != '*') {
+        const std::size_t segno = riga.find_first_not_of(" \t");
+        return segno == std::string_view::npos || riga[segno] != '*';
+    }
+    bool letto = false;
+    codice = valore_codice(colonne(riga, 3), letto);
+    return letto && riga.size() >= 2 && bianco(riga[1]);
+}
+
+// The fields of a fine from its lines, exactly as the reader takes them;
+// `codice` gets the owner code named. True when every value was read as
+// it was meant (see forma_contravv). `con_nul` false when the record is
+// known to hold no NUL byte.
+bool leggi_campi(const RIGHE_RECORD& righe, NODO_CONTRAVV* c, bool con_nul,
+                 std::optional<uint32_t>& codice) {
+    bool numero = false, importo = false;
+    c->numero = valore_codice(righe[1], numero);
     c->data_verbale = data_da_colonne(righe[2], 1);
     copia_testo(c->luogo, sizeof c->luogo, colonne(righe[2], 12), con_nul);
     copia_testo(c->targa, sizeof c->targa, righe[3], con_nul);
     copia_testo(c->tipo, sizeof c->tipo, righe[4], con_nul);
     c->con_anagraf = false;
     c->anagraf = nullptr;
-    c->importo = valore_importo(colonne(righe[6], 1, LARGHEZZA_IMPORTO));
+    c->importo = valore_importo(colonne(righe[6], 1, LARGHEZZA_IMPORTO), importo);
     c->pagata = righe[6].size() >= 17 && righe[6][16] == '*';
     c->data_pagamento = c->pagata ? data_da_colonne(righe[6], 19) : DATA{0, 0, 0};
-    if (righe[5].empty() || righe[5][0] != '*') return std::nullopt;
-    return valore_codice(colonne(righe[5], 3));
+    const bool proprietario = leggi_proprietario(righe[5], codice);
+    return numero && importo && proprietario && anno_in_quattro_cifre(righe[2], 1) &&
+           (!c->pagata || anno_in_quattro_cifre(righe[6], 19)) && valori_ammessi(*c);
 }
 
 // contravvenzioni_da_file, but for the last publication; `ultima` is the
@@ -129,8 +149,8 @@ int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultim
         if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_CONTRAVV* c = nuovo_contravv();
         if (c == nullptr) return -1;
-        const std::optional<uint32_t> codice = leggi_campi(righe, c, con_nul);
-        annota_forma(forma, forma_contravv(righe));
+        std::optional<uint32_t> codice;
+        annota_forma(forma, leggi_campi(righe, c, con_nul, codice));
         if (codice) serba_codice(c, *codice);
         if (ultima != nullptr && c->numero <= ultima->numero) crescenti = false;
         (ultima == nullptr ? lista : ultima->next) = c;
@@ -140,6 +160,12 @@ int leggi_multe(LETTURA_DATI& file, NODO_CONTRAVV*& lista, NODO_CONTRAVV*& ultim
 }
 
 } // namespace
+
+bool forma_contravv(const RIGHE_RECORD& righe) {
+    NODO_CONTRAVV c{};
+    std::optional<uint32_t> codice;
+    return leggi_campi(righe, &c, true, codice);
+}
 
 PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
     return [p = lista](std::string& blocco) mutable {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,22 @@
 #include "storage/owner_index.h"
 #include "storage/record_lines.h"
 #include "storage/record_shape.h"
+
+// The columns of a fine's amount (line 7, from column 1).
+constexpr std::size_t LARGHEZZA_IMPORTO = 15;
+
+// Whether the reader takes the lines of a fine record as they were meant,
+// judging only what it reads: line 2, a number that fits the fine numbers;
+// line 3, the ticket date from columns 1-10 (day and month by the number
+// rule, four digits in the year columns, a real calendar date); line 6, "*",
+// a blank in column 2 and an owner code that fits from column 3, or any
+// other first character (no owner; a "*" pushed right by blanks is a
+// misread); line 7, an amount in columns 1-15 that the columns hold (below
+// 10^12) and, when column 17 is "*", the payment date from column 19 as
+// above. The first line, the rule line, the text after an unpaid mark and
+// every column the reader does not take are never looked at. Test seam:
+// the loader makes the same judgement as it reads.
+bool forma_contravv(const RIGHE_RECORD& righe);
 
 // The fines file for a list, a few records per part: nothing for an empty
 // list. The lists must stay as they are until the content is over.

@@ -72,13 +72,13 @@ bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g) {
     return true;
 }
 
-bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& inizio) {
+bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
     smetti();
     percorso_in_uso = percorso;
     std::string dati(INTESTAZIONE_GIORNALE);
     std::string temporaneo = percorso + ".tmp-XXXXXX";
     try {
-        codifica_voce(inizio, dati);
+        for (const VOCE_GIORNALE& v : voci) codifica_voce(v, dati);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -24,10 +24,14 @@ std::string percorso_giornale(const std::string& file_c);
 // recognised.
 bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g);
 
-// Starts a fresh journal at `percorso` holding only `inizio`: written
-// beside it, flushed and renamed over whatever journal was there. From then
-// on the journal is the one written to. False when it cannot be written.
-bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& inizio);
+// Starts a fresh journal at `percorso` holding only `voci`, an INIZIO entry
+// first: written beside it, flushed and renamed over whatever journal was
+// there. From then on the journal is the one written to. False when it
+// cannot be written.
+bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> voci);
+inline bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& inizio) {
+    return giornale_avvia(percorso, std::span<const VOCE_GIORNALE>(&inizio, 1));
+}
 
 // Goes on writing the journal at `percorso` after its first `lunghezza`
 // bytes (the whole entries read back), dropping any torn tail. False when

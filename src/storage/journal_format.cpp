@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/text_rules.h"
+#include "storage/record_shape.h"
 
 namespace {
 
@@ -205,6 +206,17 @@ template <class C, class X> void campi_voce(C& c, X& v) {
     }
 }
 
+// Whether every record image of a MODIFICHE entry holds what a record may.
+bool immagini_ammesse(const VOCE_GIORNALE& v) {
+    for (const MODIFICA& m : v.modifiche) {
+        if (ha_contravv(m.tipo) && !(valori_ammessi(m.contravv) && testi_ammessi(m.contravv)))
+            return false;
+        if (ha_anagraf(m.tipo) && !(valori_ammessi(m.anagraf) && testi_ammessi(m.anagraf)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void codifica_voce(const VOCE_GIORNALE& v, std::string& out) {
@@ -233,6 +245,7 @@ GIORNALE_LETTO decodifica_giornale(std::string_view dati) {
         if (!lettore.ok || !lettore.resto.empty()) break;
         // The first entry must be INIZIO, and only the first.
         if ((v.tipo == TIPO_VOCE::INIZIO) != g.voci.empty()) break;
+        v.ammessa = v.tipo != TIPO_VOCE::MODIFICHE || immagini_ammesse(v);
         g.voci.push_back(std::move(v));
         pos += 8 + lunghezza;
         g.lunghezza_valida = pos;

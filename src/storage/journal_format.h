@@ -48,6 +48,10 @@ struct VOCE_GIORNALE {
     IDENTITA_FILE id_c, id_a;        // INIZIO
     std::vector<MODIFICA> modifiche; // MODIFICHE
     std::vector<RINOMINA> rinomine;  // SALVATAGGIO
+    // MODIFICHE, as read: false when a record image holds a value no record
+    // may hold (a day 36, an amount beyond its columns, a text with a line
+    // end; see record_shape.h). What can be recovered ends before it.
+    bool ammessa = true;
 };
 
 // Appends the framed entry to `out`. May throw std::bad_alloc.
@@ -60,6 +64,7 @@ struct GIORNALE_LETTO {
 };
 
 // Reads a journal's bytes: every entry up to the first one that is cut
-// short, fails its checksum or does not decode. Not `riconosciuto` (and no
+// short, fails its checksum or does not decode. An entry whose values no
+// record may hold is read all the same, marked not `ammessa`. Not `riconosciuto` (and no
 // entry) when the text or the INIZIO entry is missing or damaged.
 GIORNALE_LETTO decodifica_giornale(std::string_view dati);

@@ -72,8 +72,16 @@ bool applica(const MODIFICA& m) {
 
 } // namespace
 
-bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci) {
+bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
+                        long& escluse) {
+    applicate = 0;
+    escluse = 0;
     for (const VOCE_GIORNALE& v : voci) {
+        if (escluse > 0 || !v.ammessa) {
+            escluse += v.tipo == TIPO_VOCE::MODIFICHE ? 1 : 0;
+            continue;
+        }
+        ++applicate;
         if (v.tipo != TIPO_VOCE::MODIFICHE) continue;
         apri_operazione();
         bool riuscita = true;

@@ -3,13 +3,19 @@
 // change.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "storage/journal_format.h"
 
-// Applies the changes of every MODIFICHE entry to the current lists, in
-// order, each entry as one operation; the other entries are skipped. The
-// listener of changes must be off. False when a change names a record that
-// is not where the journal says, or memory runs out: the lists are then
-// partly changed, and the caller must load the files again.
-bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci);
+// Applies the changes of the MODIFICHE entries to the current lists, in
+// order, each entry as one operation, up to the first entry that is not
+// `ammessa`, which is never applied; the other entries are skipped. The
+// listener of changes must be off. `applicate` gets the number of entries
+// (of any kind) applied or skipped before the stop, `escluse` the number
+// of MODIFICHE entries from the stop on (0 when all were applied). False
+// when a change names a record that is not where the journal says, or
+// memory runs out: the lists are then partly changed, and the caller must
+// load the files again.
+bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
+                        long& escluse);

@@ -37,6 +37,9 @@ constexpr const char* MSG_MEMORIA = "\n\nATTENZIONE: Memoria disponibile insuffi
 constexpr const char* DOMANDA_PERDITA =
     "\n ! ATTENZIONE\n\nLe modifiche non salvate andranno perse.\n"
     "Caricare comunque i dati da file? (s/n) ";
+constexpr const char* MSG_NULLA_CARICATO = "\nNessun dato caricato.\n\n";
+constexpr const char* MSG_ARCHIVIO_INVARIATO =
+    "\nNessun dato caricato: l'archivio in uso e' invariato.\n\n";
 constexpr const char* DOMANDA_RECUPERO = "\n\nRecuperare le modifiche? (s/n) ";
 constexpr const char* MSG_RECUPERATE =
     "\nLe modifiche sono state recuperate: salvare i dati per conservarle nei file.\n";
@@ -85,9 +88,26 @@ bool conferma_forma(const char* file, bool contravvenzioni, const FORMA_FILE& f)
     return domanda_sn("Caricarlo comunque? (s/n) ");
 }
 
+// A recovery that stopped before the changes whose values no record may
+// hold: how many came back, that the rest could not, and where it all is.
+void stampa_recupero_parziale(const ESITO_GIORNALE& g) {
+    console_out() << "\nModifiche recuperate: " << g.recuperate << " su "
+                  << g.recuperate + g.non_recuperate << ".\n";
+    if (g.non_recuperate == 1) {
+        console_out() << "L'ultima contiene un valore non valido e non puo' essere recuperata.\n";
+    } else {
+        console_out() << "Le ultime " << g.non_recuperate
+                      << " contengono valori non validi e non possono essere recuperate.\n";
+    }
+    scrivi_messaggio_percorso("Il giornale completo e' conservato nel file\n", g.messo_da_parte);
+    console_out() << "Salvare i dati per conservare nei file le modifiche recuperate.\n";
+}
+
 // What became of the journal found, after the question if there was one.
 void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNALE& g) {
-    if (g.recuperato) {
+    if (g.recuperato && g.non_recuperate > 0) {
+        stampa_recupero_parziale(g);
+    } else if (g.recuperato) {
         console_out() << MSG_RECUPERATE;
     } else if (recupera) {
         scrivi_messaggio_percorso(MSG_RECUPERO_FALLITO, g.messo_da_parte);
@@ -122,6 +142,13 @@ int sostituisci_liste(const char* file_c, int fd_c, const char* file_a, int fd_a
     return 0;
 }
 
+// The clerk said no to a question of the load: one line says so, then the pause.
+int nulla_caricato() {
+    console_out() << (nome_file_c[0] == '\0' ? MSG_NULLA_CARICATO : MSG_ARCHIVIO_INVARIATO);
+    pausa();
+    return 1;
+}
+
 } // namespace
 
 int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma) {
@@ -135,12 +162,12 @@ int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA confe
 }
 
 int carica() {
-    if (modifiche_non_salvate() > 0 && !domanda_sn(DOMANDA_PERDITA)) return 1;
+    if (modifiche_non_salvate() > 0 && !domanda_sn(DOMANDA_PERDITA)) return nulla_caricato();
     console_out() << TITOLO_CARICA;
     const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
     const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
     const APERTURA a = apri_archivio(file_c, file_a, conferma_forma);
-    if (a.esito == CARICAMENTO_RIFIUTATO) return 1; // the clerk said no: nothing to add
+    if (a.esito == CARICAMENTO_RIFIUTATO) return nulla_caricato();
     if (a.esito != 0) {
         if (a.in_uso) {
             avvisa_archivio_in_uso(a.pid);

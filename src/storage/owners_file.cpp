@@ -62,9 +62,13 @@ char* scrivi_righe(char* p, const NODO_ANAGRAF& a) {
     return p;
 }
 
-// leggi_anagraf; `con_nul` false when the record is known to hold no NUL byte.
-void leggi_campi(const RIGHE_RECORD& righe, NODO_ANAGRAF* a, bool con_nul) {
-    a->codice = valore_codice(righe[1]);
+// The fields of an owner from its lines, exactly as the reader takes
+// them. True when every value was read as it was meant (see
+// forma_anagraf). `con_nul` false when the record is known to hold no NUL
+// byte.
+bool leggi_campi(const RIGHE_RECORD& righe, NODO_ANAGRAF* a, bool con_nul) {
+    bool codice = false;
+    a->codice = valore_codice(righe[1], codice);
     testo_a_colonna(a->cognome, righe[2], 1, con_nul);
     testo_a_colonna(a->nome, righe[2], 33, con_nul);
     a->data_nascita = data_da_colonne(righe[3], 1);
@@ -78,9 +82,15 @@ void leggi_campi(const RIGHE_RECORD& righe, NODO_ANAGRAF* a, bool con_nul) {
     copia_testo(a->provincia, sizeof a->provincia, colonne(righe[4], 71, 2), con_nul);
     copia_testo(a->codice_fiscale, sizeof a->codice_fiscale, righe[5], con_nul);
     copia_testo(a->patente, sizeof a->patente, righe[6], con_nul);
+    return codice && anno_in_quattro_cifre(righe[3], 1) && valori_ammessi(*a);
 }
 
 } // namespace
+
+bool forma_anagraf(const RIGHE_RECORD& righe) {
+    NODO_ANAGRAF a{};
+    return leggi_campi(righe, &a, true);
+}
 
 PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
     return [p = lista](std::string& blocco) mutable {
@@ -105,8 +115,7 @@ int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& c
         if (letto != LETTO::RECORD) return letto == LETTO::FINE ? 0 : 1;
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return -1;
-        leggi_campi(righe, a, con_nul);
-        annota_forma(codici.forma, forma_anagraf(righe));
+        annota_forma(codici.forma, leggi_campi(righe, a, con_nul));
         (ultimo == nullptr ? lista : ultimo->next) = a;
         ultimo = a;
         ++codici.quanti;

@@ -13,6 +13,15 @@
 #include "storage/record_lines.h"
 #include "storage/record_shape.h"
 
+// Whether the reader takes the lines of an owner record as they were
+// meant, judging only what it reads: line 2, a number that fits the owner
+// codes; line 4, the date of birth from columns 1-10 (day and month by the
+// number rule, four digits in the year columns, a real calendar date).
+// Names, address, tax code and licence are taken as they stand, and the
+// first line and the rule line are never looked at. Test seam: the loader
+// makes the same judgement as it reads.
+bool forma_anagraf(const RIGHE_RECORD& righe);
+
 // The owners file for a list, a few records per part: nothing for an empty
 // list. The list must stay as it is until the content is over.
 PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista);

@@ -1,84 +1,54 @@
-// The shape checks of the two kinds of record.
+// The values and texts a record may hold, for the load, the journal and
+// the save.
 #include "storage/record_shape.h"
 
-#include "console/text_rules.h"
+#include <cstring>
+
+#include "storage/column_write.h"
+#include "storage/columns.h"
+#include "storage/fines_file.h"
 
 namespace {
 
-bool alfanumerico(char c) {
-    return cifra(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+template <std::size_t N> bool testo_ammesso(const char (&campo)[N]) {
+    const std::string_view t = testo_campo(campo);
+    return t.find('\n') == std::string_view::npos && senza_cr_finali(t.data(), t.size()) == t.size();
 }
 
-std::string_view senza_blank(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-bool vuota(std::string_view s) {
-    return senza_blank(s).empty();
-}
-
-// Digits only, once the blanks around them are set aside; at least one.
-bool numero(std::string_view s) {
-    s = senza_blank(s);
-    if (s.empty()) return false;
-    for (char c : s)
-        if (!cifra(c)) return false;
-    return true;
-}
-
-// An amount: an optional sign, digits, optionally a point and more digits.
-bool importo(std::string_view s) {
-    s = senza_blank(s);
-    if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.remove_prefix(1);
-    const std::size_t punto = s.find('.');
-    if (punto == std::string_view::npos) return numero(s);
-    return numero(s.substr(0, punto)) && (punto + 1 == s.size() || numero(s.substr(punto + 1)));
-}
-
-// gg/mm/aaaa from column `da` (counted from 0): the digit columns only.
-bool data(std::string_view s, std::size_t da) {
-    if (s.size() < da + 10) return false;
-    for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
-        if (!cifra(s[da + i])) return false;
-    return true;
-}
-
-bool regola(std::string_view s) {
-    s = senza_blank(s);
-    if (s.empty()) return false;
-    for (char c : s)
-        if (c != '_') return false;
-    return true;
-}
-
-bool codice_testo(std::string_view s) {
-    for (char c : senza_blank(s))
-        if (!alfanumerico(c)) return false;
-    return true;
-}
-
-bool proprietario(std::string_view s) {
-    if (s.empty()) return false;
-    if (s[0] == '-') return vuota(s.substr(1));
-    return s[0] == '*' && numero(s.substr(1));
-}
-
-bool pagamento(std::string_view s) {
-    if (s.size() < 17 || !importo(s.substr(0, 15))) return false;
-    if (s[16] == '-') return vuota(s.substr(17));
-    return s[16] == '*' && data(s, 18) && vuota(s.substr(28));
+template <std::size_t... N> bool tutti_ammessi(const char (&... campi)[N]) {
+    return (testo_ammesso(campi) && ...);
 }
 
 } // namespace
 
-bool forma_contravv(const RIGHE_RECORD& r) {
-    return vuota(r[0]) && numero(r[1]) && data(r[2], 0) && proprietario(r[5]) && pagamento(r[6]) &&
-           regola(r[7]);
+bool valori_ammessi(const NODO_CONTRAVV& c) {
+    return data_valida(c.data_verbale) && (!c.pagata || data_valida(c.data_pagamento)) &&
+           importo_entro(c.importo, LARGHEZZA_IMPORTO);
 }
 
-bool forma_anagraf(const RIGHE_RECORD& r) {
-    return vuota(r[0]) && numero(r[1]) && data(r[3], 0) && codice_testo(r[5]) &&
-           codice_testo(r[6]) && regola(r[7]);
+bool valori_ammessi(const NODO_ANAGRAF& a) {
+    return data_valida(a.data_nascita);
+}
+
+bool testi_ammessi(const NODO_CONTRAVV& c) {
+    return tutti_ammessi(c.luogo, c.targa, c.tipo);
+}
+
+bool testi_ammessi(const NODO_ANAGRAF& a) {
+    return tutti_ammessi(a.cognome, a.nome, a.indirizzo, a.citta, a.provincia, a.cap,
+                         a.codice_fiscale, a.patente);
+}
+
+const char* campo_non_scrivibile(const NODO_CONTRAVV& c) {
+    if (!data_entro_colonne(c.data_verbale)) return "la data del verbale non entra nelle sue colonne del file";
+    if (!importo_entro(c.importo, LARGHEZZA_IMPORTO)) return "l'importo non entra nelle sue colonne del file";
+    if (c.pagata && !data_entro_colonne(c.data_pagamento)) return "la data di pagamento non entra nelle sue colonne del file";
+    if (!testi_ammessi(c)) return "un testo contiene un carattere di fine riga";
+    return nullptr;
+}
+
+const char* campo_non_scrivibile(const NODO_ANAGRAF& a) {
+    if (!data_entro_colonne(a.data_nascita)) return "la data di nascita non entra nelle sue colonne del file";
+    if (!testi_ammessi(a)) return "un testo contiene un carattere di fine riga";
+    return nullptr;
 }

@@ -1,34 +1,42 @@
-// Whether the eight lines of a record have the shape their file gives them:
-// what tells a fines file from an owners file, or from a file that is no
-// archive at all. The checks take what a file edited by hand within the
-// layout may hold (blanks around numbers, blanks at the end of a line, a
-// carriage return already dropped, any separator where the reader does not
-// look), and refuse what the reader would silently turn into zeros and
-// empty fields.
+// What a record may hold and still be read back from its file as it was
+// meant: the values the program itself gives a record, the texts a data
+// file can carry, and the count a load keeps of the records that fall
+// short. The checks of a record's lines, which take the values exactly as
+// the reader takes them, are beside each reader (forma_contravv in
+// fines_file.h, forma_anagraf in owners_file.h).
 #pragma once
 
 #include <cstddef>
 
+#include "model/records.h"
 #include "storage/record_lines.h"
 
-// A fine: line 1 blank; line 2 a number; line 3 a date gg/mm/aaaa at
-// columns 1-10 (the separators are not looked at); line 6 "*" followed by a
-// number (the owner code) or "-" and nothing else; line 7 an amount in
-// columns 1-15 (an optional sign, digits, a point and decimals) and the
-// payment mark in column 17: "*" followed by a date at columns 19-28, or "-",
-// each with nothing after it; line 8 a rule of underscores.
-// Lines 4 and 5 (plate, kind) are free text.
-bool forma_contravv(const RIGHE_RECORD& righe);
+// The values the program itself gives a record: real calendar dates with a
+// year of 0 to 9999 (a fine's payment date only when it is paid), and an
+// amount that the 15 columns of the fines file hold with two decimals
+// (below 10^12). A load asks before taking a record whose values are not
+// such; a journal entry holding one ends what can be recovered.
+bool valori_ammessi(const NODO_CONTRAVV& c);
+bool valori_ammessi(const NODO_ANAGRAF& a);
 
-// An owner: line 1 blank; line 2 a number; line 4 a date gg/mm/aaaa; lines
-// 6 and 7 letters and digits only (tax code, licence), or empty; line 8 a
-// rule of underscores. Lines 3 and 5 (names, address) are free text.
-bool forma_anagraf(const RIGHE_RECORD& righe);
+// Texts a data file carries as they are: none holds a line end or ends in
+// a carriage return (the reader would take it for part of a line end). A
+// journal entry holding another ends what can be recovered.
+bool testi_ammessi(const NODO_CONTRAVV& c);
+bool testi_ammessi(const NODO_ANAGRAF& a);
+
+// What a save may write so that the next load reads it back as it is:
+// texts as above, every date within its columns (day and month 0 to 99,
+// year 0 to 9999) and the amount within its 15. Why it is not, in words
+// for the clerk ("l'importo non entra nelle sue colonne del file"), or
+// nullptr when the whole record is.
+const char* campo_non_scrivibile(const NODO_CONTRAVV& c);
+const char* campo_non_scrivibile(const NODO_ANAGRAF& a);
 
 // What a load found out about the shape of one file's records.
 struct FORMA_FILE {
-    std::size_t record = 0;    // records read
-    std::size_t malformati = 0; // of which without the shape of their file
+    std::size_t record = 0;     // records read
+    std::size_t malformati = 0; // of which the reader would misread
     std::size_t riga = 0;       // line where the first of those begins (from 1)
 };
 

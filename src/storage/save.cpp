@@ -5,10 +5,12 @@
 #include <array>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "console/conventions.h"
 #include "model/lists.h"
+#include "model/walk.h"
 #include "storage/archive_session.h"
 #include "storage/atomic_write.h"
 #include "storage/file_ops.h"
@@ -16,6 +18,7 @@
 #include "storage/fines_file.h"
 #include "storage/owners_file.h"
 #include "storage/path_prompt.h"
+#include "storage/record_shape.h"
 
 namespace {
 
@@ -38,11 +41,33 @@ constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
     "ad essi\n\n";
 
-void stampa_file_cambiato(const std::string& file) {
-    console_out() << "\n\n ! ATTENZIONE\n\nIl file ";
-    stampa_percorso(file);
-    console_out() << "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
-                     "salvataggio.\n";
+// The data files another program changed since this session loaded or
+// saved them, and the one question whether to overwrite them all.
+bool sovrascrivere(const std::vector<std::string>& cambiati) {
+    const bool uno = cambiati.size() == 1;
+    console_out() << (uno ? "\n\n ! ATTENZIONE\n\nIl file " : "\n\n ! ATTENZIONE\n\nI file ");
+    for (std::size_t i = 0; i < cambiati.size(); ++i) {
+        if (i > 0) console_out() << "\ne ";
+        stampa_percorso(cambiati[i]);
+    }
+    console_out() << (uno ? "\ne' stato modificato" : "\nsono stati modificati")
+                  << " da un altro programma dopo l'ultimo caricamento o salvataggio.\n";
+    return domanda_sn(uno ? "Sovrascriverlo? (s/n) " : "Sovrascriverli? (s/n) ");
+}
+
+// A record the files cannot hold as it is: which one, and why.
+void stampa_fuori_layout(const FUORI_LAYOUT& f) {
+    console_out() << "\n\n\n ! ATTENZIONE\n\n";
+    if (f.contravv != nullptr) {
+        console_out() << "La contravvenzione n." << f.contravv->numero
+                      << " non puo' essere salvata:\n" << f.motivo
+                      << ".\nCorreggerla e salvare di nuovo: ";
+    } else {
+        console_out() << "I dati anagrafici con codice " << f.anagraf->codice
+                      << " non possono essere salvati:\n" << f.motivo
+                      << ".\nCorreggerli e salvare di nuovo: ";
+    }
+    console_out() << "i file non sono stati modificati.\n\n";
 }
 
 } // namespace
@@ -53,7 +78,22 @@ void avvisa_archivio_in_uso(long pid) {
     console_out() << ".\nChiudere l'altra sessione e riprovare.\n\n";
 }
 
-bool scrivi_archivio(const char* file_c, const char* file_a, const PASSI_SOSTITUZIONE* passi) {
+FUORI_LAYOUT primo_fuori_layout() {
+    FUORI_LAYOUT f;
+    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr && f.motivo == nullptr;
+         c = seguente(c))
+        if ((f.motivo = campo_non_scrivibile(*c)) != nullptr) f.contravv = c;
+    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr && f.motivo == nullptr;
+         a = seguente(a))
+        if ((f.motivo = campo_non_scrivibile(*a)) != nullptr) f.anagraf = a;
+    return f;
+}
+
+bool scrivi_archivio(const char* file_c, const char* file_a, const PASSI_SOSTITUZIONE* passi,
+                     FUORI_LAYOUT* fuori) {
+    const FUORI_LAYOUT f = primo_fuori_layout();
+    if (fuori != nullptr) *fuori = f;
+    if (f.motivo != nullptr) return false;
     try {
         // The owners file goes first, so that it is complete before the fines name its codes.
         const std::array<FILE_DA_SCRIVERE, 2> files{
@@ -88,15 +128,19 @@ int salva() {
         copia_campo(nome_file_c, file_c.c_str());
         copia_campo(nome_file_a, file_a.c_str());
     }
-    const std::string cambiato = file_cambiato(file_c, file_a);
-    if (!cambiato.empty()) stampa_file_cambiato(cambiato);
-    if (!cambiato.empty() && !domanda_sn("Sovrascriverlo? (s/n) ")) {
+    const std::vector<std::string> cambiati = file_cambiati(file_c, file_a);
+    if (!cambiati.empty() && !sovrascrivere(cambiati)) {
         console_out() << MSG_SALVATAGGIO_ANNULLATO;
         pausa();
         return 1;
     }
-    const bool salvato = salva_archivio(file_c, file_a);
-    console_out() << (salvato ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    FUORI_LAYOUT fuori;
+    const bool salvato = salva_archivio(file_c, file_a, &fuori);
+    if (fuori.motivo != nullptr) {
+        stampa_fuori_layout(fuori);
+    } else {
+        console_out() << (salvato ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    }
     if (salvato && !giornale_attivo()) avvisa_giornale_mancante(giornale_in_uso());
     pausa();
     return salvato ? 0 : 1;

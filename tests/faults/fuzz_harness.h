@@ -89,8 +89,13 @@ inline std::string prova_caricamento(std::string_view dati, const std::string& c
     libera_liste();
     std::string difetto = carica_e_verifica(c0, a0);
     const CONTEGGI caricati = conteggi();
-    if (difetto.empty() && !scrivi_archivio(c1.c_str(), a1.c_str()))
-        difetto = "saving the loaded archive failed";
+    // A record the layout cannot hold is refused by the save, which writes nothing.
+    FUORI_LAYOUT fuori;
+    if (difetto.empty() && !scrivi_archivio(c1.c_str(), a1.c_str(), nullptr, &fuori)) {
+        if (fuori.motivo == nullptr) difetto = "saving the loaded archive failed";
+        libera_liste();
+        return difetto;
+    }
     if (difetto.empty()) difetto = carica_e_verifica(c1, a1);
     if (difetto.empty() && !(conteggi() == caricati))
         difetto = "loaded " + descrivi(caricati) + ", after a save " + descrivi(conteggi());
@@ -113,7 +118,9 @@ inline std::string prova_giornale(std::string_view dati, const std::string& camp
         return "the sample archive does not load";
     ascolta_modifiche(nullptr);
     const GIORNALE_LETTO g = decodifica_giornale(dati);
-    if (g.riconosciuto) riapplica_giornale(g.voci);
+    std::size_t applicate = 0;
+    long escluse = 0;
+    if (g.riconosciuto) riapplica_giornale(g.voci, applicate, escluse);
     std::string difetto = difetto_liste();
     libera_liste();
     return difetto;

@@ -19,14 +19,28 @@ namespace {
 using namespace prova_archivio;
 
 TEST(FormatNumberRule, CodesTakeTheLeadingNumberAndRefuseWhatDoesNotFit) {
-    EXPECT_EQ(valore_codice("  42abc"), 42u);
-    EXPECT_EQ(valore_codice("+7"), 7u);
-    EXPECT_EQ(valore_codice("abc"), 0u);
-    EXPECT_EQ(valore_codice(""), 0u);
-    EXPECT_EQ(valore_codice("-5"), 0u);
-    EXPECT_EQ(valore_codice("4294967295"), 4294967295u);
-    EXPECT_EQ(valore_codice("4294967296"), 0u);
-    EXPECT_EQ(valore_codice("123456789012345678901234567890"), 0u);
+    const struct {
+        const char* testo;
+        uint32_t valore;
+    } casi[] = {
+        {"  42abc", 42},
+        {"+7", 7},
+        {"4294967295", 4294967295u},
+        {"abc", 0},
+        {"", 0},
+        {"-5", 0},
+        {"4294967296", 0},
+        {"9223372036854775808", 0},  // one past the largest 64-bit signed value
+        {"9999999999999999999", 0},  // grown once more, it would overflow
+        {"18446744073709551617", 0}, // wrapped in 64 bits, it would be 1
+        {"123456789012345678901234567890", 0},
+    };
+    for (const auto& c : casi) {
+        bool letto = false;
+        EXPECT_EQ(valore_codice(c.testo, letto), c.valore) << c.testo;
+        EXPECT_EQ(letto, c.valore != 0) << c.testo;
+    }
+    EXPECT_EQ(valore_intero("-99999999999999999999999"), -1'000'000'000'000'000'000);
 }
 
 TEST(FormatNumberRule, AmountsConvertOnlyPlainDecimalText) {

@@ -1,4 +1,5 @@
 // Loading: what the reader tolerates in a file, and the load dialogue.
+#include <unistd.h>
 #include <vector>
 
 #include "storage/file_read.h"
@@ -181,7 +182,8 @@ TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
     copia_campo(nome_file_c, "vecchio_c.txt");
     copia_campo(nome_file_a, "vecchio_a.txt");
     scrivi_file("dati/contravvenzioni.txt", esempio_contravvenzioni());
-    for (const char* risposte : {"\n\n\n", "dati\n\n\n"}) { // owners file missing; a folder
+    // Owners file missing; a folder; fines file missing. No lock file is left.
+    for (const char* risposte : {"\n\n\n", "dati\n\n\n", "manca.txt\n\n\n"}) {
         digita(risposte);
         EXPECT_EQ(carica(), 1);
         EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A + ERRORE_APERTURA);
@@ -189,6 +191,8 @@ TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
         EXPECT_EQ(lista_contravv, nullptr);
         EXPECT_STREQ(nome_file_c, "vecchio_c.txt");
         EXPECT_STREQ(nome_file_a, "vecchio_a.txt");
+        for (const char* blocco : {"dati/contravvenzioni.txt.blocco", "dati.blocco", "manca.txt.blocco"})
+            EXPECT_NE(access(blocco, F_OK), 0) << blocco;
     }
 }
 
@@ -244,17 +248,19 @@ TEST_F(LoadDialog, AFileOfTheWrongKindIsLoadedOnlyWhenTheClerkSaysSo) {
     scrivi_file("vuote.txt", std::string(800, '\n'));
     scrivi_file("testo.txt", "Caro collega,\nti mando l'elenco delle multe.\n");
 
-    digita("a.txt\nc.txt\nn\n");
-    EXPECT_EQ(carica(), 1);
-    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
-                              forma("a.txt", DELLE_MULTE.c_str(), "2 record su 2 non hanno"));
-    EXPECT_EQ(lista_anagraf, a) << "nothing loaded";
-
-    digita("a.txt\nc.txt\ns\nn\n");
+    digita("a.txt\nc.txt\nn\n\n");
     EXPECT_EQ(carica(), 1);
     EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
                               forma("a.txt", DELLE_MULTE.c_str(), "2 record su 2 non hanno") +
-                              forma("c.txt", DEI_DATI.c_str(), "2 record su 2 non hanno"));
+                              testi::NULLA_CARICATO);
+    EXPECT_EQ(lista_anagraf, a) << "nothing loaded";
+
+    digita("a.txt\nc.txt\ns\nn\n\n");
+    EXPECT_EQ(carica(), 1);
+    EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A +
+                              forma("a.txt", DELLE_MULTE.c_str(), "2 record su 2 non hanno") +
+                              forma("c.txt", DEI_DATI.c_str(), "2 record su 2 non hanno") +
+                              testi::NULLA_CARICATO);
     EXPECT_EQ(lista_anagraf, a);
 
     digita("vuote.txt\ntesto.txt\ns\ns\n\n");

@@ -134,15 +134,16 @@ TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
     const std::string registra = "1\n\n\n\n2\n01/02/2026\nRoma\nab123cd\nSosta\n50\nn\n\n5\n";
     const Sessione s = esegui_programma(
         c, registra +
-               "5\nn\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n5\ns\n\n\n\n7\n3\n\n");
+               "5\nn\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n5\ns\n\n\n\n7\n3\n\n");
     pulita(s);
     const std::string dopo_registra = "\f" + MENU + "\f" + PERDITA;
     EXPECT_NE(s.output.find("Contravvenzione n.22 inserita correttamente."), std::string::npos);
     const std::size_t prima = s.output.find(dopo_registra);
     ASSERT_NE(prima, std::string::npos);
-    const std::string atteso = dopo_registra + "\f" + MENU + "\f" + MENU_CONTRAVV;
+    const std::string atteso =
+        dopo_registra + ARCHIVIO_INVARIATO + "\f" + MENU + "\f" + MENU_CONTRAVV;
     EXPECT_EQ(s.output.substr(prima, atteso.size()), atteso)
-        << "n goes back to the main menu, nothing loaded";
+        << "n says nothing was loaded and goes back to the main menu";
     EXPECT_NE(s.output.find(dopo_registra + "\n CARICA DA FILE"), std::string::npos) << "s loads";
     EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
 }

@@ -85,6 +85,9 @@ inline std::string sovrascrivi(const std::string& file) {
            "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
            "salvataggio.\nSovrascriverlo? (s/n) ";
 }
+inline const std::string NULLA_CARICATO = "\nNessun dato caricato.\n\n" + PAUSA;
+inline const std::string ARCHIVIO_INVARIATO =
+    "\nNessun dato caricato: l'archivio in uso e' invariato.\n\n" + PAUSA;
 inline const std::string ANNULLATO =
     "\n\nSalvataggio annullato: i file non sono stati modificati.\n\n" + PAUSA;
 inline const std::string USCITA = "\fUSCITA IN CORSO...\n\nSalvare i dati?\n\n";
