@@ -4,7 +4,9 @@
 // dropped without a word.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <sstream>
 
 #include "faults/fault_support.h"
+#include "storage/journal_format.h"
 #include "support/driver.h"
 #include "support/texts.h"
 
@@ -128,6 +131,51 @@ TEST(RecoverySession, JournalsThatCannotBeReplayedAreSetAsideWithAWord) {
     }
 }
 
+TEST(RecoverySession, AnEntryWithValuesNoRecordMayHoldEndsWhatIsRecovered) {
+    ArchivioCampione c;
+    esegui_programma(c, NUOVA_MULTA);
+    const GIORNALE_LETTO letto = decodifica_giornale(c.leggi(GIORNALE));
+    ASSERT_EQ(letto.voci.size(), 2u);
+    // Entries whose checksums hold, behind fine 21: each forged value is
+    // read, marked, and never applied; what follows it is not either.
+    using FALSO = void (*)(NODO_CONTRAVV&);
+    const FALSO falsi[] = {
+        [](NODO_CONTRAVV& f) { f.data_verbale.gg = 36; },
+        [](NODO_CONTRAVV& f) { f.importo = 1e12; },
+        [](NODO_CONTRAVV& f) { std::strcpy(f.tipo, "Sosta\n_____"); },
+        [](NODO_CONTRAVV& f) { f.pagata = true; },   // paid on 0/0/0
+    };
+    std::string ultimo;
+    for (FALSO falso : falsi) {
+        VOCE_GIORNALE falsa = letto.voci[1];
+        falso(falsa.modifiche[0].contravv);
+        std::string g(INTESTAZIONE_GIORNALE);
+        for (const VOCE_GIORNALE* v : {&letto.voci[0], &letto.voci[1], static_cast<const VOCE_GIORNALE*>(&falsa), &letto.voci[1]})
+            codifica_voce(*v, g);
+        c.scrivi(GIORNALE, ultimo = g);
+        const GIORNALE_LETTO forgiato = decodifica_giornale(g);
+        ASSERT_EQ(forgiato.voci.size(), 4u);
+        EXPECT_TRUE(forgiato.voci[1].ammessa);
+        EXPECT_FALSE(forgiato.voci[2].ammessa);
+    }
+    // The last one at the console: one change of three comes back, the
+    // journal is kept whole, and only fine 21 is saved.
+    const Sessione s = esegui_programma(c, CARICA_E_ESCI + "s\n\n6\n1\n\n7\n3\n\n");
+    pulita(s);
+    const std::vector<std::string> da_parte = c.messi_da_parte();
+    ASSERT_EQ(da_parte.size(), 1u);
+    EXPECT_EQ(c.leggi(da_parte[0]), ultimo) << "the journal found is kept whole";
+    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + giornale_trovato(3, quando(s.output)) +
+                            "\nModifiche recuperate: 1 su 3.\nLe ultime 2 contengono valori non "
+                            "validi e non possono essere recuperate.\nIl giornale completo e' "
+                            "conservato nel file\n" + da_parte[0] +
+                            "\nSalvare i dati per conservare nei file le modifiche recuperate.\n" +
+                            CARICATO + "\f" + MENU + "\f" + SALVA + SALVATO + "\f" + MENU +
+                            USCITA + SALVA + "\f" + CONGEDO);
+    const std::string salvato = c.leggi(DATI_C);
+    EXPECT_EQ(std::count(salvato.begin(), salvato.end(), '\n'), 21 * 8) << "fine 21, once";
+}
+
 TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
     ArchivioCampione c;
     // Fine 21 recorded; [5] asks; "n" keeps it (fine 22 follows it), "s" drops it.
@@ -156,13 +204,18 @@ TEST(RecoverySession, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheClerkS
     // An editor adds a line to the owners file while it is loaded.
     const std::string aggiunto = campione("anagrafica.txt") + "\n";
     c.scrivi(DATI_A, aggiunto);
-    // "n" keeps it, and the failed save makes leaving ask again; "s" overwrites.
-    p.digita("\n6\n1\nn\n\n7\n1\ns\n\n\n");
+    // "n" keeps it, and the failed save makes leaving ask again.
+    p.digita("\n6\n1\nn\n\n");
+    ASSERT_TRUE(p.attendi(ANNULLATO + "\f" + MENU));
+    // Then the fines file changes too: one question names both, "s" overwrites both.
+    c.scrivi(DATI_C, campione("contravvenzioni.txt") + "\n");
+    p.digita("7\n1\ns\n\n\n");
     ASSERT_EQ(p.termina(), 0);
     EXPECT_EQ(p.output, BANNER + MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA +
                             sovrascrivi(DATI_A) + ANNULLATO + "\f" + MENU + USCITA + SALVA +
-                            sovrascrivi(DATI_A) + SALVATO + "\f" + CONGEDO);
+                            sovrascrivi(DATI_C, DATI_A) + SALVATO + "\f" + CONGEDO);
     EXPECT_EQ(c.leggi(DATI_A), campione("anagrafica.txt"));
+    EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
 }
 
 TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {

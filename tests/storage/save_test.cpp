@@ -214,6 +214,33 @@ TEST_F(SaveDialog, OneExtraCharacterAfterTheChoiceLeavesAnEmptyFirstAnswer) {
     EXPECT_STREQ(nome_file_a, "a2.txt");
 }
 
+TEST_F(SaveDialog, ARecordItsFileCannotHoldFailsTheSaveByNameAndChangesNothing) {
+    const auto rifiuto = [](const std::string& chi, const std::string& perche) {
+        return MENU + "\n\n\n ! ATTENZIONE\n\n" + chi + ":\n" + perche +
+               " non entra nelle sue colonne del file.\nCorregger" +
+               (chi[0] == 'L' ? "la" : "li") +
+               " e salvare di nuovo: i file non sono stati modificati.\n\n" + PAUSA;
+    };
+    // A paid fine of 13 integer digits, loaded anyway: in 16 columns its
+    // payment mark would move, and the next load would find it unpaid.
+    lista_contravv->importo = 1234567890123.0;
+    digita("1\n\n");
+    EXPECT_EQ(salva(), 1);
+    EXPECT_EQ(stampato(),
+              rifiuto("La contravvenzione n.1 non puo' essere salvata", "l'importo"));
+    invariati();
+    lista_contravv->importo = 999999999999.99; // the widest amount is written
+    lista_anagraf->next->data_nascita.aaaa = 12345;
+    digita("1\n\n");
+    EXPECT_EQ(salva(), 1);
+    EXPECT_EQ(stampato(), rifiuto("I dati anagrafici con codice 2 non possono essere salvati",
+                                  "la data di nascita"));
+    invariati();
+    lista_anagraf->next->data_nascita.aaaa = 1985;
+    digita("1\n\n");
+    EXPECT_EQ(salva(), 0);
+}
+
 TEST_F(SaveDialog, AFailedSaveAsKeepsTheTypedPathsAndChangesNoFile) {
     digita("2\nc.txt\nmanca/a.txt\n\n");
     EXPECT_EQ(salva(), 1);

@@ -85,6 +85,11 @@ inline std::string sovrascrivi(const std::string& file) {
            "\ne' stato modificato da un altro programma dopo l'ultimo caricamento o "
            "salvataggio.\nSovrascriverlo? (s/n) ";
 }
+inline std::string sovrascrivi(const std::string& file, const std::string& altro) {
+    return "\n\n ! ATTENZIONE\n\nI file " + file + "\ne " + altro +
+           "\nsono stati modificati da un altro programma dopo l'ultimo caricamento o "
+           "salvataggio.\nSovrascriverli? (s/n) ";
+}
 inline const std::string NULLA_CARICATO = "\nNessun dato caricato.\n\n" + PAUSA;
 inline const std::string ARCHIVIO_INVARIATO =
     "\nNessun dato caricato: l'archivio in uso e' invariato.\n\n" + PAUSA;
