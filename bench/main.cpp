@@ -22,8 +22,9 @@
 #include "operations.h"
 #include "probe.h"
 #include "report.h"
-#include "storage/archive_session.h"
-#include "storage/save.h"
+#include "session/archive.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 
 namespace {
 

@@ -11,9 +11,10 @@
 #include "model/records.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
-#include "storage/archive_session.h"
-#include "storage/journal.h"
-#include "storage/load.h"
+#include "session/archive.h"
+#include "session/journal.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 
 namespace {
 

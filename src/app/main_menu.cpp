@@ -10,9 +10,9 @@
 #include "owners/owners.h"
 #include "payments/payments.h"
 #include "search/search.h"
-#include "storage/archive_session.h"
-#include "storage/load.h"
-#include "storage/save.h"
+#include "session/archive.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 
 namespace {
 

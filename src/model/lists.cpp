@@ -1,14 +1,14 @@
 // Record allocation (with its failure seam), look-up, numbering, linking
 // and release. The lists are plain singly linked lists; these helpers are
 // written once for both kinds of record. Record memory comes from the
-// blocks of storage/record_blocks.
+// blocks of model/record_blocks.
 #include "model/lists.h"
 
 #include <atomic>
 #include <cstring>
 
 #include "model/walk.h"
-#include "storage/record_blocks.h"
+#include "model/record_blocks.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "storage/fines_file.h"
 #include "storage/owner_index.h"
 #include "storage/owners_file.h"
-#include "storage/record_blocks.h"
+#include "model/record_blocks.h"
 
 namespace {
 

@@ -16,7 +16,8 @@
 #include "faults/fault_support.h"
 #include "faults/list_check.h"
 #include "model/lists.h"
-#include "storage/load.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "storage/journal_format.h"
-#include "storage/journal_replay.h"
-#include "storage/load.h"
-#include "storage/save.h"
+#include "session/replay.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "support/folder.h"
 #include "support/texts.h"
 

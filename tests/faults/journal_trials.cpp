@@ -14,7 +14,8 @@
 #include <sys/wait.h>
 
 #include "model/lists.h"
-#include "storage/load.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 
 namespace prove {
 

@@ -14,7 +14,8 @@
 #include "fines/fines.h"
 #include "model/lists.h"
 #include "owners/owners.h"
-#include "storage/load.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "support/streams.h"
 #include "support/texts.h"
 

@@ -12,8 +12,8 @@
 
 #include "faults/fault_support.h"
 #include "model/lists.h"
-#include "storage/load.h"
-#include "storage/save.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "support/texts.h"
 
 namespace {

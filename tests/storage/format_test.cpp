@@ -10,8 +10,8 @@
 #include "input/line.h"
 #include "storage/column_write.h"
 #include "storage/columns.h"
-#include "storage/load.h"
-#include "storage/save.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "storage_fixture.h"
 
 namespace {

@@ -4,7 +4,8 @@
 
 #include "storage/file_read.h"
 #include "storage/list_load.h"
-#include "storage/load.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "storage_fixture.h"
 
 namespace {

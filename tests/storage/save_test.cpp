@@ -3,9 +3,9 @@
 #include <sys/resource.h>
 
 #include "storage/atomic_write.h"
-#include "storage/load.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "storage/put_in_place.h"
-#include "storage/save.h"
 #include "storage_fixture.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "storage/atomic_write.h"
 #include "storage/file_read.h"
-#include "storage/load.h"
-#include "storage/save.h"
+#include "session/dialogs.h"
+#include "storage/archive_files.h"
 #include "storage_fixture.h"
 
 namespace {

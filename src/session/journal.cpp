@@ -1,6 +1,6 @@
 // The journal file: created whole beside the fines file, appended to and
 // flushed at each operation, set aside under a dated name, removed.
-#include "storage/journal.h"
+#include "session/journal.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Taking and releasing the archive lock.
-#include "storage/archive_lock.h"
+#include "session/lock.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,24 +1,18 @@
-// Saving: the dialogue with its three choices and the all-or-nothing
-// writing of both data files.
-#include "storage/save.h"
+// The save dialogue: its three choices, the question about files another
+// program changed, and what became of the save.
+#include "session/dialogs.h"
 
-#include <array>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "console/console.h"
 #include "console/conventions.h"
 #include "model/lists.h"
-#include "model/walk.h"
-#include "storage/archive_session.h"
-#include "storage/atomic_write.h"
+#include "session/archive.h"
+#include "session/journal.h"
+#include "session/path_prompt.h"
+#include "storage/archive_files.h"
 #include "storage/file_ops.h"
-#include "storage/journal.h"
-#include "storage/fines_file.h"
-#include "storage/owners_file.h"
-#include "storage/path_prompt.h"
-#include "storage/record_shape.h"
 
 namespace {
 
@@ -76,33 +70,6 @@ void avvisa_archivio_in_uso(long pid) {
     console_out() << "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione";
     if (pid > 0) console_out() << " (processo " << pid << ")";
     console_out() << ".\nChiudere l'altra sessione e riprovare.\n\n";
-}
-
-FUORI_LAYOUT primo_fuori_layout() {
-    FUORI_LAYOUT f;
-    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr && f.motivo == nullptr;
-         c = seguente(c))
-        if ((f.motivo = campo_non_scrivibile(*c)) != nullptr) f.contravv = c;
-    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr && f.motivo == nullptr;
-         a = seguente(a))
-        if ((f.motivo = campo_non_scrivibile(*a)) != nullptr) f.anagraf = a;
-    return f;
-}
-
-bool scrivi_archivio(const char* file_c, const char* file_a, const PASSI_SOSTITUZIONE* passi,
-                     FUORI_LAYOUT* fuori) {
-    const FUORI_LAYOUT f = primo_fuori_layout();
-    if (fuori != nullptr) *fuori = f;
-    if (f.motivo != nullptr) return false;
-    try {
-        // The owners file goes first, so that it is complete before the fines name its codes.
-        const std::array<FILE_DA_SCRIVERE, 2> files{
-            {{file_a, parti_anagrafica(lista_anagraf)},
-             {file_c, parti_contravvenzioni(lista_contravv)}}};
-        return sostituisci_file(files, passi);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 }
 
 int salva() {

@@ -1,7 +1,6 @@
-// Loading: the dialogue, with its questions about a journal found and a
-// malformed file, and the new lists read from both data files (list_load),
-// which replace the current ones only when both files were read whole.
-#include "storage/load.h"
+// The load dialogue: the two paths, the questions about unsaved work, a
+// malformed file and a journal found, and what became of them.
+#include "session/dialogs.h"
 
 #include <ctime>
 #include <string>
@@ -10,12 +9,10 @@
 #include "console/conventions.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "storage/archive_session.h"
-#include "storage/file_read.h"
-#include "storage/journal.h"
-#include "storage/list_load.h"
-#include "storage/path_prompt.h"
-#include "storage/save.h"
+#include "session/archive.h"
+#include "session/journal.h"
+#include "session/path_prompt.h"
+#include "storage/archive_files.h"
 
 namespace {
 
@@ -120,28 +117,6 @@ void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNAL
     }
 }
 
-// Builds both lists from the two open files and makes them the current
-// ones. 1 (read error) or -1 (memory), with nothing changed, when a file
-// could not be read whole; CARICAMENTO_RIFIUTATO when a malformed file was
-// not wanted.
-int sostituisci_liste(const char* file_c, int fd_c, const char* file_a, int fd_a,
-                      CONFERMA_FORMA conferma) {
-    LISTE_LETTE nuove;
-    const int esito = leggi_liste(fd_c, fd_a, nuove);
-    if (esito != 0) return esito;
-    const bool voluti =
-        conferma == nullptr ||
-        ((nuove.forma_c.malformati == 0 || conferma(file_c, true, nuove.forma_c)) &&
-         (nuove.forma_a.malformati == 0 || conferma(file_a, false, nuove.forma_a)));
-    if (!voluti) {
-        libera_lista(nuove.contravv);
-        libera_lista(nuove.anagraf);
-        return CARICAMENTO_RIFIUTATO;
-    }
-    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
-    return 0;
-}
-
 // The clerk said no to a question of the load: one line says so, then the pause.
 int nulla_caricato() {
     console_out() << (nome_file_c[0] == '\0' ? MSG_NULLA_CARICATO : MSG_ARCHIVIO_INVARIATO);
@@ -150,16 +125,6 @@ int nulla_caricato() {
 }
 
 } // namespace
-
-int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma) {
-    const int fd_c = apri_file_dati(file_c);
-    const int fd_a = apri_file_dati(file_a);
-    const int esito =
-        fd_c < 0 || fd_a < 0 ? 1 : sostituisci_liste(file_c, fd_c, file_a, fd_a, conferma);
-    chiudi_file_dati(fd_c);
-    chiudi_file_dati(fd_a);
-    return esito;
-}
 
 int carica() {
     if (modifiche_non_salvate() > 0 && !domanda_sn(DOMANDA_PERDITA)) return nulla_caricato();

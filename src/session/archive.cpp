@@ -1,19 +1,18 @@
 // The archive in use: its lock, its journal and the identity of its files,
 // through loads and saves.
-#include "storage/archive_session.h"
+#include "session/archive.h"
 
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "model/changes.h"
-#include "storage/archive_lock.h"
+#include "session/lock.h"
 #include "storage/file_identity.h"
 #include "storage/file_ops.h"
-#include "storage/journal.h"
-#include "storage/journal_replay.h"
-#include "storage/load.h"
-#include "storage/save.h"
+#include "session/journal.h"
+#include "session/replay.h"
+#include "storage/archive_files.h"
 
 namespace {
 

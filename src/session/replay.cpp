@@ -1,6 +1,6 @@
 // Replay: each change of the journal carried out again through the model's
 // door, records found by their position.
-#include "storage/journal_replay.h"
+#include "session/replay.h"
 
 #include "model/changes.h"
 #include "model/lists.h"

@@ -8,7 +8,7 @@
 // one reserved stretch of address space, whose pages the owners' thread can
 // fill in just ahead of the fines' thread (a page fault costs the zeroing of
 // the page, and so moves to the thread that has time for it).
-#include "storage/record_blocks.h"
+#include "model/record_blocks.h"
 
 #include <atomic>
 #include <cstddef>

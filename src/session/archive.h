@@ -1,15 +1,14 @@
 // The archive in use: the lock that keeps other programs off it, its
 // recovery journal, and the identity of its two files as last loaded or
 // saved. Loading and saving go through here; the dialogues around them
-// (questions and messages) are in load.cpp and save.cpp.
+// (questions and messages) are in load_dialog.cpp and save_dialog.cpp.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "storage/load.h"
-#include "storage/save.h"
+#include "storage/archive_files.h"
 
 // What a load found beside the fines file.
 enum class GIORNALE_TROVATO {

@@ -1,5 +1,5 @@
 // The path question shared by the load and save dialogues.
-#include "storage/path_prompt.h"
+#include "session/path_prompt.h"
 
 #include "console/console.h"
 #include "console/text_rules.h"

@@ -1,0 +1,18 @@
+// The load and save dialogues of the main menu, and the notice they share
+// about an archive held by another session.
+#pragma once
+
+// The load dialogue: asks both paths (ENTER for the defaults), loads, reports
+// the outcome and pauses. 0 when both files were loaded; 1 when a file cannot
+// be opened, or the clerk said no; -1 when memory ran out. Only a
+// successful load changes the lists and the current paths.
+int carica();
+
+// The save dialogue with its three choices ([1] Salva, [2] Salva con nome...,
+// [3] Non salvare). 0 when both files were written, 1 when they could not be
+// (neither file changed), -1 when the clerk chose not to save.
+int salva();
+
+// Tells the clerk that the archive is held by another session (its process
+// number when known, 0 otherwise).
+void avvisa_archivio_in_uso(long pid);

@@ -1,0 +1,77 @@
+// Both lists read from their files and made current, or written back whole.
+#include "storage/archive_files.h"
+
+#include <array>
+#include <new>
+
+#include "model/changes.h"
+#include "model/lists.h"
+#include "model/walk.h"
+#include "storage/file_read.h"
+#include "storage/fines_file.h"
+#include "storage/list_load.h"
+#include "storage/owners_file.h"
+
+namespace {
+
+// Builds both lists from the two open files and makes them the current
+// ones. 1 (read error) or -1 (memory), with nothing changed, when a file
+// could not be read whole; CARICAMENTO_RIFIUTATO when a malformed file was
+// not wanted.
+int sostituisci_liste(const char* file_c, int fd_c, const char* file_a, int fd_a,
+                      CONFERMA_FORMA conferma) {
+    LISTE_LETTE nuove;
+    const int esito = leggi_liste(fd_c, fd_a, nuove);
+    if (esito != 0) return esito;
+    const bool voluti =
+        conferma == nullptr ||
+        ((nuove.forma_c.malformati == 0 || conferma(file_c, true, nuove.forma_c)) &&
+         (nuove.forma_a.malformati == 0 || conferma(file_a, false, nuove.forma_a)));
+    if (!voluti) {
+        libera_lista(nuove.contravv);
+        libera_lista(nuove.anagraf);
+        return CARICAMENTO_RIFIUTATO;
+    }
+    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
+    return 0;
+}
+
+} // namespace
+
+int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma) {
+    const int fd_c = apri_file_dati(file_c);
+    const int fd_a = apri_file_dati(file_a);
+    const int esito =
+        fd_c < 0 || fd_a < 0 ? 1 : sostituisci_liste(file_c, fd_c, file_a, fd_a, conferma);
+    chiudi_file_dati(fd_c);
+    chiudi_file_dati(fd_a);
+    return esito;
+}
+
+FUORI_LAYOUT primo_fuori_layout() {
+    FUORI_LAYOUT f;
+    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr && f.motivo == nullptr;
+         c = seguente(c))
+        if ((f.motivo = campo_non_scrivibile(*c)) != nullptr) f.contravv = c;
+    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr && f.motivo == nullptr;
+         a = seguente(a))
+        if ((f.motivo = campo_non_scrivibile(*a)) != nullptr) f.anagraf = a;
+    return f;
+}
+
+bool scrivi_archivio(const char* file_c, const char* file_a, PASSI_SOSTITUZIONE* passi,
+                     FUORI_LAYOUT* fuori) {
+    const FUORI_LAYOUT f = primo_fuori_layout();
+    if (fuori != nullptr) *fuori = f;
+    if (f.motivo != nullptr) return false;
+    try {
+        // The owners file goes first, so that it is complete before the fines name its codes.
+        const std::array<FILE_DA_SCRIVERE, 2> files{
+            {{file_a, parti_anagrafica(lista_anagraf)},
+             {file_c, parti_contravvenzioni(lista_contravv)}}};
+        return sostituisci_file(files, passi);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+

@@ -1,0 +1,46 @@
+// The whole archive to and from its two files: both lists read from the
+// fines file and the owners file and made the current ones, both lists
+// written back, all or nothing. No question is asked here: a caller that
+// wants one passes it in.
+#pragma once
+
+#include "model/records.h"
+#include "storage/atomic_write.h"
+#include "storage/record_shape.h"
+
+// Asked, for a file whose records do not all have the shape of their kind
+// (the fines file when `contravvenzioni`, else the owners file), whether to
+// load it all the same.
+using CONFERMA_FORMA = bool (*)(const char* file, bool contravvenzioni, const FORMA_FILE& forma);
+
+// Given back by carica_archivio when `conferma` said no.
+constexpr int CARICAMENTO_RIFIUTATO = 3;
+
+// Reads both files and, when both were read whole, makes their records the
+// current lists (the old records are freed). 0 done; 1 when a file cannot
+// be opened or read; -1 when memory ran out; CARICAMENTO_RIFIUTATO. On any
+// failure the lists in memory are left exactly as they were. Without
+// `conferma`, malformed records are loaded as the reader takes them.
+int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma = nullptr);
+
+// A record that a save cannot write so that the next load reads it back as
+// it is (an amount loaded anyway beyond its columns, for instance).
+struct FUORI_LAYOUT {
+    const NODO_CONTRAVV* contravv = nullptr; // the first such fine, or
+    const NODO_ANAGRAF* anagraf = nullptr;   // the first such owner (no fine is)
+    const char* motivo = nullptr;            // why, in words; nullptr: none
+};
+
+// The first record of the lists that does not fit its file's layout.
+FUORI_LAYOUT primo_fuori_layout();
+
+// Writes both lists whole, all or nothing: every record is checked first,
+// and when one does not fit its file's layout nothing is written (its
+// place is told in `fuori`, when given). Then each file is written to a
+// temporary file in its own folder, flushed to disk and renamed over the
+// old one only when both were written (sostituisci_file). True on success;
+// false when anything failed (memory too), and then neither data file has
+// changed and no temporary file is left. `passi`, when given, is told of
+// the renames and tells what became of them (see sostituisci_file).
+bool scrivi_archivio(const char* file_c, const char* file_a, PASSI_SOSTITUZIONE* passi = nullptr,
+                     FUORI_LAYOUT* fuori = nullptr);
