@@ -149,6 +149,20 @@ void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool n_unici
     operazioni_non_salvate = 0;
 }
 
+LISTE_TOLTE togli_liste() {
+    const LISTE_TOLTE tolte{lista_contravv, lista_anagraf, numeri_unici, codici_unici,
+                            operazioni_non_salvate};
+    lista_contravv = nullptr;
+    lista_anagraf = nullptr;
+    installa_liste(nullptr, nullptr, true, true);
+    return tolte;
+}
+
+void rimetti_liste(const LISTE_TOLTE& liste) {
+    installa_liste(liste.contravv, liste.anagraf, liste.numeri_unici, liste.codici_unici);
+    operazioni_non_salvate = liste.non_salvate;
+}
+
 void accoda_bozza(NODO_CONTRAVV* f, NODO_CONTRAVV* coda) {
     accoda_dopo(lista_contravv, coda, f);
     bozza_contravv = f;

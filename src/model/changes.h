@@ -80,6 +80,21 @@ void modifiche_salvate();
 void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool numeri_unici,
                     bool codici_unici);
 
+// The lists in use and what the door knows of them, taken out whole: a
+// load installs new lists and, when it fails after that, puts these back.
+struct LISTE_TOLTE {
+    NODO_CONTRAVV* contravv = nullptr;
+    NODO_ANAGRAF* anagraf = nullptr;
+    bool numeri_unici = true;
+    bool codici_unici = true;
+    long non_salvate = 0;
+};
+// Takes the lists in use out, leaving empty ones (drafts and pending
+// changes dropped).
+LISTE_TOLTE togli_liste();
+// Frees the lists in use and puts back lists taken out.
+void rimetti_liste(const LISTE_TOLTE& liste);
+
 // Drafts.
 void accoda_bozza(NODO_CONTRAVV* f, NODO_CONTRAVV* coda);
 void accoda_bozza(NODO_ANAGRAF* a, NODO_ANAGRAF* coda);

@@ -1,61 +1,32 @@
-// The archive in use: its lock, its journal and the identity of its files,
-// through loads and saves.
+// The archive in use through loads and saves: one record, replaced whole.
 #include "session/archive.h"
 
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "model/changes.h"
-#include "session/lock.h"
-#include "storage/file_identity.h"
-#include "storage/file_ops.h"
+#include "model/lists.h"
 #include "session/journal.h"
 #include "session/replay.h"
-#include "storage/archive_files.h"
+#include "session/roll_forward.h"
+#include "storage/file_ops.h"
+#include "storage/put_in_place.h"
 
 namespace {
 
-BLOCCO_ARCHIVIO blocco;              // the archive loaded or last saved, whose journal is written
-BLOCCO_ARCHIVIO blocco_destinazione; // another archive a "Salva con nome..." is aimed at
-std::string noto_c, noto_a;          // the files loaded or last saved, links followed
-IDENTITA_FILE id_c, id_a;            // and their identities then
-
-// What a load found, from apri_archivio to avvia_giornale_archivio.
-struct IN_SOSPESO {
-    GIORNALE_TROVATO trovato = GIORNALE_TROVATO::NESSUNO;
-    std::string giornale;
-    GIORNALE_LETTO letto;
-    std::string file_c, file_a;
+// The archive in use: the files loaded or last saved and what keeps them.
+struct ARCHIVIO_IN_USO {
+    std::string file_c, file_a;   // as typed, for the journal's first entry
+    std::string reale_c, reale_a; // resolved, the same from any working folder
+    std::string giornale;         // beside the fines file
+    IDENTITA_FILE id_c, id_a;     // as loaded or last saved
+    BLOCCO_ARCHIVIO blocco;
 };
-IN_SOSPESO sospeso;
 
-bool esiste(const std::string& percorso) {
-    struct stat st;
-    return lstat(percorso.c_str(), &st) == 0;
-}
-
-// A save that a stop cut short after it noted its renames: each rename is
-// either done (the data file is the temporary file) or still to do (the
-// temporary file is there and the data file is as it was). Only then are
-// the ones to do done now: the temporary files are complete and flushed
-// (the save is noted only then). When anything else changed the files in
-// between, nothing is touched. True when the save is complete.
-bool completa_salvataggio(const VOCE_GIORNALE& voce) {
-    for (const RINOMINA& r : voce.rinomine) {
-        const IDENTITA_FILE ora = identita_file(r.destinazione.c_str());
-        const bool fatta = !esiste(r.temporaneo) && stesso_inode(ora, r.id_temporaneo);
-        const bool da_fare = stesso_inode(identita_file(r.temporaneo.c_str()), r.id_temporaneo) &&
-                             stessa_identita(ora, r.id_destinazione);
-        if (!fatta && !da_fare) return false;
-    }
-    for (const RINOMINA& r : voce.rinomine) {
-        if (!esiste(r.temporaneo)) continue;
-        if (rename(r.temporaneo.c_str(), r.destinazione.c_str()) != 0) return false;
-        sincronizza_cartella(cartella_di(r.destinazione));
-    }
-    return true;
-}
+ARCHIVIO_IN_USO archivio;
+BLOCCO_ARCHIVIO destinazione; // the locks of another archive a "Salva con nome..." is aimed at
 
 long operazioni(const GIORNALE_LETTO& g, int64_t& ultima) {
     long n = 0;
@@ -67,21 +38,9 @@ long operazioni(const GIORNALE_LETTO& g, int64_t& ultima) {
     return n;
 }
 
-// The lock of the archive whose files are now loaded or saved becomes the
-// one in use; every other lock goes.
-void tieni_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& nuovo) {
-    BLOCCO_ARCHIVIO tenuto;
-    if (stesso_blocco(percorso, blocco)) {
-        std::swap(tenuto, blocco);
-    } else if (stesso_blocco(percorso, blocco_destinazione)) {
-        std::swap(tenuto, blocco_destinazione);
-    } else {
-        std::swap(tenuto, nuovo);
-    }
-    rilascia_blocco(blocco);
-    rilascia_blocco(blocco_destinazione);
-    rilascia_blocco(nuovo);
-    blocco = tenuto;
+bool esiste(const std::string& percorso) {
+    struct stat st;
+    return lstat(percorso.c_str(), &st) == 0;
 }
 
 // The journal of the archive left behind goes: its changes were saved
@@ -90,16 +49,96 @@ void lascia_giornale_precedente(const std::string& nuovo) {
     if (!giornale_in_uso().empty() && giornale_in_uso() != nuovo) giornale_rimuovi();
 }
 
-bool avvia_giornale_nuovo(const std::string& percorso, const std::string& file_c,
-                          const std::string& file_a) {
+VOCE_GIORNALE inizio_di(const ARCHIVIO_IN_USO& a) {
     VOCE_GIORNALE inizio = voce_di_adesso(TIPO_VOCE::INIZIO);
-    inizio.file_c = file_c;
-    inizio.file_a = file_a;
-    inizio.id_c = id_c;
-    inizio.id_a = id_a;
-    const bool ok = giornale_avvia(percorso, inizio);
+    inizio.file_c = a.file_c;
+    inizio.file_a = a.file_a;
+    inizio.id_c = a.id_c;
+    inizio.id_a = a.id_a;
+    return inizio;
+}
+
+bool avvia_giornale_nuovo() {
+    const bool ok = giornale_avvia(archivio.giornale, inizio_di(archivio));
     ascolta_modifiche(annota_nel_giornale);
     return ok;
+}
+
+// Folders of the archive that others may write to: they may block or
+// disturb it there.
+std::vector<std::string> cartelle_aperte(const ARCHIVIO_IN_USO& a) {
+    std::vector<std::string> aperte;
+    for (const std::string* f : {&a.reale_c, &a.reale_a}) {
+        const std::string cartella = cartella_di(*f);
+        struct stat st;
+        if (stat(cartella.c_str(), &st) == 0 && (st.st_mode & S_IWOTH) != 0 &&
+            (aperte.empty() || aperte.front() != cartella))
+            aperte.push_back(cartella);
+    }
+    return aperte;
+}
+
+// What the journal found says, and a save cut short finished or named.
+void esamina_giornale(APERTURA& r) {
+    const GIORNALE_SU_DISCO su_disco = leggi_file_giornale(r.percorso_giornale, r.letto);
+    if (su_disco == GIORNALE_SU_DISCO::NON_FIDATO) {
+        r.giornale = GIORNALE_TROVATO::NON_FIDATO;
+        return;
+    }
+    if (su_disco == GIORNALE_SU_DISCO::NESSUNO) return;
+    const GIORNALE_LETTO& g = r.letto;
+    if (!g.riconosciuto) {
+        r.giornale = GIORNALE_TROVATO::ILLEGGIBILE;
+        return;
+    }
+    // A save it notes as cut short between its renames is finished first:
+    // its changes are then in the files, and nothing is left to recover.
+    if (g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO) {
+        if (completa_salvataggio(g.voci.back(), r.reale_c, r.reale_a) == ROLL_FORWARD::COMPLETO)
+            return;
+        for (const std::string& f : {r.file_c, r.file_a}) r.salvataggio_incerto.push_back(f);
+        r.salvataggio_incerto.push_back(r.percorso_giornale);
+        r.esito = 1;
+        return;
+    }
+    if ((r.modifiche = operazioni(g, r.ultima)) > 0) {
+        const VOCE_GIORNALE& inizio = g.voci.front();
+        const bool stessi = stessa_identita(inizio.id_c, identita_file(r.reale_c.c_str())) &&
+                            stessa_identita(inizio.id_a, identita_file(r.reale_a.c_str()));
+        r.giornale = stessi ? GIORNALE_TROVATO::RECUPERABILE : GIORNALE_TROVATO::FILE_CAMBIATI;
+    }
+}
+
+// Replays the journal found over the lists just installed. False when a
+// change does not fit them.
+bool recupera_giornale(APERTURA& a, ESITO_GIORNALE& e) {
+    std::size_t applicate = 0;
+    if (!riapplica_giornale(a.letto.voci, applicate, e.non_recuperate)) return false;
+    e.recuperato = true;
+    int64_t ultima = 0;
+    e.recuperate = operazioni(a.letto, ultima) - e.non_recuperate;
+    if (e.non_recuperate == 0) {
+        e.protetto = giornale_riprendi(a.percorso_giornale, a.letto.lunghezza_valida);
+        return true;
+    }
+    // The whole journal is kept for whoever must look into it; the new one
+    // starts from what was replayed. One that cannot be renamed stays, and
+    // no new journal takes its place.
+    e.messo_da_parte = metti_da_parte(a.percorso_giornale);
+    if (e.messo_da_parte.empty()) {
+        e.messo_da_parte = a.percorso_giornale;
+    } else {
+        e.protetto = giornale_avvia(a.percorso_giornale,
+                                    std::span<const VOCE_GIORNALE>(a.letto.voci.data(), applicate));
+    }
+    return true;
+}
+
+// The locks a load or a save ends with become the archive's; every other goes.
+void tieni_blocco(BLOCCO_ARCHIVIO& nuovo) {
+    std::swap(archivio.blocco, nuovo);
+    rilascia_blocco(nuovo);
+    rilascia_blocco(destinazione);
 }
 
 } // namespace
@@ -107,154 +146,203 @@ bool avvia_giornale_nuovo(const std::string& percorso, const std::string& file_c
 APERTURA apri_archivio(const std::string& file_c, const std::string& file_a,
                        CONFERMA_FORMA conferma) {
     APERTURA r;
-    const std::string risolto_c = segui_collegamenti(file_c);
-    const std::string p_blocco = percorso_blocco(risolto_c);
-    const bool gia_in_uso = stesso_blocco(p_blocco, blocco);
-    BLOCCO_ARCHIVIO nuovo;
-    if (!gia_in_uso && !stesso_blocco(p_blocco, blocco_destinazione) &&
-        prendi_blocco(p_blocco, nuovo, r.pid) == ESITO_BLOCCO::OCCUPATO) {
-        r.esito = 1;
-        r.in_uso = true;
-        return r;
+    r.file_c = file_c;
+    r.file_a = file_a;
+    r.reale_c = percorso_assoluto(file_c);
+    r.reale_a = percorso_assoluto(file_a);
+    r.percorso_giornale = percorso_giornale(segui_collegamenti(file_c));
+    const bool gia_in_uso = stesso_blocco(r.reale_c, archivio.blocco);
+    if (!gia_in_uso && !stesso_blocco(r.reale_c, destinazione)) {
+        const ESITO_BLOCCO b =
+            prendi_blocco(r.reale_c, r.reale_a, r.blocco, r.pid, {&archivio.blocco, &destinazione});
+        if (b != ESITO_BLOCCO::PRESO) {
+            r.esito = 1;
+            r.in_uso = b == ESITO_BLOCCO::OCCUPATO;
+            if (!r.in_uso) r.blocco_non_fidato = percorso_blocco(segui_collegamenti(file_c));
+            return r;
+        }
     }
-
-    IN_SOSPESO trovato;
-    trovato.giornale = percorso_giornale(risolto_c);
-    trovato.file_c = file_c;
-    trovato.file_a = file_a;
     // The journal of the archive this session holds is this session's own.
-    const bool letto = !gia_in_uso && leggi_file_giornale(trovato.giornale, trovato.letto);
-    const GIORNALE_LETTO& g = trovato.letto;
-    // A save it notes as cut short between its renames is finished first:
-    // its changes are then in the files, and nothing is left to recover.
-    const bool salvato = letto && g.riconosciuto && g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO &&
-                         completa_salvataggio(g.voci.back());
-    const IDENTITA_FILE ora_c = identita_file(file_c.c_str());
-    const IDENTITA_FILE ora_a = identita_file(file_a.c_str());
-    if (letto && !g.riconosciuto) {
-        trovato.trovato = GIORNALE_TROVATO::ILLEGGIBILE;
-    } else if (letto && !salvato && (r.modifiche = operazioni(g, r.ultima)) > 0) {
-        const VOCE_GIORNALE& inizio = g.voci.front();
-        const bool stessi =
-            stessa_identita(inizio.id_c, ora_c) && stessa_identita(inizio.id_a, ora_a);
-        trovato.trovato = stessi ? GIORNALE_TROVATO::RECUPERABILE : GIORNALE_TROVATO::FILE_CAMBIATI;
+    if (!gia_in_uso) esamina_giornale(r);
+    if (r.esito == 0) {
+        r.id_c = identita_file(r.reale_c.c_str());
+        r.id_a = identita_file(r.reale_a.c_str());
+        r.esito = leggi_archivio(file_c.c_str(), file_a.c_str(), conferma, r.liste);
     }
-
-    r.esito = carica_archivio(file_c.c_str(), file_a.c_str(), conferma);
-    if (r.esito != 0) {
-        rinuncia_blocco(p_blocco, nuovo);
-        return r;
-    }
-    r.giornale = trovato.trovato;
-    tieni_blocco(p_blocco, nuovo);
-    lascia_giornale_precedente(trovato.giornale);
-    ascolta_modifiche(nullptr);
-    noto_c = risolto_c;
-    noto_a = segui_collegamenti(file_a);
-    id_c = ora_c;
-    id_a = ora_a;
-    sospeso = std::move(trovato);
+    if (r.esito != 0) abbandona_apertura(r);
     return r;
 }
 
-ESITO_GIORNALE avvia_giornale_archivio(bool recupera) {
+void abbandona_apertura(APERTURA& a) {
+    rinuncia_blocco(a.blocco);
+    libera_lista(a.liste.contravv);
+    libera_lista(a.liste.anagraf);
+    a.liste = LISTE_LETTE{};
+}
+
+ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     ESITO_GIORNALE e;
-    IN_SOSPESO s = std::move(sospeso);
-    sospeso = IN_SOSPESO{};
-    e.giornale = s.giornale;
-    if (s.trovato == GIORNALE_TROVATO::RECUPERABILE && recupera) {
-        std::size_t applicate = 0;
-        if (riapplica_giornale(s.letto.voci, applicate, e.non_recuperate)) {
-            e.recuperato = true;
-            int64_t ultima = 0;
-            e.recuperate = operazioni(s.letto, ultima) - e.non_recuperate;
-            if (e.non_recuperate == 0) {
-                e.protetto = giornale_riprendi(s.giornale, s.letto.lunghezza_valida);
-            } else {
-                // The whole journal is kept for whoever must look into it;
-                // the new one starts from what was replayed. One that cannot
-                // be renamed stays, and no new journal takes its place.
-                e.messo_da_parte = metti_da_parte(s.giornale);
-                if (e.messo_da_parte.empty()) {
-                    e.messo_da_parte = s.giornale;
-                } else {
-                    e.protetto = giornale_avvia(
-                        s.giornale, std::span<const VOCE_GIORNALE>(s.letto.voci.data(), applicate));
-                }
-            }
-            ascolta_modifiche(annota_nel_giornale);
-            return e;
-        }
+    e.giornale = a.percorso_giornale;
+    LISTE_TOLTE vecchie = togli_liste();
+    installa_lette(a.liste);
+    ascolta_modifiche(nullptr);
+    bool fatto = true;
+    if (a.giornale == GIORNALE_TROVATO::RECUPERABILE && recupera && !recupera_giornale(a, e)) {
         // A change that does not fit the files: they are loaded again as
-        // they are, and the journal is kept aside.
-        carica_archivio(s.file_c.c_str(), s.file_a.c_str());
+        // they are, and the journal is kept aside; when even that fails,
+        // nothing of this load stays.
+        LISTE_LETTE di_nuovo;
+        fatto = leggi_archivio(a.file_c.c_str(), a.file_a.c_str(), nullptr, di_nuovo) == 0;
+        if (fatto) installa_lette(di_nuovo);
     }
-    if (s.trovato != GIORNALE_TROVATO::NESSUNO) {
-        e.messo_da_parte = metti_da_parte(s.giornale);
+    if (!fatto) {
+        rimetti_liste(vecchie);
+        if (!archivio.reale_c.empty()) ascolta_modifiche(annota_nel_giornale);
+        abbandona_apertura(a);
+        return e;
+    }
+    libera_lista(vecchie.contravv);
+    libera_lista(vecchie.anagraf);
+    e.caricato = true;
+
+    // From here on this is the archive in use.
+    if (!stesso_blocco(a.reale_c, archivio.blocco)) {
+        if (stesso_blocco(a.reale_c, destinazione)) std::swap(a.blocco, destinazione);
+        tieni_blocco(a.blocco);
+    }
+    lascia_giornale_precedente(a.percorso_giornale);
+    archivio.file_c = a.file_c;
+    archivio.file_a = a.file_a;
+    archivio.reale_c = a.reale_c;
+    archivio.reale_a = a.reale_a;
+    archivio.giornale = a.percorso_giornale;
+    archivio.id_c = a.id_c;
+    archivio.id_a = a.id_a;
+    e.cartelle_aperte = cartelle_aperte(archivio);
+    if (e.recuperato) {
+        ascolta_modifiche(annota_nel_giornale);
+        return e;
+    }
+    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        // Never read or appended to: no journal this session.
+        giornale_lascia(a.percorso_giornale);
+        return e;
+    }
+    if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        e.messo_da_parte = metti_da_parte(a.percorso_giornale);
         if (e.messo_da_parte.empty()) {
             // It could not be renamed: it stays where it is, and no new
             // journal may take its place.
-            e.messo_da_parte = s.giornale;
-            ascolta_modifiche(annota_nel_giornale);
+            e.messo_da_parte = a.percorso_giornale;
+            giornale_lascia(a.percorso_giornale);
             return e;
         }
     }
-    e.protetto = avvia_giornale_nuovo(s.giornale, s.file_c, s.file_a);
+    e.protetto = avvia_giornale_nuovo();
     return e;
 }
 
-bool blocca_destinazione(const std::string& file_c, long& pid) {
-    const std::string p = percorso_blocco(segui_collegamenti(file_c));
+bool blocca_destinazione(const std::string& file_c, const std::string& file_a, long& pid) {
+    const std::string reale_c = percorso_assoluto(file_c);
     pid = 0;
-    if (stesso_blocco(p, blocco) || stesso_blocco(p, blocco_destinazione)) return true;
+    if (stesso_blocco(reale_c, archivio.blocco) || stesso_blocco(reale_c, destinazione))
+        return true;
     BLOCCO_ARCHIVIO nuovo;
-    if (prendi_blocco(p, nuovo, pid) == ESITO_BLOCCO::OCCUPATO) return false;
-    rilascia_blocco(blocco_destinazione);
-    blocco_destinazione = nuovo;
+    if (prendi_blocco(reale_c, percorso_assoluto(file_a), nuovo, pid, {&archivio.blocco}) ==
+        ESITO_BLOCCO::OCCUPATO)
+        return false;
+    rilascia_blocco(destinazione);
+    destinazione = nuovo;
     return true;
 }
 
 std::vector<std::string> file_cambiati(const std::string& file_c, const std::string& file_a) {
     std::vector<std::string> cambiati;
     for (const std::string* p : {&file_c, &file_a}) {
-        const std::string r = segui_collegamenti(*p);
-        const IDENTITA_FILE* noto = r == noto_c ? &id_c : r == noto_a ? &id_a : nullptr;
+        const std::string r = percorso_assoluto(*p);
+        const IDENTITA_FILE* noto = r == archivio.reale_c   ? &archivio.id_c
+                                    : r == archivio.reale_a ? &archivio.id_a
+                                                            : nullptr;
         if (noto != nullptr && !stessa_identita(identita_file(r.c_str()), *noto))
             cambiati.push_back(*p);
     }
     return cambiati;
 }
 
-bool salva_archivio(const std::string& file_c, const std::string& file_a, FUORI_LAYOUT* fuori) {
-    PASSI_SOSTITUZIONE passi;
-    passi.prima_di_rinominare = [](const RINOMINE& rr) {
-        if (!giornale_attivo()) return;
-        VOCE_GIORNALE v = voce_di_adesso(TIPO_VOCE::SALVATAGGIO);
-        for (const auto& [temporaneo, destinazione] : rr)
-            v.rinomine.push_back({temporaneo, destinazione, identita_file(temporaneo.c_str()),
-                                  identita_file(destinazione.c_str())});
-        giornale_aggiungi(v);
-    };
-    passi.rinomina_fallita = [] {
-        if (giornale_attivo()) giornale_aggiungi(voce_di_adesso(TIPO_VOCE::SALVATAGGIO_FALLITO));
-    };
-    const std::string blocco_destinazione_c = percorso_blocco(segui_collegamenti(file_c));
-    passi.sotto_blocco = stesso_blocco(blocco_destinazione_c, blocco) ||
-                         stesso_blocco(blocco_destinazione_c, blocco_destinazione);
-    if (!scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi, fuori)) return false;
+bool salva_archivio(const std::string& file_c, const std::string& file_a,
+                    ESITO_SALVATAGGIO& esito) {
+    esito = ESITO_SALVATAGGIO{};
+    ARCHIVIO_IN_USO scritto;
+    scritto.file_c = file_c;
+    scritto.file_a = file_a;
+    scritto.reale_c = percorso_assoluto(file_c);
+    scritto.reale_a = percorso_assoluto(file_a);
+    const bool stesso = scritto.reale_c == archivio.reale_c;
+    scritto.giornale = percorso_giornale(segui_collegamenti(file_c));
+    const std::string& giornale = scritto.giornale;
 
-    noto_c = segui_collegamenti(file_c);
-    noto_a = segui_collegamenti(file_a);
-    id_c = identita_file(noto_c.c_str());
-    id_a = identita_file(noto_a.c_str());
-    BLOCCO_ARCHIVIO nessuno;
-    tieni_blocco(percorso_blocco(noto_c), nessuno);
-    const std::string giornale = percorso_giornale(noto_c);
+    PASSI_SOSTITUZIONE passi;
+    passi.blocca_nuovi = true;
+    passi.sotto_blocco = stesso_blocco(scritto.reale_c, archivio.blocco) ||
+                         stesso_blocco(scritto.reale_c, destinazione);
+    // The note goes to the journal of the archive written to: the one in
+    // use, or a new one holding only it (another archive, or no journal
+    // being written). Without it nothing is renamed.
+    bool nota_a_parte = false;
+    passi.prima_di_rinominare = [&](const RINOMINE& rr) {
+        VOCE_GIORNALE nota = voce_di_adesso(TIPO_VOCE::SALVATAGGIO);
+        for (const auto& [temporaneo, dati] : rr)
+            nota.rinomine.push_back({percorso_assoluto(temporaneo), percorso_assoluto(dati),
+                                     identita_file(temporaneo.c_str()),
+                                     identita_file(dati.c_str())});
+        if (stesso && giornale_attivo() && giornale_in_uso() == giornale) {
+            nota_a_parte = false;
+            esito.nota_mancata = !giornale_aggiungi(nota);
+            return !esito.nota_mancata;
+        }
+        scritto.id_c = identita_file(scritto.reale_c.c_str());
+        scritto.id_a = identita_file(scritto.reale_a.c_str());
+        // A journal another session left there is kept aside, never overwritten.
+        GIORNALE_LETTO altro;
+        if (giornale != giornale_in_uso() &&
+            leggi_file_giornale(giornale, altro) == GIORNALE_SU_DISCO::LETTO &&
+            metti_da_parte(giornale).empty())
+            return false;
+        const VOCE_GIORNALE voci[] = {inizio_di(scritto), nota};
+        nota_a_parte = scrivi_giornale(giornale, voci);
+        esito.nota_mancata = !nota_a_parte;
+        return nota_a_parte;
+    };
+    passi.rinomina_fallita = [&] {
+        // Only once the old files are all back: otherwise the note stays
+        // the journal's last word, and the next load names the files.
+        if (!passi.esito.rimasti_nuovi.empty()) return;
+        if (nota_a_parte) {
+            unlink(giornale.c_str());
+        } else if (giornale_attivo()) {
+            giornale_aggiungi(voce_di_adesso(TIPO_VOCE::SALVATAGGIO_FALLITO));
+        }
+    };
+    const bool salvato = scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi, &esito.fuori);
+    esito.rimasti_nuovi = passi.esito.rimasti_nuovi;
+    esito.senza_copia = passi.esito.senza_copia;
+    if (!salvato) return false;
+
+    scritto.id_c = identita_file(scritto.reale_c.c_str());
+    scritto.id_a = identita_file(scritto.reale_a.c_str());
+    BLOCCO_ARCHIVIO blocco;
+    if (stesso) {
+        std::swap(blocco, archivio.blocco);
+    } else {
+        std::swap(blocco, destinazione);
+    }
+    sposta_blocco(blocco, passi.descrittori[1], passi.descrittori[0]);
+    scritto.blocco = std::move(blocco);
+    rilascia_blocco(archivio.blocco);
+    rilascia_blocco(destinazione);
     lascia_giornale_precedente(giornale);
-    // A journal another session left beside the files just written no
-    // longer fits them: it is kept aside, never overwritten.
-    if (giornale != giornale_in_uso() && esiste(giornale)) metti_da_parte(giornale);
-    avvia_giornale_nuovo(giornale, file_c, file_a);
+    archivio = std::move(scritto);
+    avvia_giornale_nuovo();
     modifiche_salvate();
     return true;
 }
@@ -262,6 +350,6 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a, FUORI_
 void chiudi_archivio() {
     ascolta_modifiche(nullptr);
     if (!giornale_in_uso().empty()) giornale_rimuovi();
-    rilascia_blocco(blocco);
-    rilascia_blocco(blocco_destinazione);
+    rilascia_blocco(archivio.blocco);
+    rilascia_blocco(destinazione);
 }

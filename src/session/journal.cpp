@@ -22,6 +22,7 @@ constexpr off_t LUNGHEZZA_MAX = off_t{256} << 20;
 int fd_giornale = -1;
 std::string percorso_in_uso;
 bool avvisato = false; // the clerk knows the work is not protected
+bool lasciato = false; // the file at percorso_in_uso is not to be touched
 
 void smetti() {
     if (fd_giornale >= 0) close(fd_giornale);
@@ -48,16 +49,25 @@ std::string percorso_giornale(const std::string& file_c) {
     return file_c + SUFFISSO;
 }
 
-bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g) {
+GIORNALE_SU_DISCO leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g) {
     g = GIORNALE_LETTO{};
-    const int fd = open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        // A journal that is there but cannot be opened is still a journal to keep.
-        return errno != ENOENT;
+        if (errno == ENOENT) return GIORNALE_SU_DISCO::NESSUNO;
+        // A journal of this user that cannot be opened is still one to keep;
+        // a link, or another user's file, is not one at all.
+        struct stat st;
+        const bool proprio = lstat(percorso.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                             st.st_uid == geteuid() && (st.st_mode & S_IWOTH) == 0;
+        return proprio ? GIORNALE_SU_DISCO::LETTO : GIORNALE_SU_DISCO::NON_FIDATO;
+    }
+    if (!file_proprio(fd)) {
+        close(fd);
+        return GIORNALE_SU_DISCO::NON_FIDATO;
     }
     struct stat st;
     std::string dati;
-    bool letto = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= LUNGHEZZA_MAX;
+    bool letto = fstat(fd, &st) == 0 && st.st_size <= LUNGHEZZA_MAX;
     try {
         if (letto) {
             dati.resize(static_cast<std::size_t>(st.st_size));
@@ -69,29 +79,46 @@ bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g) {
         close(fd);
         g = GIORNALE_LETTO{};
     }
-    return true;
+    return GIORNALE_SU_DISCO::LETTO;
 }
 
-bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
-    smetti();
-    percorso_in_uso = percorso;
+namespace {
+
+// scrivi_giornale, giving back the journal open for appending (-1 on failure).
+int crea_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
     std::string dati(INTESTAZIONE_GIORNALE);
     std::string temporaneo = percorso + ".tmp-XXXXXX";
     try {
         for (const VOCE_GIORNALE& v : voci) codifica_voce(v, dati);
     } catch (const std::bad_alloc&) {
-        return false;
+        return -1;
     }
     const int fd = mkostemp(temporaneo.data(), O_CLOEXEC | O_APPEND);
-    if (fd < 0) return false;
-    if (!scrivi_e_sincronizza(fd, dati) || rename(temporaneo.c_str(), percorso.c_str()) != 0) {
+    if (fd < 0) return -1;
+    if (!scrivi_e_sincronizza(fd, dati) || rename(temporaneo.c_str(), percorso.c_str()) != 0 ||
+        !sincronizza_cartella(cartella_di(percorso))) {
         close(fd);
         unlink(temporaneo.c_str());
-        return false;
+        return -1;
     }
-    sincronizza_cartella(cartella_di(percorso));
     togli_temporanei(percorso);
-    fd_giornale = fd;
+    return fd;
+}
+
+} // namespace
+
+bool scrivi_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
+    const int fd = crea_giornale(percorso, voci);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
+}
+
+bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
+    smetti();
+    percorso_in_uso = percorso;
+    lasciato = false;
+    fd_giornale = crea_giornale(percorso, voci);
+    if (fd_giornale < 0) return false;
     avvisato = false;
     return true;
 }
@@ -99,9 +126,12 @@ bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> 
 bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza) {
     smetti();
     percorso_in_uso = percorso;
-    const int fd = open(percorso.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    lasciato = false;
+    const int fd =
+        open(percorso.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return false;
-    if (ftruncate(fd, static_cast<off_t>(lunghezza)) != 0 || fdatasync(fd) != 0) {
+    if (!file_proprio(fd) || ftruncate(fd, static_cast<off_t>(lunghezza)) != 0 ||
+        fdatasync(fd) != 0) {
         close(fd);
         return false;
     }
@@ -122,6 +152,15 @@ bool giornale_aggiungi(const VOCE_GIORNALE& voce) {
     std::string dati;
     try {
         codifica_voce(voce, dati);
+        // What recovery could not take back whole is never written: it would
+        // end what can be recovered, with everything after it.
+        std::string prova(INTESTAZIONE_GIORNALE);
+        codifica_voce(voce_di_adesso(TIPO_VOCE::INIZIO), prova);
+        const GIORNALE_LETTO riletto = decodifica_giornale(prova + dati);
+        if (riletto.voci.size() != 2 || !riletto.voci[1].ammessa) {
+            smetti();
+            return false;
+        }
     } catch (const std::bad_alloc&) {
         smetti();
         return false;
@@ -142,8 +181,16 @@ const std::string& giornale_in_uso() {
 
 void giornale_rimuovi() {
     smetti();
-    if (!percorso_in_uso.empty()) unlink(percorso_in_uso.c_str());
+    if (!percorso_in_uso.empty() && !lasciato) unlink(percorso_in_uso.c_str());
     percorso_in_uso.clear();
+    lasciato = false;
+}
+
+void giornale_lascia(const std::string& percorso) {
+    smetti();
+    percorso_in_uso = percorso;
+    lasciato = true;
+    avvisato = false;
 }
 
 std::string metti_da_parte(const std::string& percorso) {

@@ -19,10 +19,23 @@
 // The journal of the fines file at `file_c` (a path with its links followed).
 std::string percorso_giornale(const std::string& file_c);
 
-// Reads the journal at `percorso`. False when there is no file there; a
-// file that is not a journal, or cannot be read, gives true with `g` not
-// recognised.
-bool leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g);
+enum class GIORNALE_SU_DISCO {
+    NESSUNO,    // no file at the journal's name
+    LETTO,      // read: `g` tells whether it is a journal, and what it holds
+    NON_FIDATO, // something there that is not this program's: never read
+};
+
+// Reads the journal at `percorso`, opened without following a link and
+// without waiting (a FIFO never hangs the load): only a regular file of
+// this user or root that others may not write is read (file_proprio). A
+// journal too long to be one, or unreadable, is LETTO but not recognised.
+GIORNALE_SU_DISCO leggi_file_giornale(const std::string& percorso, GIORNALE_LETTO& g);
+
+// Writes a complete journal holding `voci` (an INIZIO entry first) at
+// `percorso`, beside it first, flushed, renamed over whatever was there and
+// the folder flushed; the journal written to stays as it was. False when
+// it cannot be written.
+bool scrivi_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci);
 
 // Starts a fresh journal at `percorso` holding only `voci`, an INIZIO entry
 // first: written beside it, flushed and renamed over whatever journal was
@@ -35,23 +48,31 @@ inline bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& ini
 
 // Goes on writing the journal at `percorso` after its first `lunghezza`
 // bytes (the whole entries read back), dropping any torn tail. False when
-// it cannot be opened for writing.
+// it cannot be opened for writing, or is no longer a file the program
+// trusts.
 bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza);
 
 // An empty entry of that kind, made now.
 VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo);
 
 // Appends an entry and flushes it to the disk. False when no journal is
-// being written or the entry could not be written whole (the journal is
-// then no longer written to).
+// being written, when the entry is one its reader would not take back
+// whole (a field beyond its limits, a value no record may hold), or when
+// it could not be written whole; the journal is then no longer written to.
 bool giornale_aggiungi(const VOCE_GIORNALE& voce);
 
 // Whether a journal is being written to, and its path.
 bool giornale_attivo();
 const std::string& giornale_in_uso();
 
-// Stops writing and removes the file.
+// Stops writing and removes the file, unless it is one left alone.
 void giornale_rimuovi();
+
+// No journal is written: the file at `percorso` (one that could not be set
+// aside, or something that is not this program's) is left alone, never
+// appended to or removed, and the clerk is warned that the work is not
+// protected.
+void giornale_lascia(const std::string& percorso);
 
 // Renames the journal at `percorso` to its dated name, never over another
 // file. The new path, or "" when it could not be renamed.

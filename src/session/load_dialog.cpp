@@ -37,10 +37,38 @@ constexpr const char* DOMANDA_PERDITA =
 constexpr const char* MSG_NULLA_CARICATO = "\nNessun dato caricato.\n\n";
 constexpr const char* MSG_ARCHIVIO_INVARIATO =
     "\nNessun dato caricato: l'archivio in uso e' invariato.\n\n";
+constexpr const char* MSG_RECUPERO_E_RICARICA_FALLITI =
+    "\n\n\n ! ATTENZIONE\n\nLe modifiche del giornale non corrispondono ai file dei dati, e i "
+    "file\n"
+    "non si possono piu' leggere: nessun dato caricato, il giornale e' rimasto dov'era.\n\n";
+constexpr const char* MSG_BLOCCO_NON_FIDATO =
+    "\n\n\n ! ATTENZIONE\n\nAl posto del file di blocco dell'archivio c'e' un file che non e' "
+    "di questo programma:\n";
+constexpr const char* MSG_BLOCCO_NON_FIDATO_FINE =
+    "Nessun dato caricato: senza il suo blocco l'archivio potrebbe essere aperto due volte.\n"
+    "Controllare quel file e toglierlo, poi caricare di nuovo.\n\n";
+constexpr const char* MSG_SALVATAGGIO_INCERTO =
+    "\n\n\n ! ATTENZIONE\n\nUn salvataggio di questo archivio si e' interrotto a meta' e non "
+    "puo' essere\ncompletato con certezza: i due file dei dati potrebbero non corrispondere.\n";
+constexpr const char* MSG_SALVATAGGIO_INCERTO_FINE =
+    "Nessun dato caricato: ripristinare i file dalle copie precedenti, poi spostare il\n"
+    "giornale in un'altra cartella prima di caricare di nuovo.\n\n";
+constexpr const char* MSG_GIORNALE_NON_FIDATO =
+    "\n ! ATTENZIONE\n\nAl posto del giornale delle modifiche c'e' un file che non e' di "
+    "questo programma:\n";
+constexpr const char* MSG_GIORNALE_NON_FIDATO_FINE =
+    "Non e' stato letto, e finche' resta li' il lavoro non e' protetto contro\n"
+    "un'interruzione improvvisa: controllarlo e toglierlo, e salvare spesso.\n\n";
+constexpr const char* MSG_CARTELLA_APERTA =
+    "\n ! ATTENZIONE\n\nLa cartella dell'archivio e' scrivibile da tutti gli utenti:\n";
+constexpr const char* MSG_CARTELLA_APERTA_FINE =
+    "\naltri possono bloccare o disturbare l'archivio. Conviene spostarlo in una cartella\n"
+    "riservata all'ufficio.\n\n";
 constexpr const char* DOMANDA_RECUPERO = "\n\nRecuperare le modifiche? (s/n) ";
 constexpr const char* MSG_RECUPERATE =
     "\nLe modifiche sono state recuperate: salvare i dati per conservarle nei file.\n";
-constexpr const char* MSG_NON_RECUPERATE = "\nLe modifiche non recuperate sono conservate nel file\n";
+constexpr const char* MSG_NON_RECUPERATE =
+    "\nLe modifiche non recuperate sono conservate nel file\n";
 constexpr const char* MSG_FILE_CAMBIATI =
     "\n\n ! ATTENZIONE\n\nI file dei dati sono cambiati dopo l'interruzione della sessione "
     "precedente:\nle sue modifiche non salvate non possono essere recuperate.\n"
@@ -61,7 +89,8 @@ void stampa_giornale_trovato(long modifiche, int64_t ultima) {
     std::strftime(ora, sizeof ora, "%H:%M", &quando);
     console_out() << "\n\n ! ATTENZIONE\n\nLa sessione precedente su questo archivio non si e' "
                      "chiusa correttamente.\nIl giornale delle modifiche contiene "
-                  << modifiche << (modifiche == 1 ? " modifica non salvata" : " modifiche non salvate")
+                  << modifiche
+                  << (modifiche == 1 ? " modifica non salvata" : " modifiche non salvate")
                   << ";\nl'ultima e' del " << quando.tm_mday << "/" << quando.tm_mon + 1 << "/"
                   << quando.tm_year + 1900 << " alle " << ora << ".";
 }
@@ -117,6 +146,30 @@ void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNAL
     }
 }
 
+// A load that found the archive in use, something at its lock file's name
+// that is not the program's, a save cut short it cannot finish, or files
+// it cannot open or read.
+void stampa_apertura_fallita(const APERTURA& a) {
+    if (a.in_uso) {
+        avvisa_archivio_in_uso(a.pid);
+    } else if (!a.blocco_non_fidato.empty()) {
+        scrivi_messaggio_percorso(MSG_BLOCCO_NON_FIDATO, a.blocco_non_fidato);
+        console_out() << MSG_BLOCCO_NON_FIDATO_FINE;
+    } else if (!a.salvataggio_incerto.empty()) {
+        console_out() << MSG_SALVATAGGIO_INCERTO;
+        for (std::size_t i = 0; i + 1 < a.salvataggio_incerto.size(); ++i) {
+            stampa_percorso(a.salvataggio_incerto[i]);
+            console_out() << " (copia precedente: ";
+            stampa_percorso(a.salvataggio_incerto[i] + ".bak");
+            console_out() << ")\n";
+        }
+        scrivi_messaggio_percorso("Giornale del salvataggio: ", a.salvataggio_incerto.back());
+        console_out() << MSG_SALVATAGGIO_INCERTO_FINE;
+    } else {
+        console_out() << (a.esito == 1 ? MSG_ERRORE_APERTURA : MSG_MEMORIA);
+    }
+}
+
 // The clerk said no to a question of the load: one line says so, then the pause.
 int nulla_caricato() {
     console_out() << (nome_file_c[0] == '\0' ? MSG_NULLA_CARICATO : MSG_ARCHIVIO_INVARIATO);
@@ -131,14 +184,10 @@ int carica() {
     console_out() << TITOLO_CARICA;
     const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
     const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-    const APERTURA a = apri_archivio(file_c, file_a, conferma_forma);
+    APERTURA a = apri_archivio(file_c, file_a, conferma_forma);
     if (a.esito == CARICAMENTO_RIFIUTATO) return nulla_caricato();
     if (a.esito != 0) {
-        if (a.in_uso) {
-            avvisa_archivio_in_uso(a.pid);
-        } else {
-            console_out() << (a.esito == 1 ? MSG_ERRORE_APERTURA : MSG_MEMORIA);
-        }
+        stampa_apertura_fallita(a);
         pausa();
         return a.esito;
     }
@@ -147,12 +196,27 @@ int carica() {
         stampa_giornale_trovato(a.modifiche, a.ultima);
         recupera = domanda_sn(DOMANDA_RECUPERO);
     }
-    const ESITO_GIORNALE g = avvia_giornale_archivio(recupera);
+    const ESITO_GIORNALE g = concludi_apertura(a, recupera);
+    if (!g.caricato) {
+        console_out() << MSG_RECUPERO_E_RICARICA_FALLITI;
+        pausa();
+        return 1;
+    }
     copia_campo(nome_file_c, file_c.c_str());
     copia_campo(nome_file_a, file_a.c_str());
     stampa_esito_giornale(a, recupera, g);
     console_out() << MSG_CARICATO;
-    if (!g.protetto) avvisa_giornale_mancante(g.giornale);
+    for (const std::string& cartella : g.cartelle_aperte) {
+        console_out() << MSG_CARTELLA_APERTA;
+        stampa_percorso(cartella);
+        console_out() << MSG_CARTELLA_APERTA_FINE;
+    }
+    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        scrivi_messaggio_percorso(MSG_GIORNALE_NON_FIDATO, g.giornale);
+        console_out() << MSG_GIORNALE_NON_FIDATO_FINE;
+    } else if (!g.protetto) {
+        avvisa_giornale_mancante(g.giornale);
+    }
     pausa();
     return 0;
 }

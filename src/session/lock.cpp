@@ -1,16 +1,64 @@
-// Taking and releasing the archive lock.
+// Taking, moving and releasing the locks of an archive.
 #include "session/lock.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "storage/file_ops.h"
+
 namespace {
+
+// Files replaced under the lock before one is held for good.
+constexpr int TENTATIVI = 8;
+
+void chiudi(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
+bool blocca(int fd) {
+    int r;
+    do {
+        r = flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+// Whether the descriptor is the file that `percorso` names now.
+bool e_il_file(int fd, const std::string& percorso) {
+    struct stat aperto, ora;
+    return fstat(fd, &aperto) == 0 && lstat(percorso.c_str(), &ora) == 0 &&
+           ora.st_dev == aperto.st_dev && ora.st_ino == aperto.st_ino;
+}
+
+// The process holding a lock on the file open at `fd`, from the system's
+// list of locks; 0 when it cannot be told.
+long pid_dal_sistema(int fd) {
+    struct stat st;
+    FILE* f = fstat(fd, &st) == 0 ? std::fopen("/proc/locks", "re") : nullptr;
+    if (f == nullptr) return 0;
+    long trovato = 0;
+    char riga[256];
+    while (trovato == 0 && std::fgets(riga, sizeof riga, f) != nullptr) {
+        long pid = 0;
+        unsigned maggiore = 0, minore = 0;
+        unsigned long long inode = 0;
+        if (std::sscanf(riga, "%*d: FLOCK %*s %*s %ld %x:%x:%llu", &pid, &maggiore, &minore,
+                        &inode) == 4 &&
+            maggiore == major(st.st_dev) && minore == minor(st.st_dev) && inode == st.st_ino)
+            trovato = pid;
+    }
+    std::fclose(f);
+    return trovato;
+}
 
 long pid_nel_file(int fd) {
     char buf[32] = {};
@@ -19,57 +67,71 @@ long pid_nel_file(int fd) {
     return std::strtol(buf, nullptr, 10);
 }
 
-// Whether the descriptor is the file that `percorso` names now.
-bool e_il_file(int fd, const std::string& percorso, struct stat& st) {
-    struct stat ora;
-    return fstat(fd, &st) == 0 && lstat(percorso.c_str(), &ora) == 0 && ora.st_dev == st.st_dev &&
-           ora.st_ino == st.st_ino;
+// One try at the lock of a data file: the descriptor, locked; -1 when the
+// file does not exist; nothing when it was replaced meanwhile (try again).
+// OCCUPATO in `esito` when another process holds it.
+std::optional<int> prova_dati(const std::string& percorso, std::optional<ESITO_BLOCCO>& esito,
+                              long& pid) {
+    const int fd = open(percorso.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1; // nothing to lock: the load or the save will say why
+    if (!blocca(fd)) {
+        pid = pid_dal_sistema(fd);
+        close(fd);
+        esito = ESITO_BLOCCO::OCCUPATO;
+        return -1;
+    }
+    if (!e_il_file(fd, percorso)) {
+        close(fd);
+        return std::nullopt;
+    }
+    return fd;
 }
 
-// Lock files replaced under the lock before one is held for good.
-constexpr int TENTATIVI = 8;
+int blocca_dati(const std::string& percorso, std::optional<ESITO_BLOCCO>& esito, long& pid,
+                std::initializer_list<const BLOCCO_ARCHIVIO*> tenuti) {
+    // A file this session holds already: the same lock, shared.
+    for (const BLOCCO_ARCHIVIO* b : tenuti)
+        for (int fd : {b->fd_c, b->fd_a})
+            if (fd >= 0 && e_il_file(fd, percorso)) return fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    for (int prova = 0; prova < TENTATIVI; ++prova)
+        if (const std::optional<int> fd = prova_dati(percorso, esito, pid)) return *fd;
+    return -1;
+}
 
-// One try of prendi_blocco; nothing when the lock was taken on a file that
-// `percorso` no longer names (removed by the session that held it before,
-// as a failed load does): worth trying again.
-std::optional<ESITO_BLOCCO> prova_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& nuovo,
-                                         long& pid) {
-    nuovo = BLOCCO_ARCHIVIO{};
-    pid = 0;
-    bool creato = true;
-    int fd = open(percorso.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0 && errno == EEXIST) {
-        creato = false;
-        fd = open(percorso.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+// One try at the lock file: PRESO with `b.fd` set, or with `b.fd` -1 when
+// no lock file can be had (a read-only folder); nothing when the file was
+// removed or replaced meanwhile (try again).
+std::optional<ESITO_BLOCCO> prova_file_blocco(BLOCCO_ARCHIVIO& b, long& pid) {
+    const int flag = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = open(b.percorso.c_str(), flag | O_CREAT | O_EXCL, 0600);
+    const bool creato = fd >= 0;
+    if (fd < 0 && errno != EEXIST) return ESITO_BLOCCO::PRESO; // a read-only folder: no lock file
+    if (fd < 0) {
+        fd = open(b.percorso.c_str(), flag);
         // A lock file that may only be read still carries a lock.
-        if (fd < 0) fd = open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0 && errno == EACCES) fd = open(b.percorso.c_str(), flag & ~O_RDWR);
+        if (fd < 0 && errno == ENOENT) return std::nullopt; // removed meanwhile
+        // A link, a folder, another user's file: no lock file of this program.
+        if (fd < 0) return ESITO_BLOCCO::NON_FIDATO;
     }
-    if (fd < 0) return ESITO_BLOCCO::NON_POSSIBILE;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!file_proprio(fd)) {
         close(fd);
-        return ESITO_BLOCCO::NON_POSSIBILE;
+        return ESITO_BLOCCO::NON_FIDATO;
     }
-    int r;
-    do {
-        r = flock(fd, LOCK_EX | LOCK_NB);
-    } while (r != 0 && errno == EINTR);
-    if (r != 0) {
+    if (!blocca(fd)) {
         const bool occupato = errno == EWOULDBLOCK;
         if (occupato) pid = pid_nel_file(fd);
         close(fd);
-        return occupato ? ESITO_BLOCCO::OCCUPATO : ESITO_BLOCCO::NON_POSSIBILE;
+        return occupato ? ESITO_BLOCCO::OCCUPATO : ESITO_BLOCCO::NON_FIDATO;
     }
-    if (!e_il_file(fd, percorso, st)) {
+    if (!e_il_file(fd, b.percorso)) {
         close(fd);
         return std::nullopt;
     }
     const std::string testo = std::to_string(static_cast<long>(getpid())) + "\n";
     if (ftruncate(fd, 0) == 0) (void)!pwrite(fd, testo.data(), testo.size(), 0);
-    nuovo.fd = fd;
-    nuovo.dispositivo = static_cast<uint64_t>(st.st_dev);
-    nuovo.inode = static_cast<uint64_t>(st.st_ino);
-    nuovo.creato = creato;
+    b.fd = fd;
+    b.creato = creato;
     return ESITO_BLOCCO::PRESO;
 }
 
@@ -79,25 +141,48 @@ std::string percorso_blocco(const std::string& file_c) {
     return file_c + ".blocco";
 }
 
-bool stesso_blocco(const std::string& percorso, const BLOCCO_ARCHIVIO& b) {
-    struct stat st;
-    return b.fd >= 0 && stat(percorso.c_str(), &st) == 0 &&
-           b.dispositivo == static_cast<uint64_t>(st.st_dev) &&
-           b.inode == static_cast<uint64_t>(st.st_ino);
+ESITO_BLOCCO prendi_blocco(const std::string& file_c, const std::string& file_a,
+                           BLOCCO_ARCHIVIO& nuovo, long& pid,
+                           std::initializer_list<const BLOCCO_ARCHIVIO*> tenuti) {
+    nuovo = BLOCCO_ARCHIVIO{};
+    nuovo.percorso = percorso_blocco(file_c);
+    pid = 0;
+    std::optional<ESITO_BLOCCO> esito;
+    for (int prova = 0; prova < TENTATIVI && !esito; ++prova) esito = prova_file_blocco(nuovo, pid);
+    if (esito != ESITO_BLOCCO::PRESO) {
+        rinuncia_blocco(nuovo);
+        return esito.value_or(ESITO_BLOCCO::NON_FIDATO);
+    }
+    esito.reset();
+    nuovo.fd_c = blocca_dati(file_c, esito, pid, tenuti);
+    if (!esito) nuovo.fd_a = blocca_dati(file_a, esito, pid, tenuti);
+    if (esito) {
+        rinuncia_blocco(nuovo);
+        return *esito;
+    }
+    return ESITO_BLOCCO::PRESO;
 }
 
-ESITO_BLOCCO prendi_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& nuovo, long& pid) {
-    for (int prova = 0; prova < TENTATIVI; ++prova)
-        if (const std::optional<ESITO_BLOCCO> e = prova_blocco(percorso, nuovo, pid)) return *e;
-    return ESITO_BLOCCO::NON_POSSIBILE;
+bool stesso_blocco(const std::string& file_c, const BLOCCO_ARCHIVIO& b) {
+    if (b.fd_c >= 0) return e_il_file(b.fd_c, file_c);
+    return b.fd >= 0 && e_il_file(b.fd, percorso_blocco(file_c));
+}
+
+void sposta_blocco(BLOCCO_ARCHIVIO& b, int fd_c, int fd_a) {
+    chiudi(b.fd_c);
+    chiudi(b.fd_a);
+    b.fd_c = fd_c;
+    b.fd_a = fd_a;
 }
 
 void rilascia_blocco(BLOCCO_ARCHIVIO& b) {
-    if (b.fd >= 0) close(b.fd); // closing the last descriptor releases the lock
+    chiudi(b.fd_c); // closing the last descriptor releases the lock
+    chiudi(b.fd_a);
+    chiudi(b.fd);
     b = BLOCCO_ARCHIVIO{};
 }
 
-void rinuncia_blocco(const std::string& percorso, BLOCCO_ARCHIVIO& b) {
-    if (b.creato && stesso_blocco(percorso, b)) unlink(percorso.c_str());
+void rinuncia_blocco(BLOCCO_ARCHIVIO& b) {
+    if (b.creato && b.fd >= 0 && e_il_file(b.fd, b.percorso)) unlink(b.percorso.c_str());
     rilascia_blocco(b);
 }

@@ -30,6 +30,19 @@ constexpr const char* MSG_STESSO_FILE =
     "vanno salvati in due file diversi, prego riprovare\n\n";
 constexpr const char* MSG_SALVATAGGIO_ANNULLATO =
     "\n\nSalvataggio annullato: i file non sono stati modificati.\n\n";
+constexpr const char* MSG_NOTA_MANCATA =
+    "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\nIl giornale delle modifiche "
+    "non puo' annotare il salvataggio: senza quella nota\nun'interruzione a meta' lascerebbe un "
+    "file nuovo accanto a uno vecchio.\nI file non sono stati modificati.\n\n";
+constexpr const char* MSG_RITORNO_FALLITO =
+    "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file, e i file gia' sostituiti "
+    "non sono potuti\ntornare com'erano:\n";
+constexpr const char* MSG_RITORNO_FALLITO_FINE =
+    "I dati in memoria non sono cambiati: salvare di nuovo, eventualmente con nome.\n\n";
+constexpr const char* MSG_SENZA_COPIA = "\n ! ATTENZIONE\n\nLa copia precedente ";
+constexpr const char* MSG_SENZA_COPIA_FINE =
+    "\nnon e' stata aggiornata: al suo posto c'e' un file che il programma non puo' "
+    "sostituire.\n\n";
 constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "\n\n\n ! ATTENZIONE\n\nErrore durante il salvataggio dei file\n"
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
@@ -54,14 +67,46 @@ void stampa_fuori_layout(const FUORI_LAYOUT& f) {
     console_out() << "\n\n\n ! ATTENZIONE\n\n";
     if (f.contravv != nullptr) {
         console_out() << "La contravvenzione n." << f.contravv->numero
-                      << " non puo' essere salvata:\n" << f.motivo
-                      << ".\nCorreggerla e salvare di nuovo: ";
+                      << " non puo' essere salvata:\n"
+                      << f.motivo << ".\nCorreggerla e salvare di nuovo: ";
     } else {
         console_out() << "I dati anagrafici con codice " << f.anagraf->codice
-                      << " non possono essere salvati:\n" << f.motivo
-                      << ".\nCorreggerli e salvare di nuovo: ";
+                      << " non possono essere salvati:\n"
+                      << f.motivo << ".\nCorreggerli e salvare di nuovo: ";
     }
     console_out() << "i file non sono stati modificati.\n\n";
+}
+
+// A failed save whose way back failed too: which data file holds what.
+void stampa_rimasti_nuovi(const ESITO_SALVATAGGIO& e, const std::string& file_c,
+                          const std::string& file_a) {
+    console_out() << MSG_RITORNO_FALLITO;
+    for (const std::string* f : {&file_c, &file_a}) {
+        bool nuovo = false;
+        for (const std::string& r : e.rimasti_nuovi) nuovo = nuovo || stesso_file(*f, r);
+        stampa_percorso(*f);
+        console_out() << (nuovo ? ": dati di questo salvataggio\n" : ": dati precedenti\n");
+    }
+    console_out() << MSG_RITORNO_FALLITO_FINE;
+}
+
+// What became of the save.
+void stampa_esito(bool salvato, const ESITO_SALVATAGGIO& e, const std::string& file_c,
+                  const std::string& file_a) {
+    if (e.fuori.motivo != nullptr) {
+        stampa_fuori_layout(e.fuori);
+    } else if (!e.rimasti_nuovi.empty()) {
+        stampa_rimasti_nuovi(e, file_c, file_a);
+    } else if (e.nota_mancata) {
+        console_out() << MSG_NOTA_MANCATA;
+    } else {
+        console_out() << (salvato ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    }
+    for (const std::string& f : e.senza_copia) {
+        console_out() << MSG_SENZA_COPIA;
+        stampa_percorso(f + ".bak");
+        console_out() << MSG_SENZA_COPIA_FINE;
+    }
 }
 
 } // namespace
@@ -87,7 +132,7 @@ int salva() {
             console_out() << MSG_STESSO_FILE;
         }
         long pid = 0;
-        if (!blocca_destinazione(file_c, pid)) {
+        if (!blocca_destinazione(file_c, file_a, pid)) {
             avvisa_archivio_in_uso(pid);
             pausa();
             return 1;
@@ -101,14 +146,11 @@ int salva() {
         pausa();
         return 1;
     }
-    FUORI_LAYOUT fuori;
-    const bool salvato = salva_archivio(file_c, file_a, &fuori);
-    if (fuori.motivo != nullptr) {
-        stampa_fuori_layout(fuori);
-    } else {
-        console_out() << (salvato ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
-    }
-    if (salvato && !giornale_attivo()) avvisa_giornale_mancante(giornale_in_uso());
+    ESITO_SALVATAGGIO esito;
+    const bool salvato = salva_archivio(file_c, file_a, esito);
+    stampa_esito(salvato, esito, file_c, file_a);
+    if (!giornale_attivo() && !giornale_in_uso().empty())
+        avvisa_giornale_mancante(giornale_in_uso());
     pausa();
     return salvato ? 0 : 1;
 }

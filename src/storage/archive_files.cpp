@@ -14,37 +14,46 @@
 
 namespace {
 
-// Builds both lists from the two open files and makes them the current
-// ones. 1 (read error) or -1 (memory), with nothing changed, when a file
-// could not be read whole; CARICAMENTO_RIFIUTATO when a malformed file was
-// not wanted.
-int sostituisci_liste(const char* file_c, int fd_c, const char* file_a, int fd_a,
-                      CONFERMA_FORMA conferma) {
-    LISTE_LETTE nuove;
+// Reads both lists from the two open files: 1 (read error) or -1
+// (memory), with nothing made, when a file could not be read whole;
+// CARICAMENTO_RIFIUTATO when a malformed file was not wanted.
+int leggi_da(const char* file_c, int fd_c, const char* file_a, int fd_a, CONFERMA_FORMA conferma,
+             LISTE_LETTE& nuove) {
     const int esito = leggi_liste(fd_c, fd_a, nuove);
     if (esito != 0) return esito;
-    const bool voluti =
-        conferma == nullptr ||
-        ((nuove.forma_c.malformati == 0 || conferma(file_c, true, nuove.forma_c)) &&
-         (nuove.forma_a.malformati == 0 || conferma(file_a, false, nuove.forma_a)));
-    if (!voluti) {
-        libera_lista(nuove.contravv);
-        libera_lista(nuove.anagraf);
-        return CARICAMENTO_RIFIUTATO;
-    }
-    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
-    return 0;
+    const bool voluti = conferma == nullptr ||
+                        ((nuove.forma_c.malformati == 0 || conferma(file_c, true, nuove.forma_c)) &&
+                         (nuove.forma_a.malformati == 0 || conferma(file_a, false, nuove.forma_a)));
+    if (voluti) return 0;
+    libera_lista(nuove.contravv);
+    libera_lista(nuove.anagraf);
+    nuove = LISTE_LETTE{};
+    return CARICAMENTO_RIFIUTATO;
 }
 
 } // namespace
 
-int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma) {
+int leggi_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma,
+                   LISTE_LETTE& nuove) {
+    nuove = LISTE_LETTE{};
     const int fd_c = apri_file_dati(file_c);
     const int fd_a = apri_file_dati(file_a);
     const int esito =
-        fd_c < 0 || fd_a < 0 ? 1 : sostituisci_liste(file_c, fd_c, file_a, fd_a, conferma);
+        fd_c < 0 || fd_a < 0 ? 1 : leggi_da(file_c, fd_c, file_a, fd_a, conferma, nuove);
     chiudi_file_dati(fd_c);
     chiudi_file_dati(fd_a);
+    return esito;
+}
+
+void installa_lette(LISTE_LETTE& nuove) {
+    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
+    nuove = LISTE_LETTE{};
+}
+
+int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma) {
+    LISTE_LETTE nuove;
+    const int esito = leggi_archivio(file_c, file_a, conferma, nuove);
+    if (esito == 0) installa_lette(nuove);
     return esito;
 }
 
@@ -74,4 +83,3 @@ bool scrivi_archivio(const char* file_c, const char* file_a, PASSI_SOSTITUZIONE*
         return false;
     }
 }
-

@@ -6,6 +6,7 @@
 
 #include "model/records.h"
 #include "storage/atomic_write.h"
+#include "storage/list_load.h"
 #include "storage/record_shape.h"
 
 // Asked, for a file whose records do not all have the shape of their kind
@@ -15,6 +16,14 @@ using CONFERMA_FORMA = bool (*)(const char* file, bool contravvenzioni, const FO
 
 // Given back by carica_archivio when `conferma` said no.
 constexpr int CARICAMENTO_RIFIUTATO = 3;
+
+// Reads both files into two new lists, not yet in use: 0 when both were
+// read whole, or the results of carica_archivio (with nothing made).
+int leggi_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma,
+                   LISTE_LETTE& nuove);
+// Makes lists read by leggi_archivio the current ones (the old records
+// are freed); `nuove` is left empty.
+void installa_lette(LISTE_LETTE& nuove);
 
 // Reads both files and, when both were read whole, makes their records the
 // current lists (the old records are freed). 0 done; 1 when a file cannot

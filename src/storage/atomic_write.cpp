@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <new>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -32,6 +33,7 @@ struct SCRITTURA {
     std::string cartella;
     std::string nome;
     std::string temporaneo; // empty until created
+    int fd = -1;            // the temporary file, kept open and locked when asked
 };
 
 // Writes a block at the end of what was written so far, then tells the
@@ -72,7 +74,7 @@ bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic
 // 0600, a replaced one keeps its owner and group bits and gets none for
 // others. In a folder others may write to, a file of another user is not
 // replaced, and a link is followed only when it is this user's or root's.
-bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& fermo) {
+bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::atomic<bool>& fermo) {
     if (f.percorso == nullptr || f.percorso[0] == '\0') return false;
     bool fidato = true;
     s.destinazione = segui_collegamenti(f.percorso, &fidato);
@@ -107,19 +109,24 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, const std::atomic<bool>& f
             (void)!fchown(fd, st.st_uid, st.st_gid);
         fchmod(fd, permessi); // where the file system keeps no modes, mkstemp's 0600 stays
     }
-    return close(fd) == 0 && scritto;
+    if (scritto && blocca && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        s.fd = fd;
+        return true;
+    }
+    return close(fd) == 0 && scritto && !blocca;
 }
 
 // Prepares every file at the same time: the first on this thread, each
 // other on its own (on this one too, once no more threads can be started).
 // True when all were written and flushed; a failure stops the others at
 // their next block.
-bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture) {
+bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture,
+                   bool blocca) {
     std::atomic<bool> fallito{false};
     const auto lavoro = [&](std::size_t i) {
         bool pronto = false;
         try {
-            pronto = prepara(files[i], scritture[i], fallito);
+            pronto = prepara(files[i], scritture[i], blocca, fallito);
         } catch (...) {
             pronto = false;
         }
@@ -138,20 +145,19 @@ bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTUR
     return !fallito.load();
 }
 
-// Removes the temporary files of the data file `nome` that a crash left in `cartella`.
+// Removes the temporary files and second names of the data file `nome`
+// that a crash left in `cartella`.
 void togli_avanzi(const std::string& cartella, const std::string& nome) {
     togli_file_se(cartella, [&](std::string_view voce) { return nome_temporaneo_di(voce, nome); });
 }
 
 } // namespace
 
-bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
-    const std::size_t lunghezza = 1 + nome.size() + SUFFISSO_TEMPORANEO.size() + CARATTERI_CASUALI;
-    if (voce.size() != lunghezza || voce[0] != '.') return false;
-    if (voce.substr(1, nome.size()) != nome) return false;
-    if (voce.substr(1 + nome.size(), SUFFISSO_TEMPORANEO.size()) != SUFFISSO_TEMPORANEO)
-        return false;
-    for (char c : voce.substr(lunghezza - CARATTERI_CASUALI)) {
+namespace {
+
+bool caratteri_casuali(std::string_view s) {
+    if (s.size() != CARATTERI_CASUALI) return false;
+    for (char c : s) {
         const bool valido =
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (!valido) return false;
@@ -159,27 +165,59 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
     return true;
 }
 
-bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, const PASSI_SOSTITUZIONE* passi) {
-    const PASSI_SOSTITUZIONE nessun_passo;
-    const PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
+// Closes the temporary files kept open; -1 is nothing.
+void chiudi_tutti(std::vector<SCRITTURA>& scritture) {
+    for (SCRITTURA& s : scritture)
+        if (s.fd >= 0) close(s.fd);
+}
+
+} // namespace
+
+bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
+    const std::string_view copia = ".bak-";
+    if (voce.size() == nome.size() + copia.size() + CARATTERI_CASUALI && voce.starts_with(nome) &&
+        voce.substr(nome.size(), copia.size()) == copia)
+        return caratteri_casuali(voce.substr(voce.size() - CARATTERI_CASUALI));
+    const std::size_t lunghezza = 1 + nome.size() + SUFFISSO_TEMPORANEO.size() + CARATTERI_CASUALI;
+    if (voce.size() != lunghezza || voce[0] != '.') return false;
+    if (voce.substr(1, nome.size()) != nome) return false;
+    if (voce.substr(1 + nome.size(), SUFFISSO_TEMPORANEO.size()) != SUFFISSO_TEMPORANEO)
+        return false;
+    return caratteri_casuali(voce.substr(lunghezza - CARATTERI_CASUALI));
+}
+
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZIONE* passi) {
+    PASSI_SOSTITUZIONE nessun_passo;
+    PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
+    p.esito = ESITO_POSTO{};
+    p.descrittori.clear();
     std::vector<SCRITTURA> scritture(files.size());
-    bool pronti = prepara_tutti(files, scritture);
+    bool pronti = prepara_tutti(files, scritture, p.blocca_nuovi);
     RINOMINE rinomine;
     if (pronti) {
         try {
-            for (const SCRITTURA& s : scritture)
+            for (const SCRITTURA& s : scritture) {
                 rinomine.emplace_back(s.temporaneo, s.destinazione);
-            if (p.prima_di_rinominare) p.prima_di_rinominare(rinomine);
+                // Their names are on disk before any note names them.
+                pronti = pronti && sincronizza_cartella(s.cartella);
+            }
+            if (pronti && p.prima_di_rinominare) pronti = p.prima_di_rinominare(rinomine);
         } catch (const std::bad_alloc&) {
             pronti = false;
         }
     }
-    if (pronti) pronti = metti_al_posto(rinomine, p.rinomina_fallita);
+    if (pronti) pronti = metti_al_posto(rinomine, p.rinomina_fallita, p.esito);
     if (!pronti) {
         // A failure at any step: the temporary files made so far go.
+        chiudi_tutti(scritture);
         for (const SCRITTURA& s : scritture)
             if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
         return false;
+    }
+    if (p.blocca_nuovi) {
+        for (const SCRITTURA& s : scritture) p.descrittori.push_back(s.fd);
+    } else {
+        chiudi_tutti(scritture);
     }
     // Leftovers of a stopped save are known stale only under the archive's
     // lock: without it they may be another program's save under way.

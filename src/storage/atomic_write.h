@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "storage/put_in_place.h"
 
@@ -38,20 +39,27 @@ struct FILE_DA_SCRIVERE {
 // and the result is false.
 //
 // `passi`, when given, is told of the two moments a journal must note:
-// once every temporary file is written and flushed, just before the first
-// rename, with each (temporary file, data file) pair in rename order; and
-// when the files could not all be put in place (see metti_al_posto), once
-// the old ones are back. With `sotto_blocco` (the caller holds the
-// archive's lock) temporary files of these data files that a stopped save
-// left behind are removed after a successful save.
+// once every temporary file is written and flushed, with their folders,
+// just before the first rename, with each (temporary file, data file) pair
+// in rename order (when it answers false nothing is renamed and the save
+// fails); and when the files could not all be put in place (see
+// metti_al_posto), once the old ones are back. With `sotto_blocco` (the
+// caller holds the archive's lock) the leftovers of a stopped save of
+// these data files (temporary files, second names) are removed after a
+// successful save. With `blocca_nuovi`, each temporary file is locked
+// (flock) before it is renamed and stays open: after a success
+// `descrittori` holds them, in order, for the caller to keep or close.
+// `esito` tells what became of the renames and the backups.
 struct PASSI_SOSTITUZIONE {
-    std::function<void(const RINOMINE& rinomine)>
-        prima_di_rinominare;
+    std::function<bool(const RINOMINE& rinomine)> prima_di_rinominare;
     std::function<void()> rinomina_fallita;
     bool sotto_blocco = false;
+    bool blocca_nuovi = false;
+    ESITO_POSTO esito;
+    std::vector<int> descrittori;
 };
-bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files,
-                      const PASSI_SOSTITUZIONE* passi = nullptr);
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZIONE* passi = nullptr);
 
-// Whether a name in a folder is a temporary file of the data file `nome`.
+// Whether a name in a folder is a temporary file of the data file `nome`,
+// or a second name of it that a stopped save left ("<nome>.bak-XXXXXX").
 bool nome_temporaneo_di(std::string_view voce, std::string_view nome);

@@ -119,11 +119,7 @@ bool sostituibile(const std::string& percorso) {
     return st.st_uid == geteuid() || !cartella_condivisa(cartella_di(percorso));
 }
 
-namespace {
-
-// The path with its links followed and its folder made absolute, when the
-// folder exists.
-std::string risolto(const std::string& percorso) {
+std::string percorso_assoluto(const std::string& percorso) {
     const std::string finale = segui_collegamenti(percorso);
     char* cartella = realpath(cartella_di(finale).c_str(), nullptr);
     if (cartella == nullptr) return finale;
@@ -132,11 +128,15 @@ std::string risolto(const std::string& percorso) {
     return r;
 }
 
-} // namespace
+bool file_proprio(int fd) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+           (st.st_uid == geteuid() || st.st_uid == 0) && (st.st_mode & S_IWOTH) == 0;
+}
 
 bool stesso_file(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    return risolto(a) == risolto(b);
+    return percorso_assoluto(a) == percorso_assoluto(b);
 }

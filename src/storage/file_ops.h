@@ -25,6 +25,16 @@ std::string segui_collegamenti(std::string percorso, bool* fidato = nullptr);
 // user stays theirs (true when there is no such file).
 bool sostituibile(const std::string& percorso);
 
+// Whether an open file may be trusted as one of the program's own (its
+// journal, its lock file, a backup): a regular file of this user or of
+// root that others may not write.
+bool file_proprio(int fd);
+
+// The path of the file a path names, links followed and its folder made
+// absolute and resolved: the same from any working folder. The path as
+// given when its folder does not exist.
+std::string percorso_assoluto(const std::string& percorso);
+
 // Whether two paths name one file: the same file once links are followed
 // and folders resolved, or, both existing, the same device and inode.
 bool stesso_file(const std::string& a, const std::string& b);

@@ -13,13 +13,28 @@ using RINOMINE = std::vector<std::pair<std::string, std::string>>;
 // The backup of a data file: the same folder, ".bak" added to its name.
 std::string percorso_copia(const std::string& file);
 
-// Keeps each existing data file as its backup (a second name for the same
-// file, so with the same permissions; a file system without such names
-// keeps none), then renames each temporary file over its data file, in
-// order, and flushes their folders. When a rename or a flush fails, the
-// data files already replaced are put back from their backups (a new one
-// is removed), so that the files on disk are all the old ones (on a file
-// system without second names the replaced ones cannot go back), and
-// `annota_fallimento` (when given) is called; the result is then false.
-// The temporary files are left for the caller in every case but success.
-bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annota_fallimento);
+// What became of the renames, beyond all or none.
+struct ESITO_POSTO {
+    // Renames that failed and could not all be undone: the data files that
+    // hold their new content (the others hold the old one). Empty when
+    // every data file is as it was, or when the renames succeeded.
+    std::vector<std::string> rimasti_nuovi;
+    // After a success: the data files whose backup could not be kept (a
+    // file another user left at the backup's name, a file system without
+    // second names); the previous backup, if any, is there as it was.
+    std::vector<std::string> senza_copia;
+};
+
+// Gives each existing data file a second name beside it (so that it can
+// be put back), renames each temporary file over its data file, in order,
+// and flushes their folders. Only when all of that succeeded does each
+// second name become the data file's backup "<name>.bak", replacing the
+// previous save's, with the data file's own permissions less any for
+// others. When a rename or a flush fails, the data files already replaced
+// are put back (a new one is removed), the backups stay exactly as they
+// were, and `annota_fallimento` (when given) is called; the result is then
+// false, and `esito.rimasti_nuovi` names any data file that could not be
+// put back. The temporary files are left for the caller in every case but
+// success.
+bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annota_fallimento,
+                    ESITO_POSTO& esito);

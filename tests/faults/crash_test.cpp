@@ -25,8 +25,11 @@ using namespace guasti;
 
 constexpr mode_t PRIVATO = 0600;
 
-// Puts the old contents back, private like personal data should be.
+// Puts the old contents back, private like personal data should be, as an
+// administrator would after a crash: without the journal of the save that
+// was cut short, which no longer speaks of these files.
 void rimetti(const Cartella& c, const ARCHIVIO& a) {
+    std::filesystem::remove(c.file(DATI_C + ".giornale"));
     c.scrivi(DATI_C, a.contravvenzioni);
     c.scrivi(DATI_A, a.anagrafica);
     chmod(c.file(DATI_C).c_str(), PRIVATO);

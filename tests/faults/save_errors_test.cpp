@@ -32,6 +32,7 @@ struct OSTACOLO {
     void (*metti)(const std::string&) = niente;  // puts the obstacle up
     void (*togli)(const std::string&) = nullptr; // takes it away, where it can be
     bool giornale_negato = false;                // the journal cannot be written either
+    bool cartella_aperta = false;                // dati/ is one others may write to
 };
 
 void permessi(const std::string& percorso, fs::perms p) {
@@ -75,13 +76,13 @@ std::string dialogo(const OSTACOLO& o) {
            "\n7\n3\n\n";
 }
 
-std::string dialogo_atteso(const OSTACOLO& o) {
+std::string dialogo_atteso(const OSTACOLO& o, const Cartella& c) {
     using namespace testi;
     const bool altrove = o.file_c != DATI_C || o.file_a != DATI_A;
     const std::string caricato =
-        o.giornale_negato ? CARICATO.substr(0, CARICATO.size() - PAUSA.size()) +
-                                giornale_negato("dati/contravvenzioni.txt.giornale") + PAUSA
-                          : CARICATO;
+        CARICATO.substr(0, CARICATO.size() - PAUSA.size()) +
+        (o.cartella_aperta ? cartella_aperta(c.file("dati")) : "") +
+        (o.giornale_negato ? giornale_negato("dati/contravvenzioni.txt.giornale") : "") + PAUSA;
     return BANNER + MENU + "\f" + CARICA + caricato + "\f" + MENU + "\f" + SALVA +
            (altrove ? SALVA_C + SALVA_A : "") + ERRORE_SALVATAGGIO + "\f" + MENU + USCITA + SALVA +
            "\f" + CONGEDO;
@@ -121,7 +122,7 @@ void prova(const OSTACOLO& o) {
         o.metti(cartella.percorso);
         const ISTANTANEA prima = istantanea(cartella.percorso);
         const Sessione s = esegui_programma(cartella, dialogo(o), o.opzioni);
-        EXPECT_EQ(s.output, dialogo_atteso(o));
+        EXPECT_EQ(s.output, dialogo_atteso(o, cartella));
         EXPECT_EQ(s.errori, "");
         EXPECT_EQ(s.stato, 0);
         EXPECT_EQ(differenze(prima, istantanea(cartella.percorso)), "");
@@ -175,6 +176,7 @@ void dell_utente(const std::string& percorso, uid_t uid) {
 TEST(FaultSave, SharedFolderWithAFileOfAnotherUser) {
     OSTACOLO o;
     o.opzioni.come_nessuno = true;
+    o.cartella_aperta = true;
     o.metti = [](const std::string& c) {
         permessi(c + "/dati", fs::perms(0777));
         dell_utente(c + "/" + DATI_A, ALTRO_UTENTE);
@@ -187,6 +189,7 @@ TEST(FaultSave, SharedFolderWithAFileOfAnotherUser) {
 TEST(FaultSave, SharedFolderWithALinkOfAnotherUser) {
     OSTACOLO o;
     o.opzioni.come_nessuno = true;
+    o.cartella_aperta = true;
     o.metti = [](const std::string& c) {
         permessi(c + "/dati", fs::perms(0777));
         fs::create_directory(c + "/altrove");

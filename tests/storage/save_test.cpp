@@ -2,9 +2,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "storage/atomic_write.h"
 #include "session/dialogs.h"
 #include "storage/archive_files.h"
+#include "storage/atomic_write.h"
 #include "storage/put_in_place.h"
 #include "storage_fixture.h"
 
@@ -96,11 +96,11 @@ TEST_F(SaveArchive, NewFilesAreOwnerOnlyAndReplacedOnesKeepOnlyOwnerAndGroupBits
 }
 
 TEST_F(SaveArchive, EachSaveKeepsTheFilesItReplacesAsBackups) {
-    fs::permissions("a.txt", fs::perms(0640));
+    fs::permissions("a.txt", fs::perms(0644));
     ASSERT_TRUE(scrivi_archivio("c.txt", "a.txt"));
     EXPECT_EQ(leggi_file("c.txt.bak"), "VECCHIO C");
     EXPECT_EQ(leggi_file("a.txt.bak"), "VECCHIO A");
-    EXPECT_EQ(permessi("a.txt.bak"), 0640u) << "the old file itself, not a copy";
+    EXPECT_EQ(permessi("a.txt.bak"), 0640u) << "the data file's permissions, none for others";
     ASSERT_TRUE(scrivi_archivio("c.txt", "dati/nuovo.txt"));
     EXPECT_EQ(leggi_file("c.txt.bak"), esempio_contravvenzioni()) << "the version just replaced";
     EXPECT_FALSE(fs::exists("dati/nuovo.txt.bak")) << "a new file replaces nothing";
@@ -109,15 +109,22 @@ TEST_F(SaveArchive, EachSaveKeepsTheFilesItReplacesAsBackups) {
 TEST_F(SaveArchive, WhenTheSecondFileCannotBePutInPlaceTheFirstGoesBack) {
     scrivi_file("nuovo_x", "NUOVO X");
     scrivi_file("nuovo_a", "NUOVO A");
+    scrivi_file("a.txt.bak", "COPIA A");
     bool annotato = false;
     // The third temporary file has gone: its rename fails after the first two,
     // one of which made a new file.
     const RINOMINE rinomine{{"nuovo_x", "x.txt"}, {"nuovo_a", "a.txt"}, {"nuovo_c", "c.txt"}};
-    EXPECT_FALSE(metti_al_posto(rinomine, [&] { annotato = leggi_file("a.txt") == "VECCHIO A"; }));
+    ESITO_POSTO esito;
+    EXPECT_FALSE(metti_al_posto(
+        rinomine, [&] { annotato = leggi_file("a.txt") == "VECCHIO A"; }, esito));
     EXPECT_TRUE(annotato) << "the failure is noted once the old files are back";
+    EXPECT_TRUE(esito.rimasti_nuovi.empty());
     EXPECT_EQ(leggi_file("a.txt"), "VECCHIO A");
     EXPECT_EQ(leggi_file("c.txt"), "VECCHIO C");
     EXPECT_FALSE(fs::exists("x.txt"));
+    EXPECT_EQ(leggi_file("a.txt.bak"), "COPIA A") << "the previous backups stay as they were";
+    EXPECT_FALSE(fs::exists("c.txt.bak"));
+    EXPECT_EQ(temporanei("."), 0);
 }
 
 TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
@@ -134,7 +141,8 @@ TEST_F(SaveArchive, SymbolicLinksAreFollowedToTheirFiles) {
 
 TEST_F(SaveArchive, TemporaryFilesLeftByACrashGoAtTheNextSaveUnderTheLockOnly) {
     const char* avanzi[] = {"dati/.anagrafica.txt.tmp-abc123",
-                            "dati/.contravvenzioni.txt.tmp-ZZ9zz9"};
+                            "dati/.contravvenzioni.txt.tmp-ZZ9zz9",
+                            "dati/anagrafica.txt.bak-Qq1234"};
     const char* altri[] = {"dati/.anagrafica.txt.tmp-abc12", "dati/.altro.txt.tmp-abc123",
                            "dati/anagrafica.txt.tmp-abc123"};
     for (const char* p : avanzi) scrivi_file(p, "x");
@@ -217,8 +225,7 @@ TEST_F(SaveDialog, OneExtraCharacterAfterTheChoiceLeavesAnEmptyFirstAnswer) {
 TEST_F(SaveDialog, ARecordItsFileCannotHoldFailsTheSaveByNameAndChangesNothing) {
     const auto rifiuto = [](const std::string& chi, const std::string& perche) {
         return MENU + "\n\n\n ! ATTENZIONE\n\n" + chi + ":\n" + perche +
-               " non entra nelle sue colonne del file.\nCorregger" +
-               (chi[0] == 'L' ? "la" : "li") +
+               " non entra nelle sue colonne del file.\nCorregger" + (chi[0] == 'L' ? "la" : "li") +
                " e salvare di nuovo: i file non sono stati modificati.\n\n" + PAUSA;
     };
     // A paid fine of 13 integer digits, loaded anyway: in 16 columns its
@@ -226,8 +233,7 @@ TEST_F(SaveDialog, ARecordItsFileCannotHoldFailsTheSaveByNameAndChangesNothing) 
     lista_contravv->importo = 1234567890123.0;
     digita("1\n\n");
     EXPECT_EQ(salva(), 1);
-    EXPECT_EQ(stampato(),
-              rifiuto("La contravvenzione n.1 non puo' essere salvata", "l'importo"));
+    EXPECT_EQ(stampato(), rifiuto("La contravvenzione n.1 non puo' essere salvata", "l'importo"));
     invariati();
     lista_contravv->importo = 999999999999.99; // the widest amount is written
     lista_anagraf->next->data_nascita.aaaa = 12345;

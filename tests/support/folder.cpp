@@ -32,8 +32,10 @@ mode_t permessi(const std::string& percorso) {
 int temporanei(const std::string& cartella) {
     int n = 0;
     std::error_code ec;
-    for (const auto& voce : fs::directory_iterator(cartella, ec))
-        if (voce.path().filename().string().find(".tmp-") != std::string::npos) ++n;
+    for (const auto& voce : fs::directory_iterator(cartella, ec)) {
+        const std::string nome = voce.path().filename().string();
+        if (nome.find(".tmp-") != std::string::npos || nome.find(".bak-") != std::string::npos) ++n;
+    }
     return n;
 }
 

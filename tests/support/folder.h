@@ -9,7 +9,8 @@
 std::string leggi_file(const std::string& percorso); // "" when missing
 void scrivi_file(const std::string& percorso, std::string_view testo);
 mode_t permessi(const std::string& percorso); // permission bits
-// Names in a folder that are temporary files of a save.
+// Names in a folder that are temporary files of a save, or second names
+// it gives the old data files until its backups are in place.
 int temporanei(const std::string& cartella);
 
 // The two data files of an archive, and where the program looks for them.

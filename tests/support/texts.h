@@ -90,6 +90,12 @@ inline std::string sovrascrivi(const std::string& file, const std::string& altro
            "\nsono stati modificati da un altro programma dopo l'ultimo caricamento o "
            "salvataggio.\nSovrascriverli? (s/n) ";
 }
+inline std::string cartella_aperta(const std::string& cartella) {
+    return "\n ! ATTENZIONE\n\nLa cartella dell'archivio e' scrivibile da tutti gli utenti:\n" +
+           cartella +
+           "\naltri possono bloccare o disturbare l'archivio. Conviene spostarlo in una cartella\n"
+           "riservata all'ufficio.\n\n";
+}
 inline const std::string NULLA_CARICATO = "\nNessun dato caricato.\n\n" + PAUSA;
 inline const std::string ARCHIVIO_INVARIATO =
     "\nNessun dato caricato: l'archivio in uso e' invariato.\n\n" + PAUSA;
