@@ -38,7 +38,10 @@ char leggi_carattere() {
     return static_cast<char>(c);
 }
 
-std::string leggi_linea() {
+namespace {
+
+// One line as it comes, by the rules of text_rules.h.
+std::string linea_letta() {
     std::string linea;
     std::size_t lunghezza = 0; // of the whole line, kept or not
     int c = leggi_byte();
@@ -51,9 +54,23 @@ std::string leggi_linea() {
     return linea;
 }
 
+} // namespace
+
+std::string leggi_linea() {
+    for (;;) {
+        std::string linea = linea_letta();
+        const std::string rifiutato = carattere_rifiutato();
+        if (rifiutato.empty()) return linea;
+        // The character is named as the terminal spells it.
+        console_out() << "Il testo inserito contiene ";
+        scrivi_grezzo(rifiutato);
+        console_out() << ", che non puo' essere registrato, prego riprovare\n";
+    }
+}
+
 std::string leggi_linea_grezza() {
     linea_grezza();
-    return leggi_linea();
+    return linea_letta();
 }
 
 void stampa_percorso(std::string_view percorso) {

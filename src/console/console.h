@@ -38,12 +38,15 @@ char leggi_carattere();
 
 // One input line, kept by the rules of text_rules.h: without its line end
 // (LF, or CR LF), at most LINEA_MAX characters. A last line without line
-// end counts.
+// end counts. A line holding a character that code page 850 cannot hold,
+// even transliterated, is refused with a message naming it, and the next
+// line read instead: no routine ever keeps such a line.
 // Throws FineInput when input has ended before the line began.
 std::string leggi_linea();
 
 // The same for a line that names a file: its bytes as the terminal sent
-// them, not converted to the code page of the archive's text.
+// them, not converted to the code page of the archive's text, and never
+// refused.
 std::string leggi_linea_grezza();
 
 // Prints a file's name as the terminal would have sent it.

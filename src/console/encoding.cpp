@@ -1,112 +1,213 @@
-// Code page 850 to and from UTF-8. The table gives the UTF-8 spelling of
-// the upper half of the code page; the lower half is ASCII.
+// Code page 850 to and from the terminal's set. iconv does every mapping;
+// the rules here say what happens where it has none.
 #include "console/encoding.h"
 
-#include <array>
+#include <cerrno>
+#include <cstdio>
 
 namespace {
 
-constexpr std::array<const char*, 128> ALTA = {
-    "\xc3\x87",     "\xc3\xbc",     "\xc3\xa9",     "\xc3\xa2",     "\xc3\xa4",     "\xc3\xa0",
-    "\xc3\xa5",     "\xc3\xa7",     "\xc3\xaa",     "\xc3\xab",     "\xc3\xa8",     "\xc3\xaf",
-    "\xc3\xae",     "\xc3\xac",     "\xc3\x84",     "\xc3\x85",     "\xc3\x89",     "\xc3\xa6",
-    "\xc3\x86",     "\xc3\xb4",     "\xc3\xb6",     "\xc3\xb2",     "\xc3\xbb",     "\xc3\xb9",
-    "\xc3\xbf",     "\xc3\x96",     "\xc3\x9c",     "\xc3\xb8",     "\xc2\xa3",     "\xc3\x98",
-    "\xc3\x97",     "\xc6\x92",     "\xc3\xa1",     "\xc3\xad",     "\xc3\xb3",     "\xc3\xba",
-    "\xc3\xb1",     "\xc3\x91",     "\xc2\xaa",     "\xc2\xba",     "\xc2\xbf",     "\xc2\xae",
-    "\xc2\xac",     "\xc2\xbd",     "\xc2\xbc",     "\xc2\xa1",     "\xc2\xab",     "\xc2\xbb",
-    "\xe2\x96\x91", "\xe2\x96\x92", "\xe2\x96\x93", "\xe2\x94\x82", "\xe2\x94\xa4", "\xc3\x81",
-    "\xc3\x82",     "\xc3\x80",     "\xc2\xa9",     "\xe2\x95\xa3", "\xe2\x95\x91", "\xe2\x95\x97",
-    "\xe2\x95\x9d", "\xc2\xa2",     "\xc2\xa5",     "\xe2\x94\x90", "\xe2\x94\x94", "\xe2\x94\xb4",
-    "\xe2\x94\xac", "\xe2\x94\x9c", "\xe2\x94\x80", "\xe2\x94\xbc", "\xc3\xa3",     "\xc3\x83",
-    "\xe2\x95\x9a", "\xe2\x95\x94", "\xe2\x95\xa9", "\xe2\x95\xa6", "\xe2\x95\xa0", "\xe2\x95\x90",
-    "\xe2\x95\xac", "\xc2\xa4",     "\xc3\xb0",     "\xc3\x90",     "\xc3\x8a",     "\xc3\x8b",
-    "\xc3\x88",     "\xc4\xb1",     "\xc3\x8d",     "\xc3\x8e",     "\xc3\x8f",     "\xe2\x94\x98",
-    "\xe2\x94\x8c", "\xe2\x96\x88", "\xe2\x96\x84", "\xc2\xa6",     "\xc3\x8c",     "\xe2\x96\x80",
-    "\xc3\x93",     "\xc3\x9f",     "\xc3\x94",     "\xc3\x92",     "\xc3\xb5",     "\xc3\x95",
-    "\xc2\xb5",     "\xc3\xbe",     "\xc3\x9e",     "\xc3\x9a",     "\xc3\x9b",     "\xc3\x99",
-    "\xc3\xbd",     "\xc3\x9d",     "\xc2\xaf",     "\xc2\xb4",     "\xc2\xad",     "\xc2\xb1",
-    "\xe2\x80\x97", "\xc2\xbe",     "\xc2\xb6",     "\xc2\xa7",     "\xc3\xb7",     "\xc2\xb8",
-    "\xc2\xb0",     "\xc2\xa8",     "\xc2\xb7",     "\xc2\xb9",     "\xc2\xb3",     "\xc2\xb2",
-    "\xe2\x96\xa0", "\xc2\xa0",
-};
+constexpr const char* CP850 = "CP850";
+constexpr const char* LARGO = "WCHAR_T"; // one character a wchar_t, in the C library's own order
+
+const iconv_t NESSUNO = reinterpret_cast<iconv_t>(-1);
+constexpr std::size_t ERRORE = static_cast<std::size_t>(-1);
+
+iconv_t apri(std::string_view verso, std::string_view da) {
+    return iconv_open(std::string(verso).c_str(), std::string(da).c_str());
+}
+
+void chiudi_conversione(iconv_t cd) {
+    if (cd != NESSUNO) iconv_close(cd);
+}
+
+// Appends the whole of `testo` converted; false when a part of it has no
+// spelling on the other side.
+bool converti(iconv_t cd, std::string_view testo, std::string& uscita) {
+    if (cd == NESSUNO) return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(testo.data()); // iconv does not write its input
+    std::size_t resto = testo.size();
+    char blocco[64];
+    for (;;) {
+        char* out = blocco;
+        std::size_t spazio = sizeof blocco;
+        const std::size_t r = resto > 0 ? iconv(cd, &in, &resto, &out, &spazio)
+                                        : iconv(cd, nullptr, nullptr, &out, &spazio);
+        uscita.append(blocco, static_cast<std::size_t>(out - blocco));
+        if (r == ERRORE && errno != E2BIG) return false;
+        if (r != ERRORE && resto == 0 && out == blocco) return true;
+    }
+}
+
+std::string_view come_byte(const wchar_t& c) {
+    return {reinterpret_cast<const char*>(&c), sizeof c};
+}
+
+// A character's spelling in code page 850, transliterated if need be.
+// glibc writes '?' for a character it cannot transliterate, and nothing
+// for a combining accent: neither counts, so that no text is ever kept
+// with a question mark or an accent lost in place of what was typed.
+bool in_cp850(const Decodifica& d, wchar_t c, std::string& uscita) {
+    if (converti(d.a_cp850, come_byte(c), uscita)) return true;
+    std::string simile;
+    if (!converti(d.a_cp850_simile, come_byte(c), simile) || simile.empty() || simile == "?")
+        return false;
+    uscita += simile;
+    return true;
+}
+
+void rifiuta(Decodifica& d, std::string nome, std::string& uscita) {
+    if (d.rifiutato.empty()) d.rifiutato = std::move(nome);
+    uscita += CP850_SOSTITUTO;
+}
+
+// Its code, and the character itself in the terminal's set when it is one
+// that shows (a control character would act on the terminal instead).
+std::string nome_carattere(const Decodifica& d, wchar_t c) {
+    char codice[16];
+    std::snprintf(codice, sizeof codice, "U+%04X", static_cast<unsigned>(c));
+    std::string glifo;
+    if (c >= 0xA0 && converti(d.al_set, come_byte(c), glifo))
+        return "il carattere \"" + glifo + "\" (" + codice + ")";
+    return std::string("il carattere ") + codice;
+}
+
+void carattere(Decodifica& d, wchar_t c, std::string& uscita) {
+    if (!in_cp850(d, c, uscita)) rifiuta(d, nome_carattere(d, c), uscita);
+}
+
+void byte_errato(Decodifica& d, unsigned char b, std::string& uscita) {
+    if (d.singolo_byte) {
+        uscita += static_cast<char>(b);
+        return;
+    }
+    char nome[16];
+    std::snprintf(nome, sizeof nome, "il byte 0x%02X", b);
+    rifiuta(d, nome, uscita);
+}
+
+enum class PRIMO { CARATTERE, TRONCO, ERRATO };
+
+// The first character of `byte`, and how many bytes it takes.
+PRIMO primo_carattere(iconv_t cd, std::string_view byte, wchar_t& c, std::size_t& presi) {
+    if (cd == NESSUNO) return PRIMO::ERRATO;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(byte.data());
+    std::size_t resto = byte.size();
+    char* out = reinterpret_cast<char*>(&c);
+    std::size_t spazio = sizeof c;
+    const std::size_t r = iconv(cd, &in, &resto, &out, &spazio);
+    if (spazio == 0) {
+        presi = byte.size() - resto;
+        return PRIMO::CARATTERE;
+    }
+    return r == ERRORE && errno == EINVAL ? PRIMO::TRONCO : PRIMO::ERRATO;
+}
 
 } // namespace
 
-std::string_view cp850_utf8(unsigned char c) {
-    static const std::array<char, 128> basso = [] {
-        std::array<char, 128> a{};
-        for (int i = 0; i < 128; ++i) a[i] = static_cast<char>(i);
-        return a;
-    }();
-    if (c < 0x80) return std::string_view(&basso[c], 1);
-    return ALTA[c - 0x80];
+RESA_CP850 resa_cp850(std::string_view set) {
+    RESA_CP850 resa;
+    const iconv_t esatta = set == SET_C ? NESSUNO : apri(set, CP850);
+    if (esatta == NESSUNO) return resa;
+    const iconv_t simile = apri(std::string(set) + "//TRANSLIT", CP850);
+    resa.uguale = false;
+    for (int b = 0x80; b < 0x100; ++b) {
+        const char byte = static_cast<char>(b);
+        std::string& s = resa.alta[static_cast<std::size_t>(b - 0x80)];
+        if (converti(esatta, {&byte, 1}, s)) continue;
+        s.clear();
+        if (converti(simile, {&byte, 1}, s) && !s.empty() && s != "?") continue;
+        // No likeness in the terminal's set (Latin-1 has no block or box
+        // drawing characters). The full block, of which the statistics draw
+        // their bars, becomes '#', so that a bar keeps its length.
+        s.assign(1, b == 0xDB ? '#' : '?');
+    }
+    chiudi_conversione(esatta);
+    chiudi_conversione(simile);
+    return resa;
 }
 
-int cp850_da_unicode(char32_t cp) {
-    if (cp < 0x80) return static_cast<int>(cp);
-    for (int i = 0; i < 128; ++i) {
-        std::string_view u = ALTA[i];
-        char32_t v = 0;
-        const auto b0 = static_cast<unsigned char>(u[0]);
-        if (u.size() == 2) {
-            v = ((b0 & 0x1Fu) << 6) | (static_cast<unsigned char>(u[1]) & 0x3Fu);
+void rendi(const RESA_CP850& resa, std::string_view cp850, std::string& uscita) {
+    if (resa.uguale) {
+        uscita += cp850;
+        return;
+    }
+    for (char c : cp850) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            uscita += c;
         } else {
-            v = ((b0 & 0x0Fu) << 12) | ((static_cast<unsigned char>(u[1]) & 0x3Fu) << 6) |
-                (static_cast<unsigned char>(u[2]) & 0x3Fu);
+            uscita += resa.alta[b - 0x80];
         }
-        if (v == cp) return 0x80 + i;
     }
-    return -1;
 }
 
-std::string cp850_a_utf8(std::string_view testo) {
-    std::string r;
-    r.reserve(testo.size());
-    for (char c : testo) r += cp850_utf8(static_cast<unsigned char>(c));
-    return r;
+Decodifica::Decodifica(std::string_view set) {
+    dal_set = set == SET_C ? NESSUNO : apri(LARGO, set);
+    singolo_byte = dal_set == NESSUNO; // also a set iconv does not know
+    const std::string_view terminale = singolo_byte ? "UTF-8" : set;
+    if (singolo_byte) dal_set = apri(LARGO, terminale);
+    al_set = apri(terminale, LARGO);
+    a_cp850 = apri(CP850, LARGO);
+    a_cp850_simile = apri(std::string(CP850) + "//TRANSLIT", LARGO);
 }
 
-std::string utf8_a_cp850(std::string_view testo) {
-    std::string r;
-    DecoderUtf8 dec;
-    for (char c : testo) dec.aggiungi(static_cast<unsigned char>(c), r);
-    dec.chiudi(r);
-    return r;
+Decodifica::~Decodifica() {
+    for (iconv_t cd : {dal_set, al_set, a_cp850, a_cp850_simile}) chiudi_conversione(cd);
 }
 
-void DecoderUtf8::aggiungi(unsigned char b, std::string& uscita) {
-    if (attesi > 0) {
-        if ((b & 0xC0) == 0x80) {
-            cp = (cp << 6) | (b & 0x3Fu);
-            if (--attesi == 0) {
-                const int c = cp850_da_unicode(cp);
-                uscita += static_cast<char>(c < 0 ? CP850_SOSTITUTO : c);
-            }
+void Decodifica::nuova_linea() {
+    rifiutato.clear();
+}
+
+void Decodifica::aggiungi(std::string_view byte, std::string& uscita) {
+    sospesi += byte;
+    const std::string_view testo = sospesi;
+    std::size_t i = 0;
+    while (i < testo.size()) {
+        const auto b = static_cast<unsigned char>(testo[i]);
+        if (b < 0x80) { // ASCII, the same in every set a locale names
+            uscita += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        wchar_t c = 0;
+        std::size_t presi = 0;
+        switch (primo_carattere(dal_set, testo.substr(i), c, presi)) {
+        case PRIMO::CARATTERE:
+            carattere(*this, c, uscita);
+            i += presi;
+            break;
+        case PRIMO::TRONCO:
+            sospesi.erase(0, i);
             return;
+        case PRIMO::ERRATO:
+            byte_errato(*this, b, uscita);
+            ++i;
+            break;
         }
-        // A sequence cut short: it stands for one unknown character, and
-        // this byte starts afresh.
-        attesi = 0;
-        uscita += static_cast<char>(CP850_SOSTITUTO);
     }
-    if (b < 0x80) {
-        uscita += static_cast<char>(b);
-    } else if ((b & 0xE0) == 0xC0 && b >= 0xC2) {
-        cp = b & 0x1Fu;
-        attesi = 1;
-    } else if ((b & 0xF0) == 0xE0) {
-        cp = b & 0x0Fu;
-        attesi = 2;
-    } else if ((b & 0xF8) == 0xF0 && b <= 0xF4) {
-        cp = b & 0x07u;
-        attesi = 3;
-    } else {
-        uscita += static_cast<char>(CP850_SOSTITUTO);
-    }
+    sospesi.clear();
 }
 
-void DecoderUtf8::chiudi(std::string& uscita) {
-    if (attesi > 0) uscita += static_cast<char>(CP850_SOSTITUTO);
-    attesi = 0;
+void Decodifica::chiudi(std::string& uscita) {
+    for (char b : sospesi) byte_errato(*this, static_cast<unsigned char>(b), uscita);
+    sospesi.clear();
+}
+
+std::string dal_terminale(std::string_view set, std::string_view testo, std::string* rifiutato) {
+    Decodifica d(set);
+    std::string r;
+    d.aggiungi(testo, r);
+    d.chiudi(r);
+    if (rifiutato != nullptr) *rifiutato = d.rifiutato;
+    return r;
+}
+
+std::string al_terminale(std::string_view set, std::string_view cp850) {
+    std::string r;
+    rendi(resa_cp850(set), cp850, r);
+    return r;
 }

@@ -1,5 +1,5 @@
 // Buffered reading and writing of the standard file descriptors, with the
-// optional UTF-8 <-> code page 850 conversion.
+// conversion between the terminal's set and code page 850.
 #include "console/fdstream.h"
 
 #include <cerrno>
@@ -35,7 +35,7 @@ int FdInBuf::underflow() {
             if (k < 0 && errno == EINTR) continue;
             if (k <= 0) {
                 finito = true;
-                if (utf8 && !grezza) dec.chiudi(buffer);
+                if (!grezza) dec.chiudi(buffer);
                 continue;
             }
             letti.assign(blocco, static_cast<std::size_t>(k));
@@ -44,9 +44,9 @@ int FdInBuf::underflow() {
         // Up to the end of the line, or of what was read.
         const std::size_t a_capo = letti.find('\n', preso);
         const std::size_t fine = a_capo == std::string::npos ? letti.size() : a_capo + 1;
-        if (utf8 && !grezza) {
-            for (std::size_t i = preso; i < fine; ++i)
-                dec.aggiungi(static_cast<unsigned char>(letti[i]), buffer);
+        if (inizio_linea) dec.nuova_linea();
+        if (!grezza) {
+            dec.aggiungi(std::string_view(letti).substr(preso, fine - preso), buffer);
         } else {
             buffer.append(letti, preso, fine - preso);
         }
@@ -67,14 +67,7 @@ int FdOutBuf::overflow(int c) {
 }
 
 std::streamsize FdOutBuf::xsputn(const char* s, std::streamsize n) {
-    for (std::streamsize i = 0; i < n; ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (utf8 && c >= 0x80) {
-            buffer += cp850_utf8(c);
-        } else {
-            buffer += static_cast<char>(c);
-        }
-    }
+    rendi(resa, std::string_view(s, static_cast<std::size_t>(n)), buffer);
     if (buffer.size() >= 8192) svuota();
     return n;
 }

@@ -1,6 +1,6 @@
-// Stream buffers over the standard file descriptors. With UTF-8 on, input
-// bytes are decoded from UTF-8 into code page 850 and output bytes are
-// written as the UTF-8 spelling of their code page 850 character.
+// Stream buffers over the standard file descriptors. Input bytes are
+// decoded from the terminal's set into code page 850, and output bytes are
+// written as the terminal's spelling of their code page 850 character.
 #pragma once
 
 #include <streambuf>
@@ -13,7 +13,7 @@
 // not yet begun can be asked for as the terminal sent it (a path names a
 // file by its bytes): see grezza.
 struct FdInBuf : std::streambuf {
-    FdInBuf(int fd, bool utf8) : fd(fd), utf8(utf8) {}
+    FdInBuf(int fd, std::string_view set) : fd(fd), dec(set) {}
     int underflow() override;
     // Lets the next line pass undecoded, when nothing of it has been taken
     // yet: neither decoded from the descriptor nor waiting in the buffer.
@@ -21,18 +21,17 @@ struct FdInBuf : std::streambuf {
     bool linea_grezza();
 
     int fd;
-    bool utf8;
-    bool grezza = false;       // the line being read passes undecoded; cleared at its end
-    bool inizio_linea = true;  // nothing of the next line has been decoded yet
+    bool grezza = false;      // the line being read passes undecoded; cleared at its end
+    bool inizio_linea = true; // nothing of the next line has been decoded yet
     bool finito = false;
-    DecoderUtf8 dec;
-    std::string letti;       // bytes read from fd
-    std::size_t preso = 0;   // of which taken so far
-    std::string buffer;      // the part of a line handed to the stream
+    Decodifica dec;        // its refusal concerns the line decoded last
+    std::string letti;     // bytes read from fd
+    std::size_t preso = 0; // of which taken so far
+    std::string buffer;    // the part of a line handed to the stream
 };
 
 struct FdOutBuf : std::streambuf {
-    FdOutBuf(int fd, bool utf8) : fd(fd), utf8(utf8) {}
+    FdOutBuf(int fd, std::string_view set) : fd(fd), resa(resa_cp850(set)) {}
     // Writes bytes as they are, without conversion (a path as typed).
     void scrivi_grezzo(std::string_view testo) { buffer += testo; }
     ~FdOutBuf() override { svuota(); }
@@ -42,7 +41,7 @@ struct FdOutBuf : std::streambuf {
     bool svuota();
 
     int fd;
-    bool utf8;
+    RESA_CP850 resa;
     std::string buffer;
 };
 

@@ -4,12 +4,13 @@
 // signals included.
 #include "console/terminal.h"
 
-#include <cctype>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <langinfo.h>
 #include <ostream>
 #include <string>
 #include <termios.h>
@@ -69,23 +70,6 @@ bool colori_non_rifiutati() {
     return no_color == nullptr || *no_color == '\0';
 }
 
-// True when LC_ALL, LC_CTYPE or LANG (the first that is set) names UTF-8.
-bool locale_utf8() {
-    const char* valore = nullptr;
-    for (const char* nome : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* v = std::getenv(nome);
-        if (v != nullptr && *v != '\0') {
-            valore = v;
-            break;
-        }
-    }
-    if (valore == nullptr) return false;
-    std::string s;
-    for (const char* p = valore; *p; ++p)
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-    return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
-}
-
 } // namespace
 
 std::istream& console_in() {
@@ -108,9 +92,12 @@ void terminale_avvia() {
     stato.colori_voluti = colori_non_rifiutati();
     if (stato.in_tty && tcgetattr(STDIN_FILENO, &stato.modo_originale) == 0) stato.modo_salvato = 1;
 
-    const bool utf8 = locale_utf8();
-    static FdInBuf ingresso(STDIN_FILENO, utf8);
-    static FdOutBuf uscita(STDOUT_FILENO, utf8);
+    // The locale names the terminal's character set. Only its character
+    // part is taken: numbers keep the "C" locale's format.
+    std::setlocale(LC_CTYPE, "");
+    const std::string_view set = nl_langinfo(CODESET);
+    static FdInBuf ingresso(STDIN_FILENO, set);
+    static FdOutBuf uscita(STDOUT_FILENO, set);
     static std::istream in(&ingresso);
     static std::ostream out(&uscita);
     in.tie(&out);
@@ -183,6 +170,11 @@ void attendi_tasto() {
 bool linea_grezza() {
     return stato.ingresso_fd != nullptr && stato.in->rdbuf() == stato.ingresso_fd &&
            stato.ingresso_fd->linea_grezza();
+}
+
+std::string carattere_rifiutato() {
+    if (stato.ingresso_fd == nullptr || stato.in->rdbuf() != stato.ingresso_fd) return {};
+    return stato.ingresso_fd->dec.rifiutato;
 }
 
 bool scrivi_grezzo(std::string_view testo) {

@@ -8,6 +8,7 @@
 
 #include <istream>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 // The streams every dialogue reads from and writes to: standard input and
@@ -20,8 +21,8 @@ std::ostream& console_out();
 // feed, the pause reads a line.
 void usa_flussi(std::istream& in, std::ostream& out);
 
-// Wraps standard input and output for the console (converting between
-// UTF-8 and code page 850 when the locale asks for UTF-8), saves the
+// Wraps standard input and output for the console (converting between the
+// character set the locale names and code page 850), saves the
 // terminal's mode, and installs the handlers that restore the terminal on
 // every signal that ends the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT and
 // the rest); SIGXFSZ is ignored, so that a file-size limit is an ordinary
@@ -49,6 +50,10 @@ void attendi_tasto();
 // without conversion. False when the console does not read standard input
 // or a part of that line was already taken.
 bool linea_grezza();
+// The character of the line just read that code page 850 cannot hold,
+// named in the terminal's set (Decodifica::rifiutato); empty when there is
+// none, or when the console does not read standard input.
+std::string carattere_rifiutato();
 // Writes the bytes to standard output as they are. False when the console
 // does not write to standard output.
 bool scrivi_grezzo(std::string_view testo);

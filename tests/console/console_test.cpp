@@ -60,24 +60,60 @@ TEST(ConsoleScreen, WithoutTerminalClearIsAFormFeedAndPauseReadsALine) {
               "\fPremere un tasto per continuare . . . \nPremere un tasto per continuare . . . \n");
 }
 
-TEST(Encoding, AccentedLettersRoundTrip) {
-    EXPECT_EQ(utf8_a_cp850("Citt\xc3\xa0"), "Citt\x85");
-    EXPECT_EQ(cp850_a_utf8("Citt\x85"), "Citt\xc3\xa0");
-    EXPECT_EQ(cp850_a_utf8("\xdb"), "\xe2\x96\x88"); // the full block
+TEST(Encoding, ArchiveBytesAreShownInTheTerminalsSet) {
+    const struct {
+        std::string_view set;
+        std::string cp850, mostrato;
+    } casi[] = {
+        {"UTF-8", "Citt\x85 \xdb", "Citt\xc3\xa0 \xe2\x96\x88"}, // the full block of the bars
+        {"ISO-8859-1", "Citt\x85 \xdb", "Citt\xe0 #"},           // Latin-1 has no block
+        {"ISO-8859-15", "Citt\x85", "Citt\xe0"},
+        {SET_C, "Citt\x85 \xdb", "Citt\x85 \xdb"}, // the C locale: as they are
+    };
+    for (const auto& caso : casi)
+        EXPECT_EQ(al_terminale(caso.set, caso.cp850), caso.mostrato) << caso.set;
     for (int b = 0; b < 256; ++b) {
         const std::string byte(1, static_cast<char>(b));
-        EXPECT_EQ(utf8_a_cp850(cp850_a_utf8(byte)), byte) << b;
+        EXPECT_EQ(dal_terminale("UTF-8", al_terminale("UTF-8", byte)), byte) << b;
     }
 }
 
-TEST(Encoding, MissingOrBrokenCharactersBecomeARefusedByte) {
-    EXPECT_EQ(utf8_a_cp850("\xe2\x82\xac"), "?"); // the euro sign is not in the code page
-    EXPECT_EQ(utf8_a_cp850("a\xc3"), "a?");       // cut at the end
-    EXPECT_EQ(utf8_a_cp850("\xc3"
-                           "b"),
-              "?b");                                    // cut in the middle
-    EXPECT_EQ(utf8_a_cp850("\xff\xfe"), "??");          // never UTF-8
-    EXPECT_EQ(utf8_a_cp850("\xf0\x9f\x98\x80!"), "?!"); // outside the code page
+// What is typed, in the terminal's set, and what is kept of it; a line
+// holding a character with no place in code page 850 is refused, naming it.
+TEST(Encoding, TypedTextIsTransliteratedOrRefusedNeverGuessed) {
+    const struct {
+        std::string_view set;
+        std::string digitato, tenuto, rifiutato;
+    } casi[] = {
+        {"UTF-8", "Citt\xc3\xa0", "Citt\x85", ""},
+        {"ISO-8859-1", "Citt\xe0", "Citt\x85", ""},
+        {"ISO-8859-15", "42 \xa4", "42 EUR", ""},
+        {"UTF-8", "Multa da 42 \xe2\x82\xac", "Multa da 42 EUR", ""},
+        {"UTF-8", "Milano \xe2\x80\x93 via \xe2\x80\x9cTorino\xe2\x80\x9d",
+         "Milano - via \"Torino\"", ""},
+        {SET_C, "Citt\xc3\xa0", "Citt\x85", ""},       // a terminal left in UTF-8
+        {SET_C, "Citt\x85 \xc3", "Citt\x85 \xc3", ""}, // bytes that are no UTF-8 stay
+        {"UTF-8", "\xe6\x97\xa5", "?", "il carattere \"\xe6\x97\xa5\" (U+65E5)"},
+        {SET_C, "a\xf0\x9f\x98\x80", "a?", "il carattere \"\xf0\x9f\x98\x80\" (U+1F600)"},
+        {"UTF-8", "e\xcc\x80", "e?", "il carattere \"\xcc\x80\" (U+0300)"}, // no accent dropped
+        {"ISO-8859-1", "a\x85", "a?", "il carattere U+0085"}, // a control is not printed
+        {"UTF-8", "\xff\xe6\x97\xa5", "??", "il byte 0xFF"},  // the first is named
+        {"UTF-8", "a\xc3", "a?", "il byte 0xC3"},             // cut at the end
+    };
+    for (const auto& caso : casi) {
+        std::string rifiutato;
+        EXPECT_EQ(dal_terminale(caso.set, caso.digitato, &rifiutato), caso.tenuto) << caso.digitato;
+        EXPECT_EQ(rifiutato, caso.rifiutato) << caso.digitato;
+    }
+}
+
+TEST(Encoding, ACharacterCutBetweenTwoReadsIsWaitedFor) {
+    Decodifica d("UTF-8");
+    std::string tenuto;
+    d.aggiungi("Citt\xc3", tenuto);
+    d.aggiungi("\xa0\n", tenuto);
+    EXPECT_EQ(tenuto, "Citt\x85\n");
+    EXPECT_EQ(d.rifiutato, "");
 }
 
 TEST(TextFormat, TwoDecimalsWithAPoint) {

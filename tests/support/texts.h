@@ -158,6 +158,9 @@ inline const std::string MSG_NUMERO =
     "Il valore numerico inserito contiene caratteri non validi, prego riprovare\n";
 inline const std::string MSG_DATA =
     "La data  inserita non e' corretta, prego riprovare (formato gg/mm/aaaa)\n";
+// A line refused in a UTF-8 locale for a byte that is no UTF-8, at any prompt.
+inline const std::string MSG_BYTE_FF =
+    "Il testo inserito contiene il byte 0xFF, che non puo' essere registrato, prego riprovare\n";
 inline const std::string MSG_CF = "Il formato del codice fiscale non e' valido, prego riprovare\n";
 inline const std::string MSG_PATENTE =
     "Il formato del numero della patente non e' valido, prego riprovare\n";
