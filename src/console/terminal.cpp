@@ -4,6 +4,7 @@
 // signals included.
 #include "console/terminal.h"
 
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -65,6 +66,19 @@ bool terminale_con_sequenze() {
     return term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
 }
 
+// Whether LC_ALL, LC_CTYPE or LANG (the first that is set) names UTF-8.
+bool nomina_utf8() {
+    for (const char* nome : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* v = std::getenv(nome);
+        if (v == nullptr || *v == '\0') continue;
+        std::string s;
+        for (const char* p = v; *p; ++p)
+            s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+        return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
+    }
+    return false;
+}
+
 bool colori_non_rifiutati() {
     const char* no_color = std::getenv("NO_COLOR");
     return no_color == nullptr || *no_color == '\0';
@@ -93,8 +107,11 @@ void terminale_avvia() {
     if (stato.in_tty && tcgetattr(STDIN_FILENO, &stato.modo_originale) == 0) stato.modo_salvato = 1;
 
     // The locale names the terminal's character set. Only its character
-    // part is taken: numbers keep the "C" locale's format.
-    std::setlocale(LC_CTYPE, "");
+    // part is taken: numbers keep the "C" locale's format. A UTF-8 locale
+    // that is not installed (a small system knows C.UTF-8 only) still
+    // means a UTF-8 terminal.
+    if (std::setlocale(LC_CTYPE, "") == nullptr && nomina_utf8())
+        std::setlocale(LC_CTYPE, "C.UTF-8");
     const std::string_view set = nl_langinfo(CODESET);
     static FdInBuf ingresso(STDIN_FILENO, set);
     static FdOutBuf uscita(STDOUT_FILENO, set);
