@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string_view>
@@ -165,14 +166,49 @@ std::string temporaneo(const std::string& file) {
     return file.substr(0, barra + 1) + "." + file.substr(barra + 1) + ".tmp-Prova1";
 }
 
+// Leaves in `c` what a power cut during a save would: the journal of the
+// script's session, then (as far as `fin_qui` says) the temporary files,
+// the save's entry naming them (by absolute path when `assoluti`, as the
+// program writes it; as typed, as an earlier version did), the renames.
+void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti) {
+    const ARCHIVIO nuovo = PROVA_TAGLIO::riferimenti_->file_dopo(
+        static_cast<int>(PROVA_TAGLIO::copione_->passi.size()));
+    const GIORNALE_LETTO letto = decodifica_giornale(*PROVA_TAGLIO::giornale_);
+    const std::string file_a = letto.voci.front().file_a, file_c = letto.voci.front().file_c;
+    std::string giornale = per_questi_file(*PROVA_TAGLIO::giornale_, c);
+    if (fin_qui == SALVATAGGIO::TEMPORANEI_INCOMPLETI) {
+        c.scrivi(temporaneo(file_a), nuovo.anagrafica.substr(0, nuovo.anagrafica.size() / 2));
+    } else {
+        c.scrivi(temporaneo(file_a), nuovo.anagrafica);
+        c.scrivi(temporaneo(file_c), nuovo.contravvenzioni);
+        VOCE_GIORNALE v;
+        v.tipo = TIPO_VOCE::SALVATAGGIO;
+        v.ora = static_cast<int64_t>(std::time(nullptr));
+        const auto nome = [&](const std::string& f) { return assoluti ? c.file(f) : f; };
+        for (const std::string& f : {file_a, file_c})
+            v.rinomine.push_back({nome(temporaneo(f)), nome(f),
+                                  identita_file(c.file(temporaneo(f)).c_str()),
+                                  identita_file(c.file(f).c_str())});
+        std::string voce;
+        codifica_voce(v, voce);
+        giornale += fin_qui == SALVATAGGIO::VOCE_TAGLIATA ? voce.substr(0, voce.size() / 2) : voce;
+    }
+    c.scrivi(GIORNALE, giornale);
+    const int rinomine = fin_qui == SALVATAGGIO::UNA_RINOMINA   ? 1
+                         : fin_qui == SALVATAGGIO::DUE_RINOMINE ? 2
+                                                                : 0;
+    for (int k = 0; k < rinomine; ++k) {
+        const std::string& f = k == 0 ? file_a : file_c;
+        ASSERT_EQ(std::rename(c.file(temporaneo(f)).c_str(), c.file(f).c_str()), 0);
+    }
+}
+
 } // namespace
 
 TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRenames) {
     const int passi = static_cast<int>(copione_->passi.size());
     const ARCHIVIO nuovo = riferimenti_->file_dopo(passi);
-    const GIORNALE_LETTO letto = decodifica_giornale(*giornale_);
-    ASSERT_TRUE(letto.riconosciuto);
-    const std::string file_a = letto.voci.front().file_a, file_c = letto.voci.front().file_c;
+    ASSERT_TRUE(decodifica_giornale(*giornale_).riconosciuto);
     const CASO_SALVATAGGIO casi[] = {
         {"while the temporary files were written", SALVATAGGIO::TEMPORANEI_INCOMPLETI, true},
         {"while the save's journal entry was written", SALVATAGGIO::VOCE_TAGLIATA, true},
@@ -183,32 +219,7 @@ TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRename
     for (const CASO_SALVATAGGIO& caso : casi) {
         SCOPED_TRACE(std::string("power cut ") + caso.nome);
         Cartella c(copione_->archivio);
-        std::string giornale = per_questi_file(*giornale_, c);
-        if (caso.fin_qui == SALVATAGGIO::TEMPORANEI_INCOMPLETI) {
-            c.scrivi(temporaneo(file_a), nuovo.anagrafica.substr(0, nuovo.anagrafica.size() / 2));
-        } else {
-            c.scrivi(temporaneo(file_a), nuovo.anagrafica);
-            c.scrivi(temporaneo(file_c), nuovo.contravvenzioni);
-            VOCE_GIORNALE v;
-            v.tipo = TIPO_VOCE::SALVATAGGIO;
-            v.ora = static_cast<int64_t>(std::time(nullptr));
-            for (const std::string& f : {file_a, file_c})
-                v.rinomine.push_back({temporaneo(f), f,
-                                      identita_file(c.file(temporaneo(f)).c_str()),
-                                      identita_file(c.file(f).c_str())});
-            std::string voce;
-            codifica_voce(v, voce);
-            giornale +=
-                caso.fin_qui == SALVATAGGIO::VOCE_TAGLIATA ? voce.substr(0, voce.size() / 2) : voce;
-        }
-        c.scrivi(GIORNALE, giornale);
-        const int rinomine = caso.fin_qui == SALVATAGGIO::UNA_RINOMINA   ? 1
-                             : caso.fin_qui == SALVATAGGIO::DUE_RINOMINE ? 2
-                                                                         : 0;
-        for (int k = 0; k < rinomine; ++k) {
-            const std::string& f = k == 0 ? file_a : file_c;
-            ASSERT_EQ(std::rename(c.file(temporaneo(f)).c_str(), c.file(f).c_str()), 0);
-        }
+        taglia_salvataggio(c, caso.fin_qui, false);
 
         const RECUPERO r = recupera_e_salva(c);
         ASSERT_EQ(r.stato, 0) << r.output;
@@ -219,4 +230,32 @@ TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRename
         EXPECT_EQ(c.leggi(DATI_C), nuovo.contravvenzioni) << "the fines file is not the saved one";
         EXPECT_EQ(avanzi(c), "");
     }
+}
+
+TEST_F(FaultPowerCut, BetweenTheRenamesTheSaveIsFinishedFromAnyFolderAndACopyIsNeverLoadedMixed) {
+    const ARCHIVIO nuovo = riferimenti_->file_dopo(static_cast<int>(copione_->passi.size()));
+    Cartella c(copione_->archivio);
+    taglia_salvataggio(c, SALVATAGGIO::UNA_RINOMINA, true);
+    // A copy of the folder as the cut left it: a new owners file, an old fines file.
+    Cartella copia;
+    std::filesystem::copy(c.file("dati"), copia.file("dati"),
+                          std::filesystem::copy_options::recursive);
+    const std::string a_meta = copia.leggi(DATI_A), c_meta = copia.leggi(DATI_C);
+
+    // Loaded from another working folder by their full paths: finished.
+    Cartella altrove;
+    const Sessione s =
+        esegui_programma(altrove, "5\n" + c.file(DATI_C) + "\n" + c.file(DATI_A) + "\n\n7\n3\n\n");
+    EXPECT_NE(s.output.find(testi::CARICATO), std::string::npos) << s.output;
+    EXPECT_EQ(c.leggi(DATI_A), nuovo.anagrafica);
+    EXPECT_EQ(c.leggi(DATI_C), nuovo.contravvenzioni);
+
+    // The copy: its files are not those the note speaks of. Named, never loaded.
+    const Sessione k = esegui_programma(copia, "5\n\n\n\n7\n\n");
+    EXPECT_NE(k.output.find("non puo' essere\ncompletato con certezza"), std::string::npos)
+        << k.output;
+    EXPECT_NE(k.output.find(DATI_C + " (copia precedente: " + DATI_C + ".bak)"), std::string::npos);
+    EXPECT_EQ(k.output.find(testi::CARICATO), std::string::npos);
+    EXPECT_EQ(copia.leggi(DATI_A), a_meta);
+    EXPECT_EQ(copia.leggi(DATI_C), c_meta);
 }

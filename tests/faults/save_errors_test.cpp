@@ -233,3 +233,31 @@ TEST(FaultSave, PathThatIsAFolderWithATrailingSlash) {
     o.file_a = "dati/";
     prova(o);
 }
+
+TEST(FaultSave, AFileOfAnotherUserAtABackupNameDoesNotStopTheSave) {
+    OPZIONI come_nessuno;
+    come_nessuno.come_nessuno = true;
+    if (geteuid() == 0 && !puo_cedere_privilegi())
+        GTEST_SKIP() << "running as root, and no child process can become an unprivileged user";
+    // A folder shared the way /tmp is: anyone may add a name, only its
+    // owner may remove or replace it.
+    Archivio c;
+    dell_utente(c.file("dati"), 0);
+    permessi(c.file("dati"), fs::perms(01777));
+    c.scrivi(DATI_A + ".bak", "di un altro");
+    dell_utente(c.file(DATI_A + ".bak"), ALTRO_UTENTE);
+    const Sessione s = esegui_programma(c, "5\n\n\n\n6\n1\n\n7\n3\n\n", come_nessuno);
+    using namespace testi;
+    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA +
+                            CARICATO.substr(0, CARICATO.size() - PAUSA.size()) +
+                            cartella_aperta(c.file("dati")) + PAUSA + "\f" + MENU + "\f" + SALVA +
+                            SALVATO.substr(0, SALVATO.size() - PAUSA.size()) +
+                            "\n ! ATTENZIONE\n\nLa copia precedente " + DATI_A +
+                            ".bak\nnon e' stata aggiornata: al suo posto c'e' un file che il "
+                            "programma non puo' sostituire.\n\n" +
+                            PAUSA + "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+    EXPECT_EQ(c.leggi(DATI_A), campione("anagrafica.txt")) << "saved all the same";
+    EXPECT_EQ(c.leggi(DATI_A + ".bak"), "di un altro");
+    EXPECT_EQ(permessi(c.file(DATI_C + ".bak")) & 0007, 0u);
+    EXPECT_EQ(temporanei(c.file("dati")), 0);
+}

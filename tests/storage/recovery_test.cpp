@@ -12,8 +12,11 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "faults/fault_support.h"
+#include "session/journal.h"
 #include "storage/journal_format.h"
 #include "support/driver.h"
 #include "support/texts.h"
@@ -143,14 +146,15 @@ TEST(RecoverySession, AnEntryWithValuesNoRecordMayHoldEndsWhatIsRecovered) {
         [](NODO_CONTRAVV& f) { f.data_verbale.gg = 36; },
         [](NODO_CONTRAVV& f) { f.importo = 1e12; },
         [](NODO_CONTRAVV& f) { std::strcpy(f.tipo, "Sosta\n_____"); },
-        [](NODO_CONTRAVV& f) { f.pagata = true; },   // paid on 0/0/0
+        [](NODO_CONTRAVV& f) { f.pagata = true; }, // paid on 0/0/0
     };
     std::string ultimo;
     for (FALSO falso : falsi) {
         VOCE_GIORNALE falsa = letto.voci[1];
         falso(falsa.modifiche[0].contravv);
         std::string g(INTESTAZIONE_GIORNALE);
-        for (const VOCE_GIORNALE* v : {&letto.voci[0], &letto.voci[1], static_cast<const VOCE_GIORNALE*>(&falsa), &letto.voci[1]})
+        for (const VOCE_GIORNALE* v : {&letto.voci[0], &letto.voci[1],
+                                       static_cast<const VOCE_GIORNALE*>(&falsa), &letto.voci[1]})
             codifica_voce(*v, g);
         c.scrivi(GIORNALE, ultimo = g);
         const GIORNALE_LETTO forgiato = decodifica_giornale(g);
@@ -168,12 +172,23 @@ TEST(RecoverySession, AnEntryWithValuesNoRecordMayHoldEndsWhatIsRecovered) {
     EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + giornale_trovato(3, quando(s.output)) +
                             "\nModifiche recuperate: 1 su 3.\nLe ultime 2 contengono valori non "
                             "validi e non possono essere recuperate.\nIl giornale completo e' "
-                            "conservato nel file\n" + da_parte[0] +
+                            "conservato nel file\n" +
+                            da_parte[0] +
                             "\nSalvare i dati per conservare nei file le modifiche recuperate.\n" +
-                            CARICATO + "\f" + MENU + "\f" + SALVA + SALVATO + "\f" + MENU +
-                            USCITA + SALVA + "\f" + CONGEDO);
+                            CARICATO + "\f" + MENU + "\f" + SALVA + SALVATO + "\f" + MENU + USCITA +
+                            SALVA + "\f" + CONGEDO);
     const std::string salvato = c.leggi(DATI_C);
     EXPECT_EQ(std::count(salvato.begin(), salvato.end(), '\n'), 21 * 8) << "fine 21, once";
+
+    // Nor does the writer put down an entry its reader would stop at: the
+    // journal is given up instead, and the clerk told.
+    ASSERT_TRUE(giornale_avvia(c.file("prova.giornale"), letto.voci[0]));
+    VOCE_GIORNALE falsa = letto.voci[1];
+    falsa.modifiche[0].contravv.data_verbale.gg = 36;
+    EXPECT_FALSE(giornale_aggiungi(falsa));
+    EXPECT_FALSE(giornale_attivo());
+    EXPECT_EQ(decodifica_giornale(c.leggi("prova.giornale")).voci.size(), 1u);
+    giornale_rimuovi();
 }
 
 TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
@@ -226,15 +241,21 @@ TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
     primo.digita("5\n\n\n");
     ASSERT_TRUE(primo.attendi(IN_PAUSA_DOPO_IL_CARICAMENTO));
 
-    // A second program cannot load the archive, nor save onto it from another one.
+    // A second program cannot load the archive, even with its lock file
+    // deleted, nor through a hard link to the fines file, nor another
+    // archive sharing its owners file; nor save onto it from another one.
+    fs::remove(c.file(DATI_C + ".blocco"));
+    fs::create_hard_link(c.file(DATI_C), c.file("dati/collegamento.txt"));
     const std::string rifiuto = in_uso(primo.pid);
-    const Sessione s =
-        esegui_programma(c, "5\n\n\n\n5\naltro/contravvenzioni.txt\naltro/anagrafica.txt\n\n"
-                            "6\n2\n\n\n\n7\n3\n\n");
+    const Sessione s = esegui_programma(
+        c, "5\n\n\n\n5\ndati/collegamento.txt\n\n\n5\naltro/contravvenzioni.txt\n\n\n"
+           "5\naltro/contravvenzioni.txt\naltro/anagrafica.txt\n\n"
+           "6\n2\n\n\n\n7\n3\n\n");
     pulita(s);
-    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + rifiuto + "\f" + MENU + "\f" + CARICA +
-                            CARICATO + "\f" + MENU + "\f" + SALVA + SALVA_C + SALVA_A + rifiuto +
-                            "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+    const std::string rifiutato = "\f" + MENU + "\f" + CARICA + rifiuto;
+    EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + rifiuto + rifiutato + rifiutato + "\f" +
+                            MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA + SALVA_C +
+                            SALVA_A + rifiuto + "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
     EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
 
     // Once the first one is gone, however it ended, the archive is free.
@@ -243,4 +264,44 @@ TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
     EXPECT_EQ(esegui_programma(c, "5\n\n\n\n7\n3\n\n").output, BANNER + MENU + "\f" + CARICA +
                                                                    CARICATO + "\f" + MENU + USCITA +
                                                                    SALVA + "\f" + CONGEDO);
+}
+
+TEST(RecoverySession, WhatOthersLeaveAtTheLockOrJournalNameIsNeverTrustedNorWaitedOn) {
+    // A FIFO, a link, a folder, another user's file (a journal of this very
+    // archive, which must not be offered back).
+    using METTI = void (*)(const std::string& dove, const std::string& giornale);
+    const METTI piantati[] = {
+        [](const std::string& d, const std::string&) { ASSERT_EQ(mkfifo(d.c_str(), 0666), 0); },
+        [](const std::string& d, const std::string&) { fs::create_symlink("/etc/passwd", d); },
+        [](const std::string& d, const std::string&) { fs::create_directory(d); },
+        [](const std::string& d, const std::string& g) {
+            scrivi_file(d, g);
+            ASSERT_EQ(chown(d.c_str(), 12345, 12345), 0);
+            fs::permissions(d, fs::perms(0644));
+        },
+    };
+    ArchivioCampione campione_giornale;
+    esegui_programma(campione_giornale, NUOVA_MULTA);
+    const std::string giornale = campione_giornale.leggi(GIORNALE);
+    ASSERT_FALSE(giornale.empty());
+    for (std::size_t i = 0; i < std::size(piantati); ++i) {
+        SCOPED_TRACE("planted thing " + std::to_string(i));
+        {
+            ArchivioCampione c;
+            piantati[i](c.file(DATI_C + ".blocco"), giornale);
+            const Sessione s = esegui_programma(c, "5\n\n\n\n7\n");
+            pulita(s);
+            EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA +
+                                    blocco_estraneo(DATI_C + ".blocco") + "\f" + MENU + "\f" +
+                                    CONGEDO);
+        }
+        ArchivioCampione c;
+        piantati[i](c.file(GIORNALE), giornale);
+        const Sessione s = esegui_programma(c, NUOVA_MULTA + "5\n7\n3\n\n");
+        pulita(s);
+        EXPECT_NE(s.output.find(giornale_estraneo(GIORNALE)), std::string::npos) << s.output;
+        EXPECT_EQ(s.output.find("Recuperare le modifiche?"), std::string::npos);
+        EXPECT_TRUE(fs::exists(fs::symlink_status(c.file(GIORNALE)))) << "left where it is";
+        EXPECT_TRUE(c.messi_da_parte().empty());
+    }
 }

@@ -90,6 +90,21 @@ inline std::string sovrascrivi(const std::string& file, const std::string& altro
            "\nsono stati modificati da un altro programma dopo l'ultimo caricamento o "
            "salvataggio.\nSovrascriverli? (s/n) ";
 }
+inline std::string blocco_estraneo(const std::string& dove) {
+    return "\n\n\n ! ATTENZIONE\n\nAl posto del file di blocco dell'archivio c'e' un file che "
+           "non e' di questo programma:\n" +
+           dove +
+           "\nNessun dato caricato: senza il suo blocco l'archivio potrebbe essere aperto due "
+           "volte.\nControllare quel file e toglierlo, poi caricare di nuovo.\n\n" +
+           PAUSA;
+}
+inline std::string giornale_estraneo(const std::string& dove) {
+    return "\n ! ATTENZIONE\n\nAl posto del giornale delle modifiche c'e' un file che non e' di "
+           "questo programma:\n" +
+           dove +
+           "\nNon e' stato letto, e finche' resta li' il lavoro non e' protetto contro\n"
+           "un'interruzione improvvisa: controllarlo e toglierlo, e salvare spesso.\n\n";
+}
 inline std::string cartella_aperta(const std::string& cartella) {
     return "\n ! ATTENZIONE\n\nLa cartella dell'archivio e' scrivibile da tutti gli utenti:\n" +
            cartella +
