@@ -326,6 +326,9 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     const bool salvato = scrivi_archivio(file_c.c_str(), file_a.c_str(), &passi, &esito.fuori);
     esito.rimasti_nuovi = passi.esito.rimasti_nuovi;
     esito.senza_copia = passi.esito.senza_copia;
+    // A way back that failed: the note stays the journal's last word, so
+    // that the next load names the pair instead of taking it as one archive.
+    if (!esito.rimasti_nuovi.empty() && !nota_a_parte) giornale_lascia(giornale);
     if (!salvato) return false;
 
     scritto.id_c = identita_file(scritto.reale_c.c_str());

@@ -50,17 +50,20 @@ struct GUASTO {
     std::string chiamata;
     uint64_t volta = 0;
     std::string modo;
+    uint64_t altra_volta = 0; // a second call of the kind that fails, 0 for none
 };
 
 // The program started with the library, which counts calls into the file
 // `contatori` and fails the one `g` names.
 OPZIONI con_libreria(const std::string& contatori, const GUASTO& g) {
     OPZIONI o;
-    o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
-                  {guasto_io::VAR_CONTATORI, contatori},
-                  {guasto_io::VAR_CHIAMATA, g.chiamata},
-                  {guasto_io::VAR_VOLTA, std::to_string(g.volta)},
-                  {guasto_io::VAR_MODO, g.modo}};
+    o.ambiente = {
+        {"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+        {guasto_io::VAR_CONTATORI, contatori},
+        {guasto_io::VAR_CHIAMATA, g.chiamata},
+        {guasto_io::VAR_VOLTA,
+         std::to_string(g.volta) + (g.altra_volta ? "," + std::to_string(g.altra_volta) : "")},
+        {guasto_io::VAR_MODO, g.modo}};
     // The library comes before the sanitizer's runtime, which must not object.
     if (SANITIZZATO) {
         const char* a = std::getenv("ASAN_OPTIONS");
@@ -239,4 +242,28 @@ TEST(FaultIo, EveryCallOfASaveFailingWithENOSPC) {
 // must follow.
 TEST(FaultIo, EveryWriteOfASaveWritingOnlyHalf) {
     ogni_chiamata({"corta", true});
+}
+
+// Two faults at once: the second data file's rename fails, and so does
+// putting the first one back. The clerk is told which file holds what, and
+// the next load names the pair instead of taking it as one archive.
+TEST(FaultIo, ASaveWhoseWayBackFailsTooSaysWhichFileIsWhich) {
+    const ARCHIVIO vecchio = archivio_generato(RECORD, "\r\n");
+    const ARCHIVIO nuovo = archivio_generato(RECORD, "\n");
+    const FINESTRA f = misura(vecchio, nuovo);
+    if (testing::Test::HasFailure()) return;
+    const uint64_t prima = f.prima.chiamate[guasto_io::RINOMINA];
+    Archivio c(vecchio);
+    const Sessione s = esegui_programma(
+        c, DIALOGO, con_libreria(c.contatori(), {"rename", prima + 2, "EIO", prima + 3}));
+    EXPECT_NE(s.output.find("non sono potuti\ntornare com'erano:\n" + DATI_C +
+                            ": dati precedenti\n" + DATI_A + ": dati di questo salvataggio\n"),
+              std::string::npos)
+        << s.output;
+    EXPECT_EQ(stato_file(c, vecchio, nuovo),
+              std::make_pair(std::string("old"), std::string("new")));
+    const Sessione dopo = esegui_programma(c, "5\n\n\n\n7\n\n");
+    EXPECT_NE(dopo.output.find("completato con certezza"), std::string::npos) << dopo.output;
+    EXPECT_EQ(stato_file(c, vecchio, nuovo),
+              std::make_pair(std::string("old"), std::string("new")));
 }

@@ -16,9 +16,11 @@
 #include <unistd.h>
 
 #include "faults/fault_support.h"
+#include "session/archive.h"
 #include "session/journal.h"
 #include "storage/journal_format.h"
 #include "support/driver.h"
+#include "support/records.h"
 #include "support/texts.h"
 
 using namespace testi;
@@ -304,4 +306,32 @@ TEST(RecoverySession, WhatOthersLeaveAtTheLockOrJournalNameIsNeverTrustedNorWait
         EXPECT_TRUE(fs::exists(fs::symlink_status(c.file(GIORNALE)))) << "left where it is";
         EXPECT_TRUE(c.messi_da_parte().empty());
     }
+}
+
+TEST(RecoverySession, AReplayThatDoesNotFitAndFilesThatCannotBeReadAgainChangeNothing) {
+    ArchivioCampione c;
+    esegui_programma(c, NUOVA_MULTA);
+    // The journal's fine now names an owner that is nowhere.
+    GIORNALE_LETTO letto = decodifica_giornale(c.leggi(GIORNALE));
+    ASSERT_EQ(letto.voci.size(), 2u);
+    MODIFICA& m = letto.voci[1].modifiche[0];
+    m.con_anagraf_di = true;
+    m.anagraf_di = POSIZIONE{999999, 0};
+    std::string g(INTESTAZIONE_GIORNALE);
+    for (const VOCE_GIORNALE& v : letto.voci) codifica_voce(v, g);
+    c.scrivi(GIORNALE, g);
+
+    libera_liste();
+    NODO_ANAGRAF* prima =
+        accoda_anagraf({7, "VERDI", "LUCA", {1, 1, 1970}, "", "", "", "", "", ""});
+    APERTURA a = apri_archivio(c.file(DATI_C), c.file(DATI_A), nullptr);
+    ASSERT_EQ(a.esito, 0);
+    ASSERT_EQ(a.giornale, GIORNALE_TROVATO::RECUPERABILE);
+    fs::remove(c.file(DATI_C)); // the files go before the replay fails
+    const ESITO_GIORNALE e = concludi_apertura(a, true);
+    EXPECT_FALSE(e.caricato);
+    EXPECT_EQ(lista_anagraf, prima) << "the lists in use stay";
+    EXPECT_EQ(lista_contravv, nullptr);
+    EXPECT_EQ(c.leggi(GIORNALE), g) << "the journal stays where it was";
+    libera_liste();
 }

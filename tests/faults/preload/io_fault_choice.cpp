@@ -21,6 +21,7 @@ enum class MODO { ERRORE_IO, DISCO_PIENO, CORTA };
 CONTATORI* contatori = nullptr; // null: nothing counted, nothing fails
 int famiglia_guasta = -1;       // which kind of call fails, or TUTTE
 uint64_t volta_guasta = 0;      // its number among the calls of that kind
+uint64_t altra_volta = 0;       // a second one, for a fault on the way back from a fault
 MODO modo = MODO::ERRORE_IO;
 
 // Whether `fd` is a file (or, with `cartelle`, a folder): only those count.
@@ -39,8 +40,9 @@ bool conta(FAMIGLIA f) {
     if (contatori == nullptr) return false;
     const uint64_t n = __atomic_add_fetch(&contatori->chiamate[f], 1, __ATOMIC_SEQ_CST);
     const uint64_t tutte = __atomic_add_fetch(&contatori->chiamate[TUTTE], 1, __ATOMIC_SEQ_CST);
-    if (famiglia_guasta == TUTTE) return tutte == volta_guasta;
-    return famiglia_guasta == f && n == volta_guasta;
+    const uint64_t k = famiglia_guasta == TUTTE ? tutte : n;
+    return (famiglia_guasta == TUTTE || famiglia_guasta == f) &&
+           (k == volta_guasta || (altra_volta != 0 && k == altra_volta));
 }
 
 // Notes which call was made to fail, and on what.
@@ -85,7 +87,11 @@ __attribute__((constructor)) void avvia() {
     if (const char* c = std::getenv(VAR_CHIAMATA))
         for (int f = 0; f <= TUTTE; ++f)
             if (std::strcmp(c, NOMI[f]) == 0) famiglia_guasta = f;
-    if (const char* v = std::getenv(VAR_VOLTA)) volta_guasta = std::strtoull(v, nullptr, 10);
+    if (const char* v = std::getenv(VAR_VOLTA)) {
+        char* dopo = nullptr;
+        volta_guasta = std::strtoull(v, &dopo, 10);
+        if (dopo != nullptr && *dopo == ',') altra_volta = std::strtoull(dopo + 1, nullptr, 10);
+    }
     if (const char* m = std::getenv(VAR_MODO)) {
         if (std::strcmp(m, "ENOSPC") == 0) modo = MODO::DISCO_PIENO;
         if (std::strcmp(m, "corta") == 0) modo = MODO::CORTA;

@@ -25,8 +25,9 @@ inline constexpr const char* NOMI[FAMIGLIE + 1] = {"open", "write", "fsync",    
 // The environment of the program.
 inline constexpr const char* VAR_CONTATORI = "SANZ_GUASTO_CONTATORI"; // counters file: needed
 inline constexpr const char* VAR_CHIAMATA = "SANZ_GUASTO_CHIAMATA";   // a name of NOMI
-inline constexpr const char* VAR_VOLTA = "SANZ_GUASTO_VOLTA";         // which call fails, from 1
-inline constexpr const char* VAR_MODO = "SANZ_GUASTO_MODO";           // EIO, ENOSPC or corta
+inline constexpr const char* VAR_VOLTA =
+    "SANZ_GUASTO_VOLTA";                                    // which call fails, from 1 ("N,M": two)
+inline constexpr const char* VAR_MODO = "SANZ_GUASTO_MODO"; // EIO, ENOSPC or corta
 
 // The counters file, mapped shared: the test reads it while the program
 // waits for input, and once it has ended.
