@@ -1,6 +1,7 @@
 // The searches of the search menu: fines by plate, owners by surname or
 // tax code, each result paged on its own with "X per uscire".
 #include <string>
+#include <string_view>
 
 #include "console/console.h"
 #include "console/conventions.h"
@@ -14,14 +15,31 @@ namespace {
 
 const char* const FINE_RISULTATI = "\nFine dei risultati della ricerca.\n";
 
+// A letter a to z in upper case; any other character as it is.
+char maiuscola(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string maiuscolo(std::string s) {
     maiusc(s.data());
     return s;
 }
 
-// Whether testo contains cercato, letters a to z compared without regard to case.
-bool contiene(const char* testo, const std::string& cercato) {
-    return maiuscolo(testo).find(maiuscolo(cercato)) != std::string::npos;
+// Whether `testo` holds `cercato` (already upper case) at `da`, letters a
+// to z compared without regard to case.
+bool uguale_da(std::string_view testo, std::size_t da, std::string_view cercato) {
+    for (std::size_t j = 0; j < cercato.size(); ++j)
+        if (maiuscola(testo[da + j]) != cercato[j]) return false;
+    return true;
+}
+
+// Whether a record's text contains `cercato` (already upper case), compared
+// in place: the walk over a large list copies nothing.
+bool contiene(std::string_view testo, std::string_view cercato) {
+    if (cercato.size() > testo.size()) return false;
+    for (std::size_t i = 0; i + cercato.size() <= testo.size(); ++i)
+        if (uguale_da(testo, i, cercato)) return true;
+    return false;
 }
 
 // Shows every record that the search picks, in list order, with the paging
@@ -54,7 +72,7 @@ int cerca_contravv(NODO_CONTRAVV* lista) {
     char targa[8];
     ins_str(targa, 7);
     if (targa[0] == '\0') return 1;
-    const std::string cercata = targa;
+    const std::string cercata = maiuscolo(targa);
     return mostra_risultati(
         lista, [&](const NODO_CONTRAVV* f) { return contiene(f->targa, cercata); },
         [](const NODO_CONTRAVV* f) { stampa_contravv(f); }, PROMPT_CONTRAVV_SUCCESSIVA,
@@ -67,12 +85,13 @@ int cerca_anagraf(NODO_ANAGRAF* lista) {
     char testo[32];
     ins_str(testo, 31);
     if (testo[0] == '\0') return 1;
-    const std::string cercato = testo;
-    const std::string codice_fiscale = maiuscolo(cercato);
+    const std::string cercato = maiuscolo(testo);
     return mostra_risultati(
         lista,
         [&](const NODO_ANAGRAF* p) {
-            return contiene(p->cognome, cercato) || maiuscolo(p->codice_fiscale) == codice_fiscale;
+            const std::string_view codice_fiscale = p->codice_fiscale;
+            return contiene(p->cognome, cercato) || (codice_fiscale.size() == cercato.size() &&
+                                                     uguale_da(codice_fiscale, 0, cercato));
         },
         [&](NODO_ANAGRAF* p) {
             vis_anagraf(lista, p);
