@@ -12,13 +12,16 @@ BUILD_DIR ?= build
 ARCHIVIO ?= archivio
 BUILD_TYPE ?= RelWithDebInfo
 PREFIX ?= /usr/local
+# A new build folder leaves the tests out; one that `make test` configured
+# keeps them, so that run, install and package reuse its objects as they are.
+TESTS_OFF = $(if $(wildcard $(BUILD_DIR)/CMakeCache.txt),,-DSANZ_TESTS=OFF)
 
 .PHONY: all build run test install package clean
 
 all: build
 
 build:
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DSANZ_TESTS=OFF
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(TESTS_OFF)
 	cmake --build $(BUILD_DIR) -j2 --target sanzionario
 
 run: build

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehavior-
-# Sanitizer) and runs each one for a bounded time, starting from its seed
+# Sanitizer), one executable for all of them, and runs each target in turn
+# (SANZ_FUZZ_BERSAGLIO=<target>) for a bounded time, starting from its seed
 # corpus in fuzz/corpus/<target>/. Exits non-zero when a target finds a
 # crash; the input that caused it is kept in build-fuzz/crashes/.
 #   FUZZ_SECONDS   seconds per input routine target (default 4, 10 targets);
@@ -43,14 +44,16 @@ for b in "${bersagli[@]}"; do
     durata=$((secondi * 3))
   fi
   registro="$build/$b.log"
-  if "$build/fuzz_$b" -max_total_time="$durata" -timeout=10 -rss_limit_mb=2048 \
-       -max_len="$lunghezza" -print_final_stats=1 -artifact_prefix="$build/crashes/$b-" \
+  if SANZ_FUZZ_BERSAGLIO=$b "$build/fuzz_sanzionario" -max_total_time="$durata" -timeout=10 \
+       -rss_limit_mb=2048 -max_len="$lunghezza" -print_final_stats=1 \
+       -artifact_prefix="$build/crashes/$b-" \
        "$lavoro" "fuzz/corpus/$b" >"$registro" 2>&1; then
     esecuzioni=$(sed -n 's/^stat::number_of_executed_units: *//p' "$registro")
-    echo "fuzz_$b: no crash in ${esecuzioni:-?} runs (${durata} s)"
+    echo "fuzz $b: no crash in ${esecuzioni:-?} runs (${durata} s)"
     riusciti=$((riusciti + 1))
   else
-    echo "fuzz_$b: CRASH, input kept in $build/crashes/:"
+    echo "fuzz $b: CRASH, input kept in $build/crashes/ (again:" \
+         "SANZ_FUZZ_BERSAGLIO=$b $build/fuzz_sanzionario <input>):"
     tail -n 40 "$registro"
     falliti+=("$b")
   fi

@@ -4,11 +4,14 @@
 # exactly what `make install` installs (manual pages compressed as Debian
 # does), and that the program unpacked from it runs a scripted session on
 # a copy of the packaged sample archive (load, view a fine, save, exit)
-# and saves the archive back unchanged.
-#   packaging/check-deb.sh [BUILD_DIR]     (default build-deb)
+# and saves the archive back unchanged. The package is made from the build
+# folder `make test` and `make package` use, so that it holds the very
+# program the suite tested (RelWithDebInfo, as Debian builds its packages,
+# stripped by CPack) and nothing is compiled again after `make test`.
+#   packaging/check-deb.sh [BUILD_DIR]     (default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-deb}
+build=${1:-build}
 radice=$(mktemp -d)
 trap 'rm -rf "$radice"' EXIT
 errori=0

@@ -14,11 +14,12 @@
 
 namespace guasti {
 
-// True in a build with AddressSanitizer: the slowest tests then do less.
-#if defined(__SANITIZE_ADDRESS__)
+// True in a build with AddressSanitizer or ThreadSanitizer: the slowest
+// tests then do less.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool SANITIZZATO = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 constexpr bool SANITIZZATO = true;
 #else
 constexpr bool SANITIZZATO = false;
