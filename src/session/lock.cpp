@@ -73,11 +73,18 @@ long pid_nel_file(int fd) {
 std::optional<int> prova_dati(const std::string& percorso, std::optional<ESITO_BLOCCO>& esito,
                               long& pid) {
     const int fd = open(percorso.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1; // nothing to lock: the load or the save will say why
-    if (!blocca(fd)) {
-        pid = pid_dal_sistema(fd);
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         close(fd);
-        esito = ESITO_BLOCCO::OCCUPATO;
+        return -1; // no data file there: the load or the save will say why
+    }
+    if (fd < 0) return -1;
+    if (!blocca(fd)) {
+        if (errno == EWOULDBLOCK) {
+            pid = pid_dal_sistema(fd);
+            esito = ESITO_BLOCCO::OCCUPATO;
+        }
+        close(fd);
         return -1;
     }
     if (!e_il_file(fd, percorso)) {

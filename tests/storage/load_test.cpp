@@ -1,11 +1,12 @@
 // Loading: what the reader tolerates in a file, and the load dialogue.
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-#include "storage/file_read.h"
-#include "storage/list_load.h"
 #include "session/dialogs.h"
 #include "storage/archive_files.h"
+#include "storage/file_read.h"
+#include "storage/list_load.h"
 #include "storage_fixture.h"
 
 namespace {
@@ -183,8 +184,10 @@ TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
     copia_campo(nome_file_c, "vecchio_c.txt");
     copia_campo(nome_file_a, "vecchio_a.txt");
     scrivi_file("dati/contravvenzioni.txt", esempio_contravvenzioni());
-    // Owners file missing; a folder; fines file missing. No lock file is left.
-    for (const char* risposte : {"\n\n\n", "dati\n\n\n", "manca.txt\n\n\n"}) {
+    // Owners file missing; a folder; fines file missing; a FIFO, never waited
+    // on. No lock file is left.
+    ASSERT_EQ(mkfifo("fifo.txt", 0600), 0);
+    for (const char* risposte : {"\n\n\n", "dati\n\n\n", "manca.txt\n\n\n", "fifo.txt\n\n\n"}) {
         digita(risposte);
         EXPECT_EQ(carica(), 1);
         EXPECT_EQ(stampato(), TITOLO + DOMANDA_C + DOMANDA_A + ERRORE_APERTURA);
@@ -192,7 +195,8 @@ TEST_F(LoadDialog, OpenErrorLoadsNothingAndKeepsListsAndPaths) {
         EXPECT_EQ(lista_contravv, nullptr);
         EXPECT_STREQ(nome_file_c, "vecchio_c.txt");
         EXPECT_STREQ(nome_file_a, "vecchio_a.txt");
-        for (const char* blocco : {"dati/contravvenzioni.txt.blocco", "dati.blocco", "manca.txt.blocco"})
+        for (const char* blocco : {"dati/contravvenzioni.txt.blocco", "dati.blocco",
+                                   "manca.txt.blocco", "fifo.txt.blocco"})
             EXPECT_NE(access(blocco, F_OK), 0) << blocco;
     }
 }
