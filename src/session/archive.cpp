@@ -38,11 +38,6 @@ long operazioni(const GIORNALE_LETTO& g, int64_t& ultima) {
     return n;
 }
 
-bool esiste(const std::string& percorso) {
-    struct stat st;
-    return lstat(percorso.c_str(), &st) == 0;
-}
-
 // The journal of the archive left behind goes: its changes were saved
 // elsewhere or dropped by the clerk.
 void lascia_giornale_precedente(const std::string& nuovo) {
