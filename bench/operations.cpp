@@ -74,8 +74,8 @@ bool in_dialogo(const std::string& risposte, const std::function<bool()>& f) {
 bool prepara_archivio_operazioni(const char* file_c, const char* file_a) {
     // As the load dialogue does: the archive's lock, then the journal that
     // every operation timed below appends to and flushes.
-    if (apri_archivio(file_c, file_a, nullptr).esito != 0) return false;
-    avvia_giornale_archivio(false);
+    APERTURA a = apri_archivio(file_c, file_a, nullptr);
+    if (a.esito != 0 || !concludi_apertura(a, false).caricato) return false;
     copia_campo(nome_file_c, file_c);
     copia_campo(nome_file_a, file_a);
     return giornale_attivo();
