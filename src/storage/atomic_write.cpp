@@ -196,11 +196,13 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZION
     RINOMINE rinomine;
     if (pronti) {
         try {
+            std::vector<std::string> temporanei;
             for (const SCRITTURA& s : scritture) {
                 rinomine.emplace_back(s.temporaneo, s.destinazione);
-                // Their names are on disk before any note names them.
-                pronti = pronti && sincronizza_cartella(s.cartella);
+                temporanei.push_back(s.temporaneo);
             }
+            // Their names are on disk before any note names them.
+            pronti = sincronizza_cartelle_di(temporanei);
             if (pronti && p.prima_di_rinominare) pronti = p.prima_di_rinominare(rinomine);
         } catch (const std::bad_alloc&) {
             pronti = false;

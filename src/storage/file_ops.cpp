@@ -1,6 +1,7 @@
 // File-system steps shared by the storage modules.
 #include "storage/file_ops.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +102,18 @@ bool sincronizza_cartella(const std::string& cartella) {
     const bool ok =
         fsync(fd) == 0 || errno == EINVAL; // EINVAL: the file system cannot, and needs not
     close(fd);
+    return ok;
+}
+
+bool sincronizza_cartelle_di(const std::vector<std::string>& file) {
+    std::vector<std::string> fatte;
+    bool ok = true;
+    for (const std::string& f : file) {
+        const std::string cartella = cartella_di(f);
+        if (std::find(fatte.begin(), fatte.end(), cartella) != fatte.end()) continue;
+        fatte.push_back(cartella);
+        ok = sincronizza_cartella(cartella) && ok;
+    }
     return ok;
 }
 

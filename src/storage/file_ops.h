@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The folder of a path ("." when it has none) and its last component.
 std::string cartella_di(const std::string& percorso);
@@ -56,6 +57,8 @@ void togli_file_se(const std::string& cartella,
 // Flushes a folder's entries to the disk. False when the folder cannot be
 // opened or flushed.
 bool sincronizza_cartella(const std::string& cartella);
+// The same for the folders of these files, each folder once.
+bool sincronizza_cartelle_di(const std::vector<std::string>& file);
 
 // Renames a file only when nothing is at the new name (errno EEXIST
 // otherwise). False on failure.

@@ -114,8 +114,9 @@ bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annot
             break;
         }
     }
-    for (std::size_t i = 0; i < fatte && riuscito; ++i)
-        riuscito = sincronizza_cartella(cartella_di(rinomine[i].second));
+    std::vector<std::string> rinominati;
+    for (std::size_t i = 0; i < fatte; ++i) rinominati.push_back(rinomine[i].second);
+    if (riuscito) riuscito = sincronizza_cartelle_di(rinominati);
     if (!riuscito) {
         // A data file that could not be replaced or flushed: the others go
         // back to what they were, and only then is the failure noted.
@@ -130,7 +131,7 @@ bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annot
             esito.senza_copia.push_back(file);
         else if (copie[i].stato == COPIA::SENZA_COPIA)
             esito.senza_copia.push_back(file);
-        sincronizza_cartella(cartella_di(file));
     }
+    sincronizza_cartelle_di(rinominati);
     return true;
 }

@@ -12,7 +12,8 @@ namespace {
 
 template <std::size_t N> bool testo_ammesso(const char (&campo)[N]) {
     const std::string_view t = testo_campo(campo);
-    return t.find('\n') == std::string_view::npos && senza_cr_finali(t.data(), t.size()) == t.size();
+    return t.find('\n') == std::string_view::npos &&
+           senza_cr_finali(t.data(), t.size()) == t.size();
 }
 
 template <std::size_t... N> bool tutti_ammessi(const char (&... campi)[N]) {
@@ -40,15 +41,17 @@ bool testi_ammessi(const NODO_ANAGRAF& a) {
 }
 
 const char* campo_non_scrivibile(const NODO_CONTRAVV& c) {
-    if (!data_entro_colonne(c.data_verbale)) return "la data del verbale non entra nelle sue colonne del file";
-    if (!importo_entro(c.importo, LARGHEZZA_IMPORTO)) return "l'importo non entra nelle sue colonne del file";
-    if (c.pagata && !data_entro_colonne(c.data_pagamento)) return "la data di pagamento non entra nelle sue colonne del file";
-    if (!testi_ammessi(c)) return "un testo contiene un carattere di fine riga";
+    if (!data_entro_colonne(c.data_verbale))
+        return "la data del verbale non entra nelle sue colonne del file";
+    if (!importo_entro(c.importo, LARGHEZZA_IMPORTO))
+        return "l'importo non entra nelle sue colonne del file";
+    if (c.pagata && !data_entro_colonne(c.data_pagamento))
+        return "la data di pagamento non entra nelle sue colonne del file";
     return nullptr;
 }
 
 const char* campo_non_scrivibile(const NODO_ANAGRAF& a) {
-    if (!data_entro_colonne(a.data_nascita)) return "la data di nascita non entra nelle sue colonne del file";
-    if (!testi_ammessi(a)) return "un testo contiene un carattere di fine riga";
+    if (!data_entro_colonne(a.data_nascita))
+        return "la data di nascita non entra nelle sue colonne del file";
     return nullptr;
 }

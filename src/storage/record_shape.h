@@ -26,10 +26,12 @@ bool testi_ammessi(const NODO_CONTRAVV& c);
 bool testi_ammessi(const NODO_ANAGRAF& a);
 
 // What a save may write so that the next load reads it back as it is:
-// texts as above, every date within its columns (day and month 0 to 99,
-// year 0 to 9999) and the amount within its 15. Why it is not, in words
-// for the clerk ("l'importo non entra nelle sue colonne del file"), or
-// nullptr when the whole record is.
+// every date within its columns (day and month 0 to 99, year 0 to 9999)
+// and the amount within its 15. (Texts need no check here: no way in, not
+// the keyboard, a data file's lines nor a journal's checked entries, lets
+// a line end into one.) Why it is not, in words for the clerk
+// ("l'importo non entra nelle sue colonne del file"), or nullptr when the
+// whole record is.
 const char* campo_non_scrivibile(const NODO_CONTRAVV& c);
 const char* campo_non_scrivibile(const NODO_ANAGRAF& a);
 
