@@ -293,15 +293,23 @@ NODO_ANAGRAF* in_posizione(NODO_ANAGRAF* lista, POSIZIONE p) {
     return cerca_posizione(lista, p);
 }
 
-void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf) {
+void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* const* coda) {
     f->anagraf = anagraf;
     f->con_anagraf = anagraf != nullptr;
-    accoda(lista_contravv, f);
+    if (coda != nullptr) {
+        accoda_dopo(lista_contravv, *coda, f);
+    } else {
+        accoda(lista_contravv, f);
+    }
     annota(modifica_contravv(TIPO_MODIFICA::CONTRAVV_AGGIUNTA, f));
 }
 
-void aggiungi_record(NODO_ANAGRAF* a) {
-    accoda(lista_anagraf, a);
+void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda) {
+    if (coda != nullptr) {
+        accoda_dopo(lista_anagraf, *coda, a);
+    } else {
+        accoda(lista_anagraf, a);
+    }
     conferma_bozza(a);
 }
 

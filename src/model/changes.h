@@ -139,6 +139,7 @@ NODO_ANAGRAF* in_posizione(NODO_ANAGRAF* lista, POSIZIONE p);
 // the whole image of a change (data fields, owner link, payment exactly as
 // given, also a paid mark without owner as a loaded file may carry). The
 // records are allocated by the caller.
-void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf);
-void aggiungi_record(NODO_ANAGRAF* a);
+// `coda`, when given, is the list's tail, known to the caller: no walk to it.
+void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* const* coda = nullptr);
+void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda = nullptr);
 void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& immagine, NODO_ANAGRAF* anagraf);

@@ -1,68 +1,79 @@
 // Replay: each change of the journal carried out again through the model's
-// door, records found by their position.
+// door, records found by their position through an index made once.
 #include "session/replay.h"
 
 #include "model/changes.h"
 #include "model/lists.h"
-#include "model/walk.h"
+#include "session/replay_index.h"
 
 namespace {
 
+// The places of both lists, for the whole replay.
+struct INDICE {
+    POSTI<NODO_CONTRAVV> multe;
+    POSTI<NODO_ANAGRAF> persone;
+};
+
 // The owner a fine image or a merge names; false when it names one that is missing.
-bool anagraf_indicata(const MODIFICA& m, NODO_ANAGRAF*& a) {
-    a = m.con_anagraf_di ? in_posizione(lista_anagraf, m.anagraf_di) : nullptr;
+bool anagraf_indicata(INDICE& x, const MODIFICA& m, NODO_ANAGRAF*& a) {
+    a = m.con_anagraf_di ? x.persone.trova(lista_anagraf, m.anagraf_di) : nullptr;
     return a != nullptr || !m.con_anagraf_di;
 }
 
-NODO_CONTRAVV* precedente(NODO_CONTRAVV* f) {
-    NODO_CONTRAVV* prima = nullptr;
-    for (NODO_CONTRAVV* q = lista_contravv; q != f; q = seguente(q)) prima = q;
-    return prima;
-}
-
-bool applica(const MODIFICA& m) {
+bool applica(INDICE& x, const MODIFICA& m) {
     NODO_ANAGRAF* proprietario = nullptr;
     switch (m.tipo) {
     case TIPO_MODIFICA::CONTRAVV_AGGIUNTA: {
-        if (!anagraf_indicata(m, proprietario)) return false;
+        if (!anagraf_indicata(x, m, proprietario)) return false;
         NODO_CONTRAVV* f = nuovo_contravv();
         if (f == nullptr) return false;
         *f = m.contravv;
-        aggiungi_record(f, proprietario);
+        NODO_CONTRAVV* const coda = x.multe.coda(lista_contravv);
+        aggiungi_record(f, proprietario, &coda);
+        x.multe.aggiunto(f);
         return true;
     }
     case TIPO_MODIFICA::CONTRAVV_CAMBIATA: {
-        NODO_CONTRAVV* f = in_posizione(lista_contravv, m.dove);
-        if (f == nullptr || !anagraf_indicata(m, proprietario)) return false;
+        NODO_CONTRAVV* f = x.multe.trova(lista_contravv, m.dove);
+        if (f == nullptr || !anagraf_indicata(x, m, proprietario)) return false;
         applica_immagine(f, m.contravv, proprietario);
         return true;
     }
     case TIPO_MODIFICA::CONTRAVV_TOLTA: {
-        NODO_CONTRAVV* f = in_posizione(lista_contravv, m.dove);
+        NODO_CONTRAVV* f = x.multe.trova(lista_contravv, m.dove);
         if (f == nullptr) return false;
-        elimina_contravv(f, precedente(f), m.anche_anagraf);
+        NODO_CONTRAVV* prima = x.multe.prima_di(lista_contravv, f);
+        if (m.anche_anagraf && f->con_anagraf && f->anagraf != nullptr) x.persone.tolto(f->anagraf);
+        x.multe.tolto(f);
+        elimina_contravv(f, prima, m.anche_anagraf);
         return true;
     }
     case TIPO_MODIFICA::ANAGRAF_AGGIUNTA: {
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return false;
         *a = m.anagraf;
-        aggiungi_record(a);
+        NODO_ANAGRAF* const coda = x.persone.coda(lista_anagraf);
+        aggiungi_record(a, &coda);
+        x.persone.aggiunto(a);
         return true;
     }
     case TIPO_MODIFICA::ANAGRAF_CAMBIATA: {
-        NODO_ANAGRAF* a = in_posizione(lista_anagraf, m.dove);
+        NODO_ANAGRAF* a = x.persone.trova(lista_anagraf, m.dove);
         if (a == nullptr) return false;
         modifica_dati(a, m.anagraf);
         return true;
     }
     case TIPO_MODIFICA::ANAGRAF_TOLTA: {
-        NODO_ANAGRAF* a = in_posizione(lista_anagraf, m.dove);
-        return a != nullptr && elimina_anagraf(a);
+        NODO_ANAGRAF* a = x.persone.trova(lista_anagraf, m.dove);
+        if (a == nullptr) return false;
+        x.persone.tolto(a);
+        return elimina_anagraf(a);
     }
     case TIPO_MODIFICA::ANAGRAF_UNITA: {
-        NODO_ANAGRAF* a = in_posizione(lista_anagraf, m.dove);
-        if (a == nullptr || !anagraf_indicata(m, proprietario) || proprietario == a) return false;
+        NODO_ANAGRAF* a = x.persone.trova(lista_anagraf, m.dove);
+        if (a == nullptr || !anagraf_indicata(x, m, proprietario) || proprietario == a)
+            return false;
+        x.persone.tolto(a);
         unisci_anagraf(a, proprietario);
         return true;
     }
@@ -76,6 +87,9 @@ bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& app
                         long& escluse) {
     applicate = 0;
     escluse = 0;
+    INDICE x;
+    x.multe.costruisci(lista_contravv);
+    x.persone.costruisci(lista_anagraf);
     for (const VOCE_GIORNALE& v : voci) {
         if (escluse > 0 || !v.ammessa) {
             escluse += v.tipo == TIPO_VOCE::MODIFICHE ? 1 : 0;
@@ -86,7 +100,7 @@ bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& app
         apri_operazione();
         bool riuscita = true;
         for (const MODIFICA& m : v.modifiche)
-            if (!(riuscita = applica(m))) break;
+            if (!(riuscita = applica(x, m))) break;
         chiudi_operazione();
         if (!riuscita) return false;
     }

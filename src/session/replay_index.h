@@ -1,0 +1,36 @@
+// Where each record of a list stands while a journal is replayed: found in
+// one walk before the replay and kept up to date by it, so that finding a
+// record by its position, the record before it and the list's tail costs
+// the same however large the archive. A list where two records share an
+// identifier is not indexed: there each look-up walks the list, as the
+// change door's own in_posizione does, and finds the very same record.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "model/changes.h"
+#include "model/records.h"
+
+template <class N> struct POSTI {
+    std::vector<N*> in_ordine;  // the list, in order; nullptr where one was removed
+    std::vector<int64_t> salto; // for a removed place: one before it to look at
+    std::unordered_map<uint32_t, uint32_t> dove; // identifier -> place in in_ordine
+    bool unici = true;                           // false: not indexed, walked
+
+    // Indexes the list.
+    void costruisci(N* lista);
+    // The record at position `p` of `lista` (nullptr when none stands there).
+    N* trova(N* lista, POSIZIONE p) const;
+    // The record before `r` in `lista` (nullptr when `r` is the head).
+    N* prima_di(N* lista, const N* r);
+    // The list's last record (nullptr when it is empty).
+    N* coda(N* lista);
+    // `r` was appended at the tail, or removed.
+    void aggiunto(N* r);
+    void tolto(const N* r);
+};
+
+extern template struct POSTI<NODO_CONTRAVV>;
+extern template struct POSTI<NODO_ANAGRAF>;
