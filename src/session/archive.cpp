@@ -297,12 +297,14 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
         }
         scritto.id_c = identita_file(scritto.reale_c.c_str());
         scritto.id_a = identita_file(scritto.reale_a.c_str());
-        // A journal another session left there is kept aside, never overwritten.
+        // Whatever stands at the journal's name (a journal another session
+        // left, a colleague's, anything else) is kept aside, never overwritten.
         GIORNALE_LETTO altro;
-        if (giornale != giornale_in_uso() &&
-            leggi_file_giornale(giornale, altro) == GIORNALE_SU_DISCO::LETTO &&
-            metti_da_parte(giornale).empty())
+        if (leggi_file_giornale(giornale, altro) != GIORNALE_SU_DISCO::NESSUNO &&
+            metti_da_parte(giornale).empty()) {
+            esito.nota_mancata = true;
             return false;
+        }
         const VOCE_GIORNALE voci[] = {inizio_di(scritto), nota};
         nota_a_parte = scrivi_giornale(giornale, voci);
         esito.nota_mancata = !nota_a_parte;

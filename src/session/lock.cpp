@@ -105,6 +105,17 @@ int blocca_dati(const std::string& percorso, std::optional<ESITO_BLOCCO>& esito,
     return -1;
 }
 
+// The lock file of another user who shares the archive (a group of
+// clerks): a plain file that others may not write. It cannot be locked by
+// this user, and need not be: the data files themselves are. Anything else
+// there (a link, a folder, a FIFO, a file anyone may write) is no lock
+// file of this program.
+bool di_un_collega(const std::string& percorso) {
+    struct stat st;
+    return lstat(percorso.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid != geteuid() &&
+           (st.st_mode & S_IWOTH) == 0;
+}
+
 // One try at the lock file: PRESO with `b.fd` set, or with `b.fd` -1 when
 // no lock file can be had (a read-only folder); nothing when the file was
 // removed or replaced meanwhile (try again).
@@ -118,12 +129,12 @@ std::optional<ESITO_BLOCCO> prova_file_blocco(BLOCCO_ARCHIVIO& b, long& pid) {
         // A lock file that may only be read still carries a lock.
         if (fd < 0 && errno == EACCES) fd = open(b.percorso.c_str(), flag & ~O_RDWR);
         if (fd < 0 && errno == ENOENT) return std::nullopt; // removed meanwhile
-        // A link, a folder, another user's file: no lock file of this program.
-        if (fd < 0) return ESITO_BLOCCO::NON_FIDATO;
+        if (fd < 0)
+            return di_un_collega(b.percorso) ? ESITO_BLOCCO::PRESO : ESITO_BLOCCO::NON_FIDATO;
     }
     if (!file_proprio(fd)) {
         close(fd);
-        return ESITO_BLOCCO::NON_FIDATO;
+        return di_un_collega(b.percorso) ? ESITO_BLOCCO::PRESO : ESITO_BLOCCO::NON_FIDATO;
     }
     if (!blocca(fd)) {
         const bool occupato = errno == EWOULDBLOCK;

@@ -12,8 +12,9 @@
 // file removed or replaced meanwhile never holds a lock for nothing. The
 // lock file is opened without following links and without waiting (a FIFO
 // there never hangs the program), and trusted only when it is a regular
-// file of this user or root that others may not write: anything else at
-// its name refuses the load.
+// file of this user or root that others may not write. Another user's
+// such file (a colleague sharing the archive) is left alone, the data
+// files' locks holding; anything else at its name refuses the load.
 #pragma once
 
 #include <cstdint>
