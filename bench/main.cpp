@@ -21,6 +21,7 @@
 #include "model/records.h"
 #include "operations.h"
 #include "probe.h"
+#include "recovery.h"
 #include "report.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
@@ -38,6 +39,7 @@ constexpr double MAX_MEMORIA = 1.05; // the program's peak resident memory / byt
 constexpr double MAX_OPERAZIONE = 0.030; // seconds
 constexpr std::size_t MULTE_RICIRCOLO = 20'000;
 constexpr double MAX_RICIRCOLO = 1.1; // resident memory after the second round / after the first
+constexpr double MAX_RECUPERO = 2.0;  // recovering 50,000 operations / a load
 
 // The clerk's answers: [5] load with the default paths, the pause, [7] exit,
 // [3] do not save, the final pause.
@@ -197,6 +199,18 @@ void misura_ricircolo(std::vector<RIGA_TABELLA>& tabella) {
                                MAX_RICIRCOLO, r.riuscito, mb(static_cast<double>(r.rss_seconda))));
 }
 
+void misura_recuperi(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
+    for (const std::size_t operazioni : {std::size_t{1000}, std::size_t{50000}}) {
+        const TEMPO_RECUPERO t = misura_recupero(a.file_c, a.file_a, operazioni);
+        const double r = t.carica > 0 ? t.recupero / t.carica : 0;
+        std::cout << "recovery: " << operazioni << " operations " << cifra(t.recupero, 3)
+                  << " s, a load " << cifra(t.carica, 3) << " s\n";
+        tabella.push_back(
+            rapporto("recovery of " + std::to_string(operazioni) + " operations / a load", r,
+                     MAX_RECUPERO, t.riuscito, cifra(t.recupero, 3) + " s"));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -239,6 +253,7 @@ int main(int argc, char** argv) {
     chiudi_archivio(); // its journal goes, as at a normal end
     libera_liste();
     misura_ricircolo(tabella);
+    misura_recuperi(a, tabella);
 
     std::cout << "\n";
     stampa_tabella(std::cout, tabella);

@@ -16,8 +16,13 @@
 template <class N> struct POSTI {
     std::vector<N*> in_ordine;  // the list, in order; nullptr where one was removed
     std::vector<int64_t> salto; // for a removed place: one before it to look at
-    std::unordered_map<uint32_t, uint32_t> dove; // identifier -> place in in_ordine
-    bool unici = true;                           // false: not indexed, walked
+    // Identifier -> place in in_ordine: while the identifiers rise along the
+    // list (as the program numbers them), a binary search over them, which
+    // costs nothing to build; otherwise a hash table.
+    std::vector<uint32_t> crescenti;
+    std::unordered_map<uint32_t, uint32_t> dove;
+    bool in_tabella = false; // the hash table is the one in use
+    bool unici = true;       // false: not indexed, walked
 
     // Indexes the list.
     void costruisci(N* lista);
@@ -30,6 +35,10 @@ template <class N> struct POSTI {
     // `r` was appended at the tail, or removed.
     void aggiunto(N* r);
     void tolto(const N* r);
+    // The place of the record with this identifier, or -1.
+    int64_t posto(uint32_t id) const;
+    // The identifiers no longer rise: the hash table from now on.
+    void in_tabella_da_ora();
 };
 
 extern template struct POSTI<NODO_CONTRAVV>;

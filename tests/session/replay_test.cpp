@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "model/changes.h"
 #include "session/replay.h"
@@ -29,11 +30,14 @@ MODIFICA cambio_luogo(const NODO_CONTRAVV* f, POSIZIONE dove, const char* luogo)
 } // namespace
 
 TEST(Replay, FindsTheRecordsAWalkFindsWhereIdentifiersRepeatAndWhereTheyDoNot) {
-    for (const bool doppi : {true, false}) {
-        SCOPED_TRACE(doppi ? "numbers that repeat" : "numbers that do not");
+    // The second fine's number: the first's again, the next one, or one
+    // below it (the numbers then unique, but not rising along the list).
+    for (const uint32_t secondo : {5u, 6u, 3u}) {
+        SCOPED_TRACE("fines 5, " + std::to_string(secondo) + ", 7");
+        const bool doppi = secondo == 5;
         libera_liste();
         NODO_CONTRAVV* uno = accoda_contravv({5, {1, 2, 2026}, "A", "AA111AA", "Sosta", 10});
-        NODO_CONTRAVV* due = accoda_contravv({doppi ? 5u : 6u, {1, 2, 2026}, "B", "BB", "X", 20});
+        NODO_CONTRAVV* due = accoda_contravv({secondo, {1, 2, 2026}, "B", "BB", "X", 20});
         NODO_CONTRAVV* tre = accoda_contravv({7, {1, 2, 2026}, "C", "CC", "Y", 30});
         const LISTE_TOLTE fatte = togli_liste();
         installa_liste(fatte.contravv, fatte.anagraf, !doppi, true);

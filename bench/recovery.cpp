@@ -1,0 +1,82 @@
+// The recovery measure of the benchmark.
+#include "recovery.h"
+
+#include <fstream>
+
+#include "measures.h"
+#include "model/changes.h"
+#include "model/lists.h"
+#include "session/archive.h"
+#include "session/journal.h"
+#include "storage/file_identity.h"
+#include "storage/journal_format.h"
+
+namespace {
+
+// The journal's operations, spread along the list of fines.
+std::string giornale_di(const std::string& file_c, const std::string& file_a,
+                        std::size_t operazioni) {
+    VOCE_GIORNALE inizio;
+    inizio.tipo = TIPO_VOCE::INIZIO;
+    inizio.file_c = file_c;
+    inizio.file_a = file_a;
+    inizio.id_c = identita_file(file_c.c_str());
+    inizio.id_a = identita_file(file_a.c_str());
+    std::string g(INTESTAZIONE_GIORNALE);
+    codifica_voce(inizio, g);
+    std::vector<const NODO_CONTRAVV*> multe;
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) multe.push_back(f);
+    if (multe.empty()) return g;
+    uint32_t prossimo = multe.back()->numero + 1;
+    for (std::size_t i = 0; i < operazioni; ++i) {
+        const NODO_CONTRAVV* f = multe[(i * 7919) % multe.size()];
+        MODIFICA m;
+        m.contravv = *f;
+        m.contravv.next = nullptr;
+        m.contravv.anagraf = nullptr;
+        m.con_anagraf_di = f->con_anagraf && f->anagraf != nullptr;
+        if (m.con_anagraf_di) m.anagraf_di = POSIZIONE{f->anagraf->codice, 0};
+        if (i % 10 == 9) {
+            m.tipo = TIPO_MODIFICA::CONTRAVV_AGGIUNTA;
+            m.contravv.numero = prossimo++;
+        } else {
+            m.tipo = TIPO_MODIFICA::CONTRAVV_CAMBIATA;
+            m.dove = POSIZIONE{f->numero, 0};
+            m.contravv.importo = f->importo + 1;
+        }
+        VOCE_GIORNALE v;
+        v.tipo = TIPO_VOCE::MODIFICHE;
+        v.modifiche.push_back(m);
+        codifica_voce(v, g);
+    }
+    return g;
+}
+
+} // namespace
+
+TEMPO_RECUPERO misura_recupero(const std::string& file_c, const std::string& file_a,
+                               std::size_t operazioni) {
+    TEMPO_RECUPERO t;
+    if (carica_archivio(file_c.c_str(), file_a.c_str()) != 0) return t;
+    const std::string giornale = giornale_di(file_c, file_a, operazioni);
+    libera_liste();
+    std::ofstream(percorso_giornale(file_c), std::ios::binary) << giornale;
+
+    double inizio = adesso();
+    APERTURA a = apri_archivio(file_c, file_a, nullptr);
+    const bool offerto = a.esito == 0 && a.giornale == GIORNALE_TROVATO::RECUPERABILE;
+    const ESITO_GIORNALE e = offerto ? concludi_apertura(a, true) : ESITO_GIORNALE{};
+    t.recupero = adesso() - inizio;
+    t.riuscito = offerto && e.recuperato && e.recuperate == static_cast<long>(operazioni);
+    if (!offerto) abbandona_apertura(a);
+    chiudi_archivio();
+    libera_liste();
+
+    inizio = adesso();
+    a = apri_archivio(file_c, file_a, nullptr);
+    t.riuscito = a.esito == 0 && concludi_apertura(a, false).caricato && t.riuscito;
+    t.carica = adesso() - inizio;
+    chiudi_archivio();
+    libera_liste();
+    return t;
+}
