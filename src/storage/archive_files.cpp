@@ -57,28 +57,17 @@ int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA confe
     return esito;
 }
 
-FUORI_LAYOUT primo_fuori_layout() {
-    FUORI_LAYOUT f;
-    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr && f.motivo == nullptr;
-         c = seguente(c))
-        if ((f.motivo = campo_non_scrivibile(*c)) != nullptr) f.contravv = c;
-    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr && f.motivo == nullptr;
-         a = seguente(a))
-        if ((f.motivo = campo_non_scrivibile(*a)) != nullptr) f.anagraf = a;
-    return f;
-}
-
 bool scrivi_archivio(const char* file_c, const char* file_a, PASSI_SOSTITUZIONE* passi,
                      FUORI_LAYOUT* fuori) {
-    const FUORI_LAYOUT f = primo_fuori_layout();
-    if (fuori != nullptr) *fuori = f;
-    if (f.motivo != nullptr) return false;
+    FUORI_LAYOUT fuori_c, fuori_a; // each file is written on its own thread
     try {
         // The owners file goes first, so that it is complete before the fines name its codes.
         const std::array<FILE_DA_SCRIVERE, 2> files{
-            {{file_a, parti_anagrafica(lista_anagraf)},
-             {file_c, parti_contravvenzioni(lista_contravv)}}};
-        return sostituisci_file(files, passi);
+            {{file_a, parti_anagrafica(lista_anagraf, fuori_a)},
+             {file_c, parti_contravvenzioni(lista_contravv, fuori_c)}}};
+        const bool scritto = sostituisci_file(files, passi);
+        if (fuori != nullptr) *fuori = fuori_c.motivo != nullptr ? fuori_c : fuori_a;
+        return scritto;
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -32,20 +32,9 @@ void installa_lette(LISTE_LETTE& nuove);
 // `conferma`, malformed records are loaded as the reader takes them.
 int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA conferma = nullptr);
 
-// A record that a save cannot write so that the next load reads it back as
-// it is (an amount loaded anyway beyond its columns, for instance).
-struct FUORI_LAYOUT {
-    const NODO_CONTRAVV* contravv = nullptr; // the first such fine, or
-    const NODO_ANAGRAF* anagraf = nullptr;   // the first such owner (no fine is)
-    const char* motivo = nullptr;            // why, in words; nullptr: none
-};
-
-// The first record of the lists that does not fit its file's layout.
-FUORI_LAYOUT primo_fuori_layout();
-
-// Writes both lists whole, all or nothing: every record is checked first,
-// and when one does not fit its file's layout nothing is written (its
-// place is told in `fuori`, when given). Then each file is written to a
+// Writes both lists whole, all or nothing: when a record does not fit its
+// file's layout (checked as it is written) nothing changes on disk, and its
+// place is told in `fuori`, when given. Then each file is written to a
 // temporary file in its own folder, flushed to disk and renamed over the
 // old one only when both were written (sostituisci_file). True on success;
 // false when anything failed (memory too), and then neither data file has

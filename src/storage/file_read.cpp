@@ -2,8 +2,8 @@
 // or a device given as a path is told apart from a data file.
 #include "storage/file_read.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,7 +27,8 @@ void taglia_linee_lunghe(LETTURA_DATI& l) {
     while (letto < l.fine) {
         const void* a_capo = std::memchr(dati + letto, '\n', l.fine - letto);
         const std::size_t fine_linea =
-            a_capo == nullptr ? l.fine : static_cast<std::size_t>(static_cast<const char*>(a_capo) - dati);
+            a_capo == nullptr ? l.fine
+                              : static_cast<std::size_t>(static_cast<const char*>(a_capo) - dati);
         const std::size_t tenuti = std::min(fine_linea - letto, LINEA_TENUTA);
         std::memmove(dati + scritto, dati + letto, tenuti);
         scritto += tenuti;

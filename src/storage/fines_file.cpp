@@ -167,13 +167,17 @@ bool forma_contravv(const RIGHE_RECORD& righe) {
     return leggi_campi(righe, &c, true, codice);
 }
 
-PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista) {
-    return [p = lista](std::string& blocco) mutable {
+PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista, FUORI_LAYOUT& fuori) {
+    return [p = lista, &fuori](std::string& blocco) mutable {
         if (p == nullptr) return false;
         const NODO_CONTRAVV* gruppo[GRUPPO_SCRITTURA];
         std::optional<uint32_t> codici[GRUPPO_SCRITTURA];
         std::size_t n = 0;
         for (; p != nullptr && n < GRUPPO_SCRITTURA; p = seguente(p), ++n) {
+            if ((fuori.motivo = campo_non_scrivibile(*p)) != nullptr) {
+                fuori.contravv = p;
+                throw RECORD_FUORI_LAYOUT{};
+            }
             gruppo[n] = p;
             codici[n] = codice_proprietario(*p);
         }

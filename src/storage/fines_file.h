@@ -32,7 +32,9 @@ bool forma_contravv(const RIGHE_RECORD& righe);
 
 // The fines file for a list, a few records per part: nothing for an empty
 // list. The lists must stay as they are until the content is over.
-PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista);
+// A fine that the layout cannot hold (campo_non_scrivibile) ends it: its
+// place goes to `fuori`, and RECORD_FUORI_LAYOUT is thrown.
+PROSSIMA_PARTE parti_contravvenzioni(const NODO_CONTRAVV* lista, FUORI_LAYOUT& fuori);
 
 // How far the reading of the fines file has got, for another thread that
 // works on the fines already read while the rest is being read.

@@ -13,11 +13,11 @@
 #include <thread>
 
 #include "model/lists.h"
+#include "model/record_blocks.h"
 #include "storage/file_read.h"
 #include "storage/fines_file.h"
 #include "storage/owner_index.h"
 #include "storage/owners_file.h"
-#include "model/record_blocks.h"
 
 namespace {
 

@@ -92,13 +92,18 @@ bool forma_anagraf(const RIGHE_RECORD& righe) {
     return leggi_campi(righe, &a, true);
 }
 
-PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista) {
-    return [p = lista](std::string& blocco) mutable {
+PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista, FUORI_LAYOUT& fuori) {
+    return [p = lista, &fuori](std::string& blocco) mutable {
         if (p == nullptr) return false;
         char buf[GRUPPO_SCRITTURA * LUNGHEZZA_MAX_RECORD];
         char* fine = buf;
-        for (std::size_t n = 0; p != nullptr && n < GRUPPO_SCRITTURA; p = seguente(p), ++n)
+        for (std::size_t n = 0; p != nullptr && n < GRUPPO_SCRITTURA; p = seguente(p), ++n) {
+            if ((fuori.motivo = campo_non_scrivibile(*p)) != nullptr) {
+                fuori.anagraf = p;
+                throw RECORD_FUORI_LAYOUT{};
+            }
             fine = scrivi_righe(fine, *p);
+        }
         blocco.append(buf, static_cast<std::size_t>(fine - buf));
         return true;
     };

@@ -24,7 +24,8 @@ bool forma_anagraf(const RIGHE_RECORD& righe);
 
 // The owners file for a list, a few records per part: nothing for an empty
 // list. The list must stay as it is until the content is over.
-PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista);
+// An owner that the layout cannot hold ends it, as for the fines.
+PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista, FUORI_LAYOUT& fuori);
 
 // What reading the owners file found out about their codes and shape.
 struct CODICI_LETTI {

@@ -35,6 +35,17 @@ bool testi_ammessi(const NODO_ANAGRAF& a);
 const char* campo_non_scrivibile(const NODO_CONTRAVV& c);
 const char* campo_non_scrivibile(const NODO_ANAGRAF& a);
 
+// A record that a save cannot write so that the next load reads it back as
+// it is (an amount loaded anyway beyond its columns, for instance).
+struct FUORI_LAYOUT {
+    const NODO_CONTRAVV* contravv = nullptr; // the first such fine, or
+    const NODO_ANAGRAF* anagraf = nullptr;   // the first such owner
+    const char* motivo = nullptr;            // why, in words; nullptr: none
+};
+// Thrown by the writer of a file when it meets such a record: the save is
+// given up, nothing replaced.
+struct RECORD_FUORI_LAYOUT {};
+
 // What a load found out about the shape of one file's records.
 struct FORMA_FILE {
     std::size_t record = 0;     // records read
