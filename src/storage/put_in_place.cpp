@@ -132,6 +132,7 @@ bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annot
         else if (copie[i].stato == COPIA::SENZA_COPIA)
             esito.senza_copia.push_back(file);
     }
-    sincronizza_cartelle_di(rinominati);
+    // The backups need no flush of their own: a stop before it reaches the
+    // disk leaves the previous backup and a second name the next save removes.
     return true;
 }
