@@ -76,3 +76,9 @@ std::string leggi_linea_grezza() {
 void stampa_percorso(std::string_view percorso) {
     if (!scrivi_grezzo(percorso)) console_out() << percorso;
 }
+
+void stampa_percorso(std::string_view prima, std::string_view percorso, std::string_view dopo) {
+    console_out() << prima;
+    stampa_percorso(percorso);
+    console_out() << dopo;
+}

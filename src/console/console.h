@@ -51,3 +51,6 @@ std::string leggi_linea_grezza();
 
 // Prints a file's name as the terminal would have sent it.
 void stampa_percorso(std::string_view percorso);
+// The same between two texts of a message (a line end after it by default).
+void stampa_percorso(std::string_view prima, std::string_view percorso,
+                     std::string_view dopo = "\n");

@@ -330,14 +330,10 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
 
     scritto.id_c = identita_file(scritto.reale_c.c_str());
     scritto.id_a = identita_file(scritto.reale_a.c_str());
-    BLOCCO_ARCHIVIO blocco;
-    if (stesso) {
-        std::swap(blocco, archivio.blocco);
-    } else {
-        std::swap(blocco, destinazione);
-    }
-    sposta_blocco(blocco, passi.descrittori[1], passi.descrittori[0]);
-    scritto.blocco = std::move(blocco);
+    // The locks of the archive written move to its new files; every other goes.
+    BLOCCO_ARCHIVIO& tenuto = stesso ? archivio.blocco : destinazione;
+    sposta_blocco(tenuto, passi.descrittori[1], passi.descrittori[0]);
+    std::swap(scritto.blocco, tenuto);
     rilascia_blocco(archivio.blocco);
     rilascia_blocco(destinazione);
     lascia_giornale_precedente(giornale);

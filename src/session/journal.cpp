@@ -231,9 +231,9 @@ void annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo) {
 bool avvisa_giornale_mancante(const std::string& percorso) {
     if (avvisato) return false;
     avvisato = true;
-    console_out() << "\n ! ATTENZIONE\n\nImpossibile scrivere il giornale delle modifiche\n";
-    stampa_percorso(percorso);
-    console_out() << "\nIl lavoro non e' protetto contro un'interruzione improvvisa:\n"
-                     "salvare spesso.\n\n";
+    stampa_percorso("\n ! ATTENZIONE\n\nImpossibile scrivere il giornale delle modifiche\n",
+                    percorso,
+                    "\nIl lavoro non e' protetto contro un'interruzione improvvisa:\n"
+                    "salvare spesso.\n\n");
     return true;
 }

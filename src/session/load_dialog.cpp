@@ -13,6 +13,7 @@
 #include "session/journal.h"
 #include "session/path_prompt.h"
 #include "storage/archive_files.h"
+#include "storage/put_in_place.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ constexpr const char* MSG_BLOCCO_NON_FIDATO =
     "\n\n\n ! ATTENZIONE\n\nAl posto del file di blocco dell'archivio c'e' un file che non e' "
     "di questo programma:\n";
 constexpr const char* MSG_BLOCCO_NON_FIDATO_FINE =
-    "Nessun dato caricato: senza il suo blocco l'archivio potrebbe essere aperto due volte.\n"
+    "\nNessun dato caricato: senza il suo blocco l'archivio potrebbe essere aperto due volte.\n"
     "Controllare quel file e toglierlo, poi caricare di nuovo.\n\n";
 constexpr const char* MSG_SALVATAGGIO_INCERTO =
     "\n\n\n ! ATTENZIONE\n\nUn salvataggio di questo archivio si e' interrotto a meta' e non "
@@ -57,7 +58,7 @@ constexpr const char* MSG_GIORNALE_NON_FIDATO =
     "\n ! ATTENZIONE\n\nAl posto del giornale delle modifiche c'e' un file che non e' di "
     "questo programma:\n";
 constexpr const char* MSG_GIORNALE_NON_FIDATO_FINE =
-    "Non e' stato letto, e finche' resta li' il lavoro non e' protetto contro\n"
+    "\nNon e' stato letto, e finche' resta li' il lavoro non e' protetto contro\n"
     "un'interruzione improvvisa: controllarlo e toglierlo, e salvare spesso.\n\n";
 constexpr const char* MSG_CARTELLA_APERTA =
     "\n ! ATTENZIONE\n\nLa cartella dell'archivio e' scrivibile da tutti gli utenti:\n";
@@ -95,12 +96,6 @@ void stampa_giornale_trovato(long modifiche, int64_t ultima) {
                   << quando.tm_year + 1900 << " alle " << ora << ".";
 }
 
-void scrivi_messaggio_percorso(const char* messaggio, const std::string& percorso) {
-    console_out() << messaggio;
-    stampa_percorso(percorso);
-    console_out() << "\n";
-}
-
 // A file that does not look like an archive file of its kind: which one,
 // how many records are off and where the first begins, then the question.
 bool conferma_forma(const char* file, bool contravvenzioni, const FORMA_FILE& f) {
@@ -125,7 +120,7 @@ void stampa_recupero_parziale(const ESITO_GIORNALE& g) {
         console_out() << "Le ultime " << g.non_recuperate
                       << " contengono valori non validi e non possono essere recuperate.\n";
     }
-    scrivi_messaggio_percorso("Il giornale completo e' conservato nel file\n", g.messo_da_parte);
+    stampa_percorso("Il giornale completo e' conservato nel file\n", g.messo_da_parte);
     console_out() << "Salvare i dati per conservare nei file le modifiche recuperate.\n";
 }
 
@@ -136,13 +131,13 @@ void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNAL
     } else if (g.recuperato) {
         console_out() << MSG_RECUPERATE;
     } else if (recupera) {
-        scrivi_messaggio_percorso(MSG_RECUPERO_FALLITO, g.messo_da_parte);
+        stampa_percorso(MSG_RECUPERO_FALLITO, g.messo_da_parte);
     } else if (a.giornale == GIORNALE_TROVATO::RECUPERABILE) {
-        scrivi_messaggio_percorso(MSG_NON_RECUPERATE, g.messo_da_parte);
+        stampa_percorso(MSG_NON_RECUPERATE, g.messo_da_parte);
     } else if (a.giornale == GIORNALE_TROVATO::FILE_CAMBIATI) {
-        scrivi_messaggio_percorso(MSG_FILE_CAMBIATI, g.messo_da_parte);
+        stampa_percorso(MSG_FILE_CAMBIATI, g.messo_da_parte);
     } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
-        scrivi_messaggio_percorso(MSG_GIORNALE_ILLEGGIBILE, g.messo_da_parte);
+        stampa_percorso(MSG_GIORNALE_ILLEGGIBILE, g.messo_da_parte);
     }
 }
 
@@ -153,17 +148,15 @@ void stampa_apertura_fallita(const APERTURA& a) {
     if (a.in_uso) {
         avvisa_archivio_in_uso(a.pid);
     } else if (!a.blocco_non_fidato.empty()) {
-        scrivi_messaggio_percorso(MSG_BLOCCO_NON_FIDATO, a.blocco_non_fidato);
-        console_out() << MSG_BLOCCO_NON_FIDATO_FINE;
+        stampa_percorso(MSG_BLOCCO_NON_FIDATO, a.blocco_non_fidato, MSG_BLOCCO_NON_FIDATO_FINE);
     } else if (!a.salvataggio_incerto.empty()) {
         console_out() << MSG_SALVATAGGIO_INCERTO;
         for (std::size_t i = 0; i + 1 < a.salvataggio_incerto.size(); ++i) {
             stampa_percorso(a.salvataggio_incerto[i]);
-            console_out() << " (copia precedente: ";
-            stampa_percorso(a.salvataggio_incerto[i] + ".bak");
-            console_out() << ")\n";
+            stampa_percorso(" (copia precedente: ", percorso_copia(a.salvataggio_incerto[i]),
+                            ")\n");
         }
-        scrivi_messaggio_percorso("Giornale del salvataggio: ", a.salvataggio_incerto.back());
+        stampa_percorso("Giornale del salvataggio: ", a.salvataggio_incerto.back());
         console_out() << MSG_SALVATAGGIO_INCERTO_FINE;
     } else {
         console_out() << (a.esito == 1 ? MSG_ERRORE_APERTURA : MSG_MEMORIA);
@@ -207,13 +200,10 @@ int carica() {
     stampa_esito_giornale(a, recupera, g);
     console_out() << MSG_CARICATO;
     for (const std::string& cartella : g.cartelle_aperte) {
-        console_out() << MSG_CARTELLA_APERTA;
-        stampa_percorso(cartella);
-        console_out() << MSG_CARTELLA_APERTA_FINE;
+        stampa_percorso(MSG_CARTELLA_APERTA, cartella, MSG_CARTELLA_APERTA_FINE);
     }
     if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        scrivi_messaggio_percorso(MSG_GIORNALE_NON_FIDATO, g.giornale);
-        console_out() << MSG_GIORNALE_NON_FIDATO_FINE;
+        stampa_percorso(MSG_GIORNALE_NON_FIDATO, g.giornale, MSG_GIORNALE_NON_FIDATO_FINE);
     } else if (!g.protetto) {
         avvisa_giornale_mancante(g.giornale);
     }

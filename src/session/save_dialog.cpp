@@ -13,6 +13,7 @@
 #include "session/path_prompt.h"
 #include "storage/archive_files.h"
 #include "storage/file_ops.h"
+#include "storage/put_in_place.h"
 
 namespace {
 
@@ -103,9 +104,7 @@ void stampa_esito(bool salvato, const ESITO_SALVATAGGIO& e, const std::string& f
         console_out() << (salvato ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
     }
     for (const std::string& f : e.senza_copia) {
-        console_out() << MSG_SENZA_COPIA;
-        stampa_percorso(f + ".bak");
-        console_out() << MSG_SENZA_COPIA_FINE;
+        stampa_percorso(MSG_SENZA_COPIA, percorso_copia(f), MSG_SENZA_COPIA_FINE);
     }
 }
 
