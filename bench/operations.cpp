@@ -11,6 +11,7 @@
 #include "model/records.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "search/search.h"
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/dialogs.h"
@@ -133,4 +134,38 @@ std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
     }
     libera_anagraf(diverso);
     return {vis, ins, mod, pag, canc, canc_a, stat, doppia};
+}
+
+std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte) {
+    const NODO_CONTRAVV* const ultima = coda(lista_contravv);
+    const NODO_ANAGRAF* const ultimo = coda(lista_anagraf);
+    if (ultima == nullptr || ultimo == nullptr) return {};
+    const std::string codice_fiscale = ultimo->codice_fiscale;
+    TEMPO_OPERAZIONE targa_nessuna{"search by plate, none found", {}, true};
+    TEMPO_OPERAZIONE targa{"search by plate, the last fine's", {}, true};
+    TEMPO_OPERAZIONE cognome{"search by surname, none found", {}, true};
+    TEMPO_OPERAZIONE codice{"search by the last owner's tax code", {}, true};
+    TEMPO_OPERAZIONE senza{"first fine without owner data", {}, true};
+    TEMPO_OPERAZIONE non_pagata{"first unpaid fine", {}, true};
+    const auto sempre = [] { return true; };
+    for (int i = 0; i < volte; ++i) {
+        // The answers end the search at its first result ("X"), or at the
+        // pause after the message that none was found.
+        cronometra(
+            targa_nessuna, "qq999qq\n\n",
+            [&] { return cerca_contravv(lista_contravv) == -1; }, sempre);
+        cronometra(
+            targa, std::string(ultima->targa) + "\nX\n",
+            [&] { return cerca_contravv(lista_contravv) == 0; }, sempre);
+        cronometra(
+            cognome, "zzzz\n\n", [&] { return cerca_anagraf(lista_anagraf) == -1; }, sempre);
+        cronometra(
+            codice, codice_fiscale + "\nX\n", [&] { return cerca_anagraf(lista_anagraf) == 0; },
+            sempre);
+        cronometra(
+            senza, "X\n", [&] { return cerca_no_anagraf(lista_contravv) == 0; }, sempre);
+        cronometra(
+            non_pagata, "X\n", [&] { return cerca_no_pagam(lista_contravv) == 0; }, sempre);
+    }
+    return {targa_nessuna, targa, cognome, codice, senza, non_pagata};
 }

@@ -28,6 +28,13 @@ struct TEMPO_OPERAZIONE {
 // away. The lists come back as they were.
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte);
 
+// Times, `volte` times each, the searches up to their first result or
+// their message that none was found: a plate and a surname that no record
+// holds (the whole list walked), the plate of the last fine, the tax code of
+// the last owner (its fines listed after it), and the first fine of each
+// guided walk (without owner data, unpaid).
+std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte);
+
 // Runs f with the console reading `risposte` and writing to a string that
 // is thrown away; false when f said so or the answers ran out before it was done.
 bool in_dialogo(const std::string& risposte, const std::function<bool()>& f);

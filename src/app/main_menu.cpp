@@ -102,6 +102,7 @@ int avvia_sanzionario() {
         // Input has ended: nothing more can be asked, and nothing is saved.
     }
     terminale_ripristina();
-    libera_liste();
+    // The records go back to the system with the process: walking a large
+    // archive only to free it would hold the clerk's shell for a while.
     return 0;
 }
