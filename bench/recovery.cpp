@@ -2,6 +2,7 @@
 #include "recovery.h"
 
 #include <fstream>
+#include <unordered_set>
 
 #include "measures.h"
 #include "model/changes.h"
@@ -13,7 +14,9 @@
 
 namespace {
 
-// The journal's operations, spread along the list of fines.
+// The journal's operations, spread along the list of fines: the amount of
+// a fine changed; every tenth a fine recorded; every fiftieth a fine
+// deleted with its owner, whose other fines are then without owner.
 std::string giornale_di(const std::string& file_c, const std::string& file_a,
                         std::size_t operazioni) {
     VOCE_GIORNALE inizio;
@@ -28,15 +31,30 @@ std::string giornale_di(const std::string& file_c, const std::string& file_a,
     for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) multe.push_back(f);
     if (multe.empty()) return g;
     uint32_t prossimo = multe.back()->numero + 1;
+    std::unordered_set<const NODO_ANAGRAF*> tolti;
+    // The fines picked are distinct (7919 is a prime) unless they are fewer
+    // than the operations or a multiple of it: then none is deleted.
+    const bool distinte = operazioni <= multe.size() && multe.size() % 7919 != 0;
     for (std::size_t i = 0; i < operazioni; ++i) {
         const NODO_CONTRAVV* f = multe[(i * 7919) % multe.size()];
         MODIFICA m;
         m.contravv = *f;
         m.contravv.next = nullptr;
         m.contravv.anagraf = nullptr;
-        m.con_anagraf_di = f->con_anagraf && f->anagraf != nullptr;
-        if (m.con_anagraf_di) m.anagraf_di = POSIZIONE{f->anagraf->codice, 0};
-        if (i % 10 == 9) {
+        m.con_anagraf_di = f->con_anagraf && f->anagraf != nullptr && !tolti.contains(f->anagraf);
+        if (m.con_anagraf_di) {
+            m.anagraf_di = POSIZIONE{f->anagraf->codice, 0};
+        } else {
+            m.contravv.con_anagraf = false;
+            m.contravv.pagata = false;
+            m.contravv.data_pagamento = DATA{0, 0, 0};
+        }
+        if (distinte && i % 50 == 49) {
+            m.tipo = TIPO_MODIFICA::CONTRAVV_TOLTA;
+            m.dove = POSIZIONE{f->numero, 0};
+            m.anche_anagraf = m.con_anagraf_di;
+            if (m.anche_anagraf) tolti.insert(f->anagraf);
+        } else if (i % 10 == 9) {
             m.tipo = TIPO_MODIFICA::CONTRAVV_AGGIUNTA;
             m.contravv.numero = prossimo++;
         } else {

@@ -4,6 +4,7 @@
 #include "model/changes.h"
 
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "model/lists.h"
@@ -21,6 +22,9 @@ NODO_CONTRAVV* bozza_contravv = nullptr; // the fine whose form is being filled
 NODO_ANAGRAF* bozza_anagraf = nullptr;   // the owner whose form is being filled
 bool numeri_unici = true;
 bool codici_unici = true;
+// Owners out of their list whose fines still point to them, each with the
+// owner they were merged into (nullptr: removed).
+std::unordered_map<NODO_ANAGRAF*, NODO_ANAGRAF*> accantonati;
 
 uint32_t id(const NODO_CONTRAVV* f) {
     return f->numero;
@@ -98,17 +102,35 @@ void annota_contravv(const NODO_CONTRAVV* f) {
     annota(m);
 }
 
+// A fine left without owner data, and so unpaid.
+void senza_proprietario(NODO_CONTRAVV* f) {
+    f->con_anagraf = false;
+    f->anagraf = nullptr;
+    f->pagata = false;
+    f->data_pagamento = DATA{0, 0, 0};
+}
+
 // Detaches the owner's fines and frees it; the owner is already unlinked.
 void stacca_e_libera(NODO_ANAGRAF* a) {
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
-        if (f->anagraf != a) continue;
-        f->con_anagraf = false;
-        f->anagraf = nullptr;
-        f->pagata = false;
-        f->data_pagamento = DATA{0, 0, 0};
-    }
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f))
+        if (f->anagraf == a) senza_proprietario(f);
     if (a == bozza_anagraf) bozza_anagraf = nullptr;
     libera_anagraf(a);
+}
+
+// Where the fines of an owner set aside end: the last owner of its chain
+// of merges, or nullptr when the chain ends in a removal.
+NODO_ANAGRAF* fine_catena(NODO_ANAGRAF* a) {
+    for (;;) {
+        const auto it = accantonati.find(a);
+        if (it == accantonati.end()) return a;
+        a = it->second;
+    }
+}
+
+void libera_accantonati() {
+    for (const auto& [a, altro] : accantonati) libera_anagraf(a);
+    accantonati.clear();
 }
 
 } // namespace
@@ -136,6 +158,7 @@ void modifiche_salvate() {
 
 void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool n_unici, bool c_unici) {
     libera_liste();
+    libera_accantonati();
     lista_contravv = contravv;
     lista_anagraf = anagraf;
     numeri_unici = n_unici;
@@ -218,11 +241,11 @@ void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
 }
 
 void collega_anagraf(NODO_CONTRAVV* f, NODO_ANAGRAF* a) {
-    f->anagraf = a;
-    f->con_anagraf = a != nullptr;
     if (a == nullptr) {
-        f->pagata = false;
-        f->data_pagamento = DATA{0, 0, 0};
+        senza_proprietario(f);
+    } else {
+        f->anagraf = a;
+        f->con_anagraf = true;
     }
     annota_contravv(f);
 }
@@ -320,4 +343,44 @@ void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& i, NODO_ANAGRAF* an
     f->anagraf = anagraf;
     f->con_anagraf = anagraf != nullptr;
     annota_contravv(f);
+}
+
+void accantona_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* prima, NODO_ANAGRAF* altro) {
+    try {
+        accantonati.emplace(a, altro);
+    } catch (const std::bad_alloc&) {
+        if (altro != nullptr) {
+            unisci_anagraf(a, altro);
+        } else {
+            elimina_anagraf(a);
+        }
+        return;
+    }
+    MODIFICA m;
+    m.tipo = altro != nullptr ? TIPO_MODIFICA::ANAGRAF_UNITA : TIPO_MODIFICA::ANAGRAF_TOLTA;
+    m.dove = posizione(a);
+    m.con_anagraf_di = altro != nullptr;
+    if (altro != nullptr) m.anagraf_di = posizione(altro);
+    (prima == nullptr ? lista_anagraf : prima->next) = a->next;
+    a->next = nullptr;
+    annota(m);
+}
+
+NODO_ANAGRAF* proprietario_attuale(const NODO_CONTRAVV* f) {
+    if (!f->con_anagraf) return nullptr;
+    return accantonati.empty() ? f->anagraf : fine_catena(f->anagraf);
+}
+
+void sistema_accantonati() {
+    if (accantonati.empty()) return;
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
+        if (!f->con_anagraf || accantonati.find(f->anagraf) == accantonati.end()) continue;
+        NODO_ANAGRAF* a = fine_catena(f->anagraf);
+        if (a != nullptr) {
+            f->anagraf = a;
+        } else {
+            senza_proprietario(f);
+        }
+    }
+    libera_accantonati();
 }

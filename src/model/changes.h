@@ -143,3 +143,17 @@ NODO_ANAGRAF* in_posizione(NODO_ANAGRAF* lista, POSIZIONE p);
 void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* const* coda = nullptr);
 void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda = nullptr);
 void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& immagine, NODO_ANAGRAF* anagraf);
+
+// Replay of owners removed or merged without a walk of the fines at each.
+// accantona_anagraf() takes the owner `a` out of its list (`prima`: the owner
+// before it, nullptr for the head) as removed (`altro` nullptr) or merged
+// into `altro`, and reports that change; but the fines that point to it
+// keep pointing to it, and it stays allocated, until sistema_accantonati()
+// moves all of them in one walk: each fine goes where the chain of removals
+// and merges ends, to an owner keeping its payment, or to none, detached
+// and unpaid. In between, proprietario_attuale() is a fine's owner as it
+// stands after those changes. When memory runs out to note the owner aside,
+// it is removed or merged at once, as elimina_anagraf and unisci_anagraf do.
+void accantona_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* prima, NODO_ANAGRAF* altro);
+NODO_ANAGRAF* proprietario_attuale(const NODO_CONTRAVV* f);
+void sistema_accantonati();

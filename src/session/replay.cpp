@@ -1,5 +1,7 @@
 // Replay: each change of the journal carried out again through the model's
-// door, records found by their position through an index made once.
+// door, records found by their position through an index made once. Owners
+// removed or merged are set aside, and their fines moved in one walk at the
+// end of the replay, not in one walk each.
 #include "session/replay.h"
 
 #include "model/changes.h"
@@ -18,6 +20,13 @@ struct INDICE {
 bool anagraf_indicata(INDICE& x, const MODIFICA& m, NODO_ANAGRAF*& a) {
     a = m.con_anagraf_di ? x.persone.trova(lista_anagraf, m.anagraf_di) : nullptr;
     return a != nullptr || !m.con_anagraf_di;
+}
+
+// The owner `a` leaves its list, removed (`altro` nullptr) or merged into `altro`.
+void togli_persona(INDICE& x, NODO_ANAGRAF* a, NODO_ANAGRAF* altro) {
+    NODO_ANAGRAF* prima = x.persone.prima_di(lista_anagraf, a);
+    x.persone.tolto(a);
+    accantona_anagraf(a, prima, altro);
 }
 
 bool applica(INDICE& x, const MODIFICA& m) {
@@ -43,9 +52,10 @@ bool applica(INDICE& x, const MODIFICA& m) {
         NODO_CONTRAVV* f = x.multe.trova(lista_contravv, m.dove);
         if (f == nullptr) return false;
         NODO_CONTRAVV* prima = x.multe.prima_di(lista_contravv, f);
-        if (m.anche_anagraf && f->con_anagraf && f->anagraf != nullptr) x.persone.tolto(f->anagraf);
+        NODO_ANAGRAF* suo = m.anche_anagraf ? proprietario_attuale(f) : nullptr;
         x.multe.tolto(f);
-        elimina_contravv(f, prima, m.anche_anagraf);
+        elimina_contravv(f, prima, false);
+        if (suo != nullptr) togli_persona(x, suo, nullptr);
         return true;
     }
     case TIPO_MODIFICA::ANAGRAF_AGGIUNTA: {
@@ -66,30 +76,23 @@ bool applica(INDICE& x, const MODIFICA& m) {
     case TIPO_MODIFICA::ANAGRAF_TOLTA: {
         NODO_ANAGRAF* a = x.persone.trova(lista_anagraf, m.dove);
         if (a == nullptr) return false;
-        x.persone.tolto(a);
-        return elimina_anagraf(a);
+        togli_persona(x, a, nullptr);
+        return true;
     }
     case TIPO_MODIFICA::ANAGRAF_UNITA: {
         NODO_ANAGRAF* a = x.persone.trova(lista_anagraf, m.dove);
         if (a == nullptr || !anagraf_indicata(x, m, proprietario) || proprietario == a)
             return false;
-        x.persone.tolto(a);
-        unisci_anagraf(a, proprietario);
+        togli_persona(x, a, proprietario);
         return true;
     }
     }
     return false;
 }
 
-} // namespace
-
-bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
-                        long& escluse) {
-    applicate = 0;
-    escluse = 0;
-    INDICE x;
-    x.multe.costruisci(lista_contravv);
-    x.persone.costruisci(lista_anagraf);
+// The entries in order, each as one operation, up to the first not admitted.
+bool riapplica_voci(INDICE& x, const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
+                    long& escluse) {
     for (const VOCE_GIORNALE& v : voci) {
         if (escluse > 0 || !v.ammessa) {
             escluse += v.tipo == TIPO_VOCE::MODIFICHE ? 1 : 0;
@@ -105,4 +108,18 @@ bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& app
         if (!riuscita) return false;
     }
     return true;
+}
+
+} // namespace
+
+bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
+                        long& escluse) {
+    applicate = 0;
+    escluse = 0;
+    INDICE x;
+    x.multe.costruisci(lista_contravv);
+    x.persone.costruisci(lista_anagraf);
+    const bool riuscita = riapplica_voci(x, voci, applicate, escluse);
+    sistema_accantonati(); // also after a failure: the lists consistent again
+    return riuscita;
 }

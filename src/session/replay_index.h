@@ -15,7 +15,10 @@
 
 template <class N> struct POSTI {
     std::vector<N*> in_ordine;  // the list, in order; nullptr where one was removed
-    std::vector<int64_t> salto; // for a removed place: one before it to look at
+    // For a removed place passed over before: a place before it to look at
+    // (any other removed place k: k - 1), so that a run of removals is
+    // crossed in few steps.
+    std::unordered_map<int64_t, int64_t> salto;
     // Identifier -> place in in_ordine: while the identifiers rise along the
     // list (as the program numbers them), a binary search over them, which
     // costs nothing to build; otherwise a hash table.
@@ -37,6 +40,8 @@ template <class N> struct POSTI {
     void tolto(const N* r);
     // The place of the record with this identifier, or -1.
     int64_t posto(uint32_t id) const;
+    // Where to look after the removed place k.
+    int64_t salto_da(int64_t k) const;
     // The identifiers no longer rise: the hash table from now on.
     void in_tabella_da_ora();
 };

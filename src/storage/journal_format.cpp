@@ -2,8 +2,8 @@
 // integers, texts with their length before them, a CRC-32 per entry.
 #include "storage/journal_format.h"
 
-#include <array>
 #include <cstring>
+#include <zlib.h>
 
 #include "console/text_rules.h"
 #include "storage/record_shape.h"
@@ -13,21 +13,10 @@ namespace {
 // A body longer than this is no entry of ours: garbage in the length field.
 constexpr std::size_t CORPO_MAX = std::size_t{1} << 20;
 
-std::array<uint32_t, 256> tabella_crc() {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[i] = c;
-    }
-    return t;
-}
-
-uint32_t crc32(std::string_view dati) {
-    static const std::array<uint32_t, 256> t = tabella_crc();
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : dati) c = t[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+// The entry's CRC-32 (zlib's, the usual polynomial of that name).
+uint32_t somma_di_controllo(std::string_view dati) {
+    const auto inizio = reinterpret_cast<const Bytef*>(dati.data());
+    return static_cast<uint32_t>(crc32_z(crc32_z(0, Z_NULL, 0), inizio, dati.size()));
 }
 
 void metti(std::string& out, uint64_t v, int byte) {
@@ -224,7 +213,7 @@ void codifica_voce(const VOCE_GIORNALE& v, std::string& out) {
     SCRITTORE scrittore{corpo};
     campi_voce(scrittore, v);
     metti(out, corpo.size(), 4);
-    metti(out, crc32(corpo), 4);
+    metti(out, somma_di_controllo(corpo), 4);
     out += corpo;
 }
 
@@ -238,7 +227,7 @@ GIORNALE_LETTO decodifica_giornale(std::string_view dati) {
         const uint32_t somma = static_cast<uint32_t>(cornice.prendi(4));
         if (!cornice.ok || lunghezza > CORPO_MAX || cornice.resto.size() < lunghezza) break;
         const std::string_view corpo = cornice.resto.substr(0, lunghezza);
-        if (crc32(corpo) != somma) break;
+        if (somma_di_controllo(corpo) != somma) break;
         VOCE_GIORNALE v;
         LETTORE lettore{corpo};
         campi_voce(lettore, v);

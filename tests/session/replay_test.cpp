@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "model/changes.h"
 #include "session/replay.h"
+#include "session/replay_index.h"
 #include "support/records.h"
 
 namespace {
@@ -69,4 +72,116 @@ TEST(Replay, FindsTheRecordsAWalkFindsWhereIdentifiersRepeatAndWhereTheyDoNot) {
         EXPECT_EQ(due->next->next, nullptr);
         libera_liste();
     }
+}
+
+namespace {
+
+std::vector<VOCE_GIORNALE> registrate;
+
+void registra(std::span<const MODIFICA> gruppo, bool) {
+    registrate.push_back(voce({gruppo.begin(), gruppo.end()}));
+}
+
+// Owners 1 to 4 (with `doppio` the fourth has code 3 too) and five fines:
+// two of the first owner, one of each other, all paid but the fourth.
+void prepara(bool doppio) {
+    libera_liste();
+    NODO_ANAGRAF* a[4];
+    for (uint32_t i = 0; i < 4; ++i)
+        a[i] = accoda_anagraf({doppio && i == 3 ? 3 : i + 1, "ROSSI", "ANNA", {1, 1, 1980}, "VIA",
+                               "ROMA", "00100", "RM", "RSSNNA80A41H501U", "RM1234567A"});
+    NODO_ANAGRAF* di[5] = {a[0], a[1], a[2], a[0], a[3]};
+    for (uint32_t n = 1; n <= 5; ++n)
+        accoda_contravv({n, {1, 2, 2026}, "Roma", "AB123CD", "Sosta", 10.0 * n, di[n - 1], n != 4,
+                         {3, 2, 2026}});
+    const LISTE_TOLTE fatte = togli_liste();
+    installa_liste(fatte.contravv, fatte.anagraf, true, !doppio);
+}
+
+NODO_ANAGRAF* persona(std::size_t i) {
+    NODO_ANAGRAF* a = lista_anagraf;
+    while (i-- > 0) a = a->next;
+    return a;
+}
+
+NODO_CONTRAVV* multa(uint32_t numero) {
+    NODO_CONTRAVV* f = lista_contravv;
+    while (f->numero != numero) f = f->next;
+    return f;
+}
+
+// Each fine's number, owner code and payment; then the owners' codes.
+std::string stato() {
+    std::string s;
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next)
+        s += std::to_string(f->numero) + ":" +
+             (f->con_anagraf ? std::to_string(f->anagraf->codice) : "-") +
+             (f->pagata ? "p " : " ");
+    s += "|";
+    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next)
+        s += " " + std::to_string(a->codice);
+    return s;
+}
+
+} // namespace
+
+TEST(Replay, OwnersRemovedAndMergedLeaveTheFinesAsTheOperationsThemselvesDid) {
+    // Each script runs through the door while the journal is kept, then the
+    // journal is replayed over the lists as they were: both end the same.
+    const std::vector<std::function<void()>> copioni = {
+        // Merged twice in a chain, another owner's fine deleted with it,
+        // then the last owner of the chain removed with its own fine.
+        [] {
+            unisci_anagraf(persona(0), persona(1));
+            unisci_anagraf(persona(0), persona(2));
+            elimina_contravv(multa(3), multa(2), true);
+            elimina_contravv(multa(5), multa(4), true);
+        },
+        // A removal; a fine of a merged owner deleted with its owner.
+        [] {
+            elimina_anagraf(persona(2));
+            unisci_anagraf(persona(0), persona(2));
+            elimina_contravv(multa(1), nullptr, true);
+        },
+    };
+    for (const bool doppio : {false, true}) {
+        for (std::size_t i = 0; i < copioni.size(); ++i) {
+            SCOPED_TRACE("script " + std::to_string(i) + (doppio ? ", a code twice" : ""));
+            prepara(doppio);
+            registrate.clear();
+            ascolta_modifiche(registra);
+            copioni[i]();
+            ascolta_modifiche(nullptr);
+            const std::string atteso = stato();
+            prepara(doppio);
+            std::size_t applicate = 0;
+            long escluse = 0;
+            ASSERT_TRUE(riapplica_giornale(registrate, applicate, escluse));
+            EXPECT_EQ(stato(), atteso);
+        }
+    }
+    libera_liste();
+}
+
+TEST(Replay, FindsEveryRisingNumberHoweverUnevenlySpread) {
+    // Even steps, squares (ever wider gaps), and a cluster then a leap.
+    const std::vector<std::function<uint32_t(uint32_t)>> numerazioni = {
+        [](uint32_t i) { return 3 * i + 1; }, [](uint32_t i) { return i * i + 1; },
+        [](uint32_t i) { return i < 900 ? i + 1 : 4'000'000'000u - 1000 + i; }};
+    for (const auto& numero : numerazioni) {
+        libera_liste();
+        for (uint32_t i = 0; i < 1000; ++i)
+            accoda_contravv({numero(i), {1, 2, 2026}, "A", "AA", "B", 1.0});
+        POSTI<NODO_CONTRAVV> posti;
+        posti.costruisci(lista_contravv);
+        const NODO_CONTRAVV* f = lista_contravv;
+        for (uint32_t i = 0; i < 1000; ++i, f = f->next) {
+            ASSERT_EQ(posti.trova(lista_contravv, {numero(i), 0}), f) << i;
+            if (numero(i) + 1 != numero(i + 1)) {
+                ASSERT_EQ(posti.trova(lista_contravv, {numero(i) + 1, 0}), nullptr) << i;
+            }
+        }
+        EXPECT_EQ(posti.trova(lista_contravv, {0, 0}), nullptr);
+    }
+    libera_liste();
 }
