@@ -43,7 +43,10 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
         {
             LETTURA_DATI file; // its buffer goes back before the index is built
             file.fd = l.fd;
-            l.esito = anagrafica_da_file(file, l.lista, codici, avanzamento.fermo);
+            // The pages of the fines' next blocks are filled in meanwhile:
+            // this side has the lighter file.
+            l.esito = anagrafica_da_file(file, l.lista, codici, avanzamento.fermo,
+                                         [] { anticipa_blocco_contravv(BLOCCHI_IN_ANTICIPO); });
         }
         l.forma = codici.forma;
         if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);

@@ -13,6 +13,9 @@
 
 namespace {
 
+// Owners read between two calls of the caller's work on the side.
+constexpr std::size_t PASSO_A_MARGINE = 512;
+
 constexpr std::size_t LARGHEZZA_TESTO = 31;
 constexpr std::size_t LARGHEZZA_CAP = 5;
 constexpr std::string_view RIGA_FINE_ANAGRAF =
@@ -110,7 +113,7 @@ PROSSIMA_PARTE parti_anagrafica(const NODO_ANAGRAF* lista, FUORI_LAYOUT& fuori) 
 }
 
 int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,
-                       const std::atomic<bool>& fermo) {
+                       const std::atomic<bool>& fermo, void (*a_margine)()) {
     NODO_ANAGRAF* ultimo = nullptr;
     RIGHE_RECORD righe;
     bool con_nul = true;
@@ -124,6 +127,7 @@ int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& c
         (ultimo == nullptr ? lista : ultimo->next) = a;
         ultimo = a;
         ++codici.quanti;
+        if (a_margine != nullptr && codici.quanti % PASSO_A_MARGINE == 0) a_margine();
         if (a->codice > codici.massimo) codici.massimo = a->codice;
     }
 }

@@ -38,6 +38,8 @@ struct CODICI_LETTI {
 // file, in file order. 0 when the file was read to its end; 1 on a read
 // error; -1 when memory ran out; LETTURA_INTERROTTA when `fermo` was found set (checked
 // before each record), the reading given up. The records made until a
-// failure stay linked in `lista`, for the caller to free.
+// failure stay linked in `lista`, for the caller to free. `a_margine`,
+// when given, is called every few hundred records: work of the load's
+// other side done meanwhile, by the thread that has time for it.
 int anagrafica_da_file(LETTURA_DATI& file, NODO_ANAGRAF*& lista, CODICI_LETTI& codici,
-                       const std::atomic<bool>& fermo);
+                       const std::atomic<bool>& fermo, void (*a_margine)() = nullptr);
