@@ -36,22 +36,29 @@ void fine_elenco(const char* messaggio);
 // Pages through the records of a list that `scelto` picks, in list order:
 // each one is shown with `mostra` and followed by the prompt. "X" leaves at
 // once: 0. After the last one, `fine` and the pause: 1. When nothing is
-// picked nothing is printed: -1.
-template <class N, class Scelto, class Mostra>
-int sfoglia(N* lista, Scelto scelto, Mostra mostra, const char* prompt, const char* fine) {
+// picked nothing is printed: -1. `passo` gives the record after one (a
+// walk of a large list passes one that asks for the records ahead).
+template <class N, class Scelto, class Mostra, class Passo>
+int sfoglia(N* lista, Scelto scelto, Mostra mostra, const char* prompt, const char* fine,
+            Passo passo) {
     auto prossimo = [&](N* p) {
-        while (p != nullptr && !scelto(p)) p = p->next;
+        while (p != nullptr && !scelto(p)) p = passo(p);
         return p;
     };
     N* p = prossimo(lista);
     if (p == nullptr) return -1;
     while (p != nullptr) {
         mostra(p);
-        p = prossimo(p->next);
+        p = prossimo(passo(p));
         if (chiede_uscita(prompt)) return 0;
     }
     fine_elenco(fine);
     return 1;
+}
+
+template <class N, class Scelto, class Mostra>
+int sfoglia(N* lista, Scelto scelto, Mostra mostra, const char* prompt, const char* fine) {
+    return sfoglia(lista, scelto, mostra, prompt, fine, [](N* p) { return p->next; });
 }
 
 // The same over every record of the list.

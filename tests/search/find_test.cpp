@@ -85,3 +85,18 @@ TEST_F(SearchFind, TaxCodeMustBeWholeInEitherCase) {
             PAUSA);
     EXPECT_EQ(cerca_persona("\n", 1), CHIEDI_ANAGRAF);
 }
+
+TEST_F(SearchFind, EveryOwnerOfAManyResultSearchShowsItsOwnFines) {
+    // Forty more owners named VERDI, the fines of each recorded in reverse
+    // order of the owners, two for the last one: the fines shown after
+    // each block are its own, in list order, past any batch of results.
+    std::vector<NODO_ANAGRAF*> verdi;
+    for (uint32_t i = 0; i < 40; ++i) verdi.push_back(aggiungi_anagraf(10 + i, "VERDI"));
+    for (uint32_t i = 0; i < 40; ++i) aggiungi_contravv(100 + i, verdi[39 - i]);
+    aggiungi_contravv(200, verdi[39]);
+    std::string atteso = CHIEDI_ANAGRAF;
+    for (uint32_t i = 0; i < 40; ++i)
+        atteso += scheda(verdi[i]) + "\nContravvenzioni associate: " + std::to_string(139 - i) +
+                  (i == 39 ? ", 200\n" : "\n") + SEGUENTE_ANAGRAF;
+    EXPECT_EQ(cerca_persona("verdi" + std::string(41, '\n'), 0), atteso + FINE_RICERCA);
+}
