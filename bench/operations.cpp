@@ -145,6 +145,7 @@ std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte) {
     TEMPO_OPERAZIONE targa{"search by plate, the last fine's", {}, true};
     TEMPO_OPERAZIONE cognome{"search by surname, none found", {}, true};
     TEMPO_OPERAZIONE codice{"search by the last owner's tax code", {}, true};
+    TEMPO_OPERAZIONE comune{"search by a common surname", {}, true};
     TEMPO_OPERAZIONE senza{"first fine without owner data", {}, true};
     TEMPO_OPERAZIONE non_pagata{"first unpaid fine", {}, true};
     const auto sempre = [] { return true; };
@@ -163,9 +164,11 @@ std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte) {
             codice, codice_fiscale + "\nX\n", [&] { return cerca_anagraf(lista_anagraf) == 0; },
             sempre);
         cronometra(
+            comune, "rossi\nX\n", [&] { return cerca_anagraf(lista_anagraf) == 0; }, sempre);
+        cronometra(
             senza, "X\n", [&] { return cerca_no_anagraf(lista_contravv) == 0; }, sempre);
         cronometra(
             non_pagata, "X\n", [&] { return cerca_no_pagam(lista_contravv) == 0; }, sempre);
     }
-    return {targa_nessuna, targa, cognome, codice, senza, non_pagata};
+    return {targa_nessuna, targa, cognome, codice, comune, senza, non_pagata};
 }

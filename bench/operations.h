@@ -31,7 +31,8 @@ std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte);
 // Times, `volte` times each, the searches up to their first result or
 // their message that none was found: a plate and a surname that no record
 // holds (the whole list walked), the plate of the last fine, the tax code of
-// the last owner (its fines listed after it), and the first fine of each
+// the last owner (its fines listed after it), the first of the owners of a
+// common surname (with the fines of a batch of them), and the first fine of each
 // guided walk (without owner data, unpaid).
 std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte);
 
