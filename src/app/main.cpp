@@ -1,6 +1,6 @@
 // Entry point of the sanzionario program.
-#include "app/app.h"
+#include "app/command_line.h"
 
-int main() {
-    return avvia_sanzionario();
+int main(int argc, char** argv) {
+    return esegui_riga_di_comando(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
+#include "session/read_only.h"
 #include "storage/archive_files.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
@@ -111,9 +112,7 @@ void stampa_esito(bool salvato, const ESITO_SALVATAGGIO& e, const std::string& f
 } // namespace
 
 void avvisa_archivio_in_uso(long pid) {
-    console_out() << "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione";
-    if (pid > 0) console_out() << " (processo " << pid << ")";
-    console_out() << ".\nChiudere l'altra sessione e riprovare.\n\n";
+    console_out() << "\n\n\n ! ATTENZIONE\n\n" << testo_archivio_in_uso(pid) << "\n";
 }
 
 int salva() {

@@ -53,7 +53,10 @@ bool applica(const OPZIONI& opzioni) {
     }
     signal(SIGPIPE, SIG_DFL);
     if (!applica(opzioni)) _exit(126);
-    execl(SANZIONARIO_BIN, "sanzionario", static_cast<char*>(nullptr));
+    std::vector<char*> argv{const_cast<char*>("sanzionario")};
+    for (const std::string& a : opzioni.argomenti) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(SANZIONARIO_BIN, argv.data());
     _exit(127);
 }
 

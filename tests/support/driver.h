@@ -30,6 +30,7 @@ struct OPZIONI {
     long limite_file = -1;     // bytes a file may grow to (a full disk); -1 none
     bool terminale = false;    // on a pseudo-terminal rather than on pipes
     std::vector<Variabile> ambiente = {};
+    std::vector<std::string> argomenti = {}; // on the command line, after the program's name
 };
 
 // Runs `lavoro` in a child process started with the options (the locale

@@ -1,0 +1,69 @@
+// Options the GNU way (getopt_long): the program's own, up to the first
+// argument that is not one, which names a command.
+#include "app/command_line.h"
+
+#include <cstring>
+#include <getopt.h>
+#include <iostream>
+#include <string>
+
+#include "app/app.h"
+#include "app/version.h"
+#include "commands/command_support.h"
+#include "commands/commands.h"
+
+namespace {
+
+struct COMANDO {
+    const char* nome;
+    int (*esegui)(int argc, char** argv);
+};
+
+const COMANDO COMANDI[] = {{"esporta", comando_esporta},
+                           {"importa-pagamenti", comando_importa_pagamenti},
+                           {"controlla", comando_controlla}};
+
+constexpr const char* AIUTO =
+    "Uso: sanzionario [OPZIONE]\n"
+    "     sanzionario COMANDO [OPZIONI DEL COMANDO]\n\n"
+    "Senza comando avvia il programma interattivo per la gestione delle\n"
+    "contravvenzioni, dei dati anagrafici dei proprietari e dei pagamenti.\n\n"
+    "Opzioni:\n"
+    "  -h, --help       mostra questo aiuto ed esce\n"
+    "  -V, --version    mostra la versione ed esce\n\n"
+    "Comandi:\n"
+    "  esporta            scrive l'archivio in formato CSV\n"
+    "  importa-pagamenti  registra i pagamenti elencati in un file CSV\n"
+    "  controlla          controlla l'archivio, ad esempio prima di una copia\n\n"
+    "Le opzioni di ogni comando: sanzionario COMANDO --help\n"
+    "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
+
+int errore(const std::string& messaggio) {
+    std::cerr << "sanzionario: " << messaggio
+              << "\nProvare 'sanzionario --help' per maggiori informazioni.\n";
+    return USCITA_USO;
+}
+
+} // namespace
+
+int esegui_riga_di_comando(int argc, char** argv) {
+    static const option opzioni[] = {{"help", no_argument, nullptr, 'h'},
+                                     {"version", no_argument, nullptr, 'V'},
+                                     {nullptr, 0, nullptr, 0}};
+    optind = 0;
+    opterr = 0;
+    // "+": the options stop at the command, whose own options follow it.
+    for (int o; (o = getopt_long(argc, argv, "+hV", opzioni, nullptr)) != -1;) {
+        switch (o) {
+        case 'h': std::cout << AIUTO; return USCITA_FATTO;
+        case 'V':
+            std::cout << "sanzionario " SANZIONARIO_VERSIONE "\n";
+            return USCITA_FATTO;
+        default: return errore(std::string("opzione non riconosciuta: ") + argv[optind - 1]);
+        }
+    }
+    if (optind == argc) return avvia_sanzionario();
+    for (const COMANDO& c : COMANDI)
+        if (std::strcmp(argv[optind], c.nome) == 0) return c.esegui(argc - optind, argv + optind);
+    return errore(std::string("comando sconosciuto: ") + argv[optind]);
+}

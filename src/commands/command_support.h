@@ -1,0 +1,43 @@
+// What every command of the command line shares: its usage errors, the
+// archive read for it with the refusals told on standard error, the
+// archive's text in UTF-8, and writing its output to a file or to
+// standard output.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "session/read_only.h"
+
+// Exit statuses of every command.
+constexpr int USCITA_FATTO = 0;
+constexpr int USCITA_FALLITO = 1;
+constexpr int USCITA_USO = 2;
+
+// Tells on standard error what was wrong with the command line of
+// `comando`, and where its help is. USCITA_USO.
+int errore_uso(const char* comando, const std::string& messaggio);
+// The same for the option getopt_long just refused, given what it
+// returned (':' for a value missing; the options' text starts with ':').
+int opzione_sbagliata(const char* comando, int risultato, char** argv);
+
+// The two data files a command works on: the default ones unless
+// --contravvenzioni and --anagrafica say otherwise.
+struct FILE_ARCHIVIO {
+    std::string contravvenzioni = "dati/contravvenzioni.txt";
+    std::string anagrafica = "dati/anagrafica.txt";
+};
+
+// Reads the archive for `comando` (see leggi_per_comando); false, after
+// telling why on standard error, when it could not be read at all.
+bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r);
+
+// The archive's code page 850 text in UTF-8, without the blanks around it
+// (the file's columns align some fields with them).
+std::string in_utf8(std::string_view cp850);
+
+// Writes `testo` to the file `percorso` (replacing it whole, never one of
+// the archive's files) or to standard output when it is empty or "-";
+// false, after telling why on standard error.
+bool scrivi_uscita(const char* comando, const std::string& percorso, const FILE_ARCHIVIO& f,
+                   std::string_view testo);

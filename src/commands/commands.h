@@ -1,0 +1,8 @@
+// The commands of the command line besides the interactive program. Each
+// takes its own arguments (argv[0] is the command's name) and returns its
+// exit status: 0 done, 1 failed, 2 a usage error.
+#pragma once
+
+int comando_esporta(int argc, char** argv);
+int comando_importa_pagamenti(int argc, char** argv);
+int comando_controlla(int argc, char** argv);

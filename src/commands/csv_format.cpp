@@ -1,0 +1,94 @@
+// Fields, dates and amounts of the CSV files; quoting is libcsv's.
+#include "commands/csv_format.h"
+
+#include <csv.h>
+#include <cstdio>
+
+#include "input/date.h"
+
+namespace {
+
+std::string_view senza_bianchi(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    return t;
+}
+
+// The value of a run of digits, when `t` is one of `n` digits.
+std::optional<int> cifre(std::string_view t, std::size_t n) {
+    if (t.size() != n) return std::nullopt;
+    int v = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+} // namespace
+
+void aggiungi_campo(std::string& riga, std::string_view testo, const DIALETTO_CSV& d) {
+    if (!riga.empty()) riga += d.separatore;
+    if (testo.find_first_of(std::string{d.separatore, '"', '\n', '\r'}) == std::string_view::npos) {
+        riga += testo;
+        return;
+    }
+    std::string quotato(testo.size() * 2 + 2, '\0');
+    quotato.resize(csv_write(quotato.data(), quotato.size(), testo.data(), testo.size()));
+    riga += quotato;
+}
+
+std::string data_csv(DATA d, const DIALETTO_CSV& dialetto) {
+    if (d.gg == 0 && d.mm == 0 && d.aaaa == 0) return "";
+    char testo[32];
+    if (dialetto.date_italiane) {
+        std::snprintf(testo, sizeof testo, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
+    } else {
+        std::snprintf(testo, sizeof testo, "%04d-%02d-%02d", d.aaaa, d.mm, d.gg);
+    }
+    return testo;
+}
+
+std::string importo_csv(double importo, const DIALETTO_CSV& dialetto) {
+    char testo[64];
+    std::snprintf(testo, sizeof testo, "%.2f", importo);
+    std::string t = testo;
+    if (const std::size_t punto = t.find('.'); punto != std::string::npos)
+        t[punto] = dialetto.decimale;
+    return t;
+}
+
+std::optional<DATA> leggi_data_csv(std::string_view testo) {
+    const std::string_view t = senza_bianchi(testo);
+    const bool italiana = t.size() == 10 && t[2] == '/' && t[5] == '/';
+    const bool iso = t.size() == 10 && t[4] == '-' && t[7] == '-';
+    if (!italiana && !iso) return std::nullopt;
+    const std::optional<int> gg = italiana ? cifre(t.substr(0, 2), 2) : cifre(t.substr(8), 2);
+    const std::optional<int> mm = cifre(t.substr(italiana ? 3 : 5, 2), 2);
+    const std::optional<int> aaaa = italiana ? cifre(t.substr(6), 4) : cifre(t.substr(0, 4), 4);
+    if (!gg || !mm || !aaaa) return std::nullopt;
+    const DATA d{static_cast<int16_t>(*gg), static_cast<int16_t>(*mm), static_cast<int16_t>(*aaaa)};
+    if (!data_valida(d)) return std::nullopt;
+    return d;
+}
+
+std::optional<int64_t> leggi_centesimi_csv(std::string_view testo) {
+    const std::string_view t = senza_bianchi(testo);
+    const std::size_t segno = t.find_first_of(".,");
+    const std::string_view intero = t.substr(0, segno);
+    const std::string_view decimali = segno == std::string_view::npos ? "" : t.substr(segno + 1);
+    if (intero.empty() || intero.size() > 12 || decimali.size() > 2 ||
+        (segno != std::string_view::npos && decimali.empty()))
+        return std::nullopt;
+    int64_t centesimi = 0;
+    for (char c : intero) {
+        if (c < '0' || c > '9') return std::nullopt;
+        centesimi = centesimi * 10 + (c - '0');
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        const char c = i < decimali.size() ? decimali[i] : '0';
+        if (c < '0' || c > '9') return std::nullopt;
+        centesimi = centesimi * 10 + (c - '0');
+    }
+    return centesimi;
+}

@@ -1,0 +1,133 @@
+// sanzionario esporta: the archive as CSV, one row per fine joined with
+// its owner's data, or the owners alone, for a spreadsheet or another
+// program. It reads the archive under its lock and changes nothing.
+#include <getopt.h>
+#include <iostream>
+#include <string>
+
+#include "commands/command_support.h"
+#include "commands/commands.h"
+#include "commands/csv_format.h"
+#include "model/lists.h"
+
+namespace {
+
+constexpr const char* COMANDO = "esporta";
+
+constexpr const char* AIUTO =
+    "Uso: sanzionario esporta [OPZIONI]\n"
+    "Scrive l'archivio in formato CSV: una riga per contravvenzione, con i dati\n"
+    "del proprietario (vuoti per una contravvenzione senza dati anagrafici).\n\n"
+    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+    "                              (predefinito: dati/contravvenzioni.txt)\n"
+    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+    "                              (predefinito: dati/anagrafica.txt)\n"
+    "  -o, --uscita FILE           scrive nel FILE invece che sull'uscita standard\n"
+    "      --anagrafica-sola       solo i dati anagrafici, uno per riga\n"
+    "      --foglio-italiano       per i fogli di calcolo italiani: punto e virgola,\n"
+    "                              date gg/mm/aaaa, virgola decimale, UTF-8 con BOM\n"
+    "  -h, --help                  mostra questo aiuto ed esce\n\n"
+    "Senza --foglio-italiano: virgola, date aaaa-mm-gg, punto decimale, UTF-8.\n"
+    "Stato di uscita: 0 esportato, 1 non riuscito, 2 uso errato.\n";
+
+const char* const COLONNE_MULTA[] = {"Numero",    "Data verbale", "Luogo",
+                                     "Targa",     "Infrazione",   "Importo",
+                                     "Pagata",    "Data pagamento"};
+const char* const COLONNE_PERSONA[] = {"Codice proprietario", "Cognome",   "Nome",
+                                       "Data di nascita",     "Indirizzo", "Città",
+                                       "CAP",                 "Provincia", "Codice fiscale",
+                                       "Patente"};
+constexpr std::size_t N_PERSONA = std::size(COLONNE_PERSONA);
+
+void campi_persona(std::string& riga, const NODO_ANAGRAF* p, const DIALETTO_CSV& d) {
+    if (p == nullptr) {
+        for (std::size_t i = 0; i < N_PERSONA; ++i) aggiungi_campo(riga, "", d);
+        return;
+    }
+    aggiungi_campo(riga, std::to_string(p->codice), d);
+    for (const char* testo : {p->cognome, p->nome}) aggiungi_campo(riga, in_utf8(testo), d);
+    aggiungi_campo(riga, data_csv(p->data_nascita, d), d);
+    for (const char* testo : {p->indirizzo, p->citta, p->cap, p->provincia, p->codice_fiscale,
+                              p->patente})
+        aggiungi_campo(riga, in_utf8(testo), d);
+}
+
+void campi_multa(std::string& riga, const NODO_CONTRAVV* f, const DIALETTO_CSV& d) {
+    aggiungi_campo(riga, std::to_string(f->numero), d);
+    aggiungi_campo(riga, data_csv(f->data_verbale, d), d);
+    for (const char* testo : {f->luogo, f->targa, f->tipo}) aggiungi_campo(riga, in_utf8(testo), d);
+    aggiungi_campo(riga, importo_csv(f->importo, d), d);
+    aggiungi_campo(riga, f->pagata ? "sì" : "no", d);
+    aggiungi_campo(riga, f->pagata ? data_csv(f->data_pagamento, d) : "", d);
+}
+
+std::string csv_archivio(bool solo_persone, const DIALETTO_CSV& d) {
+    std::string testo(d.bom ? BOM_UTF8 : "");
+    std::string riga;
+    if (!solo_persone)
+        for (const char* c : COLONNE_MULTA) aggiungi_campo(riga, c, d);
+    for (const char* c : COLONNE_PERSONA) aggiungi_campo(riga, c, d);
+    testo += riga + "\r\n";
+    if (solo_persone) {
+        for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) {
+            riga.clear();
+            campi_persona(riga, p, d);
+            testo += riga + "\r\n";
+        }
+        return testo;
+    }
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
+        riga.clear();
+        campi_multa(riga, f, d);
+        campi_persona(riga, f->con_anagraf ? f->anagraf : nullptr, d);
+        testo += riga + "\r\n";
+    }
+    return testo;
+}
+
+} // namespace
+
+int comando_esporta(int argc, char** argv) {
+    static const option opzioni[] = {{"contravvenzioni", required_argument, nullptr, 'c'},
+                                     {"anagrafica", required_argument, nullptr, 'a'},
+                                     {"uscita", required_argument, nullptr, 'o'},
+                                     {"anagrafica-sola", no_argument, nullptr, 's'},
+                                     {"foglio-italiano", no_argument, nullptr, 'i'},
+                                     {"help", no_argument, nullptr, 'h'},
+                                     {nullptr, 0, nullptr, 0}};
+    FILE_ARCHIVIO file;
+    std::string uscita;
+    bool solo_persone = false;
+    DIALETTO_CSV dialetto = CSV_STANDARD;
+    optind = 0;
+    opterr = 0;
+    for (int o; (o = getopt_long(argc, argv, ":c:a:o:h", opzioni, nullptr)) != -1;) {
+        switch (o) {
+        case 'c': file.contravvenzioni = optarg; break;
+        case 'a': file.anagrafica = optarg; break;
+        case 'o': uscita = optarg; break;
+        case 's': solo_persone = true; break;
+        case 'i': dialetto = CSV_FOGLIO_ITALIANO; break;
+        case 'h': std::cout << AIUTO; return USCITA_FATTO;
+        default: return opzione_sbagliata(COMANDO, o, argv);
+        }
+    }
+    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+
+    ARCHIVIO_LETTO r;
+    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
+    if (r.salvataggio_interrotto) {
+        std::cerr << "sanzionario esporta: un salvataggio dell'archivio e' stato interrotto e i "
+                     "file potrebbero non corrispondere.\nCaricare l'archivio nel programma per "
+                     "completarlo, poi riprovare.\n";
+        return USCITA_FALLITO;
+    }
+    if (r.modifiche_non_salvate > 0)
+        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.percorso_giornale
+                  << " contiene " << r.modifiche_non_salvate
+                  << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
+                     "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
+    return scrivi_uscita(COMANDO, uscita, file, csv_archivio(solo_persone, dialetto))
+               ? USCITA_FATTO
+               : USCITA_FALLITO;
+}
