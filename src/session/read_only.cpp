@@ -41,6 +41,9 @@ ARCHIVIO_LETTO leggi_per_comando(const std::string& file_c, const std::string& f
     esamina_giornale(r);
     LISTE_LETTE liste;
     r.esito = leggi_archivio(file_c.c_str(), file_a.c_str(), nullptr, liste);
+    r.forma_c = liste.forma_c;
+    r.forma_a = liste.forma_a;
+    r.orfane = liste.orfane;
     if (r.esito == 0) installa_lette(liste);
     rinuncia_blocco(blocco); // a lock file made here goes with it
     return r;

@@ -19,6 +19,8 @@ struct ARCHIVIO_LETTO {
     bool giornale_illeggibile = false; // a file there that cannot be read as a journal
     long modifiche_non_salvate = 0;    // operations of a session that did not end
     bool salvataggio_interrotto = false; // the journal notes a save that was cut short
+    FORMA_FILE forma_c, forma_a;          // what the reader misread in each file
+    MULTE_ORFANE orfane;                  // fines naming an owner code no owner has
 };
 
 // Reads both files, as the reader takes them, into the current lists (which

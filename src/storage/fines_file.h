@@ -64,5 +64,7 @@ int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& cre
 // Links each fine of a list made by contravvenzioni_da_file, from `da` up
 // to and including `a` (to the end of the list when `a` is nullptr), to the
 // owner that `indice` gives for the code it holds; a fine whose code names
-// no owner, or that names none, is left without owner.
-void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a, const INDICE_ANAGRAF& indice);
+// no owner, or that names none, is left without owner. Those whose code
+// names no owner are counted in `orfane`.
+void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a, const INDICE_ANAGRAF& indice,
+                         MULTE_ORFANE& orfane);

@@ -11,7 +11,9 @@
 namespace {
 
 // A body longer than this is no entry of ours: garbage in the length field.
-constexpr std::size_t CORPO_MAX = std::size_t{1} << 20;
+// One operation may change every fine of a large archive (a list of
+// payments imported at once), some hundred bytes each.
+constexpr std::size_t CORPO_MAX = std::size_t{1} << 31;
 
 // The entry's CRC-32 (zlib's, the usual polynomial of that name).
 uint32_t somma_di_controllo(std::string_view dati) {

@@ -60,7 +60,7 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
 // `lista` (read only once a first fine is published), until the reading is
 // over; while there is nothing to link, fills in pages of the next blocks.
 void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
-                 AVANZAMENTO_MULTE& avanzamento) {
+                 AVANZAMENTO_MULTE& avanzamento, MULTE_ORFANE& orfane) {
     const NODO_CONTRAVV* collegata = nullptr; // the last fine linked
     for (;;) {
         const unsigned turno = avanzamento.turno.load(std::memory_order_acquire);
@@ -68,7 +68,8 @@ void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
         const bool finita = avanzamento.finita.load(std::memory_order_acquire);
         NODO_CONTRAVV* ultima = avanzamento.ultima.load(std::memory_order_acquire);
         if (ultima != nullptr && ultima != collegata) {
-            collega_proprietari(collegata == nullptr ? lista : collegata->next, ultima, indice);
+            collega_proprietari(collegata == nullptr ? lista : collegata->next, ultima, indice,
+                                orfane);
             collegata = ultima;
             continue;
         }
@@ -109,7 +110,8 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     try {
         parallelo = std::thread([&] {
             leggi_anagrafica(anagrafica, avanzamento);
-            if (anagrafica.esito == 0) segui_multe(contravv, anagrafica.indice, avanzamento);
+            if (anagrafica.esito == 0)
+                segui_multe(contravv, anagrafica.indice, avanzamento, liste.orfane);
         });
     } catch (const std::system_error&) {
     } catch (const std::bad_alloc&) {
@@ -127,7 +129,7 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
         libera_lista(anagrafica.lista);
         return esito;
     }
-    if (!collegate) collega_proprietari(contravv, nullptr, anagrafica.indice);
+    if (!collegate) collega_proprietari(contravv, nullptr, anagrafica.indice, liste.orfane);
     liste.contravv = contravv;
     liste.anagraf = anagrafica.lista;
     liste.numeri_unici = crescenti;

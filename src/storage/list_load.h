@@ -12,6 +12,7 @@ struct LISTE_LETTE {
     bool codici_unici = true; // no two owners share a code
     FORMA_FILE forma_c;       // how many records of each file have its shape
     FORMA_FILE forma_a;
+    MULTE_ORFANE orfane; // fines naming an owner code no owner has (left without owner)
 };
 
 // Reads both open files whole into `liste` (empty at the call), the records

@@ -53,6 +53,13 @@ struct FORMA_FILE {
     std::size_t riga = 0;       // line where the first of those begins (from 1)
 };
 
+// Fines whose owner line names a code no owner has: the reader leaves
+// them without owner.
+struct MULTE_ORFANE {
+    std::size_t quante = 0;
+    uint32_t prima = 0; // the number of the first one
+};
+
 // Counts one more record, of that shape or not.
 inline void annota_forma(FORMA_FILE& f, bool buona) {
     ++f.record;

@@ -1,0 +1,125 @@
+// sanzionario controlla: what an administrator wants to know of an archive
+// before copying it away, read without changing anything; status 0 when
+// all is well, for cron.
+#include <getopt.h>
+#include <iostream>
+#include <string>
+#include <unordered_set>
+
+#include "commands/command_support.h"
+#include "commands/commands.h"
+#include "model/lists.h"
+
+namespace {
+
+constexpr const char* COMANDO = "controlla";
+
+constexpr const char* AIUTO =
+    "Uso: sanzionario controlla [OPZIONI]\n"
+    "Legge l'archivio senza modificarlo e riferisce: il numero dei record, i record\n"
+    "che il programma non legge come scritti, le contravvenzioni collegate a dati\n"
+    "anagrafici mancanti, i numeri e i codici ripetuti, le contravvenzioni pagate\n"
+    "senza dati anagrafici, un giornale di recupero o un salvataggio rimasti in\n"
+    "sospeso.\n\n"
+    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+    "                              (predefinito: dati/contravvenzioni.txt)\n"
+    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+    "                              (predefinito: dati/anagrafica.txt)\n"
+    "  -h, --help                  mostra questo aiuto ed esce\n\n"
+    "Stato di uscita: 0 tutto in ordine, 1 problemi trovati o archivio illeggibile,\n"
+    "2 uso errato.\n";
+
+// One line of the report; a finding counts as a problem.
+struct RAPPORTO {
+    int problemi = 0;
+    void riga(const std::string& voce, const std::string& esito, bool problema) {
+        std::cout << voce << ": " << esito << "\n";
+        problemi += problema ? 1 : 0;
+    }
+};
+
+std::string forma(const FORMA_FILE& f, bool femminile) {
+    if (f.malformati == 0) return femminile ? "nessuna" : "nessuno";
+    return std::to_string(f.malformati) + (femminile ? " (la prima" : " (il primo") +
+           " alla riga " + std::to_string(f.riga) + ")";
+}
+
+// How many identifiers repeat along a list, and the first one that does.
+template <class N, class ID> std::string ripetuti(const N* lista, ID id, std::size_t& quanti) {
+    std::unordered_set<uint32_t> visti;
+    std::string primo;
+    quanti = 0;
+    for (const N* p = lista; p != nullptr; p = p->next) {
+        if (visti.insert(id(p)).second) continue;
+        if (quanti++ == 0) primo = std::to_string(id(p));
+    }
+    return quanti == 0 ? "nessuno" : std::to_string(quanti) + " (il primo: " + primo + ")";
+}
+
+} // namespace
+
+int comando_controlla(int argc, char** argv) {
+    static const option opzioni[] = {{"contravvenzioni", required_argument, nullptr, 'c'},
+                                     {"anagrafica", required_argument, nullptr, 'a'},
+                                     {"help", no_argument, nullptr, 'h'},
+                                     {nullptr, 0, nullptr, 0}};
+    FILE_ARCHIVIO file;
+    optind = 0;
+    opterr = 0;
+    for (int o; (o = getopt_long(argc, argv, ":c:a:h", opzioni, nullptr)) != -1;) {
+        switch (o) {
+        case 'c': file.contravvenzioni = optarg; break;
+        case 'a': file.anagrafica = optarg; break;
+        case 'h': std::cout << AIUTO; return USCITA_FATTO;
+        default: return opzione_sbagliata(COMANDO, o, argv);
+        }
+    }
+    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+
+    ARCHIVIO_LETTO r;
+    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
+    RAPPORTO rapporto;
+    std::cout << "Archivio: " << file.contravvenzioni << ", " << file.anagrafica << "\n";
+    std::size_t multe = 0, persone = 0, pagate_senza = 0, n = 0;
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
+        ++multe;
+        pagate_senza += f->pagata && !f->con_anagraf ? 1 : 0;
+    }
+    for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) ++persone;
+    rapporto.riga("Contravvenzioni", std::to_string(multe), false);
+    rapporto.riga("Dati anagrafici", std::to_string(persone), false);
+    rapporto.riga("Contravvenzioni che il programma non legge come scritte", forma(r.forma_c, true),
+                  r.forma_c.malformati > 0);
+    rapporto.riga("Dati anagrafici che il programma non legge come scritti", forma(r.forma_a, false),
+                  r.forma_a.malformati > 0);
+    rapporto.riga("Contravvenzioni collegate a dati anagrafici mancanti",
+                  r.orfane.quante == 0 ? "nessuna"
+                                       : std::to_string(r.orfane.quante) + " (la prima: n." +
+                                             std::to_string(r.orfane.prima) + ")",
+                  r.orfane.quante > 0);
+    const std::string numeri =
+        ripetuti(lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
+    rapporto.riga("Numeri di contravvenzione ripetuti", numeri, n > 0);
+    const std::string codici =
+        ripetuti(lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
+    rapporto.riga("Codici anagrafici ripetuti", codici, n > 0);
+    rapporto.riga("Contravvenzioni pagate senza dati anagrafici",
+                  pagate_senza == 0 ? "nessuna" : std::to_string(pagate_senza), pagate_senza > 0);
+    std::string giornale = "nessuna modifica in sospeso";
+    if (r.giornale_non_fidato) giornale = "al suo posto c'e' un file che non e' del programma";
+    if (r.giornale_illeggibile) giornale = "illeggibile";
+    if (r.modifiche_non_salvate > 0)
+        giornale = std::to_string(r.modifiche_non_salvate) +
+                   " modifiche non salvate di una sessione interrotta";
+    rapporto.riga("Giornale di recupero (" + r.percorso_giornale + ")", giornale,
+                  r.giornale_non_fidato || r.giornale_illeggibile || r.modifiche_non_salvate > 0);
+    rapporto.riga("Salvataggio interrotto", r.salvataggio_interrotto ? "si'" : "no",
+                  r.salvataggio_interrotto);
+    if (rapporto.problemi == 0) {
+        std::cout << "Esito: tutto in ordine.\n";
+        return USCITA_FATTO;
+    }
+    std::cout << "Esito: " << rapporto.problemi
+              << (rapporto.problemi == 1 ? " problema trovato.\n" : " problemi trovati.\n");
+    return USCITA_FALLITO;
+}

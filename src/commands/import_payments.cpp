@@ -1,0 +1,329 @@
+// sanzionario importa-pagamenti: the payments of a list from the bank or
+// the payment platform, checked row by row against the archive; those that
+// pass are recorded as one operation and the archive saved as the save
+// dialogue saves it.
+#include <cmath>
+#include <csv.h>
+#include <fstream>
+#include <getopt.h>
+#include <iostream>
+#include <sstream>
+#include <unordered_map>
+#include <vector>
+
+#include "commands/command_support.h"
+#include "commands/commands.h"
+#include "commands/csv_format.h"
+#include "model/changes.h"
+#include "model/lists.h"
+#include "session/archive.h"
+#include "session/dialogs.h"
+#include "session/read_only.h"
+
+namespace {
+
+constexpr const char* COMANDO = "importa-pagamenti";
+
+constexpr const char* AIUTO =
+    "Uso: sanzionario importa-pagamenti [OPZIONI] FILE.csv\n"
+    "Registra i pagamenti elencati nel FILE: per ogni riga il numero della\n"
+    "contravvenzione, la data del pagamento e l'importo pagato. Le colonne sono\n"
+    "riconosciute dall'intestazione (Numero, Data pagamento, Importo), il\n"
+    "separatore (virgola o punto e virgola) pure; date gg/mm/aaaa o aaaa-mm-gg,\n"
+    "importi con il punto o la virgola decimale.\n"
+    "Ogni riga deve indicare una contravvenzione esistente, non ancora pagata e\n"
+    "con i dati anagrafici, una data valida non precedente a quella del verbale\n"
+    "e l'importo esatto della contravvenzione. Le righe valide sono registrate\n"
+    "insieme e l'archivio e' salvato; le altre sono elencate con il motivo.\n\n"
+    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+    "                              (predefinito: dati/contravvenzioni.txt)\n"
+    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+    "                              (predefinito: dati/anagrafica.txt)\n"
+    "      --prova                 mostra l'esito senza registrare nulla\n"
+    "  -h, --help                  mostra questo aiuto ed esce\n\n"
+    "Stato di uscita: 0 tutte le righe registrate, 1 qualche riga scartata o\n"
+    "l'archivio non salvato, 2 uso errato.\n";
+
+// The CSV file read whole, one vector of fields per row.
+struct LETTURA_CSV {
+    std::vector<std::vector<std::string>> righe;
+    std::vector<std::string> riga;
+};
+
+void campo_letto(void* testo, std::size_t n, void* dati) {
+    static_cast<LETTURA_CSV*>(dati)->riga.emplace_back(static_cast<const char*>(testo), n);
+}
+
+void riga_letta(int, void* dati) {
+    auto* l = static_cast<LETTURA_CSV*>(dati);
+    l->righe.push_back(std::move(l->riga));
+    l->riga.clear();
+}
+
+// The separator of the header line: a semicolon when it has one, a
+// comma otherwise (a tab when it has neither).
+char separatore(std::string_view testo) {
+    const std::string_view intestazione = testo.substr(0, testo.find('\n'));
+    if (intestazione.find(';') != std::string_view::npos) return ';';
+    if (intestazione.find(',') == std::string_view::npos &&
+        intestazione.find('\t') != std::string_view::npos)
+        return '\t';
+    return ',';
+}
+
+bool leggi_csv(std::string_view testo, LETTURA_CSV& l) {
+    if (testo.substr(0, BOM_UTF8.size()) == BOM_UTF8) testo.remove_prefix(BOM_UTF8.size());
+    csv_parser p;
+    if (csv_init(&p, 0) != 0) return false;
+    csv_set_delim(&p, static_cast<unsigned char>(separatore(testo)));
+    const bool letto = csv_parse(&p, testo.data(), testo.size(), campo_letto, riga_letta, &l) ==
+                           testo.size() &&
+                       csv_fini(&p, campo_letto, riga_letta, &l) == 0;
+    csv_free(&p);
+    return letto;
+}
+
+// A header name in a plain form: lower case, blanks for '_' and '-', no
+// blanks around or doubled.
+std::string nome_colonna(std::string_view t) {
+    std::string n;
+    for (char c : t) {
+        if (c == '_' || c == '-') c = ' ';
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c == ' ' && (n.empty() || n.back() == ' ')) continue;
+        n += c;
+    }
+    while (!n.empty() && n.back() == ' ') n.pop_back();
+    return n;
+}
+
+struct COLONNE {
+    int numero = -1, data = -1, importo = -1;
+};
+
+COLONNE colonne(const std::vector<std::string>& intestazione) {
+    COLONNE c;
+    for (std::size_t i = 0; i < intestazione.size(); ++i) {
+        const std::string n = nome_colonna(intestazione[i]);
+        const int k = static_cast<int>(i);
+        if (n == "numero" || n == "n" || n == "n." || n == "contravvenzione" ||
+            n == "numero contravvenzione" || n == "numero verbale")
+            c.numero = c.numero < 0 ? k : c.numero;
+        if (n == "data pagamento" || n == "data del pagamento" || n == "data")
+            c.data = c.data < 0 ? k : c.data;
+        if (n == "importo" || n == "importo pagato" || n == "pagato")
+            c.importo = c.importo < 0 ? k : c.importo;
+    }
+    return c;
+}
+
+std::string data_testo(DATA d) {
+    return data_csv(d, CSV_FOGLIO_ITALIANO);
+}
+
+std::string euro(int64_t centesimi) {
+    return importo_csv(static_cast<double>(centesimi) / 100.0, CSV_FOGLIO_ITALIANO);
+}
+
+struct PAGAMENTO {
+    NODO_CONTRAVV* multa;
+    DATA data;
+};
+
+// The first fine of each number, in list order, as the dialogues find it.
+std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_per_numero() {
+    std::unordered_map<uint32_t, NODO_CONTRAVV*> indice;
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next)
+        indice.emplace(f->numero, f);
+    return indice;
+}
+
+// Checks each row; the payments that pass go to `validi`, the others are
+// told on `scarti`. The number of rows checked.
+std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<PAGAMENTO>& validi,
+                            std::ostream& scarti) {
+    const auto indice = multe_per_numero();
+    std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
+    const std::size_t bisogno =
+        static_cast<std::size_t>(std::max({c.numero, c.data, c.importo})) + 1;
+    for (std::size_t r = 1; r < l.righe.size(); ++r) {
+        const std::vector<std::string>& campi = l.righe[r];
+        const std::size_t riga = r + 1;
+        auto scarta = [&](const std::string& motivo) {
+            scarti << "riga " << riga << ": " << motivo << "\n";
+        };
+        if (campi.size() < bisogno) {
+            scarta("mancano dei campi");
+            continue;
+        }
+        const std::string& testo_numero = campi[static_cast<std::size_t>(c.numero)];
+        const std::optional<int64_t> numero = leggi_centesimi_csv(testo_numero);
+        if (!numero || *numero % 100 != 0 || testo_numero.find_first_of(".,") != std::string::npos ||
+            *numero / 100 > 4294967295LL) {
+            scarta("numero della contravvenzione non valido: \"" + testo_numero + "\"");
+            continue;
+        }
+        const auto trovata = indice.find(static_cast<uint32_t>(*numero / 100));
+        const std::string n = "la contravvenzione n." + std::to_string(*numero / 100);
+        if (trovata == indice.end()) {
+            scarta(n + " non esiste");
+            continue;
+        }
+        NODO_CONTRAVV* f = trovata->second;
+        if (const auto prima = gia_nel_file.find(f); prima != gia_nel_file.end()) {
+            scarta(n + " compare gia' alla riga " + std::to_string(prima->second));
+            continue;
+        }
+        if (f->pagata) {
+            scarta(n + " e' gia' pagata (" + data_testo(f->data_pagamento) + ")");
+            continue;
+        }
+        if (!f->con_anagraf) {
+            scarta(n + " non ha i dati anagrafici del proprietario");
+            continue;
+        }
+        const std::string& testo_data = campi[static_cast<std::size_t>(c.data)];
+        const std::optional<DATA> data = leggi_data_csv(testo_data);
+        if (!data) {
+            scarta("data del pagamento non valida: \"" + testo_data + "\"");
+            continue;
+        }
+        if (ordine_data(*data, f->data_verbale) == 0) {
+            scarta("la data del pagamento (" + data_testo(*data) + ") precede quella del verbale (" +
+                   data_testo(f->data_verbale) + ")");
+            continue;
+        }
+        const std::string& testo_importo = campi[static_cast<std::size_t>(c.importo)];
+        const std::optional<int64_t> importo = leggi_centesimi_csv(testo_importo);
+        if (!importo) {
+            scarta("importo non valido: \"" + testo_importo + "\"");
+            continue;
+        }
+        const int64_t dovuto = std::llround(f->importo * 100.0);
+        if (*importo != dovuto) {
+            scarta("importo " + euro(*importo) + " diverso da quello della contravvenzione n." +
+                   std::to_string(f->numero) + " (" + euro(dovuto) + ")");
+            continue;
+        }
+        gia_nel_file.emplace(f, riga);
+        validi.push_back({f, *data});
+    }
+    return l.righe.size() - 1;
+}
+
+// The archive refuses a command that would rewrite records it misreads.
+bool mai(const char*, bool, const FORMA_FILE&) {
+    return false;
+}
+
+// Opens the archive for writing, as the load dialogue does, for a command:
+// false, after telling why on standard error, when it is held, cannot be
+// read, holds records the reader misreads, or holds the unsaved changes of
+// a session that did not end (to be recovered in the program first).
+bool apri_per_scrivere(const FILE_ARCHIVIO& file) {
+    APERTURA a = apri_archivio(file.contravvenzioni, file.anagrafica, mai);
+    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
+    if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NESSUNO &&
+        concludi_apertura(a, false).caricato)
+        return true;
+    if (a.in_uso) {
+        std::cerr << prima << testo_archivio_in_uso(a.pid);
+    } else if (a.esito == CARICAMENTO_RIFIUTATO) {
+        std::cerr << prima << "l'archivio contiene record che il programma non legge come "
+                             "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
+    } else if (a.esito == 0 && a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.percorso_giornale
+                  << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
+                     "recuperarne le modifiche, poi riprovare.\n";
+    } else if (!a.salvataggio_incerto.empty()) {
+        std::cerr << prima << "un salvataggio dell'archivio e' stato interrotto e non puo' "
+                             "essere completato con certezza.\nCaricare l'archivio nel "
+                             "programma, poi riprovare.\n";
+    } else {
+        std::cerr << prima << "impossibile leggere l'archivio (" << file.contravvenzioni << ", "
+                  << file.anagrafica << ").\n";
+    }
+    if (a.esito == 0) abbandona_apertura(a);
+    return false;
+}
+
+// The payments recorded as one operation, and the archive saved.
+bool registra_e_salva(const FILE_ARCHIVIO& file, const std::vector<PAGAMENTO>& validi) {
+    apri_operazione();
+    for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
+    chiudi_operazione();
+    ESITO_SALVATAGGIO esito;
+    if (salva_archivio(file.contravvenzioni, file.anagrafica, esito)) {
+        chiudi_archivio();
+        return true;
+    }
+    std::cerr << "sanzionario importa-pagamenti: l'archivio non e' stato salvato: i file sono "
+                 "quelli di prima.\nI pagamenti restano nel giornale di recupero: caricare "
+                 "l'archivio nel programma per recuperarli.\n";
+    return false;
+}
+
+} // namespace
+
+int comando_importa_pagamenti(int argc, char** argv) {
+    static const option opzioni[] = {{"contravvenzioni", required_argument, nullptr, 'c'},
+                                     {"anagrafica", required_argument, nullptr, 'a'},
+                                     {"prova", no_argument, nullptr, 'p'},
+                                     {"help", no_argument, nullptr, 'h'},
+                                     {nullptr, 0, nullptr, 0}};
+    FILE_ARCHIVIO file;
+    bool prova = false;
+    optind = 0;
+    opterr = 0;
+    for (int o; (o = getopt_long(argc, argv, ":c:a:h", opzioni, nullptr)) != -1;) {
+        switch (o) {
+        case 'c': file.contravvenzioni = optarg; break;
+        case 'a': file.anagrafica = optarg; break;
+        case 'p': prova = true; break;
+        case 'h': std::cout << AIUTO; return USCITA_FATTO;
+        default: return opzione_sbagliata(COMANDO, o, argv);
+        }
+    }
+    if (optind == argc) return errore_uso(COMANDO, "manca il file dei pagamenti");
+    if (optind + 1 < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind + 1]);
+    const std::string elenco = argv[optind];
+
+    std::ifstream in(elenco, std::ios::binary);
+    std::stringstream contenuto;
+    contenuto << in.rdbuf();
+    LETTURA_CSV csv;
+    if (!in || !leggi_csv(contenuto.str(), csv) || csv.righe.empty()) {
+        std::cerr << "sanzionario importa-pagamenti: impossibile leggere " << elenco
+                  << " come file CSV.\n";
+        return USCITA_FALLITO;
+    }
+    const COLONNE c = colonne(csv.righe.front());
+    if (c.numero < 0 || c.data < 0 || c.importo < 0) {
+        std::cerr << "sanzionario importa-pagamenti: l'intestazione di " << elenco
+                  << " deve nominare le colonne Numero, Data pagamento e Importo.\n";
+        return USCITA_FALLITO;
+    }
+    if (prova) {
+        ARCHIVIO_LETTO r;
+        if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
+    } else if (!apri_per_scrivere(file)) {
+        return USCITA_FALLITO;
+    }
+    std::vector<PAGAMENTO> validi;
+    std::ostringstream scarti;
+    const std::size_t righe = controlla_righe(csv, c, validi, scarti);
+    std::cout << "Righe lette: " << righe << "\nPagamenti " << (prova ? "da registrare" : "registrati")
+              << ": " << validi.size() << "\nRighe scartate: " << righe - validi.size() << "\n"
+              << scarti.str();
+    bool salvato = true;
+    if (prova) {
+        std::cout << "Prova: nessuna modifica all'archivio.\n";
+    } else if (!validi.empty()) {
+        salvato = registra_e_salva(file, validi);
+        if (salvato) std::cout << "Archivio salvato.\n";
+    } else {
+        chiudi_archivio();
+    }
+    return salvato && validi.size() == righe ? USCITA_FATTO : USCITA_FALLITO;
+}
