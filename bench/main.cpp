@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "archive.h"
+#include "import.h"
 #include "machine.h"
 #include "measures.h"
 #include "model/lists.h"
@@ -41,6 +42,8 @@ constexpr double MAX_RICERCA = 0.030;    // seconds, up to the first result
 constexpr std::size_t MULTE_RICIRCOLO = 20'000;
 constexpr double MAX_RICIRCOLO = 1.1; // resident memory after the second round / after the first
 constexpr double MAX_RECUPERO = 2.0;  // recovering 50,000 operations / a load
+constexpr std::size_t PAGAMENTI_IMPORTATI = 100'000;
+constexpr double MAX_IMPORTAZIONE = 2.0; // importing them / loading and exiting plus saving
 
 // The clerk's answers: [5] load with the default paths, the pause, [7] exit,
 // [3] do not save, the final pause.
@@ -94,7 +97,7 @@ bool crea_archivio(const char* base, ARCHIVIO& a) {
 void togli_archivio(const ARCHIVIO& a) {
     for (const char* nome :
          {"dati/contravvenzioni.txt", "dati/anagrafica.txt", "dati/contravvenzioni.txt.bak",
-          "dati/anagrafica.txt.bak", "dati/contravvenzioni.txt.blocco",
+          "dati/anagrafica.txt.bak", "dati/contravvenzioni.txt.blocco", "pagamenti.csv",
           "dati/contravvenzioni.txt.giornale", "grezzo_c.txt", "grezzo_a.txt", "uscita.txt"})
         unlink(in_cartella(a, nome).c_str());
     rmdir(in_cartella(a, "dati").c_str());
@@ -110,7 +113,8 @@ RIGA_TABELLA rapporto(const std::string& misura, double valore, double massimo, 
 // The program started, loading both files through its dialogue and
 // exiting, against wc -l of the same two files, in turns; and the
 // program's peak resident memory against the bytes of its records.
-void misura_caricamento(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
+// The median seconds of the load, program start and exit included.
+double misura_caricamento(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
     const std::vector<std::string> programma{SANZIONARIO_BIN};
     const std::vector<std::string> wc{"wc", "-l", a.file_c, a.file_a};
     const std::string uscita = in_cartella(a, "uscita.txt");
@@ -141,12 +145,14 @@ void misura_caricamento(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
     tabella.push_back(rapporto("peak memory of a load / record bytes",
                                static_cast<double>(picco) / byte_record, MAX_MEMORIA, riuscito,
                                mb(static_cast<double>(picco))));
+    return carica;
 }
 
 // The save dialogue on the loaded archive against one O_DIRECT write and
 // fsync of each file's bytes, in turns, each run starting with nothing
 // left to flush.
-void misura_salvataggio(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
+// The median seconds of the save dialogue.
+double misura_salvataggio(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
     const std::string grezzo_c = in_cartella(a, "grezzo_c.txt");
     const std::string grezzo_a = in_cartella(a, "grezzo_a.txt");
     DATI_ALLINEATI dati_c, dati_a;
@@ -175,6 +181,7 @@ void misura_salvataggio(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
               << " s\n";
     tabella.push_back(rapporto("save dialogue / O_DIRECT write+fsync", salva_s / grezzo_s,
                                MAX_SALVA, riuscito, cifra(salva_s, 3) + " s"));
+    return salva_s;
 }
 
 void righe_tempi(const std::vector<TEMPO_OPERAZIONE>& tempi, double massimo,
@@ -218,6 +225,20 @@ void misura_recuperi(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
     }
 }
 
+// Last: the archive's files are saved with the payments.
+void misura_import(const ARCHIVIO& a, double carica, double salva,
+                   std::vector<RIGA_TABELLA>& tabella) {
+    const TEMPO_IMPORTAZIONE t =
+        misura_importazione(a.cartella, a.file_c, a.file_a, PAGAMENTI_IMPORTATI);
+    std::cout << "import:  " << t.pagamenti << " payments " << cifra(t.secondi, 3)
+              << " s, a load " << cifra(carica, 3) << " s and a save " << cifra(salva, 3)
+              << " s\n";
+    tabella.push_back(rapporto("import of " + std::to_string(t.pagamenti) +
+                                   " payments / a load and a save",
+                               t.secondi / (carica + salva), MAX_IMPORTAZIONE, t.riuscito,
+                               cifra(t.secondi, 3) + " s"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -249,18 +270,19 @@ int main(int argc, char** argv) {
               << cifra(adesso() - inizio, 2) << " s\n";
 
     std::vector<RIGA_TABELLA> tabella;
-    misura_caricamento(a, tabella);
+    const double carica = misura_caricamento(a, tabella);
     if (!prepara_archivio_operazioni(a.file_c.c_str(), a.file_a.c_str())) {
         std::cout << "the archive could not be loaded\n";
         togli_archivio(a);
         return 2;
     }
-    misura_salvataggio(a, tabella);
+    const double salva = misura_salvataggio(a, tabella);
     misura_dialoghi(tabella);
     chiudi_archivio(); // its journal goes, as at a normal end
     libera_liste();
     misura_ricircolo(tabella);
     misura_recuperi(a, tabella);
+    misura_import(a, carica, salva, tabella);
 
     std::cout << "\n";
     stampa_tabella(std::cout, tabella);
