@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Debian package with `make package` and checks it as an
-# administrator would meet it: its name, its control fields, that it holds
-# exactly what `make install` installs (manual pages compressed as Debian
-# does), and that the program unpacked from it runs a scripted session on
-# a copy of the packaged sample archive (load, view a fine, save, exit)
-# and saves the archive back unchanged. The package is made from the build
-# folder `make test` and `make package` use, so that it holds the very
-# program the suite tested (RelWithDebInfo, as Debian builds its packages,
-# stripped by CPack) and nothing is compiled again after `make test`.
+# administrator would meet it: its name, its control fields, lintian's
+# verdict, that it holds exactly what `make install` installs (manual pages
+# and changelog compressed as Debian does), and that the program unpacked
+# from it runs a scripted session on a copy of the packaged sample archive
+# (load, view a fine, save, exit) and saves the archive back unchanged.
+# The package is made from the build folder `make test` and `make package`
+# use, so that it holds the very program the suite tested (RelWithDebInfo,
+# as Debian builds its packages, stripped by CPack) and nothing is compiled
+# again after `make test`.
 #   packaging/check-deb.sh [BUILD_DIR]     (default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,10 +47,22 @@ if awk 'length > 80' <<<"$descrizione" | grep . >/dev/null; then
 fi
 dpkg-deb -I "$deb" | grep -w md5sums >/dev/null || errore "no md5sums in the control archive"
 
-# Contents: what `make install` puts under /usr, manual pages gzipped.
+# lintian finds no error and no warning; each override carries its reason
+# (packaging/debian/lintian-overrides).
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning "$deb" >"$radice/lintian" 2>&1 ||
+    errore "lintian: $(cat "$radice/lintian")"
+else
+  errore "lintian is not installed (apt-get install lintian, as root)"
+fi
+
+# Contents: what `make install` puts under /usr, manual pages and changelog
+# gzipped, and lintian's overrides.
 make install BUILD_DIR="$build" PREFIX=/usr DESTDIR="$radice/installato" >/dev/null
 atteso=$(cd "$radice/installato" && find . ! -type d -printf '%m %p\n' |
-         sed 's|^\([0-9]*\) \(\./usr/share/man/.*\.[1-9]\)$|\1 \2.gz|' | sort -k2)
+         sed 's|^\([0-9]*\) \(\./usr/share/man/.*\.[1-9]\)$|\1 \2.gz|
+              s|^\([0-9]*\) \(\./usr/share/doc/sanzionario/changelog\)$|\1 \2.gz|' |
+         { cat; echo "644 ./usr/share/lintian/overrides/sanzionario"; } | sort -k2)
 contenuto=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort -k3)
 permessi() { # -rwxr-xr-x -> 755
   local s=$1 n=0 i

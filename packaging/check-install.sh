@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what `cmake --install` puts in an installation tree: exactly the
-# program, its two manual pages and the read-only sample archive, each
-# where it belongs and with its permissions, under any prefix and DESTDIR;
+# program, its two manual pages, the sample archive, the copyright file and
+# the changelog, each where it belongs and with its permissions, under any
+# prefix and DESTDIR;
 # and that the installed program and pages show the project version.
 #   packaging/check-install.sh BUILD_DIR VERSION
 set -euo pipefail
@@ -18,10 +19,12 @@ errori=0
 errore() { echo "check-install: $*"; errori=$((errori + 1)); }
 
 atteso="755 bin/sanzionario
+644 share/doc/sanzionario/changelog
+644 share/doc/sanzionario/copyright
 644 share/man/it/man1/sanzionario.1
 644 share/man/man1/sanzionario.1
-444 share/sanzionario/esempio/dati/anagrafica.txt
-444 share/sanzionario/esempio/dati/contravvenzioni.txt"
+644 share/sanzionario/esempio/dati/anagrafica.txt
+644 share/sanzionario/esempio/dati/contravvenzioni.txt"
 trovato=$(cd "$radice/dest" && find . ! -type d -printf '%m %P\n' | sort -k2 |
           sed "s| ${prefisso#/}/| |")
 if [ "$trovato" != "$atteso" ]; then

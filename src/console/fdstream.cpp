@@ -31,8 +31,11 @@ int FdInBuf::underflow() {
         if (preso == letti.size()) {
             if (finito) break;
             char blocco[4096];
+            if (prima_di_leggere != nullptr) prima_di_leggere();
             const ssize_t k = ::read(fd, blocco, sizeof blocco);
             if (k < 0 && errno == EINTR) continue;
+            if (k > 0 && eco != nullptr)
+                annota_schermo(*eco, std::string_view(blocco, static_cast<std::size_t>(k)));
             if (k <= 0) {
                 finito = true;
                 if (!grezza) dec.chiudi(buffer);
@@ -78,6 +81,7 @@ int FdOutBuf::sync() {
 
 bool FdOutBuf::svuota() {
     const bool ok = scrivi_tutto(fd, buffer.data(), buffer.size());
+    if (schermo != nullptr) annota_schermo(*schermo, buffer);
     buffer.clear();
     return ok;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "console/encoding.h"
+#include "console/screen_copy.h"
 
 // Input is decoded one line at a time, when it is read, so that a line
 // not yet begun can be asked for as the terminal sent it (a path names a
@@ -28,6 +29,11 @@ struct FdInBuf : std::streambuf {
     std::string letti;     // bytes read from fd
     std::size_t preso = 0; // of which taken so far
     std::string buffer;    // the part of a line handed to the stream
+    // On a terminal that echoes: the copy of the screen the lines read go
+    // to, as the terminal showed them. And what runs before each wait for
+    // input (the screen drawn again after a stop).
+    COPIA_SCHERMO* eco = nullptr;
+    void (*prima_di_leggere)() = nullptr;
 };
 
 struct FdOutBuf : std::streambuf {
@@ -43,6 +49,7 @@ struct FdOutBuf : std::streambuf {
     int fd;
     RESA_CP850 resa;
     std::string buffer;
+    COPIA_SCHERMO* schermo = nullptr; // on a terminal: the copy of what it shows
 };
 
 // Writes all of the bytes to fd, retrying on interruptions; false on error.

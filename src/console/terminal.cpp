@@ -1,7 +1,8 @@
 // The terminal state and the terminal behind standard input and output:
 // the console's streams, detection (TERM and NO_COLOR included), colours,
-// single-key reads, and restoring colours and mode on every way out,
-// signals included.
+// single-key reads, restoring colours and mode on every way out, signals
+// included, and job control: given back on Ctrl-Z, taken again and drawn
+// again on `fg`.
 #include "console/terminal.h"
 
 #include <cctype>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "console/fdstream.h"
+#include "console/screen_copy.h"
 
 namespace {
 
@@ -38,12 +40,18 @@ struct STATO_TERMINALE {
     volatile std::sig_atomic_t colori_attivi = 0; // the screen shows our colours: undo them
     volatile std::sig_atomic_t modo_salvato = 0;  // modo_originale holds the input terminal's mode
     termios modo_originale{};                     // the mode to give back
+    // Job control, only with a terminal on both sides: the screen to draw
+    // again, and whether a resumed stop still waits for it.
+    COPIA_SCHERMO copia;
+    volatile std::sig_atomic_t da_ridisegnare = 0;
 };
 
 STATO_TERMINALE stato;
 
 constexpr char COLORI[] = "\x1b[93;104m\x1b[2J\x1b[H";
 constexpr char RIPRISTINO[] = "\x1b[0m\x1b[H\x1b[2J";
+constexpr char PULISCI[] = "\x1b[H\x1b[2J";
+constexpr char CURSORE_VISIBILE[] = "\x1b[?25h";
 
 // Only async-signal-safe calls: it also runs inside the signal handler.
 void ripristina_subito() {
@@ -58,6 +66,68 @@ void al_segnale(int segnale) {
     ripristina_subito();
     std::signal(segnale, SIG_DFL);
     std::raise(segnale);
+}
+
+// Ctrl-Z (SIGTSTP): the terminal is given back as it was found, and the
+// program stops by the signal's own action. When it goes on (`fg`), the
+// mode in use at the stop is set again, and the next read draws the
+// screen again (ridisegna). Only async-signal-safe calls.
+void al_sospendi(int) {
+    const int errno_salvato = errno;
+    termios in_uso{};
+    const bool modo_letto = stato.modo_salvato && tcgetattr(STDIN_FILENO, &in_uso) == 0;
+    const std::sig_atomic_t colori = stato.colori_attivi;
+    ripristina_subito();
+    if (stato.out_tty) scrivi_tutto(STDOUT_FILENO, CURSORE_VISIBILE, sizeof CURSORE_VISIBILE - 1);
+
+    struct sigaction predefinita {};
+    predefinita.sa_handler = SIG_DFL;
+    sigemptyset(&predefinita.sa_mask);
+    struct sigaction questa {};
+    sigaction(SIGTSTP, &predefinita, &questa);
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    raise(SIGTSTP); // blocked while this handler runs: it stops us on the unblock
+    sigprocmask(SIG_UNBLOCK, &tstp, nullptr);
+    // Going on. (In a process group with no shell to continue it the
+    // system discards the stop, and the program simply goes on.)
+    sigprocmask(SIG_BLOCK, &tstp, nullptr);
+    sigaction(SIGTSTP, &questa, nullptr);
+    if (modo_letto) tcsetattr(STDIN_FILENO, TCSANOW, &in_uso);
+    stato.colori_attivi = colori;
+    stato.da_ridisegnare = 1;
+    errno = errno_salvato;
+}
+
+// Before each wait for input, after a stop: the colours, a clean screen
+// and what it showed.
+void ridisegna() {
+    if (!stato.da_ridisegnare) return;
+    stato.da_ridisegnare = 0;
+    std::string schermo = stato.colori_attivi ? COLORI : stato.out_tty ? PULISCI : "\f";
+    schermo += stato.copia.byte;
+    scrivi_tutto(STDOUT_FILENO, schermo.data(), schermo.size());
+}
+
+// With a terminal on both sides: the copy of the screen is kept from now
+// on, and Ctrl-Z gives the terminal back, unless the caller ignores it.
+void avvia_controllo_lavori(FdInBuf& ingresso, FdOutBuf& uscita) {
+    if (!stato.in_tty || isatty(STDOUT_FILENO) != 1) return;
+    struct sigaction attuale {};
+    if (sigaction(SIGTSTP, nullptr, &attuale) != 0 || (attuale.sa_flags & SA_SIGINFO) != 0 ||
+        attuale.sa_handler != SIG_DFL)
+        return;
+    uscita.schermo = &stato.copia;
+    // The lines typed show on the screen only where the terminal echoes them.
+    if (stato.modo_salvato && (stato.modo_originale.c_lflag & ECHO) &&
+        (stato.modo_originale.c_lflag & ICANON))
+        ingresso.eco = &stato.copia;
+    ingresso.prima_di_leggere = ridisegna;
+    struct sigaction sa {};
+    sa.sa_handler = al_sospendi;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTSTP, &sa, nullptr);
 }
 
 // An editor's shell buffer or a serial console says TERM=dumb, or nothing.
@@ -142,6 +212,7 @@ void terminale_avvia() {
             continue;
         sigaction(s, &sa, nullptr);
     }
+    avvia_controllo_lavori(ingresso, uscita);
 }
 
 void terminale_colori() {
@@ -179,6 +250,7 @@ void attendi_tasto() {
     char tasto[64]; // one key: an escape sequence or a multi-byte character comes whole
     ssize_t k;
     do {
+        ridisegna();
         k = ::read(STDIN_FILENO, tasto, sizeof tasto);
     } while (k < 0 && errno == EINTR);
     tcsetattr(STDIN_FILENO, TCSANOW, &stato.modo_originale);

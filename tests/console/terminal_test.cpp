@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <regex>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -114,4 +116,43 @@ TEST(Terminal, TermAndNoColorDecideEscapeSequencesAndColours) {
         }
         EXPECT_EQ(ha_colori(t.schermo), caso.colori) << caso.nome;
     }
+}
+
+// Ctrl-Z in a pause (one key, no echo): colours, mode and cursor given back
+// and the program stopped; on `fg` the pause's mode again and the screen
+// drawn again, in colour, as it was.
+TEST(Terminal, CtrlZGivesTheTerminalBackAndFgDrawsTheScreenAgain) {
+    Cartella c;
+    Terminale t(c, {}, true);
+    ASSERT_TRUE(t.attendi("[7] Esci\r\n\r\n>"));
+    t.digita("7\n");
+    ASSERT_TRUE(t.attendi(PAUSA));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_FALSE(t.modo_normale());
+    pid_t lavoro = 0;
+    ASSERT_EQ(ioctl(t.terminale, TIOCGPGRP, &lavoro), 0);
+    const std::string prima = t.schermo;
+    t.digita("\x1a"); // Ctrl-Z
+    ASSERT_TRUE(t.attendi(TERMINALE_RIPRISTINATO + "\x1b[?25h", prima.size()));
+    char fase = '?';
+    for (int i = 0; i < 100 && fase != 'T'; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::ifstream stat("/proc/" + std::to_string(lavoro) + "/stat");
+        std::string pid, nome;
+        stat >> pid >> nome >> fase;
+    }
+    EXPECT_EQ(fase, 'T'); // stopped
+    EXPECT_TRUE(t.modo_normale());
+
+    const std::size_t ripresa = t.schermo.size();
+    kill(lavoro, SIGCONT); // what `fg` sends
+    ASSERT_TRUE(t.attendi(PAUSA, ripresa));
+    EXPECT_EQ(t.schermo.substr(ripresa), std::string(COLORI) + PULISCI + "\x1b[H" +
+                                             prima.substr(prima.rfind(PULISCI) + 4));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(t.modo_normale());
+    t.digita("k");
+    const int stato = t.termina();
+    ASSERT_TRUE(WIFEXITED(stato));
+    EXPECT_EQ(WEXITSTATUS(stato), 0);
 }

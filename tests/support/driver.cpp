@@ -60,6 +60,24 @@ bool applica(const OPZIONI& opzioni) {
     _exit(127);
 }
 
+// In the child on the terminal, the session's leader: forks the job and
+// returns in it, in the foreground; the leader itself only waits for it.
+void come_una_shell() {
+    const pid_t lavoro = fork();
+    if (lavoro == 0) {
+        setpgid(0, 0);
+        signal(SIGTTOU, SIG_IGN); // a background group may then take the terminal
+        tcsetpgrp(STDIN_FILENO, getpid());
+        signal(SIGTTOU, SIG_DFL);
+        return;
+    }
+    for (int fd : {0, 1, 2}) close(fd);
+    int stato = 0;
+    while (waitpid(lavoro, &stato, 0) < 0 && errno == EINTR) {
+    }
+    _exit(WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato));
+}
+
 } // namespace
 
 int in_figlio(const OPZIONI& opzioni, int (*lavoro)(const void* dati), const void* dati) {
@@ -88,7 +106,10 @@ Programma::Programma(const std::string& cartella, const OPZIONI& opzioni) {
     if (opzioni.terminale) {
         pid = forkpty(&terminale, nullptr, nullptr, nullptr);
         if (pid < 0) throw std::runtime_error("forkpty");
-        if (pid == 0) avvia(cartella, opzioni);
+        if (pid == 0) {
+            if (opzioni.come_lavoro) come_una_shell();
+            avvia(cartella, opzioni);
+        }
         // Input and output each on a descriptor of their own, so that either
         // may be closed while the terminal stays open.
         verso_programma = dup(terminale);

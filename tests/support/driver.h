@@ -29,6 +29,10 @@ struct OPZIONI {
     bool come_nessuno = false; // as root: run as the unprivileged user "nobody"
     long limite_file = -1;     // bytes a file may grow to (a full disk); -1 none
     bool terminale = false;    // on a pseudo-terminal rather than on pipes
+    // On the terminal, as a shell runs a job: in a process group of its own,
+    // in the foreground, under a session leader that waits for it, so that
+    // Ctrl-Z stops it. The leader's exit status stands for the program's.
+    bool come_lavoro = false;
     std::vector<Variabile> ambiente = {};
     std::vector<std::string> argomenti = {}; // on the command line, after the program's name
 };

@@ -3,8 +3,10 @@
 
 #include <termios.h>
 
-Terminale::Terminale(const Cartella& dove, const std::vector<Variabile>& ambiente)
-    : Programma(dove.percorso, {.terminale = true, .ambiente = ambiente}) {}
+Terminale::Terminale(const Cartella& dove, const std::vector<Variabile>& ambiente,
+                     bool come_lavoro)
+    : Programma(dove.percorso,
+                {.terminale = true, .come_lavoro = come_lavoro, .ambiente = ambiente}) {}
 
 bool Terminale::modo_normale() const {
     termios t{};
