@@ -1,8 +1,10 @@
 // Messages, archive reading and output shared by the commands.
 #include "commands/command_support.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
 #include <getopt.h>
 #include <iostream>
 
@@ -48,27 +50,50 @@ std::string in_utf8(std::string_view cp850) {
     return t;
 }
 
-bool scrivi_uscita(const char* comando, const std::string& percorso, const FILE_ARCHIVIO& f,
-                   std::string_view testo) {
-    if (percorso.empty() || percorso == "-") {
-        std::cout.write(testo.data(), static_cast<std::streamsize>(testo.size()));
-        std::cout.flush();
-        if (std::cout) return true;
-        std::cerr << "sanzionario " << comando << ": impossibile scrivere sull'uscita.\n";
-        return false;
+namespace {
+
+constexpr std::size_t BLOCCO_USCITA = std::size_t{1} << 20;
+
+void scrivi_blocco(USCITA& u) {
+    for (std::size_t fatto = 0; fatto < u.blocco.size() && !u.errore;) {
+        const ssize_t n = write(u.fd, u.blocco.data() + fatto, u.blocco.size() - fatto);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) u.errore = true;
+        fatto += n > 0 ? static_cast<std::size_t>(n) : 0;
     }
-    const IDENTITA_FILE uscita = identita_file(percorso.c_str());
+    u.blocco.clear();
+}
+
+} // namespace
+
+bool apri_uscita(USCITA& u, const FILE_ARCHIVIO& f) {
+    if (u.percorso.empty() || u.percorso == "-") {
+        u.fd = STDOUT_FILENO;
+        return true;
+    }
+    const IDENTITA_FILE uscita = identita_file(u.percorso.c_str());
     for (const std::string& dati : {f.contravvenzioni, f.anagrafica}) {
         if (stesso_inode(uscita, identita_file(dati.c_str()))) {
-            std::cerr << "sanzionario " << comando << ": " << percorso
+            std::cerr << "sanzionario " << u.comando << ": " << u.percorso
                       << " e' un file dell'archivio: non viene sovrascritto.\n";
             return false;
         }
     }
-    std::ofstream out(percorso, std::ios::binary | std::ios::trunc);
-    out.write(testo.data(), static_cast<std::streamsize>(testo.size()));
-    out.close();
-    if (out) return true;
-    std::cerr << "sanzionario " << comando << ": impossibile scrivere " << percorso << ".\n";
+    u.fd = open(u.percorso.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (u.fd >= 0) return true;
+    std::cerr << "sanzionario " << u.comando << ": impossibile creare " << u.percorso << ".\n";
+    return false;
+}
+
+void forse_scrivi(USCITA& u) {
+    if (u.blocco.size() >= BLOCCO_USCITA) scrivi_blocco(u);
+}
+
+bool chiudi_uscita(USCITA& u) {
+    scrivi_blocco(u);
+    if (u.fd != STDOUT_FILENO && close(u.fd) != 0) u.errore = true;
+    if (!u.errore) return true;
+    std::cerr << "sanzionario " << u.comando << ": impossibile scrivere "
+              << (u.fd == STDOUT_FILENO ? "sull'uscita" : u.percorso) << ".\n";
     return false;
 }

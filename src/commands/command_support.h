@@ -36,8 +36,20 @@ bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVI
 // (the file's columns align some fields with them).
 std::string in_utf8(std::string_view cp850);
 
-// Writes `testo` to the file `percorso` (replacing it whole, never one of
-// the archive's files) or to standard output when it is empty or "-";
-// false, after telling why on standard error.
-bool scrivi_uscita(const char* comando, const std::string& percorso, const FILE_ARCHIVIO& f,
-                   std::string_view testo);
+// Where a command's output goes: the file `percorso` (made anew; never one
+// of the archive's files) or standard output when it is empty or "-".
+// Written a block at a time, so that a large output is never held whole.
+struct USCITA {
+    const char* comando = "";
+    std::string percorso;
+    int fd = -1;
+    std::string blocco;
+    bool errore = false;
+};
+// False, after telling why on standard error, when the file cannot be made.
+bool apri_uscita(USCITA& u, const FILE_ARCHIVIO& f);
+// Writes the block when it has grown large.
+void forse_scrivi(USCITA& u);
+// Writes what is left and closes the file; false, after telling why on
+// standard error, when anything could not be written.
+bool chiudi_uscita(USCITA& u);

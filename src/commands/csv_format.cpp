@@ -1,6 +1,7 @@
 // Fields, dates and amounts of the CSV files; quoting is libcsv's.
 #include "commands/csv_format.h"
 
+#include <cmath>
 #include <csv.h>
 #include <cstdio>
 
@@ -29,7 +30,9 @@ std::optional<int> cifre(std::string_view t, std::size_t n) {
 
 void aggiungi_campo(std::string& riga, std::string_view testo, const DIALETTO_CSV& d) {
     if (!riga.empty()) riga += d.separatore;
-    if (testo.find_first_of(std::string{d.separatore, '"', '\n', '\r'}) == std::string_view::npos) {
+    bool da_quotare = false;
+    for (char c : testo) da_quotare |= c == d.separatore || c == '"' || c == '\n' || c == '\r';
+    if (!da_quotare) {
         riga += testo;
         return;
     }
@@ -40,22 +43,24 @@ void aggiungi_campo(std::string& riga, std::string_view testo, const DIALETTO_CS
 
 std::string data_csv(DATA d, const DIALETTO_CSV& dialetto) {
     if (d.gg == 0 && d.mm == 0 && d.aaaa == 0) return "";
-    char testo[32];
-    if (dialetto.date_italiane) {
-        std::snprintf(testo, sizeof testo, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
-    } else {
-        std::snprintf(testo, sizeof testo, "%04d-%02d-%02d", d.aaaa, d.mm, d.gg);
+    if (d.gg < 0 || d.mm < 0 || d.aaaa < 0 || d.gg > 99 || d.mm > 99 || d.aaaa > 9999) {
+        char testo[32]; // not a date the program writes: as it stands
+        std::snprintf(testo, sizeof testo, "%d/%d/%d", d.gg, d.mm, d.aaaa);
+        return testo;
     }
-    return testo;
+    const auto due = [](int v) { return std::string{char('0' + v / 10), char('0' + v % 10)}; };
+    const std::string anno = due(d.aaaa / 100) + due(d.aaaa % 100);
+    return dialetto.date_italiane ? due(d.gg) + "/" + due(d.mm) + "/" + anno
+                                  : anno + "-" + due(d.mm) + "-" + due(d.gg);
 }
 
 std::string importo_csv(double importo, const DIALETTO_CSV& dialetto) {
-    char testo[64];
-    std::snprintf(testo, sizeof testo, "%.2f", importo);
-    std::string t = testo;
-    if (const std::size_t punto = t.find('.'); punto != std::string::npos)
-        t[punto] = dialetto.decimale;
-    return t;
+    // An amount the file can hold (under 10^12) in whole cents: exact.
+    const long long centesimi = std::llround(importo * 100.0);
+    std::string t = std::to_string(centesimi < 0 ? -centesimi : centesimi);
+    if (t.size() < 3) t.insert(0, 3 - t.size(), '0');
+    t.insert(t.size() - 2, 1, dialetto.decimale);
+    return centesimi < 0 ? "-" + t : t;
 }
 
 std::optional<DATA> leggi_data_csv(std::string_view testo) {

@@ -61,28 +61,31 @@ void campi_multa(std::string& riga, const NODO_CONTRAVV* f, const DIALETTO_CSV& 
     aggiungi_campo(riga, f->pagata ? data_csv(f->data_pagamento, d) : "", d);
 }
 
-std::string csv_archivio(bool solo_persone, const DIALETTO_CSV& d) {
-    std::string testo(d.bom ? BOM_UTF8 : "");
+void scrivi_csv(USCITA& u, bool solo_persone, const DIALETTO_CSV& d) {
     std::string riga;
+    const auto fine_riga = [&] {
+        u.blocco += riga;
+        u.blocco += "\r\n";
+        riga.clear();
+        forse_scrivi(u);
+    };
+    if (d.bom) u.blocco += BOM_UTF8;
     if (!solo_persone)
         for (const char* c : COLONNE_MULTA) aggiungi_campo(riga, c, d);
     for (const char* c : COLONNE_PERSONA) aggiungi_campo(riga, c, d);
-    testo += riga + "\r\n";
+    fine_riga();
     if (solo_persone) {
         for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) {
-            riga.clear();
             campi_persona(riga, p, d);
-            testo += riga + "\r\n";
+            fine_riga();
         }
-        return testo;
+        return;
     }
     for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
-        riga.clear();
         campi_multa(riga, f, d);
         campi_persona(riga, f->con_anagraf ? f->anagraf : nullptr, d);
-        testo += riga + "\r\n";
+        fine_riga();
     }
-    return testo;
 }
 
 } // namespace
@@ -127,7 +130,10 @@ int comando_esporta(int argc, char** argv) {
                   << " contiene " << r.modifiche_non_salvate
                   << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
                      "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
-    return scrivi_uscita(COMANDO, uscita, file, csv_archivio(solo_persone, dialetto))
-               ? USCITA_FATTO
-               : USCITA_FALLITO;
+    USCITA u;
+    u.comando = COMANDO;
+    u.percorso = uscita;
+    if (!apri_uscita(u, file)) return USCITA_FALLITO;
+    scrivi_csv(u, solo_persone, dialetto);
+    return chiudi_uscita(u) ? USCITA_FATTO : USCITA_FALLITO;
 }

@@ -134,13 +134,13 @@ void rendi(const RESA_CP850& resa, std::string_view cp850, std::string& uscita) 
         uscita += cp850;
         return;
     }
-    for (char c : cp850) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            uscita += c;
-        } else {
-            uscita += resa.alta[b - 0x80];
-        }
+    // Runs of plain ASCII, the most of any text, are copied whole.
+    for (std::size_t i = 0; i < cp850.size();) {
+        std::size_t j = i;
+        while (j < cp850.size() && static_cast<unsigned char>(cp850[j]) < 0x80) ++j;
+        uscita.append(cp850.data() + i, j - i);
+        if (j < cp850.size()) uscita += resa.alta[static_cast<unsigned char>(cp850[j]) - 0x80];
+        i = j + 1;
     }
 }
 
