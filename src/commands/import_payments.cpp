@@ -16,6 +16,7 @@
 #include "commands/csv_format.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "model/walk.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
 #include "session/read_only.h"
@@ -130,22 +131,42 @@ struct PAGAMENTO {
     DATA data;
 };
 
-// The first fine of each number, in list order, as the dialogues find it.
-std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_per_numero() {
+// The first fine, in list order (as the dialogues find it), of each number
+// the rows name: one walk of the list, and an index no larger than the list
+// of payments.
+std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const std::vector<uint32_t>& numeri) {
     std::unordered_map<uint32_t, NODO_CONTRAVV*> indice;
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next)
-        indice.emplace(f->numero, f);
+    indice.reserve(numeri.size());
+    for (uint32_t n : numeri) indice.emplace(n, nullptr);
+    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
+        const auto it = indice.find(f->numero);
+        if (it != indice.end() && it->second == nullptr) it->second = f;
+    }
     return indice;
+}
+
+// The fine number of a field: digits only, within the numbering.
+std::optional<uint32_t> numero_multa(std::string_view testo) {
+    const std::optional<int64_t> centesimi = leggi_centesimi_csv(testo);
+    if (!centesimi || testo.find_first_of(".,") != std::string_view::npos ||
+        *centesimi / 100 > 4294967295LL)
+        return std::nullopt;
+    return static_cast<uint32_t>(*centesimi / 100);
 }
 
 // Checks each row; the payments that pass go to `validi`, the others are
 // told on `scarti`. The number of rows checked.
 std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<PAGAMENTO>& validi,
                             std::ostream& scarti) {
-    const auto indice = multe_per_numero();
-    std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
     const std::size_t bisogno =
         static_cast<std::size_t>(std::max({c.numero, c.data, c.importo})) + 1;
+    std::vector<uint32_t> numeri;
+    for (std::size_t r = 1; r < l.righe.size(); ++r)
+        if (l.righe[r].size() >= bisogno)
+            if (const auto n = numero_multa(l.righe[r][static_cast<std::size_t>(c.numero)]))
+                numeri.push_back(*n);
+    const auto indice = multe_nominate(numeri);
+    std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
     for (std::size_t r = 1; r < l.righe.size(); ++r) {
         const std::vector<std::string>& campi = l.righe[r];
         const std::size_t riga = r + 1;
@@ -157,15 +178,14 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
             continue;
         }
         const std::string& testo_numero = campi[static_cast<std::size_t>(c.numero)];
-        const std::optional<int64_t> numero = leggi_centesimi_csv(testo_numero);
-        if (!numero || *numero % 100 != 0 || testo_numero.find_first_of(".,") != std::string::npos ||
-            *numero / 100 > 4294967295LL) {
+        const std::optional<uint32_t> numero = numero_multa(testo_numero);
+        if (!numero) {
             scarta("numero della contravvenzione non valido: \"" + testo_numero + "\"");
             continue;
         }
-        const auto trovata = indice.find(static_cast<uint32_t>(*numero / 100));
-        const std::string n = "la contravvenzione n." + std::to_string(*numero / 100);
-        if (trovata == indice.end()) {
+        const auto trovata = indice.find(*numero);
+        const std::string n = "la contravvenzione n." + std::to_string(*numero);
+        if (trovata == indice.end() || trovata->second == nullptr) {
             scarta(n + " non esiste");
             continue;
         }
