@@ -34,6 +34,7 @@ struct SCRITTURA {
     std::string nome;
     std::string temporaneo; // empty until created
     int fd = -1;            // the temporary file, kept open and locked when asked
+    IMPRONTA impronta{};    // of the content written, when asked
 };
 
 // Writes a block at the end of what was written so far, then tells the
@@ -51,18 +52,28 @@ bool scrivi_blocco(int fd, std::string_view dati, off_t& scritti) {
 
 // The whole content, gathered part by part and written a block at a time;
 // given up, false, as soon as `fermo` is set (another file failed).
-bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic<bool>& fermo) {
+// With `impronta`, each block is hashed while it is still in the cache,
+// just before it is written.
+bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic<bool>& fermo,
+                      IMPRONTA* impronta) {
     try {
         std::string blocco;
         blocco.reserve(BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16); // a block and the part past it
         off_t scritti = 0;
+        IMPRONTA_IN_CORSO h;
+        if (impronta != nullptr) impronta_inizia(h);
+        const auto scrivi = [&] {
+            if (impronta != nullptr) impronta_aggiungi(h, blocco);
+            return scrivi_blocco(fd, blocco, scritti);
+        };
         while (contenuto(blocco)) {
             if (blocco.size() < BLOCCO_SCRITTURA) continue;
-            if (fermo.load(std::memory_order_relaxed) || !scrivi_blocco(fd, blocco, scritti))
-                return false;
+            if (fermo.load(std::memory_order_relaxed) || !scrivi()) return false;
             blocco.clear();
         }
-        return scrivi_blocco(fd, blocco, scritti);
+        if (!scrivi()) return false;
+        if (impronta != nullptr) *impronta = impronta_chiudi(h);
+        return true;
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -74,7 +85,8 @@ bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic
 // 0600, a replaced one keeps its owner and group bits and gets none for
 // others. In a folder others may write to, a file of another user is not
 // replaced, and a link is followed only when it is this user's or root's.
-bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::atomic<bool>& fermo) {
+bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, bool impronta,
+             const std::atomic<bool>& fermo) {
     if (f.percorso == nullptr || f.percorso[0] == '\0') return false;
     bool fidato = true;
     s.destinazione = segui_collegamenti(f.percorso, &fidato);
@@ -102,7 +114,8 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::at
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
     s.temporaneo = std::move(modello);
-    bool scritto = scrivi_contenuto(fd, f.contenuto, fermo) && fsync(fd) == 0;
+    bool scritto =
+        scrivi_contenuto(fd, f.contenuto, fermo, impronta ? &s.impronta : nullptr) && fsync(fd) == 0;
     if (scritto) {
         // The replaced file keeps its owner where the system allows it.
         if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
@@ -121,12 +134,12 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::at
 // True when all were written and flushed; a failure stops the others at
 // their next block.
 bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture,
-                   bool blocca) {
+                   bool blocca, bool impronte) {
     std::atomic<bool> fallito{false};
     const auto lavoro = [&](std::size_t i) {
         bool pronto = false;
         try {
-            pronto = prepara(files[i], scritture[i], blocca, fallito);
+            pronto = prepara(files[i], scritture[i], blocca, impronte, fallito);
         } catch (...) {
             pronto = false;
         }
@@ -191,8 +204,9 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZION
     PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
     p.esito = ESITO_POSTO{};
     p.descrittori.clear();
+    p.impronte_scritte.clear();
     std::vector<SCRITTURA> scritture(files.size());
-    bool pronti = prepara_tutti(files, scritture, p.blocca_nuovi);
+    bool pronti = prepara_tutti(files, scritture, p.blocca_nuovi, p.impronte);
     RINOMINE rinomine;
     if (pronti) {
         try {
@@ -216,6 +230,8 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZION
             if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
         return false;
     }
+    if (p.impronte)
+        for (const SCRITTURA& s : scritture) p.impronte_scritte.push_back(s.impronta);
     if (p.blocca_nuovi) {
         for (const SCRITTURA& s : scritture) p.descrittori.push_back(s.fd);
     } else {
