@@ -406,12 +406,12 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     // operations went, and that archive's register goes on from here.
     const std::string registro = registro_di(file_c);
     if (registro != registro_in_uso()) {
-        registro_salvataggio(file);
+        registro_salvataggio(file, modifiche_non_salvate());
         registro_fine_sessione(0, true);
         registro_apri(registro);
     }
     avvia_giornale_nuovo();
-    registro_salvataggio(file);
+    registro_salvataggio(file, modifiche_non_salvate());
     modifiche_salvate();
     return true;
 }

@@ -210,10 +210,11 @@ void registro_caricamento(const std::vector<FILE_REGISTRATO>& file) {
     }
 }
 
-void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file) {
+void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche) {
     try {
         json v = voce("salvataggio");
         v["file"] = file_json(file);
+        v["modifiche_salvate"] = modifiche;
         if (!scrivi(std::move(v))) return;
     } catch (const std::exception&) {
         smetti();

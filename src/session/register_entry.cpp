@@ -21,7 +21,7 @@ std::string utf8(const char* cp850) {
 
 json data(DATA d) {
     if (d.gg == 0 && d.mm == 0 && d.aaaa == 0) return nullptr;
-    char t[32];
+    char t[40];
     std::snprintf(t, sizeof t, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
     return t;
 }
