@@ -48,7 +48,7 @@ constexpr CAMPI CAMPI_ANAGRAF[] = {
 std::string valore(const json& immagine, const char* campo) {
     const json& x = immagine[campo];
     if (x.is_boolean()) return x.get<bool>() ? "si" : "no";
-    if (x.is_null()) return "nessuno";
+    if (x.is_null()) return std::string(campo).starts_with("data") ? "nessuna" : "nessuno";
     if (std::string(campo) == "importo") return testo(immagine, campo) + " euro";
     if (std::string(campo) == "proprietario") return "codice " + x.dump();
     return testo(immagine, campo);
