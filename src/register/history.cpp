@@ -64,7 +64,8 @@ void stampa_record(std::ostream& out, const json& r, const std::string& nome,
     if (!prima.is_object()) {
         out << "  " << nome << ", inserit" << (nome[0] == 'C' ? "a" : "i") << ":\n";
     } else if (!dopo.is_object()) {
-        out << "  " << nome << ", cancellat" << (nome[0] == 'C' ? "a" : "i") << "; conteneva:\n";
+        out << "  " << nome << (nome[0] == 'C' ? ", cancellata; conteneva:\n"
+                                               : ", cancellati; contenevano:\n");
     } else {
         out << "  " << nome << (prima == dopo ? ", invariat" : ", modificat")
             << (nome[0] == 'C' ? "a" : "i") << (prima == dopo ? "\n" : ":\n");

@@ -168,6 +168,27 @@ bool recupera_giornale(APERTURA& a, ESITO_GIORNALE& e) {
     return true;
 }
 
+// The journal of a load that recovered nothing: a journal found is set
+// aside and a new one started, unless what is there may not be touched.
+void giornale_dopo_caricamento(const APERTURA& a, ESITO_GIORNALE& e) {
+    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        // Never read or appended to: no journal this session.
+        giornale_lascia(a.percorso_giornale);
+        return;
+    }
+    if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        e.messo_da_parte = metti_da_parte(a.percorso_giornale);
+        if (e.messo_da_parte.empty()) {
+            // It could not be renamed: it stays where it is, and no new
+            // journal may take its place.
+            e.messo_da_parte = a.percorso_giornale;
+            giornale_lascia(a.percorso_giornale);
+            return;
+        }
+    }
+    e.protetto = avvia_giornale_nuovo();
+}
+
 // The locks a load or a save ends with become the archive's; every other goes.
 void tieni_blocco(BLOCCO_ARCHIVIO& nuovo) {
     std::swap(archivio.blocco, nuovo);
@@ -265,31 +286,20 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     // The register of the archive left behind ends its session; this one's begins.
     registro_fine_sessione(vecchie.non_salvate, true);
     registro_apri(registro_di(a.file_c));
-    registro_caricamento({{"contravvenzioni", a.reale_c, a.id_c, record_c, std::nullopt},
-                          {"anagrafica", a.reale_a, a.id_a, record_a, std::nullopt}});
+    const std::vector<FILE_REGISTRATO> file = {
+        {"contravvenzioni", a.reale_c, a.id_c, record_c, std::nullopt},
+        {"anagrafica", a.reale_a, a.id_a, record_a, std::nullopt}};
     if (e.recuperato) {
         ascolta_modifiche(annota_operazione);
+        registro_caricamento(file);
         registro_recupero(a.letto.voci.front().ora, e.recuperate, e.non_recuperate,
                           e.messo_da_parte);
         if (!e.protetto) registro_senza_giornale();
         return e;
     }
-    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        // Never read or appended to: no journal this session.
-        giornale_lascia(a.percorso_giornale);
-        return e;
-    }
-    if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        e.messo_da_parte = metti_da_parte(a.percorso_giornale);
-        if (e.messo_da_parte.empty()) {
-            // It could not be renamed: it stays where it is, and no new
-            // journal may take its place.
-            e.messo_da_parte = a.percorso_giornale;
-            giornale_lascia(a.percorso_giornale);
-            return e;
-        }
-    }
-    e.protetto = avvia_giornale_nuovo();
+    giornale_dopo_caricamento(a, e);
+    // After the journal started, so that the entry names it.
+    registro_caricamento(file);
     return e;
 }
 
