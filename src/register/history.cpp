@@ -89,9 +89,10 @@ void stampa_file(std::ostream& out, const json& v) {
     }
 }
 
-std::string modifiche(const json& v, const char* campo) {
+// "1 modifica salvata", "3 modifiche salvate": `participio` without its ending.
+std::string modifiche(const json& v, const char* campo, const std::string& participio) {
     const std::string n = testo(v, campo);
-    return n + (n == "1" ? " modifica" : " modifiche");
+    return n == "1" ? "1 modifica " + participio + "a" : n + " modifiche " + participio + "e";
 }
 
 void stampa_evento(std::ostream& out, const json& v) {
@@ -115,19 +116,22 @@ void stampa_evento(std::ostream& out, const json& v) {
         out << "Caricamento dei dati\n";
         stampa_file(out, v);
     } else if (evento == "salvataggio") {
-        out << "Salvataggio dei dati (" << modifiche(v, "modifiche_salvate") << " salvate)\n";
+        out << "Salvataggio dei dati (" << modifiche(v, "modifiche_salvate", "salvat") << ")\n";
         stampa_file(out, v);
+        if (v.contains("operazioni_nel_registro"))
+            out << "  (le operazioni salvate sono nel registro "
+                << testo(v, "operazioni_nel_registro") << ")\n";
     } else if (evento == "recupero") {
-        out << "Recupero dal giornale: " << modifiche(v, "modifiche_recuperate")
-            << " recuperate, " << testo(v, "modifiche_non_recuperate") << " non recuperabili\n";
+        out << "Recupero dal giornale: " << modifiche(v, "modifiche_recuperate", "recuperat")
+            << ", " << testo(v, "modifiche_non_recuperate") << " non recuperabili\n";
         if (v.contains("giornale_messo_da_parte"))
             out << "  giornale conservato in " << testo(v, "giornale_messo_da_parte") << "\n";
     } else if (evento == "non_salvare") {
-        out << "Non salvare (" << modifiche(v, "modifiche_non_salvate") << " non salvate)\n";
+        out << "Non salvare (" << modifiche(v, "modifiche_non_salvate", "non salvat") << ")\n";
     } else if (evento == "fine_sessione") {
         out << (v["chiusa_dal_programma"] == true ? "Fine della sessione"
                                                   : "Fine della sessione per la fine dell'input")
-            << " (" << modifiche(v, "modifiche_non_salvate") << " non salvate)\n";
+            << " (" << modifiche(v, "modifiche_non_salvate", "non salvat") << ")\n";
     } else {
         out << evento << "\n";
     }

@@ -30,6 +30,11 @@ std::string testo(const json& v, const char* campo) {
     return v.contains(campo) && v[campo].is_string() ? v[campo].get<std::string>() : "";
 }
 
+// "1 operazione", "3 operazioni".
+std::string operazioni(long n) {
+    return std::to_string(n) + (n == 1 ? " operazione" : " operazioni");
+}
+
 long numero(const json& v, const char* campo) {
     return v.contains(campo) && v[campo].is_number_integer() ? v[campo].get<long>() : 0;
 }
@@ -51,7 +56,13 @@ void conta_operazioni(CATENA& c, const json& v) {
     const std::string evento = testo(v, "evento");
     const std::string chi = testo(v, "host") + "/" + std::to_string(numero(v, "processo"));
     // A session's count starts at its load, or at its first save onto
-    // this archive from another one.
+    // this archive from another one, whose register holds its operations.
+    // A save of a session whose load is not here lacks them all.
+    if (evento == "salvataggio" && chi != c.processo && !v.contains("operazioni_nel_registro") &&
+        numero(v, "modifiche_salvate") > 0 && c.lacuna.empty())
+        c.lacuna = "Il salvataggio della voce n." + numero_di(v) + " (" + quando_di(v) +
+                   ") ha salvato " + operazioni(numero(v, "modifiche_salvate")) +
+                   " di una sessione il cui caricamento manca nel registro.\n";
     if (evento == "caricamento" || (evento == "salvataggio" && chi != c.processo)) {
         c.processo = chi;
         c.contando = true;
@@ -64,10 +75,9 @@ void conta_operazioni(CATENA& c, const json& v) {
     if (evento != "salvataggio") return;
     const long salvate = numero(v, "modifiche_salvate");
     if (c.contando && c.lacuna.empty() && c.operazioni < salvate)
-        c.lacuna = "Il salvataggio della voce n." + numero_di(v) + " (" + quando_di(v) + ") ha salvato " +
-                   std::to_string(salvate) + " operazioni, ma il registro ne contiene " +
-                   std::to_string(c.operazioni) +
-                   ": le altre non vi sono state scritte.\n";
+        c.lacuna = "Il salvataggio della voce n." + numero_di(v) + " (" + quando_di(v) +
+                   ") ha salvato " + operazioni(salvate) + ", ma il registro ne contiene " +
+                   std::to_string(c.operazioni) + ": le altre non vi sono state scritte.\n";
     c.contando = true;
     c.operazioni = 0;
 }
@@ -84,7 +94,9 @@ void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
     json v;
     const RIGA_REGISTRO esito = controlla_riga(r.testo, v);
     if (esito == RIGA_REGISTRO::ILLEGGIBILE) {
-        c.rottura = "La " + riga + " non e' una voce del registro: e' stata alterata.\n";
+        c.rottura = "La " + riga +
+                    " non e' una voce intera del registro: e' stata alterata, o una scrittura "
+                    "si e' interrotta.\n";
         return;
     }
     const uint64_t atteso = c.voci + 1;

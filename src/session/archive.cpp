@@ -415,13 +415,19 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     // Saved onto another archive: the register in use says where its
     // operations went, and that archive's register goes on from here.
     const std::string registro = registro_di(file_c);
+    std::string altro_registro;
     if (registro != registro_in_uso()) {
+        altro_registro = registro_in_uso();
         registro_salvataggio(file, modifiche_non_salvate());
         registro_fine_sessione(0, true);
         registro_apri(registro);
+    } else if (!registro_attivo()) {
+        // Tried again: the save's entry, counting the operations it saved,
+        // shows the verification what the register missed.
+        registro_apri(registro);
     }
     avvia_giornale_nuovo();
-    registro_salvataggio(file, modifiche_non_salvate());
+    registro_salvataggio(file, modifiche_non_salvate(), altro_registro);
     modifiche_salvate();
     return true;
 }

@@ -210,11 +210,13 @@ void registro_caricamento(const std::vector<FILE_REGISTRATO>& file) {
     }
 }
 
-void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche) {
+void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
+                          const std::string& da_registro) {
     try {
         json v = voce("salvataggio");
         v["file"] = file_json(file);
         v["modifiche_salvate"] = modifiche;
+        if (!da_registro.empty()) v["operazioni_nel_registro"] = da_registro;
         if (!scrivi(std::move(v))) return;
     } catch (const std::exception&) {
         smetti();

@@ -138,6 +138,13 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
     const std::string testata = "Registro " + REGISTRO + "\n";
     const std::string catena = testata + "Catena integra: 5 voci, ultimo hash " +
                                voce(r[4])["hash"].get<std::string>() + "\n";
+    // The entry of fine 21 never written (a full disk), the chain whole.
+    std::string lacuna, hash = HASH_INIZIALE;
+    uint64_t n = 0;
+    for (std::size_t i : {0, 2, 3, 4}) {
+        json v = voce(r[i]);
+        lacuna += incatena(v, ++n, hash);
+    }
     std::string byte_cambiato = intatto;
     byte_cambiato[byte_cambiato.find("Roma")] = 'T';
     const struct {
@@ -162,6 +169,13 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
         {"a data file edited", intatto, true,
          catena + "Il file " + fs::canonical(campione.file(DATI_A)).string() +
              " e' stato modificato fuori dal programma dopo l'" + salvataggio,
+         1},
+        {"an operation never written", lacuna, false,
+         testata + "Catena integra: 4 voci, ultimo hash " + hash + "\nIl salvataggio della voce n.2 (" +
+             quando(voce(r[2])) +
+             ") ha salvato 1 operazione, ma il registro ne contiene 0: le altre non vi sono "
+             "state scritte.\nI file dei dati sono quelli dell'ultimo salvataggio (voce n.2 del " +
+             quando(voce(r[2])) + ").\n",
          1},
         {"no register", "", false, "Nessun registro: " + REGISTRO + " non esiste.\n", 1},
     };
