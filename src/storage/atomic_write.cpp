@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "storage/block_hasher.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
 
@@ -52,31 +53,47 @@ bool scrivi_blocco(int fd, std::string_view dati, off_t& scritti) {
 
 // The whole content, gathered part by part and written a block at a time;
 // given up, false, as soon as `fermo` is set (another file failed).
-// With `impronta`, each block is hashed while it is still in the cache,
-// just before it is written.
+// With `impronta`, each block is hashed, once written, on a thread of its
+// own (block_hasher.h) while the next one is prepared.
 bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic<bool>& fermo,
                       IMPRONTA* impronta) {
+    constexpr std::size_t CAPIENZA = BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16; // a block and the
+                                                                               // part past it
+    HASH_A_PARTE hash;
+    if (impronta != nullptr) avvia_hash(hash);
+    bool scritto = false;
     try {
         std::string blocco;
-        blocco.reserve(BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16); // a block and the part past it
+        blocco.reserve(CAPIENZA);
         off_t scritti = 0;
-        IMPRONTA_IN_CORSO h;
-        if (impronta != nullptr) impronta_inizia(h);
         const auto scrivi = [&] {
-            if (impronta != nullptr) impronta_aggiungi(h, blocco);
-            return scrivi_blocco(fd, blocco, scritti);
+            if (!scrivi_blocco(fd, blocco, scritti)) return false;
+            if (impronta != nullptr) {
+                consegna_blocco(hash, blocco, CAPIENZA);
+            } else {
+                blocco.clear();
+            }
+            return true;
         };
-        while (contenuto(blocco)) {
+        scritto = true;
+        while (scritto && contenuto(blocco)) {
             if (blocco.size() < BLOCCO_SCRITTURA) continue;
-            if (fermo.load(std::memory_order_relaxed) || !scrivi()) return false;
-            blocco.clear();
+            scritto = !fermo.load(std::memory_order_relaxed) && scrivi();
         }
-        if (!scrivi()) return false;
-        if (impronta != nullptr) *impronta = impronta_chiudi(h);
-        return true;
+        scritto = scritto && scrivi();
     } catch (const std::bad_alloc&) {
+        scritto = false;
+    } catch (...) {
+        abbandona_hash(hash); // a thread is never left running
+        throw;
+    }
+    if (impronta == nullptr) return scritto;
+    if (!scritto) {
+        abbandona_hash(hash);
         return false;
     }
+    *impronta = chiudi_hash(hash);
+    return true;
 }
 
 // Creates, fills and flushes the temporary file of one data file. It stays
