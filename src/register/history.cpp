@@ -10,9 +10,8 @@
 
 namespace {
 
-std::string testo(const json& v, const char* campo) {
-    if (!v.is_object() || !v.contains(campo)) return "";
-    const json& x = v[campo];
+std::string testo(const json& v, const char* nome) {
+    const json& x = campo(v, nome);
     if (x.is_string()) return x.get<std::string>();
     if (x.is_null()) return "";
     return x.dump();
@@ -45,20 +44,20 @@ constexpr CAMPI CAMPI_ANAGRAF[] = {
     {"cap", "CAP"},              {"codice_fiscale", "codice fiscale"},
     {"patente", "patente"}};
 
-std::string valore(const json& immagine, const char* campo) {
-    const json& x = immagine[campo];
+std::string valore(const json& immagine, const char* nome) {
+    const json& x = campo(immagine, nome);
     if (x.is_boolean()) return x.get<bool>() ? "si" : "no";
-    if (x.is_null()) return std::string(campo).starts_with("data") ? "nessuna" : "nessuno";
-    if (std::string(campo) == "importo") return testo(immagine, campo) + " euro";
-    if (std::string(campo) == "proprietario") return "codice " + x.dump();
-    return testo(immagine, campo);
+    if (x.is_null()) return std::string(nome).starts_with("data") ? "nessuna" : "nessuno";
+    if (std::string(nome) == "importo") return testo(immagine, nome) + " euro";
+    if (std::string(nome) == "proprietario") return "codice " + x.dump();
+    return testo(immagine, nome);
 }
 
 template <std::size_t N>
 void stampa_record(std::ostream& out, const json& r, const std::string& nome,
                    const CAMPI (&campi)[N]) {
-    const json& prima = r["prima"];
-    const json& dopo = r["dopo"];
+    const json& prima = campo(r, "prima");
+    const json& dopo = campo(r, "dopo");
     const json& intero = prima.is_object() ? prima : dopo;
     if (!prima.is_object() && !dopo.is_object()) return;
     if (!prima.is_object()) {
@@ -69,19 +68,19 @@ void stampa_record(std::ostream& out, const json& r, const std::string& nome,
     } else {
         out << "  " << nome << (prima == dopo ? ", invariat" : ", modificat")
             << (nome[0] == 'C' ? "a" : "i") << (prima == dopo ? "\n" : ":\n");
-        for (const auto& [campo, etichetta] : campi)
-            if (prima[campo] != dopo[campo])
-                out << "    " << etichetta << ": da " << valore(prima, campo) << " a "
-                    << valore(dopo, campo) << "\n";
+        for (const auto& [nome, etichetta] : campi)
+            if (campo(prima, nome) != campo(dopo, nome))
+                out << "    " << etichetta << ": da " << valore(prima, nome) << " a "
+                    << valore(dopo, nome) << "\n";
         return;
     }
-    for (const auto& [campo, etichetta] : campi)
-        out << "    " << etichetta << ": " << valore(intero, campo) << "\n";
+    for (const auto& [nome, etichetta] : campi)
+        out << "    " << etichetta << ": " << valore(intero, nome) << "\n";
 }
 
 void stampa_file(std::ostream& out, const json& v) {
-    if (!v["file"].is_array()) return;
-    for (const json& f : v["file"]) {
+    if (!campo(v, "file").is_array()) return;
+    for (const json& f : campo(v, "file")) {
         out << "  " << (testo(f, "ruolo") == "contravvenzioni" ? "contravvenzioni" : "dati anagrafici")
             << ": " << testo(f, "percorso") << " (" << testo(f, "record") << " record";
         if (f.contains("blake2b")) out << ", BLAKE2b " << testo(f, "blake2b");
@@ -90,8 +89,8 @@ void stampa_file(std::ostream& out, const json& v) {
 }
 
 // "1 modifica salvata", "3 modifiche salvate": `participio` without its ending.
-std::string modifiche(const json& v, const char* campo, const std::string& participio) {
-    const std::string n = testo(v, campo);
+std::string modifiche(const json& v, const char* nome, const std::string& participio) {
+    const std::string n = testo(v, nome);
     return n == "1" ? "1 modifica " + participio + "a" : n + " modifiche " + participio + "e";
 }
 
@@ -102,8 +101,8 @@ void stampa_evento(std::ostream& out, const json& v) {
         if (v.contains("recuperata"))
             out << "  (recuperata dal giornale dopo un'interruzione; fatta il "
                 << data_ora(testo(v, "quando_operazione")) << ")\n";
-        if (!v["record"].is_array()) return;
-        for (const json& r : v["record"]) {
+        if (!campo(v, "record").is_array()) return;
+        for (const json& r : campo(v, "record")) {
             if (r.contains("contravvenzione")) {
                 stampa_record(out, r, "Contravvenzione n." + testo(r, "contravvenzione"),
                               CAMPI_CONTRAVV);
@@ -129,7 +128,7 @@ void stampa_evento(std::ostream& out, const json& v) {
     } else if (evento == "non_salvare") {
         out << "Non salvare (" << modifiche(v, "modifiche_non_salvate", "non salvat") << ")\n";
     } else if (evento == "fine_sessione") {
-        out << (v["chiusa_dal_programma"] == true ? "Fine della sessione"
+        out << (campo(v, "chiusa_dal_programma") == true ? "Fine della sessione"
                                                   : "Fine della sessione per la fine dell'input")
             << " (" << modifiche(v, "modifiche_non_salvate", "non salvat") << ")\n";
     } else {
@@ -138,10 +137,10 @@ void stampa_evento(std::ostream& out, const json& v) {
 }
 
 bool tocca(const json& v, const std::function<bool(const json& r, const json& immagine)>& f) {
-    if (!v["record"].is_array()) return false;
-    for (const json& r : v["record"])
+    if (!campo(v, "record").is_array()) return false;
+    for (const json& r : campo(v, "record"))
         for (const char* lato : {"prima", "dopo"})
-            if (f(r, r[lato])) return true;
+            if (f(r, campo(r, lato))) return true;
     return false;
 }
 
@@ -159,7 +158,7 @@ bool voce_scelta(const json& v, const FILTRI_REGISTRO& f) {
     if (!per_record) return true;
     if (testo(v, "evento") != "operazione") return false;
     if (f.contravvenzione && !tocca(v, [&](const json& r, const json&) {
-            return r["contravvenzione"] == json(*f.contravvenzione);
+            return campo(r, "contravvenzione") == json(*f.contravvenzione);
         }))
         return false;
     const std::string codice = maiuscolo(f.anagrafica);

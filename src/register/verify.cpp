@@ -14,7 +14,7 @@ namespace {
 
 // "07/12/2026 alle 18:38:19" from an entry's ISO time.
 std::string quando_di(const json& v) {
-    const json& q = v["quando"];
+    const json& q = campo(v, "quando");
     if (!q.is_string()) return "?";
     const std::string s = q.get<std::string>();
     if (s.size() < 19) return s;
@@ -23,11 +23,12 @@ std::string quando_di(const json& v) {
 }
 
 std::string numero_di(const json& v) {
-    return v["n"].is_number_unsigned() ? std::to_string(v["n"].get<uint64_t>()) : "?";
+    return campo(v, "n").is_number_unsigned() ? std::to_string(campo(v, "n").get<uint64_t>()) : "?";
 }
 
-std::string testo(const json& v, const char* campo) {
-    return v.contains(campo) && v[campo].is_string() ? v[campo].get<std::string>() : "";
+std::string testo(const json& v, const char* nome) {
+    const json& x = campo(v, nome);
+    return x.is_string() ? x.get<std::string>() : "";
 }
 
 // "1 operazione", "3 operazioni".
@@ -35,8 +36,9 @@ std::string operazioni(long n) {
     return std::to_string(n) + (n == 1 ? " operazione" : " operazioni");
 }
 
-long numero(const json& v, const char* campo) {
-    return v.contains(campo) && v[campo].is_number_integer() ? v[campo].get<long>() : 0;
+long numero(const json& v, const char* nome) {
+    const json& x = campo(v, nome);
+    return x.is_number_integer() ? x.get<long>() : 0;
 }
 
 // Walks the chain; the first break found, "" when it holds.
@@ -105,12 +107,12 @@ void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
                     ") e' stata alterata: il suo hash non corrisponde al contenuto.\n";
         return;
     }
-    if (v["n"].is_number_unsigned() && v["n"].get<uint64_t>() > atteso) {
+    if (campo(v, "n").is_number_unsigned() && campo(v, "n").get<uint64_t>() > atteso) {
         c.rottura = "Manca la voce n." + std::to_string(atteso) + ", prima della " + riga +
                     ": e' stata tolta.\n";
         return;
     }
-    if (!v["n"].is_number_unsigned() || v["n"].get<uint64_t>() != atteso ||
+    if (!campo(v, "n").is_number_unsigned() || campo(v, "n").get<uint64_t>() != atteso ||
         testo(v, "precedente") != c.hash) {
         c.rottura = "La voce n." + numero_di(v) + " (" + riga +
                     ") non segue la voce precedente: la catena e' interrotta.\n";
@@ -119,8 +121,8 @@ void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
     c.voci = atteso;
     c.hash = testo(v, "hash");
     conta_operazioni(c, v);
-    if (testo(v, "evento") != "salvataggio" || !v["file"].is_array()) return;
-    for (const json& f : v["file"])
+    if (testo(v, "evento") != "salvataggio" || !campo(v, "file").is_array()) return;
+    for (const json& f : campo(v, "file"))
         if (testo(f, "ruolo") == "contravvenzioni" && testo(f, "percorso") == file_c)
             c.salvataggio = v;
 }
@@ -129,7 +131,7 @@ void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
 std::string confronta_file(const json& salvataggio, bool& uguali) {
     std::string r;
     uguali = true;
-    for (const json& f : salvataggio["file"]) {
+    for (const json& f : campo(salvataggio, "file")) {
         const std::string percorso = testo(f, "percorso");
         const std::optional<IMPRONTA> i = impronta_file(percorso);
         if (i && esadecimale(*i) == testo(f, "blake2b")) continue;

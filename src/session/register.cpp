@@ -160,8 +160,8 @@ bool registro_apri(const std::string& percorso) {
     if (registro.fd < 0) return false;
     registro.a_capo = coda.a_capo;
     if (coda.ultima.is_object()) {
-        const json& n = coda.ultima["n"];
-        const json& h = coda.ultima["hash"];
+        const json& n = campo(coda.ultima, "n");
+        const json& h = campo(coda.ultima, "hash");
         if (n.is_number_unsigned()) registro.numero = n.get<uint64_t>();
         if (h.is_string()) registro.hash = h.get<std::string>();
     }
@@ -184,8 +184,8 @@ bool registro_previsto() {
 long registro_voci_del_giornale(const std::string& percorso, int64_t inizio) {
     CODA_REGISTRO coda;
     if (escluso || !leggi_coda_registro(percorso, coda) || !coda.ultima.is_object()) return -1;
-    const json& g = coda.ultima["giornale"];
-    const json& k = coda.ultima["voce_giornale"];
+    const json& g = campo(coda.ultima, "giornale");
+    const json& k = campo(coda.ultima, "voce_giornale");
     if (!g.is_number_integer() || g.get<int64_t>() != inizio || !k.is_number_integer()) return -1;
     return k.get<long>();
 }

@@ -47,7 +47,7 @@ json proprietario_di(const MODIFICA& m) {
 // `altro`, or (null) detached and their payments cleared.
 void sposta_multe(std::vector<VOCE_RECORD>& v, uint32_t codice, const json& altro) {
     for (VOCE_RECORD& r : v) {
-        if (!r.contravv || !r.dopo.is_object() || r.dopo["proprietario"] != json(codice)) continue;
+        if (!r.contravv || !r.dopo.is_object() || campo(r.dopo, "proprietario") != json(codice)) continue;
         r.dopo["proprietario"] = altro;
         if (altro.is_null()) {
             r.dopo["pagata"] = false;
@@ -76,12 +76,12 @@ std::string descrizione(std::span<const MODIFICA> gruppo, const std::vector<VOCE
     if (ha(TIPO_MODIFICA::ANAGRAF_AGGIUNTA)) return "Dati del proprietario di una contravvenzione";
     for (const VOCE_RECORD& r : v) {
         if (!r.contravv || !r.prima.is_object() || !r.dopo.is_object()) continue;
-        if (r.prima["proprietario"] != r.dopo["proprietario"])
+        if (campo(r.prima, "proprietario") != campo(r.dopo, "proprietario"))
             return "Dati del proprietario di una contravvenzione";
-        const bool prima = r.prima["pagata"] == true, dopo = r.dopo["pagata"] == true;
+        const bool prima = campo(r.prima, "pagata") == true, dopo = campo(r.dopo, "pagata") == true;
         if (!prima && dopo) return "Registrazione di un pagamento";
         if (prima && !dopo) return "Annullamento di un pagamento";
-        if (r.prima["data_pagamento"] != r.dopo["data_pagamento"]) return "Modifica di un pagamento";
+        if (campo(r.prima, "data_pagamento") != campo(r.dopo, "data_pagamento")) return "Modifica di un pagamento";
     }
     return "Modifica di una contravvenzione";
 }
@@ -91,6 +91,13 @@ std::string testo_hash(const json& voce) {
 }
 
 } // namespace
+
+const json& campo(const json& voce, const std::string& nome) {
+    static const json nulla;
+    if (!voce.is_object()) return nulla;
+    const auto i = voce.find(nome);
+    return i == voce.end() ? nulla : *i;
+}
 
 json immagine_contravv(const NODO_CONTRAVV& f, const json& proprietario) {
     return {{"numero", f.numero},
@@ -142,7 +149,7 @@ void descrivi_operazione(const std::vector<PRIMA_DI>& prima, std::span<const MOD
             break;
         case TIPO_MODIFICA::CONTRAVV_TOLTA: {
             VOCE_RECORD& r = voce_di(v, true, m.dove.id);
-            const json proprietario = r.dopo.is_object() ? r.dopo["proprietario"] : json(nullptr);
+            const json proprietario = campo(r.dopo, "proprietario");
             r.dopo = nullptr;
             if (m.anche_anagraf && proprietario.is_number()) {
                 const auto codice = proprietario.get<uint32_t>();
@@ -203,10 +210,10 @@ RIGA_REGISTRO controlla_riga(const std::string& riga, json& voce) {
     } catch (const json::exception&) {
         return RIGA_REGISTRO::ALTERATA;
     }
-    if (scritta != riga || !voce.contains("hash") || !voce["hash"].is_string())
+    if (scritta != riga || !campo(voce, "hash").is_string())
         return RIGA_REGISTRO::ALTERATA;
     json senza = voce;
     senza.erase("hash");
-    return testo_hash(senza) == voce["hash"].get<std::string>() ? RIGA_REGISTRO::INTEGRA
+    return testo_hash(senza) == campo(voce, "hash").get<std::string>() ? RIGA_REGISTRO::INTEGRA
                                                                   : RIGA_REGISTRO::ALTERATA;
 }

@@ -27,6 +27,10 @@
 
 using json = nlohmann::json;
 
+// A field of an entry read back: null when the entry is no object or has
+// no such field (entries read from a file may lack any).
+const json& campo(const json& voce, const std::string& nome);
+
 // The hash of "no entry before".
 inline const std::string HASH_INIZIALE(64, '0');
 
