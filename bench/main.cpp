@@ -26,6 +26,7 @@
 #include "report.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
+#include "session/register.h"
 #include "storage/archive_files.h"
 
 namespace {
@@ -98,7 +99,8 @@ void togli_archivio(const ARCHIVIO& a) {
     for (const char* nome :
          {"dati/contravvenzioni.txt", "dati/anagrafica.txt", "dati/contravvenzioni.txt.bak",
           "dati/anagrafica.txt.bak", "dati/contravvenzioni.txt.blocco", "pagamenti.csv",
-          "dati/contravvenzioni.txt.giornale", "grezzo_c.txt", "grezzo_a.txt", "uscita.txt"})
+          "dati/contravvenzioni.txt.giornale", "dati/contravvenzioni.txt.registro", "grezzo_c.txt",
+          "grezzo_a.txt", "uscita.txt"})
         unlink(in_cartella(a, nome).c_str());
     rmdir(in_cartella(a, "dati").c_str());
     rmdir(a.cartella.c_str());
@@ -271,15 +273,32 @@ int main(int argc, char** argv) {
 
     std::vector<RIGA_TABELLA> tabella;
     const double carica = misura_caricamento(a, tabella);
-    if (!prepara_archivio_operazioni(a.file_c.c_str(), a.file_a.c_str())) {
-        std::cout << "the archive could not be loaded\n";
-        togli_archivio(a);
-        return 2;
+    double salva = 0;
+    // The save and the operations with the register off, then on, as the
+    // program runs.
+    for (const bool con_registro : {false, true}) {
+        registro_escludi(!con_registro);
+        if (!prepara_archivio_operazioni(a.file_c.c_str(), a.file_a.c_str())) {
+            std::cout << "the archive could not be loaded\n";
+            togli_archivio(a);
+            return 2;
+        }
+        const std::size_t prime = tabella.size();
+        const std::string registro = in_cartella(a, "dati/contravvenzioni.txt.registro");
+        const std::size_t byte_prima = leggi_tutto(registro.c_str()).size();
+        salva = misura_salvataggio(a, tabella); // the last: with the register
+        misura_dialoghi(tabella);
+        const std::string scritto = leggi_tutto(registro.c_str()).substr(byte_prima);
+        const auto voci = std::count(scritto.begin(), scritto.end(), '\n');
+        if (con_registro && voci > 0)
+            std::cout << "register: " << voci << " entries of the save and the operations, "
+                      << scritto.size() << " bytes, " << scritto.size() / static_cast<std::size_t>(voci)
+                      << " bytes an entry\n";
+        for (std::size_t i = prime; i < tabella.size(); ++i)
+            tabella[i].misura += con_registro ? " [register on]" : " [register off]";
+        chiudi_archivio(); // its journal goes, as at a normal end
+        libera_liste();
     }
-    const double salva = misura_salvataggio(a, tabella);
-    misura_dialoghi(tabella);
-    chiudi_archivio(); // its journal goes, as at a normal end
-    libera_liste();
     misura_ricircolo(tabella);
     misura_recuperi(a, tabella);
     misura_import(a, carica, salva, tabella);

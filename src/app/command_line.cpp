@@ -21,7 +21,8 @@ struct COMANDO {
 
 const COMANDO COMANDI[] = {{"esporta", comando_esporta},
                            {"importa-pagamenti", comando_importa_pagamenti},
-                           {"controlla", comando_controlla}};
+                           {"controlla", comando_controlla},
+                           {"registro", comando_registro}};
 
 constexpr const char* AIUTO =
     "Uso: sanzionario [OPZIONE]\n"
@@ -34,7 +35,8 @@ constexpr const char* AIUTO =
     "Comandi:\n"
     "  esporta            scrive l'archivio in formato CSV\n"
     "  importa-pagamenti  registra i pagamenti elencati in un file CSV\n"
-    "  controlla          controlla l'archivio, ad esempio prima di una copia\n\n"
+    "  controlla          controlla l'archivio, ad esempio prima di una copia\n"
+    "  registro           mostra o verifica il registro delle modifiche\n\n"
     "Le opzioni di ogni comando: sanzionario COMANDO --help\n"
     "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
 

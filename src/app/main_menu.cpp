@@ -6,12 +6,14 @@
 #include "console/conventions.h"
 #include "console/terminal.h"
 #include "fines/fines.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
 #include "search/search.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
+#include "session/register.h"
 #include "storage/archive_files.h"
 
 namespace {
@@ -99,7 +101,9 @@ int avvia_sanzionario() {
         stampa_congedo();
         pausa();
     } catch (const FineInput&) {
-        // Input has ended: nothing more can be asked, and nothing is saved.
+        // Input has ended: nothing more can be asked, and nothing is saved;
+        // the register says so, the journal keeps the work.
+        registro_fine_sessione(modifiche_non_salvate(), false);
     }
     terminale_ripristina();
     // The records go back to the system with the process: walking a large

@@ -9,6 +9,10 @@
 #include "commands/command_support.h"
 #include "commands/commands.h"
 #include "model/lists.h"
+#include "register/verify.h"
+#include "session/register_file.h"
+#include "storage/file_identity.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -20,7 +24,7 @@ constexpr const char* AIUTO =
     "che il programma non legge come scritti, le contravvenzioni collegate a dati\n"
     "anagrafici mancanti, i numeri e i codici ripetuti, le contravvenzioni pagate\n"
     "senza dati anagrafici, un giornale di recupero o un salvataggio rimasti in\n"
-    "sospeso.\n\n"
+    "sospeso, e se il registro delle modifiche e' integro.\n\n"
     "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
     "                              (predefinito: dati/contravvenzioni.txt)\n"
     "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
@@ -115,6 +119,20 @@ int comando_controlla(int argc, char** argv) {
                   r.giornale_non_fidato || r.giornale_illeggibile || r.modifiche_non_salvate > 0);
     rapporto.riga("Salvataggio interrotto", r.salvataggio_interrotto ? "si'" : "no",
                   r.salvataggio_interrotto);
+    const std::string registro = percorso_registro(segui_collegamenti(file.contravvenzioni));
+    if (!identita_file(registro.c_str()).esiste) {
+        rapporto.riga("Registro delle modifiche", "assente", false);
+    } else {
+        // Its report ends with what was found last: the finding, when one.
+        const ESITO_VERIFICA v =
+            verifica_registro(registro, percorso_assoluto(file.contravvenzioni));
+        std::string_view ultima = v.rapporto;
+        while (!ultima.empty() && ultima.back() == '\n') ultima.remove_suffix(1);
+        ultima.remove_prefix(ultima.rfind('\n') + 1);
+        rapporto.riga("Registro delle modifiche",
+                      v.integro ? "verificato" : "non verificato: " + std::string(ultima),
+                      !v.integro);
+    }
     if (rapporto.problemi == 0) {
         std::cout << "Esito: tutto in ordine.\n";
         return USCITA_FATTO;

@@ -20,6 +20,8 @@
 #include "session/archive.h"
 #include "session/dialogs.h"
 #include "session/read_only.h"
+#include "session/register.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -268,7 +270,11 @@ bool apri_per_scrivere(const FILE_ARCHIVIO& file) {
 }
 
 // The payments recorded as one operation, and the archive saved.
-bool registra_e_salva(const FILE_ARCHIVIO& file, const std::vector<PAGAMENTO>& validi) {
+bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
+                      const std::vector<PAGAMENTO>& validi) {
+    registro_descrivi_prossima("Importazione di " + std::to_string(validi.size()) +
+                               (validi.size() == 1 ? " pagamento" : " pagamenti") + " dal file " +
+                               percorso_assoluto(elenco));
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
@@ -340,7 +346,7 @@ int comando_importa_pagamenti(int argc, char** argv) {
     if (prova) {
         std::cout << "Prova: nessuna modifica all'archivio.\n";
     } else if (!validi.empty()) {
-        salvato = registra_e_salva(file, validi);
+        salvato = registra_e_salva(file, elenco, validi);
         if (salvato) std::cout << "Archivio salvato.\n";
     } else {
         chiudi_archivio();

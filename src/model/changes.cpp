@@ -15,6 +15,7 @@
 namespace {
 
 ASCOLTATORE_MODIFICHE ascoltatore = nullptr;
+OSSERVATORE_PRIMA osservatore = nullptr;
 std::vector<MODIFICA> gruppo;            // changes of the operation under way
 bool gruppo_aperto = false;              // a change was made since the last report
 bool gruppo_completo = true;             // every change of the group could be noted
@@ -48,6 +49,16 @@ template <class N> N* cerca_posizione(N* lista, POSIZIONE pos) {
     for (N* q = lista; q != nullptr; q = seguente(q))
         if (id(q) == pos.id && visti++ == pos.ordine) return q;
     return nullptr;
+}
+
+// The record as it stands before a change, to whoever keeps it.
+void prima(const NODO_CONTRAVV* f) {
+    if (osservatore != nullptr && ascoltatore != nullptr && f != bozza_contravv)
+        osservatore(f, nullptr);
+}
+void prima(const NODO_ANAGRAF* a) {
+    if (osservatore != nullptr && ascoltatore != nullptr && a != bozza_anagraf)
+        osservatore(nullptr, a);
 }
 
 // The image of a record without its links.
@@ -129,6 +140,7 @@ bool togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* verso) {
     }
     for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
         if (f->anagraf != a) continue;
+        prima(f);
         if (verso != nullptr) {
             f->anagraf = verso;
         } else {
@@ -161,6 +173,10 @@ void libera_accantonati() {
 
 void ascolta_modifiche(ASCOLTATORE_MODIFICHE a) {
     ascoltatore = a;
+}
+
+void osserva_prima(OSSERVATORE_PRIMA o) {
+    osservatore = o;
 }
 
 void apri_operazione() {
@@ -238,6 +254,7 @@ void scarta_bozza(NODO_ANAGRAF* a) {
 }
 
 void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& n) {
+    prima(f);
     f->data_verbale = n.data_verbale;
     copia_campo(f->luogo, n.luogo);
     copia_campo(f->targa, n.targa);
@@ -247,6 +264,7 @@ void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& n) {
 }
 
 void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
+    prima(a);
     copia_campo(a->cognome, n.cognome);
     copia_campo(a->nome, n.nome);
     a->data_nascita = n.data_nascita;
@@ -265,6 +283,7 @@ void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
 }
 
 void collega_anagraf(NODO_CONTRAVV* f, NODO_ANAGRAF* a) {
+    prima(f);
     if (a == nullptr) {
         senza_proprietario(f);
     } else {
@@ -276,6 +295,7 @@ void collega_anagraf(NODO_CONTRAVV* f, NODO_ANAGRAF* a) {
 
 bool registra_pagamento(NODO_CONTRAVV* f, DATA data) {
     if (!f->con_anagraf) return false;
+    prima(f);
     f->pagata = true;
     f->data_pagamento = data;
     annota_contravv(f);
@@ -283,17 +303,20 @@ bool registra_pagamento(NODO_CONTRAVV* f, DATA data) {
 }
 
 void annulla_pagamento(NODO_CONTRAVV* f) {
+    prima(f);
     f->pagata = false;
     f->data_pagamento = DATA{0, 0, 0};
     annota_contravv(f);
 }
 
 void elimina_contravv(NODO_CONTRAVV* f, NODO_CONTRAVV* prima, bool anche_anagraf) {
+    ::prima(f);
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::CONTRAVV_TOLTA;
     m.dove = posizione(f);
     m.anche_anagraf = anche_anagraf && f->con_anagraf && f->anagraf != nullptr;
     NODO_ANAGRAF* a = m.anche_anagraf ? f->anagraf : nullptr;
+    if (a != nullptr) ::prima(a);
     // Unlinked before its owner goes, so that detaching the owner's fines
     // never meets the fine being deleted.
     (prima == nullptr ? lista_contravv : prima->next) = f->next;
@@ -308,6 +331,7 @@ bool elimina_anagraf(NODO_ANAGRAF* a) {
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::ANAGRAF_TOLTA;
     m.dove = posizione(a);
+    prima(a);
     if (!togli_persona(a, nullptr)) return false;
     annota(m);
     return true;
@@ -319,6 +343,8 @@ void unisci_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* altro) {
     m.dove = posizione(a);
     m.con_anagraf_di = true;
     m.anagraf_di = posizione(altro);
+    prima(a);
+    prima(altro);
     if (togli_persona(a, altro)) annota(m);
 }
 
@@ -356,6 +382,7 @@ void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda) {
 }
 
 void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& i, NODO_ANAGRAF* anagraf) {
+    prima(f);
     NODO_CONTRAVV* next = f->next;
     *f = i;
     f->next = next;
@@ -375,6 +402,8 @@ void accantona_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* prima, NODO_ANAGRAF* altro
         }
         return;
     }
+    ::prima(a);
+    if (altro != nullptr) ::prima(altro);
     MODIFICA m;
     m.tipo = altro != nullptr ? TIPO_MODIFICA::ANAGRAF_UNITA : TIPO_MODIFICA::ANAGRAF_TOLTA;
     m.dove = posizione(a);

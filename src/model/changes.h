@@ -64,6 +64,13 @@ using ASCOLTATORE_MODIFICHE = void (*)(std::span<const MODIFICA> gruppo, bool co
 // is replayed).
 void ascolta_modifiche(ASCOLTATORE_MODIFICHE ascoltatore);
 
+// Told of each record the door is about to change or remove (a fine
+// whose owner goes or moves, the owner a merge keeps), with the record as
+// it still stands, so that what it held before can be kept. Only while a
+// listener is set, and never for a draft. nullptr: nobody is told.
+using OSSERVATORE_PRIMA = void (*)(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a);
+void osserva_prima(OSSERVATORE_PRIMA osservatore);
+
 // Operations: see above. They nest; only the outermost one reports. An
 // operation cut short by the end of input is never reported: the program
 // ends there.

@@ -8,7 +8,10 @@
 
 #include "model/changes.h"
 #include "model/lists.h"
+#include "model/walk.h"
 #include "session/journal.h"
+#include "session/register.h"
+#include "session/register_file.h"
 #include "session/replay.h"
 #include "session/roll_forward.h"
 #include "storage/file_ops.h"
@@ -53,10 +56,46 @@ VOCE_GIORNALE inizio_di(const ARCHIVIO_IN_USO& a) {
     return inizio;
 }
 
+// The listener of the archive in use: each operation goes to the journal,
+// then to the register, both flushed before the clerk is told it is done.
+void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
+    annota_nel_giornale(gruppo, completo);
+    annota_nel_registro(gruppo, completo);
+}
+
 bool avvia_giornale_nuovo() {
-    const bool ok = giornale_avvia(archivio.giornale, inizio_di(archivio));
-    ascolta_modifiche(annota_nel_giornale);
+    const VOCE_GIORNALE inizio = inizio_di(archivio);
+    const bool ok = giornale_avvia(archivio.giornale, inizio);
+    ascolta_modifiche(annota_operazione);
+    if (ok) {
+        registro_segue_giornale(inizio.ora, 0);
+    } else {
+        registro_senza_giornale();
+    }
     return ok;
+}
+
+template <class N> long conta(const N* lista) {
+    long n = 0;
+    for (; lista != nullptr; lista = seguente(lista)) ++n;
+    return n;
+}
+
+// The register of the archive whose fines file is `file_c`.
+std::string registro_di(const std::string& file_c) {
+    return percorso_registro(segui_collegamenti(file_c));
+}
+
+// Before a replay: the operations of the journal found that the register
+// lacks (a stop between the two flushes) are noted as they are replayed.
+void prepara_recupero_registro(const APERTURA& a) {
+    const int64_t inizio = a.letto.voci.front().ora;
+    const long gia = registro_voci_del_giornale(registro_di(a.file_c), inizio);
+    std::vector<int64_t> ore;
+    for (const VOCE_GIORNALE& v : a.letto.voci)
+        if (v.tipo == TIPO_VOCE::MODIFICHE) ore.push_back(v.ora);
+    registro_prepara_recupero(gia, std::move(ore));
+    if (gia >= 0) ascolta_modifiche(annota_recuperate);
 }
 
 // Folders of the archive that others may write to: they may block or
@@ -129,6 +168,27 @@ bool recupera_giornale(APERTURA& a, ESITO_GIORNALE& e) {
     return true;
 }
 
+// The journal of a load that recovered nothing: a journal found is set
+// aside and a new one started, unless what is there may not be touched.
+void giornale_dopo_caricamento(const APERTURA& a, ESITO_GIORNALE& e) {
+    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        // Never read or appended to: no journal this session.
+        giornale_lascia(a.percorso_giornale);
+        return;
+    }
+    if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        e.messo_da_parte = metti_da_parte(a.percorso_giornale);
+        if (e.messo_da_parte.empty()) {
+            // It could not be renamed: it stays where it is, and no new
+            // journal may take its place.
+            e.messo_da_parte = a.percorso_giornale;
+            giornale_lascia(a.percorso_giornale);
+            return;
+        }
+    }
+    e.protetto = avvia_giornale_nuovo();
+}
+
 // The locks a load or a save ends with become the archive's; every other goes.
 void tieni_blocco(BLOCCO_ARCHIVIO& nuovo) {
     std::swap(archivio.blocco, nuovo);
@@ -178,11 +238,20 @@ void abbandona_apertura(APERTURA& a) {
 ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     ESITO_GIORNALE e;
     e.giornale = a.percorso_giornale;
+    const long record_c = static_cast<long>(a.liste.forma_c.record);
+    const long record_a = static_cast<long>(a.liste.forma_a.record);
     LISTE_TOLTE vecchie = togli_liste();
     installa_lette(a.liste);
     ascolta_modifiche(nullptr);
     bool fatto = true;
-    if (a.giornale == GIORNALE_TROVATO::RECUPERABILE && recupera && !recupera_giornale(a, e)) {
+    bool riapplicato = false;
+    if (a.giornale == GIORNALE_TROVATO::RECUPERABILE && recupera) {
+        prepara_recupero_registro(a);
+        riapplicato = recupera_giornale(a, e);
+        ascolta_modifiche(nullptr);
+    }
+    if (!riapplicato) registro_prepara_recupero(-1, {});
+    if (a.giornale == GIORNALE_TROVATO::RECUPERABILE && recupera && !riapplicato) {
         // A change that does not fit the files: they are loaded again as
         // they are, and the journal is kept aside; when even that fails,
         // nothing of this load stays.
@@ -192,7 +261,7 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     }
     if (!fatto) {
         rimetti_liste(vecchie);
-        if (!archivio.reale_c.empty()) ascolta_modifiche(annota_nel_giornale);
+        if (!archivio.reale_c.empty()) ascolta_modifiche(annota_operazione);
         abbandona_apertura(a);
         return e;
     }
@@ -214,26 +283,23 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     archivio.id_c = a.id_c;
     archivio.id_a = a.id_a;
     e.cartelle_aperte = cartelle_aperte(archivio);
+    // The register of the archive left behind ends its session; this one's begins.
+    registro_fine_sessione(vecchie.non_salvate, true);
+    registro_apri(registro_di(a.file_c));
+    const std::vector<FILE_REGISTRATO> file = {
+        {"contravvenzioni", a.reale_c, a.id_c, record_c, std::nullopt},
+        {"anagrafica", a.reale_a, a.id_a, record_a, std::nullopt}};
     if (e.recuperato) {
-        ascolta_modifiche(annota_nel_giornale);
+        ascolta_modifiche(annota_operazione);
+        registro_caricamento(file);
+        registro_recupero(a.letto.voci.front().ora, e.recuperate, e.non_recuperate,
+                          e.messo_da_parte);
+        if (!e.protetto) registro_senza_giornale();
         return e;
     }
-    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        // Never read or appended to: no journal this session.
-        giornale_lascia(a.percorso_giornale);
-        return e;
-    }
-    if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        e.messo_da_parte = metti_da_parte(a.percorso_giornale);
-        if (e.messo_da_parte.empty()) {
-            // It could not be renamed: it stays where it is, and no new
-            // journal may take its place.
-            e.messo_da_parte = a.percorso_giornale;
-            giornale_lascia(a.percorso_giornale);
-            return e;
-        }
-    }
-    e.protetto = avvia_giornale_nuovo();
+    giornale_dopo_caricamento(a, e);
+    // After the journal started, so that the entry names it.
+    registro_caricamento(file);
     return e;
 }
 
@@ -280,6 +346,8 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     passi.blocca_nuovi = true;
     passi.sotto_blocco = stesso_blocco(scritto.reale_c, archivio.blocco) ||
                          stesso_blocco(scritto.reale_c, destinazione);
+    // The register's save entry holds a hash of each file, computed as it is written.
+    passi.impronte = registro_previsto();
     // The note goes to the journal of the archive written to: the one in
     // use, or a new one holding only it (another archive, or no journal
     // being written). Without it nothing is renamed.
@@ -338,13 +406,35 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     rilascia_blocco(destinazione);
     lascia_giornale_precedente(giornale);
     archivio = std::move(scritto);
+    std::vector<FILE_REGISTRATO> file;
+    if (passi.impronte && passi.impronte_scritte.size() == 2)
+        file = {{"contravvenzioni", archivio.reale_c, archivio.id_c, conta(lista_contravv),
+                 passi.impronte_scritte[1]},
+                {"anagrafica", archivio.reale_a, archivio.id_a, conta(lista_anagraf),
+                 passi.impronte_scritte[0]}};
+    // Saved onto another archive: the register in use says where its
+    // operations went, and that archive's register goes on from here.
+    const std::string registro = registro_di(file_c);
+    std::string altro_registro;
+    if (registro != registro_in_uso()) {
+        altro_registro = registro_in_uso();
+        registro_salvataggio(file, modifiche_non_salvate());
+        registro_fine_sessione(0, true);
+        registro_apri(registro);
+    } else if (!registro_attivo()) {
+        // Tried again: the save's entry, counting the operations it saved,
+        // shows the verification what the register missed.
+        registro_apri(registro);
+    }
     avvia_giornale_nuovo();
+    registro_salvataggio(file, modifiche_non_salvate(), altro_registro);
     modifiche_salvate();
     return true;
 }
 
 void chiudi_archivio() {
     ascolta_modifiche(nullptr);
+    registro_fine_sessione(modifiche_non_salvate(), true);
     if (!giornale_in_uso().empty()) giornale_rimuovi();
     rilascia_blocco(archivio.blocco);
     rilascia_blocco(destinazione);

@@ -12,6 +12,7 @@
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
+#include "session/register.h"
 #include "storage/archive_files.h"
 #include "storage/put_in_place.h"
 
@@ -207,6 +208,7 @@ int carica() {
     } else if (!g.protetto) {
         avvisa_giornale_mancante(g.giornale);
     }
+    if (!registro_attivo()) avvisa_registro_mancante();
     pausa();
     return 0;
 }

@@ -7,11 +7,13 @@
 
 #include "console/console.h"
 #include "console/conventions.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
 #include "session/read_only.h"
+#include "session/register.h"
 #include "storage/archive_files.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
@@ -118,7 +120,10 @@ void avvisa_archivio_in_uso(long pid) {
 int salva() {
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
-    if (scelta == '3') return -1;
+    if (scelta == '3') {
+        registro_non_salvare(modifiche_non_salvate());
+        return -1;
+    }
     std::string file_c = nome_file_c;
     std::string file_a = nome_file_a;
     if (scelta == '2') {
@@ -149,6 +154,7 @@ int salva() {
     stampa_esito(salvato, esito, file_c, file_a);
     if (!giornale_attivo() && !giornale_in_uso().empty())
         avvisa_giornale_mancante(giornale_in_uso());
+    if (!registro_attivo()) avvisa_registro_mancante();
     pausa();
     return salvato ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "storage/block_hasher.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
 
@@ -34,6 +35,7 @@ struct SCRITTURA {
     std::string nome;
     std::string temporaneo; // empty until created
     int fd = -1;            // the temporary file, kept open and locked when asked
+    IMPRONTA impronta{};    // of the content written, when asked
 };
 
 // Writes a block at the end of what was written so far, then tells the
@@ -51,21 +53,47 @@ bool scrivi_blocco(int fd, std::string_view dati, off_t& scritti) {
 
 // The whole content, gathered part by part and written a block at a time;
 // given up, false, as soon as `fermo` is set (another file failed).
-bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic<bool>& fermo) {
+// With `impronta`, each block is hashed, once written, on a thread of its
+// own (block_hasher.h) while the next one is prepared.
+bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic<bool>& fermo,
+                      IMPRONTA* impronta) {
+    constexpr std::size_t CAPIENZA = BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16; // a block and the
+                                                                               // part past it
+    HASH_A_PARTE hash;
+    if (impronta != nullptr) avvia_hash(hash);
+    bool scritto = false;
     try {
         std::string blocco;
-        blocco.reserve(BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16); // a block and the part past it
+        blocco.reserve(CAPIENZA);
         off_t scritti = 0;
-        while (contenuto(blocco)) {
+        const auto scrivi = [&] {
+            if (!scrivi_blocco(fd, blocco, scritti)) return false;
+            if (impronta != nullptr) {
+                consegna_blocco(hash, blocco, CAPIENZA);
+            } else {
+                blocco.clear();
+            }
+            return true;
+        };
+        scritto = true;
+        while (scritto && contenuto(blocco)) {
             if (blocco.size() < BLOCCO_SCRITTURA) continue;
-            if (fermo.load(std::memory_order_relaxed) || !scrivi_blocco(fd, blocco, scritti))
-                return false;
-            blocco.clear();
+            scritto = !fermo.load(std::memory_order_relaxed) && scrivi();
         }
-        return scrivi_blocco(fd, blocco, scritti);
+        scritto = scritto && scrivi();
     } catch (const std::bad_alloc&) {
+        scritto = false;
+    } catch (...) {
+        abbandona_hash(hash); // a thread is never left running
+        throw;
+    }
+    if (impronta == nullptr) return scritto;
+    if (!scritto) {
+        abbandona_hash(hash);
         return false;
     }
+    *impronta = chiudi_hash(hash);
+    return true;
 }
 
 // Creates, fills and flushes the temporary file of one data file. It stays
@@ -74,7 +102,8 @@ bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic
 // 0600, a replaced one keeps its owner and group bits and gets none for
 // others. In a folder others may write to, a file of another user is not
 // replaced, and a link is followed only when it is this user's or root's.
-bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::atomic<bool>& fermo) {
+bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, bool impronta,
+             const std::atomic<bool>& fermo) {
     if (f.percorso == nullptr || f.percorso[0] == '\0') return false;
     bool fidato = true;
     s.destinazione = segui_collegamenti(f.percorso, &fidato);
@@ -102,7 +131,8 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::at
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
     s.temporaneo = std::move(modello);
-    bool scritto = scrivi_contenuto(fd, f.contenuto, fermo) && fsync(fd) == 0;
+    bool scritto =
+        scrivi_contenuto(fd, f.contenuto, fermo, impronta ? &s.impronta : nullptr) && fsync(fd) == 0;
     if (scritto) {
         // The replaced file keeps its owner where the system allows it.
         if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
@@ -121,12 +151,12 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, const std::at
 // True when all were written and flushed; a failure stops the others at
 // their next block.
 bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTURA>& scritture,
-                   bool blocca) {
+                   bool blocca, bool impronte) {
     std::atomic<bool> fallito{false};
     const auto lavoro = [&](std::size_t i) {
         bool pronto = false;
         try {
-            pronto = prepara(files[i], scritture[i], blocca, fallito);
+            pronto = prepara(files[i], scritture[i], blocca, impronte, fallito);
         } catch (...) {
             pronto = false;
         }
@@ -191,8 +221,9 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZION
     PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
     p.esito = ESITO_POSTO{};
     p.descrittori.clear();
+    p.impronte_scritte.clear();
     std::vector<SCRITTURA> scritture(files.size());
-    bool pronti = prepara_tutti(files, scritture, p.blocca_nuovi);
+    bool pronti = prepara_tutti(files, scritture, p.blocca_nuovi, p.impronte);
     RINOMINE rinomine;
     if (pronti) {
         try {
@@ -216,6 +247,8 @@ bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZION
             if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
         return false;
     }
+    if (p.impronte)
+        for (const SCRITTURA& s : scritture) p.impronte_scritte.push_back(s.impronta);
     if (p.blocca_nuovi) {
         for (const SCRITTURA& s : scritture) p.descrittori.push_back(s.fd);
     } else {

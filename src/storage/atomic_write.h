@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/file_hash.h"
 #include "storage/put_in_place.h"
 
 // Bytes gathered before they are handed to the system in one write.
@@ -49,7 +50,10 @@ struct FILE_DA_SCRIVERE {
 // successful save. With `blocca_nuovi`, each temporary file is locked
 // (flock) before it is renamed and stays open: after a success
 // `descrittori` holds them, in order, for the caller to keep or close.
-// `esito` tells what became of the renames and the backups.
+// `esito` tells what became of the renames and the backups. With
+// `impronte`, each file's fingerprint is computed by its writer thread as
+// its blocks go out, and `impronte_scritte` holds them after a success,
+// in the order of the files.
 struct PASSI_SOSTITUZIONE {
     std::function<bool(const RINOMINE& rinomine)> prima_di_rinominare;
     std::function<void()> rinomina_fallita;
@@ -57,6 +61,8 @@ struct PASSI_SOSTITUZIONE {
     bool blocca_nuovi = false;
     ESITO_POSTO esito;
     std::vector<int> descrittori;
+    bool impronte = false;
+    std::vector<IMPRONTA> impronte_scritte;
 };
 bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZIONE* passi = nullptr);
 

@@ -175,6 +175,7 @@ TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
               "Giornale di recupero (dati/contravvenzioni.txt.giornale): nessuna modifica in "
               "sospeso\n"
               "Salvataggio interrotto: no\n"
+              "Registro delle modifiche: assente\n"
               "Esito: 3 problemi trovati.\n");
     EXPECT_EQ(s.stato, 1);
 }

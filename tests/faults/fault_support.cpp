@@ -40,10 +40,11 @@ std::pair<std::string, std::string> stato_file(const Cartella& c, const ARCHIVIO
             stato(c.leggi(DATI_A), vecchio.anagrafica, nuovo.anagrafica)};
 }
 
-// The lock file and the recovery journal beside the fines file change at
+// The lock file, the recovery journal and the register beside the fines file change at
 // every load by design; the snapshots are about the data files.
 bool del_programma(const std::string& nome) {
-    return nome.ends_with(".blocco") || nome.find(".giornale") != std::string::npos;
+    return nome.ends_with(".blocco") || nome.find(".giornale") != std::string::npos ||
+           nome.ends_with(".registro");
 }
 
 ISTANTANEA istantanea(const std::string& cartella) {

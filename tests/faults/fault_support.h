@@ -58,7 +58,7 @@ inline std::size_t volte(const std::string& testo, const std::string& cosa) {
 // Every file and folder under `cartella`, by relative path, with its
 // permission bits, owner and content ("/" for folders): equal snapshots mean
 // nothing was written, created or left behind. The lock file and the
-// recovery journals are left out.
+// recovery journals and the register are left out.
 using ISTANTANEA = std::map<std::string, std::string>;
 ISTANTANEA istantanea(const std::string& cartella);
 // The differences between two snapshots, one per line ("" when equal).

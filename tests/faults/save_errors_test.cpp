@@ -31,7 +31,7 @@ struct OSTACOLO {
     OPZIONI opzioni;                             // as whom, with what room on disk
     void (*metti)(const std::string&) = niente;  // puts the obstacle up
     void (*togli)(const std::string&) = nullptr; // takes it away, where it can be
-    bool giornale_negato = false;                // the journal cannot be written either
+    bool giornale_negato = false;                // the journal and register cannot be written either
     bool cartella_aperta = false;                // dati/ is one others may write to
 };
 
@@ -82,7 +82,10 @@ std::string dialogo_atteso(const OSTACOLO& o, const Cartella& c) {
     const std::string caricato =
         CARICATO.substr(0, CARICATO.size() - PAUSA.size()) +
         (o.cartella_aperta ? cartella_aperta(c.file("dati")) : "") +
-        (o.giornale_negato ? giornale_negato("dati/contravvenzioni.txt.giornale") : "") + PAUSA;
+        (o.giornale_negato ? giornale_negato("dati/contravvenzioni.txt.giornale") +
+                                 registro_negato("dati/contravvenzioni.txt.registro")
+                           : "") +
+        PAUSA;
     return BANNER + MENU + "\f" + CARICA + caricato + "\f" + MENU + "\f" + SALVA +
            (altrove ? SALVA_C + SALVA_A : "") + ERRORE_SALVATAGGIO + "\f" + MENU + USCITA + SALVA +
            "\f" + CONGEDO;
@@ -150,7 +153,7 @@ TEST(FaultSave, MissingFolderOfTheFinesFileOnly) {
 TEST(FaultSave, ReadOnlyFolder) {
     OSTACOLO o;
     o.opzioni.come_nessuno = true;
-    o.giornale_negato = true; // nothing can be written there, not even the journal
+    o.giornale_negato = true; // nothing can be written there, not even the journal and register
     o.metti = [](const std::string& c) { permessi(c + "/dati", fs::perms(0555)); };
     o.togli = [](const std::string& c) { permessi(c + "/dati", fs::perms(0755)); };
     prova(o);

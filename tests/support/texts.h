@@ -50,6 +50,12 @@ inline std::string giornale_negato(const std::string& giornale) {
     return "\n ! ATTENZIONE\n\nImpossibile scrivere il giornale delle modifiche\n" + giornale +
            "\nIl lavoro non e' protetto contro un'interruzione improvvisa:\nsalvare spesso.\n\n";
 }
+// Before the pause of a load or a save, when the register cannot be written.
+inline std::string registro_negato(const std::string& registro) {
+    return "\n ! ATTENZIONE\n\nImpossibile scrivere il registro delle operazioni\n" + registro +
+           "\nIl lavoro prosegue, ma le operazioni da qui in poi non vi restano:\n"
+           "la verifica del registro segnalera' la lacuna.\n\n";
+}
 // The recovery journal and the lock.
 inline const std::string PERDITA = "\n ! ATTENZIONE\n\nLe modifiche non salvate andranno perse.\n"
                                    "Caricare comunque i dati da file? (s/n) ";

@@ -4,6 +4,7 @@
 #include "io_fault_choice.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +17,7 @@ namespace guasto_io {
 
 namespace {
 
-enum class MODO { ERRORE_IO, DISCO_PIENO, CORTA };
+enum class MODO { ERRORE_IO, DISCO_PIENO, CORTA, UCCISIONE };
 
 CONTATORI* contatori = nullptr; // null: nothing counted, nothing fails
 int famiglia_guasta = -1;       // which kind of call fails, or TUTTE
@@ -95,6 +96,7 @@ __attribute__((constructor)) void avvia() {
     if (const char* m = std::getenv(VAR_MODO)) {
         if (std::strcmp(m, "ENOSPC") == 0) modo = MODO::DISCO_PIENO;
         if (std::strcmp(m, "corta") == 0) modo = MODO::CORTA;
+        if (std::strcmp(m, "uccidi") == 0) modo = MODO::UCCISIONE;
     }
     contatori = static_cast<CONTATORI*>(memoria);
 }
@@ -126,6 +128,11 @@ bool guasta_fd(FAMIGLIA f, const char* funzione, int fd, bool cartelle) {
 
 long esito_scrittura(const char* funzione, int fd, std::size_t n) {
     if (!su_file(fd, false) || !conta(SCRITTURA)) return PROCEDI;
+    if (modo == MODO::UCCISIONE) {
+        // The program stops dead before this write, as under a kill -9.
+        segna_fd(funzione, fd);
+        raise(SIGKILL);
+    }
     if (modo != MODO::CORTA) {
         segna_fd(funzione, fd);
         return FALLISCI;

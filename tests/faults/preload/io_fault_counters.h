@@ -27,7 +27,8 @@ inline constexpr const char* VAR_CONTATORI = "SANZ_GUASTO_CONTATORI"; // counter
 inline constexpr const char* VAR_CHIAMATA = "SANZ_GUASTO_CHIAMATA";   // a name of NOMI
 inline constexpr const char* VAR_VOLTA =
     "SANZ_GUASTO_VOLTA";                                    // which call fails, from 1 ("N,M": two)
-inline constexpr const char* VAR_MODO = "SANZ_GUASTO_MODO"; // EIO, ENOSPC or corta
+inline constexpr const char* VAR_MODO =
+    "SANZ_GUASTO_MODO"; // EIO, ENOSPC, corta, or uccidi (a write: SIGKILL instead)
 
 // The counters file, mapped shared: the test reads it while the program
 // waits for input, and once it has ended.

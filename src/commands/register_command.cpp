@@ -1,0 +1,149 @@
+// `sanzionario registro [--verifica] [--json] [--contravvenzione N]
+// [--anagrafica CODICE] [--targa T] [--utente U] [--dal gg/mm/aaaa]
+// [--al gg/mm/aaaa] [file delle contravvenzioni]`: the options read by
+// getopt_long, the register found beside the fines file (by default
+// dati/contravvenzioni.txt), then its history, its lines or its check.
+#include "commands/commands.h"
+
+#include <charconv>
+#include <cstdio>
+#include <getopt.h>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "input/date.h"
+#include "model/records.h"
+#include "register/history.h"
+#include "register/pager.h"
+#include "register/reading.h"
+#include "register/verify.h"
+#include "session/register_file.h"
+#include "storage/file_ops.h"
+
+namespace {
+
+constexpr const char* USO =
+    "Uso: sanzionario registro [--verifica] [--json] [--contravvenzione N]\n"
+    "                          [--anagrafica CODICE] [--targa TARGA] [--utente UTENTE]\n"
+    "                          [--dal gg/mm/aaaa] [--al gg/mm/aaaa] [file delle contravvenzioni]\n";
+
+struct RICHIESTA {
+    bool verifica = false;
+    bool grezzo = false; // --json
+    FILTRI_REGISTRO filtri;
+    std::string file_c = FILE_CONTRAVV_DEFAULT;
+};
+
+int sbagliato(const std::string& motivo) {
+    std::cerr << "sanzionario registro: " << motivo << "\n" << USO;
+    return 2;
+}
+
+// gg/mm/aaaa as aaaa-mm-gg, the form the entries' times begin with.
+bool giorno(const char* testo, std::string& iso) {
+    DATA d{};
+    if (!data_da_testo(testo, &d)) return false;
+    char s[32];
+    std::snprintf(s, sizeof s, "%04d-%02d-%02d", d.aaaa, d.mm, d.gg);
+    iso = s;
+    return true;
+}
+
+// 0 read; otherwise the exit status of a wrong option.
+int leggi_opzioni(int argc, char** argv, RICHIESTA& r) {
+    enum { VERIFICA = 1, JSON, CONTRAVV, ANAGRAF, TARGA, UTENTE, DAL, AL };
+    static const option opzioni[] = {{"verifica", no_argument, nullptr, VERIFICA},
+                                     {"json", no_argument, nullptr, JSON},
+                                     {"contravvenzione", required_argument, nullptr, CONTRAVV},
+                                     {"anagrafica", required_argument, nullptr, ANAGRAF},
+                                     {"targa", required_argument, nullptr, TARGA},
+                                     {"utente", required_argument, nullptr, UTENTE},
+                                     {"dal", required_argument, nullptr, DAL},
+                                     {"al", required_argument, nullptr, AL},
+                                     {nullptr, 0, nullptr, 0}};
+    optind = 1;
+    opterr = 0;
+    for (int o; (o = getopt_long(argc, argv, "", opzioni, nullptr)) != -1;) {
+        switch (o) {
+        case VERIFICA:
+            r.verifica = true;
+            break;
+        case JSON:
+            r.grezzo = true;
+            break;
+        case CONTRAVV: {
+            const std::string_view t = optarg;
+            uint32_t n = 0;
+            const auto [fine, errore] = std::from_chars(t.data(), t.data() + t.size(), n);
+            if (t.empty() || errore != std::errc{} || fine != t.data() + t.size())
+                return sbagliato("numero di contravvenzione non valido: " + std::string(t));
+            r.filtri.contravvenzione = n;
+            break;
+        }
+        case ANAGRAF:
+            r.filtri.anagrafica = optarg;
+            break;
+        case TARGA:
+            r.filtri.targa = optarg;
+            break;
+        case UTENTE:
+            r.filtri.utente = optarg;
+            break;
+        case DAL:
+        case AL:
+            if (!giorno(optarg, o == DAL ? r.filtri.dal : r.filtri.al))
+                return sbagliato("data non valida: " + std::string(optarg));
+            break;
+        default:
+            return sbagliato("opzione non riconosciuta: " + std::string(argv[optind - 1]));
+        }
+    }
+    if (argc - optind > 1) return sbagliato("un solo file delle contravvenzioni, prego");
+    if (optind < argc) r.file_c = argv[optind];
+    return 0;
+}
+
+int storia(const std::string& registro, const RICHIESTA& r) {
+    std::ostringstream out;
+    const LETTURA_REGISTRO letto = leggi_registro(registro, [&](const RIGA_LETTA& riga) {
+        const json v = json::parse(riga.testo, nullptr, false);
+        if (!v.is_object()) {
+            if (r.grezzo && !r.filtri.contravvenzione && r.filtri.anagrafica.empty() &&
+                r.filtri.targa.empty() && r.filtri.utente.empty() && r.filtri.dal.empty() &&
+                r.filtri.al.empty()) {
+                out << riga.testo << "\n";
+            } else if (!r.grezzo) {
+                out << "Riga " << riga.numero << ": non e' una voce del registro.\n\n";
+            }
+            return;
+        }
+        if (!voce_scelta(v, r.filtri)) return;
+        if (r.grezzo) {
+            out << riga.testo << "\n";
+        } else {
+            stampa_voce(out, v);
+        }
+    });
+    if (letto == LETTURA_REGISTRO::ASSENTE) {
+        std::cout << "Nessun registro: " << registro << " non esiste.\n";
+        return 1;
+    }
+    if (letto == LETTURA_REGISTRO::ILLEGGIBILE) {
+        std::cout << "Il registro " << registro << " non si puo' leggere.\n";
+        return 1;
+    }
+    return mostra_testo(out.str()) ? 0 : 1;
+}
+
+} // namespace
+
+int comando_registro(int argc, char** argv) {
+    RICHIESTA r;
+    if (const int errore = leggi_opzioni(argc, argv, r); errore != 0) return errore;
+    const std::string registro = percorso_registro(segui_collegamenti(r.file_c));
+    if (!r.verifica) return storia(registro, r);
+    const ESITO_VERIFICA e = verifica_registro(registro, percorso_assoluto(r.file_c));
+    std::cout << e.rapporto << std::flush;
+    return e.integro ? 0 : 1;
+}

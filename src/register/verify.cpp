@@ -1,0 +1,185 @@
+// Verification: each line must be an entry written as this program writes
+// it, whose hash holds, numbered after the one before and naming its hash;
+// each save must count the operations the register holds since the session
+// began or last saved; the data files must hash as the last save said.
+#include "register/verify.h"
+
+#include <optional>
+
+#include "register/reading.h"
+#include "session/register_entry.h"
+#include "storage/file_hash.h"
+
+namespace {
+
+// "07/12/2026 alle 18:38:19" from an entry's ISO time.
+std::string quando_di(const json& v) {
+    const json& q = campo(v, "quando");
+    if (!q.is_string()) return "?";
+    const std::string s = q.get<std::string>();
+    if (s.size() < 19) return s;
+    return s.substr(8, 2) + "/" + s.substr(5, 2) + "/" + s.substr(0, 4) + " alle " +
+           s.substr(11, 8);
+}
+
+std::string numero_di(const json& v) {
+    return campo(v, "n").is_number_unsigned() ? std::to_string(campo(v, "n").get<uint64_t>()) : "?";
+}
+
+std::string testo(const json& v, const char* nome) {
+    const json& x = campo(v, nome);
+    return x.is_string() ? x.get<std::string>() : "";
+}
+
+// "1 operazione", "3 operazioni".
+std::string operazioni(long n) {
+    return std::to_string(n) + (n == 1 ? " operazione" : " operazioni");
+}
+
+long numero(const json& v, const char* nome) {
+    const json& x = campo(v, nome);
+    return x.is_number_integer() ? x.get<long>() : 0;
+}
+
+// Walks the chain; the first break found, "" when it holds.
+struct CATENA {
+    uint64_t voci = 0;
+    std::string hash = HASH_INIZIALE;
+    std::string rottura;
+    std::string lacuna;            // a save that counts operations the register lacks
+    std::optional<json> salvataggio; // the last save of these files
+    // Operations since the session began or last saved, per process.
+    std::string processo;
+    bool contando = false;
+    long operazioni = 0;
+};
+
+void conta_operazioni(CATENA& c, const json& v) {
+    const std::string evento = testo(v, "evento");
+    const std::string chi = testo(v, "host") + "/" + std::to_string(numero(v, "processo"));
+    // A session's count starts at its load, or at its first save onto
+    // this archive from another one, whose register holds its operations.
+    // A save of a session whose load is not here lacks them all.
+    if (evento == "salvataggio" && chi != c.processo && !v.contains("operazioni_nel_registro") &&
+        numero(v, "modifiche_salvate") > 0 && c.lacuna.empty())
+        c.lacuna = "Il salvataggio della voce n." + numero_di(v) + " (" + quando_di(v) +
+                   ") ha salvato " + operazioni(numero(v, "modifiche_salvate")) +
+                   " di una sessione il cui caricamento manca nel registro.\n";
+    if (evento == "caricamento" || (evento == "salvataggio" && chi != c.processo)) {
+        c.processo = chi;
+        c.contando = true;
+        c.operazioni = 0;
+        return;
+    }
+    if (chi != c.processo) return;
+    if (evento == "recupero") c.operazioni += numero(v, "modifiche_recuperate");
+    if (evento == "operazione" && !v.contains("recuperata")) ++c.operazioni;
+    if (evento != "salvataggio") return;
+    const long salvate = numero(v, "modifiche_salvate");
+    if (c.contando && c.lacuna.empty() && c.operazioni < salvate)
+        c.lacuna = "Il salvataggio della voce n." + numero_di(v) + " (" + quando_di(v) +
+                   ") ha salvato " + operazioni(salvate) + ", ma il registro ne contiene " +
+                   std::to_string(c.operazioni) + ": le altre non vi sono state scritte.\n";
+    c.contando = true;
+    c.operazioni = 0;
+}
+
+void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
+    if (!c.rottura.empty()) return;
+    const std::string riga = "riga " + std::to_string(r.numero);
+    if (!r.completa) {
+        c.rottura = "L'ultima riga (" + riga +
+                    ") e' incompleta: il registro e' stato troncato, o una scrittura si e' "
+                    "interrotta.\n";
+        return;
+    }
+    json v;
+    const RIGA_REGISTRO esito = controlla_riga(r.testo, v);
+    if (esito == RIGA_REGISTRO::ILLEGGIBILE) {
+        c.rottura = "La " + riga +
+                    " non e' una voce intera del registro: e' stata alterata, o una scrittura "
+                    "si e' interrotta.\n";
+        return;
+    }
+    const uint64_t atteso = c.voci + 1;
+    if (esito == RIGA_REGISTRO::ALTERATA) {
+        c.rottura = "La voce n." + numero_di(v) + " (" + riga +
+                    ") e' stata alterata: il suo hash non corrisponde al contenuto.\n";
+        return;
+    }
+    if (campo(v, "n").is_number_unsigned() && campo(v, "n").get<uint64_t>() > atteso) {
+        c.rottura = "Manca la voce n." + std::to_string(atteso) + ", prima della " + riga +
+                    ": e' stata tolta.\n";
+        return;
+    }
+    if (!campo(v, "n").is_number_unsigned() || campo(v, "n").get<uint64_t>() != atteso ||
+        testo(v, "precedente") != c.hash) {
+        c.rottura = "La voce n." + numero_di(v) + " (" + riga +
+                    ") non segue la voce precedente: la catena e' interrotta.\n";
+        return;
+    }
+    c.voci = atteso;
+    c.hash = testo(v, "hash");
+    conta_operazioni(c, v);
+    if (testo(v, "evento") != "salvataggio" || !campo(v, "file").is_array()) return;
+    for (const json& f : campo(v, "file"))
+        if (testo(f, "ruolo") == "contravvenzioni" && testo(f, "percorso") == file_c)
+            c.salvataggio = v;
+}
+
+// The data files against the hashes of the last save.
+std::string confronta_file(const json& salvataggio, bool& uguali) {
+    std::string r;
+    uguali = true;
+    for (const json& f : campo(salvataggio, "file")) {
+        const std::string percorso = testo(f, "percorso");
+        const std::optional<IMPRONTA> i = impronta_file(percorso);
+        if (i && esadecimale(*i) == testo(f, "blake2b")) continue;
+        uguali = false;
+        r += "Il file " + percorso +
+             (i ? " e' stato modificato fuori dal programma" : " manca o non si puo' leggere") +
+             " dopo l'ultimo salvataggio (voce n." + numero_di(salvataggio) + " del " +
+             quando_di(salvataggio) + ").\n";
+    }
+    return r;
+}
+
+} // namespace
+
+ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c) {
+    ESITO_VERIFICA e;
+    CATENA c;
+    const LETTURA_REGISTRO letto =
+        leggi_registro(registro, [&](const RIGA_LETTA& r) { esamina(c, r, file_c); });
+    if (letto == LETTURA_REGISTRO::ASSENTE) {
+        e.rapporto = "Nessun registro: " + registro + " non esiste.\n";
+        return e;
+    }
+    if (letto == LETTURA_REGISTRO::ILLEGGIBILE) {
+        e.rapporto = "Il registro " + registro + " non si puo' leggere.\n";
+        return e;
+    }
+    e.rapporto = "Registro " + registro + "\n";
+    if (!c.rottura.empty()) {
+        e.rapporto += c.rottura;
+        return e;
+    }
+    e.rapporto += "Catena integra: " + std::to_string(c.voci) +
+                  (c.voci == 1 ? " voce" : " voci") + ", ultimo hash " + c.hash + "\n";
+    e.integro = c.lacuna.empty();
+    e.rapporto += c.lacuna;
+    if (!c.salvataggio) {
+        e.rapporto += "Nessun salvataggio registrato: i file dei dati non sono stati confrontati.\n";
+        return e;
+    }
+    bool uguali = true;
+    const std::string differenze = confronta_file(*c.salvataggio, uguali);
+    if (uguali) {
+        e.rapporto += "I file dei dati sono quelli dell'ultimo salvataggio (voce n." +
+                      numero_di(*c.salvataggio) + " del " + quando_di(*c.salvataggio) + ").\n";
+    } else {
+        e.rapporto += differenze;
+        e.integro = false;
+    }
+    return e;
+}

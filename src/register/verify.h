@@ -1,0 +1,14 @@
+// `sanzionario registro --verifica`: the register's chain walked from its
+// first line, and the data files compared with its last save.
+#pragma once
+
+#include <string>
+
+struct ESITO_VERIFICA {
+    bool integro = false; // the chain holds and the files are those last saved
+    std::string rapporto; // in Italian, one line a finding
+};
+
+// `registro` is the register of the fines file `file_c`, whose last save
+// entry names the data files to compare (`file_c` with its folder resolved).
+ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c);

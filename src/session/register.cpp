@@ -1,0 +1,352 @@
+// The register in use: its file, the chain's last hash and number, the
+// images taken before each operation, and the entries of the session.
+#include "session/register.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+#include <pwd.h>
+#include <syslog.h>
+#include <unistd.h>
+#include <utility>
+
+#include "console/console.h"
+#include "session/journal.h"
+#include "session/register_file.h"
+
+namespace {
+
+struct REGISTRO_IN_USO {
+    int fd = -1;
+    std::string percorso;
+    uint64_t numero = 0; // of the last entry
+    std::string hash = HASH_INIZIALE;
+    bool a_capo = true;
+    bool con_giornale = false;
+    int64_t giornale = 0; // when the journal the entries belong to began
+    long voce_giornale = 0;
+};
+
+REGISTRO_IN_USO registro;
+bool avvisato = false;
+bool escluso = false;
+std::vector<PRIMA_DI> prima_di;              // of the operation under way
+long da_saltare = -1;                        // a replay: groups the register holds
+std::vector<int64_t> ore_recupero;           // a replay: the time of each group
+long gruppi_recupero = 0;                    // a replay: groups seen
+std::vector<json> recuperate;                // a replay: entries to write
+
+std::string testo_ora(std::time_t t) {
+    std::tm locale{};
+    localtime_r(&t, &locale);
+    char s[40];
+    const std::size_t n = std::strftime(s, sizeof s, "%Y-%m-%dT%H:%M:%S%z", &locale);
+    if (n < 5) return s;
+    char r[44];
+    // +0100 becomes +01:00
+    std::snprintf(r, sizeof r, "%.*s:%s", static_cast<int>(n - 2), s, s + n - 2);
+    return r;
+}
+
+std::string nome_utente() {
+    if (const passwd* p = getpwuid(geteuid())) return p->pw_name;
+    return std::to_string(geteuid());
+}
+
+std::string nome_host() {
+    char h[256] = {};
+    if (gethostname(h, sizeof h - 1) != 0) return "";
+    return h;
+}
+
+// What every entry says first: when, who, where, what.
+json voce(const char* evento) {
+    json v = {{"quando", testo_ora(std::time(nullptr))},
+              {"utente", nome_utente()},
+              {"host", nome_host()},
+              {"processo", static_cast<long>(getpid())},
+              {"evento", evento}};
+    if (const char* sudo = std::getenv("SUDO_USER"); sudo != nullptr && *sudo != '\0')
+        v["utente_sudo"] = sudo;
+    if (registro.con_giornale) {
+        v["giornale"] = registro.giornale;
+        v["voce_giornale"] = registro.voce_giornale;
+    }
+    return v;
+}
+
+void smetti() {
+    if (registro.fd >= 0) close(registro.fd);
+    registro.fd = -1;
+}
+
+// Chains and appends the entries in one write, flushed. On failure the
+// register is no longer written to (what was cut short is a torn line).
+bool scrivi(std::vector<json>& voci) {
+    if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
+    try {
+        std::string righe = registro.a_capo ? "" : "\n";
+        uint64_t numero = registro.numero;
+        std::string hash = registro.hash;
+        for (json& v : voci) righe += incatena(v, ++numero, hash);
+        if (appendi_al_registro(registro.fd, righe)) {
+            registro.numero = numero;
+            registro.hash = std::move(hash);
+            registro.a_capo = true;
+            return true;
+        }
+    } catch (const std::exception&) {
+        // memory, or a text the library cannot write
+    }
+    smetti();
+    return false;
+}
+
+bool scrivi(json v) {
+    std::vector<json> voci;
+    voci.push_back(std::move(v));
+    return scrivi(voci);
+}
+
+json file_json(const std::vector<FILE_REGISTRATO>& file) {
+    json a = json::array();
+    for (const FILE_REGISTRATO& f : file) {
+        json j = {{"ruolo", f.ruolo},
+                  {"percorso", f.percorso},
+                  {"record", f.record},
+                  {"identita",
+                   {{"dispositivo", f.identita.dispositivo},
+                    {"inode", f.identita.inode},
+                    {"dimensione", f.identita.dimensione},
+                    {"modifica_s", f.identita.modifica_s},
+                    {"modifica_ns", f.identita.modifica_ns}}}};
+        if (f.impronta) j["blake2b"] = esadecimale(*f.impronta);
+        a.push_back(std::move(j));
+    }
+    return a;
+}
+
+// The words for the next operation's entry, when its caller gave them.
+std::string descrizione_prossima;
+
+// The images of the records an operation is about to change.
+void osserva(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
+    if (registro.fd < 0 && da_saltare < 0) return;
+    try {
+        if (f != nullptr) prima_di.push_back({true, f->numero, immagine_attuale(*f)});
+        if (a != nullptr) prima_di.push_back({false, a->codice, immagine_anagraf(*a)});
+    } catch (const std::bad_alloc&) {
+        // the entry shows that record as new
+    }
+}
+
+// The operation as an entry, the images taken before it used up.
+json voce_operazione(std::span<const MODIFICA> gruppo, bool completo) {
+    json v = voce("operazione");
+    descrivi_operazione(prima_di, gruppo, completo, v);
+    prima_di.clear();
+    return v;
+}
+
+} // namespace
+
+bool registro_apri(const std::string& percorso) {
+    smetti();
+    registro = REGISTRO_IN_USO{};
+    registro.percorso = percorso;
+    prima_di.clear();
+    osserva_prima(osserva);
+    if (escluso) return false;
+    CODA_REGISTRO coda;
+    registro.fd = apri_file_registro(percorso, coda);
+    if (registro.fd < 0) return false;
+    registro.a_capo = coda.a_capo;
+    if (coda.ultima.is_object()) {
+        const json& n = campo(coda.ultima, "n");
+        const json& h = campo(coda.ultima, "hash");
+        if (n.is_number_unsigned()) registro.numero = n.get<uint64_t>();
+        if (h.is_string()) registro.hash = h.get<std::string>();
+    }
+    avvisato = false;
+    return true;
+}
+
+bool registro_attivo() {
+    return registro.fd >= 0;
+}
+
+const std::string& registro_in_uso() {
+    return registro.percorso;
+}
+
+bool registro_previsto() {
+    return !escluso;
+}
+
+long registro_voci_del_giornale(const std::string& percorso, int64_t inizio) {
+    CODA_REGISTRO coda;
+    if (escluso || !leggi_coda_registro(percorso, coda) || !coda.ultima.is_object()) return -1;
+    const json& g = campo(coda.ultima, "giornale");
+    const json& k = campo(coda.ultima, "voce_giornale");
+    if (!g.is_number_integer() || g.get<int64_t>() != inizio || !k.is_number_integer()) return -1;
+    return k.get<long>();
+}
+
+void registro_segue_giornale(int64_t inizio, long voci) {
+    registro.con_giornale = true;
+    registro.giornale = inizio;
+    registro.voce_giornale = voci;
+}
+
+void registro_senza_giornale() {
+    registro.con_giornale = false;
+}
+
+void registro_caricamento(const std::vector<FILE_REGISTRATO>& file) {
+    try {
+        json v = voce("caricamento");
+        v["file"] = file_json(file);
+        scrivi(std::move(v));
+    } catch (const std::exception&) {
+        smetti();
+    }
+}
+
+void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
+                          const std::string& da_registro) {
+    try {
+        json v = voce("salvataggio");
+        v["file"] = file_json(file);
+        v["modifiche_salvate"] = modifiche;
+        if (!da_registro.empty()) v["operazioni_nel_registro"] = da_registro;
+        if (!scrivi(std::move(v))) return;
+    } catch (const std::exception&) {
+        smetti();
+        return;
+    }
+    // Nothing fails where there is no system log: syslog drops the line.
+    openlog("sanzionario", LOG_PID, LOG_USER);
+    syslog(LOG_NOTICE, "registro %s: voce %llu, hash %s", registro.percorso.c_str(),
+           static_cast<unsigned long long>(registro.numero), registro.hash.c_str());
+    closelog();
+}
+
+void registro_non_salvare(long modifiche) {
+    try {
+        json v = voce("non_salvare");
+        v["modifiche_non_salvate"] = modifiche;
+        scrivi(std::move(v));
+    } catch (const std::exception&) {
+        smetti();
+    }
+}
+
+void registro_fine_sessione(long non_salvate, bool normale) {
+    try {
+        json v = voce("fine_sessione");
+        v["modifiche_non_salvate"] = non_salvate;
+        v["chiusa_dal_programma"] = normale;
+        scrivi(std::move(v));
+    } catch (const std::exception&) {
+        // nothing more is written this session
+    }
+    smetti();
+    registro.percorso.clear();
+}
+
+void registro_prepara_recupero(long gia, std::vector<int64_t> ore) {
+    da_saltare = gia;
+    ore_recupero = std::move(ore);
+    gruppi_recupero = 0;
+    recuperate.clear();
+    prima_di.clear();
+}
+
+void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
+    const long i = gruppi_recupero++;
+    if (da_saltare < 0 || i < da_saltare) {
+        prima_di.clear();
+        return;
+    }
+    try {
+        json v = voce_operazione(gruppo, completo);
+        v["recuperata"] = true;
+        if (static_cast<std::size_t>(i) < ore_recupero.size())
+            v["quando_operazione"] = testo_ora(static_cast<std::time_t>(ore_recupero[i]));
+        recuperate.push_back(std::move(v));
+    } catch (const std::exception&) {
+        prima_di.clear();
+    }
+}
+
+void registro_recupero(int64_t giornale, long recuperate_n, long non_recuperate,
+                       const std::string& messo_da_parte) {
+    // Every operation replayed is now in the register: before, in this
+    // entry's count, or in the entries after it.
+    registro_segue_giornale(giornale, gruppi_recupero);
+    try {
+        std::vector<json> voci;
+        json v = voce("recupero");
+        v["modifiche_recuperate"] = recuperate_n;
+        v["modifiche_non_recuperate"] = non_recuperate;
+        v["modifiche_gia_registrate"] = da_saltare < 0 ? json(nullptr) : json(da_saltare);
+        if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
+        voci.push_back(std::move(v));
+        long k = da_saltare;
+        for (json& r : recuperate) {
+            r["giornale"] = giornale;
+            r["voce_giornale"] = ++k;
+            voci.push_back(std::move(r));
+        }
+        scrivi(voci);
+    } catch (const std::exception&) {
+        smetti();
+    }
+    registro_prepara_recupero(-1, {});
+}
+
+void registro_descrivi_prossima(std::string descrizione) {
+    descrizione_prossima = std::move(descrizione);
+}
+
+void annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo) {
+    const std::string descrizione = std::move(descrizione_prossima);
+    descrizione_prossima.clear();
+    if (registro.fd < 0) {
+        prima_di.clear();
+        return;
+    }
+    // The journal's entry was written first: this one names it.
+    if (registro.con_giornale && giornale_attivo()) {
+        ++registro.voce_giornale;
+    } else {
+        registro.con_giornale = false;
+    }
+    bool scritto = false;
+    try {
+        json v = voce_operazione(gruppo, completo);
+        if (!descrizione.empty())
+            v["descrizione"] = descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
+        scritto = scrivi(v);
+    } catch (const std::exception&) {
+        smetti();
+    }
+    prima_di.clear();
+    if (!scritto && avvisa_registro_mancante()) pausa();
+}
+
+bool avvisa_registro_mancante() {
+    if (avvisato || escluso || registro.percorso.empty()) return false;
+    avvisato = true;
+    stampa_percorso("\n ! ATTENZIONE\n\nImpossibile scrivere il registro delle operazioni\n",
+                    registro.percorso,
+                    "\nIl lavoro prosegue, ma le operazioni da qui in poi non vi restano:\n"
+                    "la verifica del registro segnalera' la lacuna.\n\n");
+    return true;
+}
+
+void registro_escludi(bool e) {
+    escluso = e;
+    if (e) smetti();
+}

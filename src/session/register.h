@@ -1,0 +1,85 @@
+// The register of the archive in use: who did what, and when. Every
+// operation of the clerk becomes an entry, appended and flushed right
+// after its journal entry, before the clerk is told it is done; the
+// session's events (load, recovery, save, "Non salvare", end) are entries
+// too. Entries are described in register_entry.h, the file in
+// register_file.h. When the register cannot be written the clerk is told
+// once, and the work goes on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/changes.h"
+#include "storage/file_hash.h"
+#include "storage/file_identity.h"
+
+// Makes the register at `percorso` the one written to (the one in use
+// before, if another, stops being written). False when it cannot be
+// written; the clerk is then told at the next avvisa_registro_mancante.
+bool registro_apri(const std::string& percorso);
+bool registro_attivo();
+// The register of the archive in use ("" when none), written or not.
+const std::string& registro_in_uso();
+// Whether registers are written at all in this process (see registro_escludi).
+bool registro_previsto();
+
+// The operations of the recovery journal begun at `inizio` (seconds since
+// 1970) that the register at `percorso` already holds, as its last entry
+// says; -1 when it says nothing of that journal.
+long registro_voci_del_giornale(const std::string& percorso, int64_t inizio);
+
+// The entries from now on belong to the journal begun at `inizio`, which
+// holds `voci` operations; without a journal, none.
+void registro_segue_giornale(int64_t inizio, long voci);
+void registro_senza_giornale();
+
+// One of the two data files in a load or save entry.
+struct FILE_REGISTRATO {
+    const char* ruolo; // "contravvenzioni" or "anagrafica"
+    std::string percorso;
+    IDENTITA_FILE identita;
+    long record = 0;
+    std::optional<IMPRONTA> impronta; // a save's
+};
+
+void registro_caricamento(const std::vector<FILE_REGISTRATO>& file);
+// A save of these files. The last hash of the chain also goes to the
+// system log, as an anchor outside the folder.
+// `modifiche`: the operations it saved, since the load or the last save;
+// `da_registro`: the register that holds them, when another archive's.
+void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
+                          const std::string& da_registro = "");
+void registro_non_salvare(long modifiche);
+// The session leaves the archive: the clerk ended it (`normale`), or input
+// ended and its unsaved changes stay in the journal.
+void registro_fine_sessione(long non_salvate, bool normale);
+
+// While a journal is replayed: the groups after the first `gia` (those the
+// register already holds) are kept, each with the time its journal entry
+// gives in `ore`, for registro_recupero. -1 for `gia`: none is kept.
+void registro_prepara_recupero(long gia, std::vector<int64_t> ore);
+void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo);
+// The recovery: how many operations were replayed, how many could not be
+// (and where the journal was set aside), then the operations kept above.
+// The entries then belong to the journal begun at `giornale`.
+void registro_recupero(int64_t giornale, long recuperate, long non_recuperate,
+                       const std::string& messo_da_parte);
+
+// The words that describe the next operation in its entry, instead of
+// those its changes suggest (an import names the file it came from).
+void registro_descrivi_prossima(std::string descrizione);
+
+// The listener's part: one entry for the operation (after the journal's).
+void annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo);
+
+// Tells the clerk, once until the register is written again, that it
+// cannot be written. True when the message was printed (the caller pauses).
+bool avvisa_registro_mancante();
+
+// No register is opened for the rest of the process (the benchmark's
+// figures without it).
+void registro_escludi(bool escluso);

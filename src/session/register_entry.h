@@ -1,0 +1,65 @@
+// The entries of the register: one JSON object a line, field names in
+// Italian, each entry chained to the one before by BLAKE2b hashes.
+//
+// Every entry holds "n" (1, 2, 3... in the file), "quando" (ISO 8601 with
+// the UTC offset), "utente" (and "utente_sudo", the user who ran sudo),
+// "host", "processo", "evento" (operazione, caricamento, recupero,
+// salvataggio, non_salvare, fine_sessione), "precedente" (the "hash" of the
+// entry before, 64 zeros for the first) and "hash": BLAKE2b-256 of the
+// entry's own line without its "hash" field, as this library writes it
+// (keys in alphabetical order, no blanks, UTF-8). An operation adds
+// "descrizione" and "record": for each record it touched, its number
+// ("contravvenzione") or code ("anagrafica") with its images "prima" and
+// "dopo" (null where it did not exist, or no longer does). Entries written
+// while a recovery journal is kept name it ("giornale": the time it began)
+// and how many operations of it they cover ("voce_giornale"), so that a
+// recovery can tell which of the journal's operations the register lacks.
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/changes.h"
+#include "model/records.h"
+
+using json = nlohmann::json;
+
+// A field of an entry read back: null when the entry is no object or has
+// no such field (entries read from a file may lack any).
+const json& campo(const json& voce, const std::string& nome);
+
+// The hash of "no entry before".
+inline const std::string HASH_INIZIALE(64, '0');
+
+// Record images as the register holds them, texts in UTF-8.
+json immagine_contravv(const NODO_CONTRAVV& f, const json& proprietario);
+json immagine_anagraf(const NODO_ANAGRAF& a);
+// The image of a record as it stands in the lists (its owner's code taken
+// from the link).
+json immagine_attuale(const NODO_CONTRAVV& f);
+
+// A record as it was before an operation changed it.
+struct PRIMA_DI {
+    bool contravv = true;
+    uint32_t id = 0;
+    json immagine;
+};
+
+// The "descrizione" and "record" of an operation, from the images taken
+// before it and its group of changes. `completo` false: memory ran out
+// while the group was gathered, and the description says so.
+void descrivi_operazione(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+                         bool completo, json& voce);
+
+// Gives the entry its number and the previous hash, then its own hash:
+// the line to append, line end included; `hash` becomes the new one.
+std::string incatena(json& voce, uint64_t n, std::string& hash);
+
+// Checks one line of the register as read back: a JSON object written by
+// this library exactly so, whose "hash" is that of the rest. `voce` gets
+// it when it parses.
+enum class RIGA_REGISTRO { INTEGRA, ILLEGGIBILE, ALTERATA };
+RIGA_REGISTRO controlla_riga(const std::string& riga, json& voce);

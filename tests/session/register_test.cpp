@@ -1,0 +1,260 @@
+// The register as an auditor meets it: the history of a session of every
+// kind of operation, its verification after each kind of tampering, a
+// stop between the journal's flush and the register's, and what others
+// plant at its name.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "faults/fault_support.h"
+#include "faults/preload/io_fault_counters.h"
+#include "session/register_entry.h"
+#include "storage/journal_format.h"
+
+using namespace testi;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string REGISTRO = "dati/contravvenzioni.txt.registro";
+
+// `sanzionario registro` with its arguments, run in the folder.
+Sessione registro(const Cartella& c, const std::string& argomenti) {
+    const std::string comando =
+        "cd '" + c.percorso + "' && '" SANZIONARIO_BIN "' registro " + argomenti + " 2>&1";
+    Sessione s;
+    FILE* p = popen(comando.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) s.output.append(buffer, n);
+    const int stato = pclose(p);
+    s.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
+    return s;
+}
+
+// The history with each heading's time, user, host and process, checked
+// for their shape, written as "<quando e chi>", and the folder as "<cartella>".
+std::string senza_variabili(const Cartella& c, std::string testo) {
+    static const std::regex intestazione(
+        "(Voce n\\.[0-9]+) - [0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} "
+        "\\([+-][0-9]{2}:[0-9]{2}\\) - [^ ]+ su [^ ]*, processo [0-9]+\n");
+    testo = std::regex_replace(testo, intestazione, "$1 - <quando e chi>\n");
+    for (std::size_t p; (p = testo.find(c.percorso)) != std::string::npos;)
+        testo.replace(p, c.percorso.size(), "<cartella>");
+    return testo;
+}
+
+// The numbers of the entries a history shows.
+std::string numeri(const std::string& storia) {
+    std::string n;
+    static const std::regex voce("Voce n\\.([0-9]+) ");
+    for (std::sregex_iterator i(storia.begin(), storia.end(), voce), fine; i != fine; ++i)
+        n += (*i)[1].str() + " ";
+    return n;
+}
+
+// Load at the fines menu's gate; fine 21 recorded, its amount changed;
+// fine 5 deleted, fine 3 with its owner (fine 9 loses it). At the owners
+// menu: fine 2 gets owner 11, owner 2 a new address, owner 11 the licence
+// of owner 1, whose data it then equals (merged); owner 4 deleted (fine 4
+// loses it). At the payments menu: fine 2 paid, its date changed, the
+// payment of fine 1 removed. Saved; leaving with "[3] Non salvare".
+const std::string OGNI_OPERAZIONE =
+    "1\n\n\n\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n3\n21\n\n5\n60\n8\n\n"
+    "4\n5\n\nn\n\n4\n3\n\ns\n\n5\n"
+    "2\n2\n2\nrossi\nmario\n05/03/1970\nVIA ROMA 10\nMilano\n20100\nmi\nrssmra70c05f205z\n"
+    "mi7654321a\n\n3\n2\n\n3\nvia verdi 5\n7\n\n3\n11\n\n6\nmi1234567a\n7\n\n4\n4\n\n\n5\n"
+    "3\n2\n2\n25/04/2026\n\n3\n2\n\n26/04/2026\n\n4\n1\n\n\n6\n6\n1\n\n7\n3\n\n";
+
+// Load, fine 21 recorded, saved, leaving without saving again: entries 1
+// (load) 2 (fine 21) 3 (save) 4 ("Non salvare") 5 (end).
+const std::string UNA_MULTA_SALVATA =
+    "1\n\n\n\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n6\n1\n\n7\n3\n\n";
+
+std::vector<std::string> righe(const std::string& testo) {
+    std::vector<std::string> r;
+    std::istringstream in(testo);
+    for (std::string riga; std::getline(in, riga);) r.push_back(riga);
+    return r;
+}
+
+json voce(const std::string& riga) {
+    return json::parse(riga);
+}
+
+// "07/12/2026 alle 18:38:19" from an entry's time, as the report says it.
+std::string quando(const json& v) {
+    const std::string q = v["quando"];
+    return q.substr(8, 2) + "/" + q.substr(5, 2) + "/" + q.substr(0, 4) + " alle " + q.substr(11, 8);
+}
+
+} // namespace
+
+TEST(RegisterSession, EveryKindOfOperationReadsBackAsItsHistory) {
+    CartellaCampione c;
+    const Sessione s = esegui_programma(c, OGNI_OPERAZIONE);
+    ASSERT_EQ(s.stato, 0);
+    EXPECT_EQ(s.errori, "");
+    EXPECT_EQ(permessi(c.file(REGISTRO)), 0600u);
+    const Sessione storia = registro(c, "");
+    EXPECT_EQ(storia.stato, 0);
+    std::ifstream atteso(SANZIONARIO_TESTS_DIR "/session/register_history.txt");
+    std::stringstream testo;
+    testo << atteso.rdbuf();
+    EXPECT_EQ(senza_variabili(c, storia.output), testo.str());
+
+    // Filters pick entries; --json passes the lines as they are.
+    const struct {
+        const char* argomenti;
+        const char* voci;
+    } filtri[] = {{"--contravvenzione 2", "6 9 11 12 "},
+                  {"--anagrafica 3", "5 "},
+                  {"--anagrafica spsgnr62l12f839x", "5 "},
+                  {"--targa ef456gh", "5 "},
+                  {"--utente nessuno_tale", ""},
+                  {"--al 01/01/2000", ""},
+                  {"--dal 01/01/2000 --contravvenzione 21", "2 3 "}};
+    for (const auto& f : filtri) EXPECT_EQ(numeri(registro(c, f.argomenti).output), f.voci) << f.argomenti;
+    const Sessione json_ = registro(c, "--json --targa EF456GH");
+    EXPECT_EQ(json_.output, righe(c.leggi(REGISTRO))[4] + "\n");
+    EXPECT_EQ(registro(c, "--nulla").stato, 2);
+}
+
+TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
+    CartellaCampione campione;
+    ASSERT_EQ(esegui_programma(campione, UNA_MULTA_SALVATA).stato, 0);
+    const std::string intatto = campione.leggi(REGISTRO);
+    const std::vector<std::string> r = righe(intatto);
+    ASSERT_EQ(r.size(), 5u);
+    const std::string salvataggio =
+        "ultimo salvataggio (voce n.3 del " + quando(voce(r[2])) + ").\n";
+    const std::string testata = "Registro " + REGISTRO + "\n";
+    const std::string catena = testata + "Catena integra: 5 voci, ultimo hash " +
+                               voce(r[4])["hash"].get<std::string>() + "\n";
+    // The entry of fine 21 never written (a full disk), the chain whole.
+    std::string lacuna, hash = HASH_INIZIALE;
+    uint64_t n = 0;
+    for (std::size_t i : {0, 2, 3, 4}) {
+        json v = voce(r[i]);
+        lacuna += incatena(v, ++n, hash);
+    }
+    std::string byte_cambiato = intatto;
+    byte_cambiato[byte_cambiato.find("Roma")] = 'T';
+    const struct {
+        const char* nome;
+        std::string registro;
+        bool file_toccato;
+        std::string rapporto;
+        int stato;
+    } casi[] = {
+        {"intact", intatto, false,
+         catena + "I file dei dati sono quelli dell'" + salvataggio, 0},
+        {"one byte changed", byte_cambiato, false,
+         testata + "La voce n.2 (riga 2) e' stata alterata: il suo hash non corrisponde al "
+                   "contenuto.\n",
+         1},
+        {"an entry removed", r[0] + "\n" + r[2] + "\n" + r[3] + "\n" + r[4] + "\n", false,
+         testata + "Manca la voce n.2, prima della riga 2: e' stata tolta.\n", 1},
+        {"truncated", intatto.substr(0, intatto.size() - 40), false,
+         testata + "L'ultima riga (riga 5) e' incompleta: il registro e' stato troncato, o una "
+                   "scrittura si e' interrotta.\n",
+         1},
+        {"a data file edited", intatto, true,
+         catena + "Il file " + fs::canonical(campione.file(DATI_A)).string() +
+             " e' stato modificato fuori dal programma dopo l'" + salvataggio,
+         1},
+        {"an operation never written", lacuna, false,
+         testata + "Catena integra: 4 voci, ultimo hash " + hash + "\nIl salvataggio della voce n.2 (" +
+             quando(voce(r[2])) +
+             ") ha salvato 1 operazione, ma il registro ne contiene 0: le altre non vi sono "
+             "state scritte.\nI file dei dati sono quelli dell'ultimo salvataggio (voce n.2 del " +
+             quando(voce(r[2])) + ").\n",
+         1},
+        {"no register", "", false, "Nessun registro: " + REGISTRO + " non esiste.\n", 1},
+    };
+    for (const auto& k : casi) {
+        SCOPED_TRACE(k.nome);
+        if (k.registro.empty()) {
+            fs::remove(campione.file(REGISTRO));
+        } else {
+            campione.scrivi(REGISTRO, k.registro);
+        }
+        const std::string dati = campione.leggi(DATI_A);
+        if (k.file_toccato) campione.scrivi(DATI_A, dati + "\n");
+        const Sessione s = registro(campione, "--verifica");
+        EXPECT_EQ(s.output, k.rapporto);
+        EXPECT_EQ(s.stato, k.stato);
+        campione.scrivi(DATI_A, dati);
+    }
+}
+
+TEST(RegisterSession, AStopBetweenTheJournalAndTheRegisterIsMadeGoodByTheRecovery) {
+    // Killed at each write in turn until the one of fine 21's entry in the
+    // register: its journal entry is flushed, the clerk was never told.
+    for (uint64_t volta = 1; volta < 60; ++volta) {
+        CartellaCampione c;
+        const std::string contatori = c.file("contatori");
+        scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
+        OPZIONI o;
+        o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+                      {guasto_io::VAR_CONTATORI, contatori},
+                      {guasto_io::VAR_CHIAMATA, "write"},
+                      {guasto_io::VAR_VOLTA, std::to_string(volta)},
+                      {guasto_io::VAR_MODO, "uccidi"}};
+        if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
+        esegui_programma(c, UNA_MULTA_SALVATA, o);
+        guasto_io::CONTATORI k{};
+        std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+        const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
+        if (std::string(k.chiamata_guasta).find(".registro") == std::string::npos ||
+            g.voci.size() != 2)
+            continue;
+        SCOPED_TRACE("killed at write " + std::to_string(volta));
+        EXPECT_EQ(righe(c.leggi(REGISTRO)).size(), 1u) << "the load only";
+
+        // Recovered and saved: fine 21 is once in the files and once in the
+        // register, and the chain holds.
+        const Sessione s = esegui_programma(c, "5\n\n\ns\n\n6\n1\n\n7\n3\n\n");
+        EXPECT_NE(s.output.find(RECUPERATE), std::string::npos);
+        EXPECT_EQ(guasti::volte(c.leggi(DATI_C), "ZZ999ZZ"), 1u);
+        const std::string operazioni = registro(c, "--json --contravvenzione 21").output;
+        ASSERT_EQ(righe(operazioni).size(), 1u);
+        EXPECT_EQ(voce(operazioni)["recuperata"], true);
+        EXPECT_EQ(voce(operazioni)["voce_giornale"], 1);
+        EXPECT_EQ(registro(c, "--verifica").stato, 0);
+        return;
+    }
+    FAIL() << "no write of the register came after the journal's";
+}
+
+TEST(RegisterSession, WhatOthersPlantAtItsNameIsNeverWrittenAndTheWorkGoesOn) {
+    using METTI = void (*)(const std::string& dove, const std::string& bersaglio);
+    const METTI piantati[] = {
+        [](const std::string& d, const std::string& b) { fs::create_symlink(b, d); },
+        [](const std::string& d, const std::string&) { ASSERT_EQ(mkfifo(d.c_str(), 0666), 0); },
+        [](const std::string& d, const std::string&) { fs::create_directory(d); },
+        [](const std::string& d, const std::string&) {
+            scrivi_file(d, "");
+            ASSERT_EQ(chown(d.c_str(), 12345, 12345), 0);
+        },
+        [](const std::string& d, const std::string& b) { fs::create_hard_link(b, d); },
+    };
+    for (std::size_t i = 0; i < std::size(piantati); ++i) {
+        SCOPED_TRACE("planted thing " + std::to_string(i));
+        CartellaCampione c;
+        c.scrivi("bersaglio", "di un altro\n");
+        piantati[i](c.file(REGISTRO), c.file("bersaglio"));
+        const Sessione s = esegui_programma(c, UNA_MULTA_SALVATA);
+        EXPECT_EQ(s.stato, 0);
+        EXPECT_EQ(guasti::volte(s.output, registro_negato(REGISTRO)), 1u) << s.output;
+        EXPECT_NE(s.output.find(SALVATO), std::string::npos) << "the work goes on";
+        EXPECT_EQ(c.leggi("bersaglio"), "di un altro\n");
+    }
+}
