@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
+#include <vector>
 
 #include "console/encoding.h"
 #include "console/text.h"
@@ -33,10 +35,18 @@ struct VOCE_RECORD {
     json dopo;
 };
 
-VOCE_RECORD& voce_di(std::vector<VOCE_RECORD>& v, bool contravv, uint32_t id) {
-    for (VOCE_RECORD& r : v)
-        if (r.contravv == contravv && r.id == id) return r;
-    return v.emplace_back(VOCE_RECORD{contravv, id, nullptr, nullptr});
+// The records of an operation in the order first met, each found by its
+// kind and identifier in constant time (an import touches thousands).
+struct VOCI {
+    std::vector<VOCE_RECORD> elenco;
+    std::unordered_map<uint64_t, std::size_t> dove;
+};
+
+VOCE_RECORD& voce_di(VOCI& v, bool contravv, uint32_t id) {
+    const uint64_t chiave = (uint64_t{contravv} << 32) | id;
+    const auto [posto, nuova] = v.dove.emplace(chiave, v.elenco.size());
+    if (nuova) v.elenco.push_back(VOCE_RECORD{contravv, id, nullptr, nullptr});
+    return v.elenco[posto->second];
 }
 
 json proprietario_di(const MODIFICA& m) {
@@ -45,8 +55,8 @@ json proprietario_di(const MODIFICA& m) {
 
 // The fines still standing that pointed to the owner `codice`: moved to
 // `altro`, or (null) detached and their payments cleared.
-void sposta_multe(std::vector<VOCE_RECORD>& v, uint32_t codice, const json& altro) {
-    for (VOCE_RECORD& r : v) {
+void sposta_multe(VOCI& v, uint32_t codice, const json& altro) {
+    for (VOCE_RECORD& r : v.elenco) {
         if (!r.contravv || !r.dopo.is_object() || campo(r.dopo, "proprietario") != json(codice)) continue;
         r.dopo["proprietario"] = altro;
         if (altro.is_null()) {
@@ -99,29 +109,34 @@ const json& campo(const json& voce, const std::string& nome) {
     return i == voce.end() ? nulla : *i;
 }
 
+// Built field by field: an initializer list would copy every value once more.
 json immagine_contravv(const NODO_CONTRAVV& f, const json& proprietario) {
-    return {{"numero", f.numero},
-            {"data_verbale", data(f.data_verbale)},
-            {"luogo", utf8(f.luogo)},
-            {"targa", utf8(f.targa)},
-            {"tipo", utf8(f.tipo)},
-            {"importo", fisso2(f.importo)},
-            {"proprietario", proprietario},
-            {"pagata", f.pagata},
-            {"data_pagamento", data(f.data_pagamento)}};
+    json i = json::object();
+    i["numero"] = f.numero;
+    i["data_verbale"] = data(f.data_verbale);
+    i["luogo"] = utf8(f.luogo);
+    i["targa"] = utf8(f.targa);
+    i["tipo"] = utf8(f.tipo);
+    i["importo"] = fisso2(f.importo);
+    i["proprietario"] = proprietario;
+    i["pagata"] = f.pagata;
+    i["data_pagamento"] = data(f.data_pagamento);
+    return i;
 }
 
 json immagine_anagraf(const NODO_ANAGRAF& a) {
-    return {{"codice", a.codice},
-            {"cognome", utf8(a.cognome)},
-            {"nome", utf8(a.nome)},
-            {"data_nascita", data(a.data_nascita)},
-            {"indirizzo", utf8(a.indirizzo)},
-            {"citta", utf8(a.citta)},
-            {"provincia", utf8(a.provincia)},
-            {"cap", utf8(a.cap)},
-            {"codice_fiscale", utf8(a.codice_fiscale)},
-            {"patente", utf8(a.patente)}};
+    json i = json::object();
+    i["codice"] = a.codice;
+    i["cognome"] = utf8(a.cognome);
+    i["nome"] = utf8(a.nome);
+    i["data_nascita"] = data(a.data_nascita);
+    i["indirizzo"] = utf8(a.indirizzo);
+    i["citta"] = utf8(a.citta);
+    i["provincia"] = utf8(a.provincia);
+    i["cap"] = utf8(a.cap);
+    i["codice_fiscale"] = utf8(a.codice_fiscale);
+    i["patente"] = utf8(a.patente);
+    return i;
 }
 
 json immagine_attuale(const NODO_CONTRAVV& f) {
@@ -129,12 +144,16 @@ json immagine_attuale(const NODO_CONTRAVV& f) {
     return immagine_contravv(f, con ? json(f.anagraf->codice) : json(nullptr));
 }
 
-void descrivi_operazione(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
                          bool completo, json& voce) {
-    std::vector<VOCE_RECORD> v;
-    for (const PRIMA_DI& p : prima) {
+    VOCI v;
+    v.elenco.reserve(prima.size());
+    v.dove.reserve(prima.size());
+    for (PRIMA_DI& p : prima) {
         VOCE_RECORD& r = voce_di(v, p.contravv, p.id);
-        if (r.prima.is_null()) r.prima = r.dopo = p.immagine;
+        if (!r.prima.is_null()) continue;
+        r.dopo = p.immagine;
+        r.prima = std::move(p.immagine);
     }
     for (const MODIFICA& m : gruppo) {
         switch (m.tipo) {
@@ -177,13 +196,16 @@ void descrivi_operazione(const std::vector<PRIMA_DI>& prima, std::span<const MOD
             break;
         }
     }
-    json record = json::array();
-    for (const VOCE_RECORD& r : v)
-        record.push_back({{r.contravv ? "contravvenzione" : "anagrafica", r.id},
-                          {"prima", r.prima},
-                          {"dopo", r.dopo}});
-    std::string d = descrizione(gruppo, v);
+    std::string d = descrizione(gruppo, v.elenco); // before the images are moved away
     if (!completo) d += " (registrata in parte: memoria esaurita)";
+    json record = json::array();
+    for (VOCE_RECORD& r : v.elenco) {
+        json uno = json::object();
+        uno[r.contravv ? "contravvenzione" : "anagrafica"] = r.id;
+        uno["prima"] = std::move(r.prima);
+        uno["dopo"] = std::move(r.dopo);
+        record.push_back(std::move(uno));
+    }
     voce["descrizione"] = d;
     voce["record"] = std::move(record);
 }

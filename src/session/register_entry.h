@@ -51,7 +51,8 @@ struct PRIMA_DI {
 // The "descrizione" and "record" of an operation, from the images taken
 // before it and its group of changes. `completo` false: memory ran out
 // while the group was gathered, and the description says so.
-void descrivi_operazione(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+// The images of `prima` are taken over (moved from).
+void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
                          bool completo, json& voce);
 
 // Gives the entry its number and the previous hash, then its own hash:
