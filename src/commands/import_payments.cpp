@@ -128,6 +128,15 @@ std::string euro(int64_t centesimi) {
     return importo_csv(static_cast<double>(centesimi) / 100.0, CSV_FOGLIO_ITALIANO);
 }
 
+// A field quoted in a message: printable ASCII only (a list from outside
+// must not send the terminal control sequences), at most 40 characters.
+std::string citato(std::string_view testo) {
+    std::string t;
+    for (const char c : testo.substr(0, 40)) t += c >= 0x20 && c < 0x7F ? c : '?';
+    if (testo.size() > 40) t += "...";
+    return "\"" + t + "\"";
+}
+
 struct PAGAMENTO {
     NODO_CONTRAVV* multa;
     DATA data;
@@ -182,7 +191,7 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
         const std::string& testo_numero = campi[static_cast<std::size_t>(c.numero)];
         const std::optional<uint32_t> numero = numero_multa(testo_numero);
         if (!numero) {
-            scarta("numero della contravvenzione non valido: \"" + testo_numero + "\"");
+            scarta("numero della contravvenzione non valido: " + citato(testo_numero));
             continue;
         }
         const auto trovata = indice.find(*numero);
@@ -207,7 +216,7 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
         const std::string& testo_data = campi[static_cast<std::size_t>(c.data)];
         const std::optional<DATA> data = leggi_data_csv(testo_data);
         if (!data) {
-            scarta("data del pagamento non valida: \"" + testo_data + "\"");
+            scarta("data del pagamento non valida: " + citato(testo_data));
             continue;
         }
         if (ordine_data(*data, f->data_verbale) == 0) {
@@ -218,7 +227,7 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
         const std::string& testo_importo = campi[static_cast<std::size_t>(c.importo)];
         const std::optional<int64_t> importo = leggi_centesimi_csv(testo_importo);
         if (!importo) {
-            scarta("importo non valido: \"" + testo_importo + "\"");
+            scarta("importo non valido: " + citato(testo_importo));
             continue;
         }
         const int64_t dovuto = std::llround(f->importo * 100.0);

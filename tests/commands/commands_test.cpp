@@ -128,7 +128,7 @@ TEST(Commands, ImportRecordsTheValidRowsAndListsTheOthers) {
                               "2;05/04/2026;38,50\r\n"
                               "9;01/05/2026;1,00\r\n"
                               "3;11/04/2026;167\r\n"
-                              "4x;01/05/2026;1\r\n");
+                              "4\x1b[2J;01/05/2026;1\r\n");
     const std::string prima = c.leggi(DATI_C);
     const std::string tabella = "Righe scartate: 5\n"
                                 "riga 3: la contravvenzione n.1 e' gia' pagata (20/03/2026)\n"
@@ -136,7 +136,7 @@ TEST(Commands, ImportRecordsTheValidRowsAndListsTheOthers) {
                                 "proprietario\n"
                                 "riga 5: la contravvenzione n.9 non esiste\n"
                                 "riga 6: la contravvenzione n.3 compare gia' alla riga 2\n"
-                                "riga 7: numero della contravvenzione non valido: \"4x\"\n";
+                                "riga 7: numero della contravvenzione non valido: \"4?[2J\"\n";
     const Sessione prova = comando(c, {"importa-pagamenti", "--prova", "pagamenti.csv"});
     EXPECT_EQ(prova.output, "Righe lette: 6\nPagamenti da registrare: 1\n" + tabella +
                                 "Prova: nessuna modifica all'archivio.\n");
