@@ -255,13 +255,23 @@ bool apri_per_scrivere(const FILE_ARCHIVIO& file) {
     APERTURA a = apri_archivio(file.contravvenzioni, file.anagrafica, mai);
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NESSUNO &&
-        concludi_apertura(a, false).caricato)
+        concludi_apertura(a, false).caricato) {
+        if (registro_previsto() && !registro_attivo())
+            std::cerr << prima << "attenzione, il registro delle modifiche " << registro_in_uso()
+                      << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
         return true;
+    }
     if (a.in_uso) {
         std::cerr << prima << testo_archivio_in_uso(a.pid);
     } else if (a.esito == CARICAMENTO_RIFIUTATO) {
         std::cerr << prima << "l'archivio contiene record che il programma non legge come "
                              "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
+    } else if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        std::cerr << prima << "al posto del giornale di recupero " << a.percorso_giornale
+                  << " c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
+    } else if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
+        std::cerr << prima << "il giornale di recupero " << a.percorso_giornale
+                  << " non si puo' leggere.\nCaricare l'archivio nel programma, poi riprovare.\n";
     } else if (a.esito == 0 && a.giornale != GIORNALE_TROVATO::NESSUNO) {
         std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.percorso_giornale
                   << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
