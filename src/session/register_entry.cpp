@@ -32,8 +32,14 @@ struct VOCE_RECORD {
     bool contravv;
     uint32_t id;
     json prima;
-    json dopo;
+    json dopo; // discarded while it is still `prima` (not copied until it must be)
 };
+
+// The record's image after the operation, as far as it is known yet.
+json& dopo_di(VOCE_RECORD& r) {
+    if (r.dopo.is_discarded()) r.dopo = r.prima;
+    return r.dopo;
+}
 
 // The records of an operation in the order first met, each found by its
 // kind and identifier in constant time (an import touches thousands).
@@ -57,7 +63,10 @@ json proprietario_di(const MODIFICA& m) {
 // `altro`, or (null) detached and their payments cleared.
 void sposta_multe(VOCI& v, uint32_t codice, const json& altro) {
     for (VOCE_RECORD& r : v.elenco) {
-        if (!r.contravv || !r.dopo.is_object() || campo(r.dopo, "proprietario") != json(codice)) continue;
+        if (!r.contravv) continue;
+        const json& ora = r.dopo.is_discarded() ? r.prima : r.dopo;
+        if (!ora.is_object() || campo(ora, "proprietario") != json(codice)) continue;
+        dopo_di(r);
         r.dopo["proprietario"] = altro;
         if (altro.is_null()) {
             r.dopo["pagata"] = false;
@@ -152,8 +161,8 @@ void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA>
     for (PRIMA_DI& p : prima) {
         VOCE_RECORD& r = voce_di(v, p.contravv, p.id);
         if (!r.prima.is_null()) continue;
-        r.dopo = p.immagine;
         r.prima = std::move(p.immagine);
+        r.dopo = json(json::value_t::discarded);
     }
     for (const MODIFICA& m : gruppo) {
         switch (m.tipo) {
@@ -168,7 +177,7 @@ void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA>
             break;
         case TIPO_MODIFICA::CONTRAVV_TOLTA: {
             VOCE_RECORD& r = voce_di(v, true, m.dove.id);
-            const json proprietario = campo(r.dopo, "proprietario");
+            const json proprietario = campo(dopo_di(r), "proprietario");
             r.dopo = nullptr;
             if (m.anche_anagraf && proprietario.is_number()) {
                 const auto codice = proprietario.get<uint32_t>();
@@ -196,6 +205,7 @@ void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA>
             break;
         }
     }
+    for (VOCE_RECORD& r : v.elenco) dopo_di(r);
     std::string d = descrizione(gruppo, v.elenco); // before the images are moved away
     if (!completo) d += " (registrata in parte: memoria esaurita)";
     json record = json::array();
@@ -210,13 +220,36 @@ void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA>
     voce["record"] = std::move(record);
 }
 
+// The line is the library's own dump of the entry with its hash; the hash
+// is that of the dump without it. Both come from one dump of each member
+// (an import's entry runs to tens of megabytes): the library writes an
+// object as its members in key order, each as "key":value, between braces
+// and apart by commas, and the keys of an entry are plain words.
 std::string incatena(json& voce, uint64_t n, std::string& hash) {
     voce.erase("hash");
     voce["n"] = n;
     voce["precedente"] = hash;
-    hash = testo_hash(voce);
+    std::vector<std::pair<std::string, std::string>> membri;
+    for (const auto& [chiave, valore] : voce.items())
+        membri.emplace_back(chiave, "\"" + chiave + "\":" + valore.dump());
+    const auto unisci = [&](const std::string* con_hash) {
+        std::string riga = "{";
+        bool messo = con_hash == nullptr;
+        for (const auto& [chiave, testo] : membri) {
+            if (!messo && chiave > "hash") {
+                riga += *con_hash + ",";
+                messo = true;
+            }
+            riga += testo + ",";
+        }
+        if (!messo) riga += *con_hash + ",";
+        riga.back() = '}';
+        return riga;
+    };
+    hash = esadecimale(impronta_di(unisci(nullptr)));
+    const std::string membro_hash = "\"hash\":\"" + hash + "\"";
     voce["hash"] = hash;
-    std::string riga = voce.dump();
+    std::string riga = unisci(&membro_hash);
     riga += '\n';
     return riga;
 }
