@@ -17,16 +17,30 @@
 #include "register/history.h"
 #include "register/pager.h"
 #include "register/reading.h"
+#include "commands/command_support.h"
 #include "register/verify.h"
 #include "session/register_file.h"
 #include "storage/file_ops.h"
 
 namespace {
 
-constexpr const char* USO =
-    "Uso: sanzionario registro [--verifica] [--json] [--contravvenzione N]\n"
-    "                          [--anagrafica CODICE] [--targa TARGA] [--utente UTENTE]\n"
-    "                          [--dal gg/mm/aaaa] [--al gg/mm/aaaa] [file delle contravvenzioni]\n";
+constexpr const char* AIUTO =
+    "Uso: sanzionario registro [OPZIONI] [FILE DELLE CONTRAVVENZIONI]\n"
+    "Mostra la storia delle modifiche dell'archivio, dalla piu' vecchia, o ne\n"
+    "verifica l'integrita' (predefinito: il registro di dati/contravvenzioni.txt).\n\n"
+    "      --verifica               verifica la catena del registro e i file dei dati\n"
+    "      --json                   le voci come sono scritte, una per riga\n"
+    "      --contravvenzione N      solo le voci sulla contravvenzione N\n"
+    "      --anagrafica CODICE      solo le voci sui dati anagrafici con quel codice\n"
+    "      --targa TARGA            solo le voci sulle contravvenzioni di quella targa\n"
+    "      --utente UTENTE          solo le voci di quell'utente\n"
+    "      --dal gg/mm/aaaa         solo le voci da quel giorno\n"
+    "      --al gg/mm/aaaa          solo le voci fino a quel giorno\n"
+    "  -h, --help                   mostra questo aiuto ed esce\n\n"
+    "Stato di uscita: 0 fatto (con --verifica: tutto integro), 1 qualcosa non torna\n"
+    "o non si legge, 2 uso errato.\n";
+
+constexpr int AIUTO_MOSTRATO = -1;
 
 struct RICHIESTA {
     bool verifica = false;
@@ -36,8 +50,7 @@ struct RICHIESTA {
 };
 
 int sbagliato(const std::string& motivo) {
-    std::cerr << "sanzionario registro: " << motivo << "\n" << USO;
-    return 2;
+    return errore_uso("registro", motivo);
 }
 
 // gg/mm/aaaa as aaaa-mm-gg, the form the entries' times begin with.
@@ -61,11 +74,15 @@ int leggi_opzioni(int argc, char** argv, RICHIESTA& r) {
                                      {"utente", required_argument, nullptr, UTENTE},
                                      {"dal", required_argument, nullptr, DAL},
                                      {"al", required_argument, nullptr, AL},
+                                     {"help", no_argument, nullptr, 'h'},
                                      {nullptr, 0, nullptr, 0}};
-    optind = 1;
+    optind = 0;
     opterr = 0;
-    for (int o; (o = getopt_long(argc, argv, "", opzioni, nullptr)) != -1;) {
+    for (int o; (o = getopt_long(argc, argv, ":h", opzioni, nullptr)) != -1;) {
         switch (o) {
+        case 'h':
+            std::cout << AIUTO;
+            return AIUTO_MOSTRATO;
         case VERIFICA:
             r.verifica = true;
             break;
@@ -96,7 +113,7 @@ int leggi_opzioni(int argc, char** argv, RICHIESTA& r) {
                 return sbagliato("data non valida: " + std::string(optarg));
             break;
         default:
-            return sbagliato("opzione non riconosciuta: " + std::string(argv[optind - 1]));
+            return opzione_sbagliata("registro", o, argv);
         }
     }
     if (argc - optind > 1) return sbagliato("un solo file delle contravvenzioni, prego");
@@ -140,7 +157,8 @@ int storia(const std::string& registro, const RICHIESTA& r) {
 
 int comando_registro(int argc, char** argv) {
     RICHIESTA r;
-    if (const int errore = leggi_opzioni(argc, argv, r); errore != 0) return errore;
+    if (const int esito = leggi_opzioni(argc, argv, r); esito != 0)
+        return esito == AIUTO_MOSTRATO ? 0 : esito;
     const std::string registro = percorso_registro(segui_collegamenti(r.file_c));
     if (!r.verifica) return storia(registro, r);
     const ESITO_VERIFICA e = verifica_registro(registro, percorso_assoluto(r.file_c));
