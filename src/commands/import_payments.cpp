@@ -7,6 +7,7 @@
 #include <fstream>
 #include <getopt.h>
 #include <iostream>
+#include <malloc.h>
 #include <sstream>
 #include <unordered_map>
 #include <vector>
@@ -349,6 +350,12 @@ int comando_importa_pagamenti(int argc, char** argv) {
                   << " deve nominare le colonne Numero, Data pagamento e Importo.\n";
         return USCITA_FALLITO;
     }
+    // The operation's journal and register entries for a long list are
+    // built from many small values and a few strings of tens of megabytes:
+    // memory freed stays with the process for the next, rather than going
+    // back to the system and being faulted in and cleared again.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
     if (prova) {
         ARCHIVIO_LETTO r;
         if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
