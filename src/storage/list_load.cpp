@@ -43,10 +43,11 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
         {
             LETTURA_DATI file; // its buffer goes back before the index is built
             file.fd = l.fd;
-            // The pages of the fines' next blocks are filled in meanwhile:
-            // this side has the lighter file.
+            // The page of the fines' next block is filled in meanwhile: this
+            // side has the lighter file, but also the index and the links
+            // still to make, so it keeps only one block ahead until then.
             l.esito = anagrafica_da_file(file, l.lista, codici, avanzamento.fermo,
-                                         [] { anticipa_blocco_contravv(BLOCCHI_IN_ANTICIPO); });
+                                         [] { anticipa_blocco_contravv(1); });
         }
         l.forma = codici.forma;
         if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);
