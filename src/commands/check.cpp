@@ -1,7 +1,6 @@
 // sanzionario controlla: what an administrator wants to know of an archive
 // before copying it away, read without changing anything; status 0 when
 // all is well, for cron.
-#include <getopt.h>
 #include <iostream>
 #include <string>
 #include <unordered_set>
@@ -63,21 +62,10 @@ template <class N, class ID> std::string ripetuti(const N* lista, ID id, std::si
 } // namespace
 
 int comando_controlla(int argc, char** argv) {
-    static const option opzioni[] = {{"contravvenzioni", required_argument, nullptr, 'c'},
-                                     {"anagrafica", required_argument, nullptr, 'a'},
-                                     {"help", no_argument, nullptr, 'h'},
-                                     {nullptr, 0, nullptr, 0}};
     FILE_ARCHIVIO file;
-    optind = 0;
-    opterr = 0;
-    for (int o; (o = getopt_long(argc, argv, ":c:a:h", opzioni, nullptr)) != -1;) {
-        switch (o) {
-        case 'c': file.contravvenzioni = optarg; break;
-        case 'a': file.anagrafica = optarg; break;
-        case 'h': std::cout << AIUTO; return USCITA_FATTO;
-        default: return opzione_sbagliata(COMANDO, o, argv);
-        }
-    }
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file, {}, "",
+                                                [](int, const char*) {}))
+        return *fine;
     if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
     ARCHIVIO_LETTO r;

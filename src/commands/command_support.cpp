@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 #include <getopt.h>
 #include <iostream>
 
@@ -21,6 +22,31 @@ int opzione_sbagliata(const char* comando, int risultato, char** argv) {
     const std::string nome = argv[optind - 1];
     if (risultato == ':') return errore_uso(comando, "l'opzione " + nome + " richiede un valore");
     return errore_uso(comando, "opzione non riconosciuta: " + nome);
+}
+
+std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto, int argc,
+                                         char** argv, FILE_ARCHIVIO& file,
+                                         std::initializer_list<option> proprie, const char* brevi,
+                                         const std::function<void(int, const char*)>& propria) {
+    std::vector<option> opzioni = {{"contravvenzioni", required_argument, nullptr, 'c'},
+                                   {"anagrafica", required_argument, nullptr, 'a'},
+                                   {"help", no_argument, nullptr, 'h'}};
+    opzioni.insert(opzioni.end(), proprie);
+    opzioni.push_back({nullptr, 0, nullptr, 0});
+    const std::string lettere = std::string(":c:a:h") + brevi;
+    optind = 0;
+    opterr = 0;
+    for (int o; (o = getopt_long(argc, argv, lettere.c_str(), opzioni.data(), nullptr)) != -1;) {
+        switch (o) {
+        case 'c': file.contravvenzioni = optarg; break;
+        case 'a': file.anagrafica = optarg; break;
+        case 'h': std::cout << aiuto; return USCITA_FATTO;
+        case ':':
+        case '?': return opzione_sbagliata(comando, o, argv);
+        default: propria(o, optarg); break;
+        }
+    }
+    return std::nullopt;
 }
 
 bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r) {
@@ -41,13 +67,9 @@ bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVI
 }
 
 std::string in_utf8(std::string_view cp850) {
-    static const RESA_CP850 resa = resa_cp850("UTF-8");
     const std::size_t inizio = cp850.find_first_not_of(' ');
     if (inizio == std::string_view::npos) return "";
-    cp850 = cp850.substr(inizio, cp850.find_last_not_of(' ') + 1 - inizio);
-    std::string t;
-    rendi(resa, cp850, t);
-    return t;
+    return cp850_in_utf8(cp850.substr(inizio, cp850.find_last_not_of(' ') + 1 - inizio));
 }
 
 namespace {

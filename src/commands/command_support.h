@@ -4,6 +4,10 @@
 // standard output.
 #pragma once
 
+#include <functional>
+#include <getopt.h>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +31,18 @@ struct FILE_ARCHIVIO {
     std::string contravvenzioni = "dati/contravvenzioni.txt";
     std::string anagrafica = "dati/anagrafica.txt";
 };
+
+// The options of a command, read with getopt_long: those every command
+// takes (-c/--contravvenzioni and -a/--anagrafica into `file`, -h/--help
+// printing `aiuto`) and its own (`proprie`, their short letters in
+// `brevi`), each given to `propria` with its value. Nothing when all were
+// read (argv[optind] is then the first argument after them); otherwise the
+// status to end with: USCITA_FATTO after the help, USCITA_USO after a
+// usage error, told on standard error.
+std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto, int argc,
+                                         char** argv, FILE_ARCHIVIO& file,
+                                         std::initializer_list<option> proprie, const char* brevi,
+                                         const std::function<void(int, const char*)>& propria);
 
 // Reads the archive for `comando` (see leggi_per_comando); false, after
 // telling why on standard error, when it could not be read at all.

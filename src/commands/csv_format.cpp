@@ -1,6 +1,7 @@
 // Fields, dates and amounts of the CSV files; quoting is libcsv's.
 #include "commands/csv_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <csv.h>
 #include <cstdio>
@@ -13,17 +14,6 @@ std::string_view senza_bianchi(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
     return t;
-}
-
-// The value of a run of digits, when `t` is one of `n` digits.
-std::optional<int> cifre(std::string_view t, std::size_t n) {
-    if (t.size() != n) return std::nullopt;
-    int v = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    return v;
 }
 
 } // namespace
@@ -65,16 +55,23 @@ std::string importo_csv(double importo, const DIALETTO_CSV& dialetto) {
 
 std::optional<DATA> leggi_data_csv(std::string_view testo) {
     const std::string_view t = senza_bianchi(testo);
-    const bool italiana = t.size() == 10 && t[2] == '/' && t[5] == '/';
+    // aaaa-mm-gg is read as the same date written gg/mm/aaaa.
     const bool iso = t.size() == 10 && t[4] == '-' && t[7] == '-';
-    if (!italiana && !iso) return std::nullopt;
-    const std::optional<int> gg = italiana ? cifre(t.substr(0, 2), 2) : cifre(t.substr(8), 2);
-    const std::optional<int> mm = cifre(t.substr(italiana ? 3 : 5, 2), 2);
-    const std::optional<int> aaaa = italiana ? cifre(t.substr(6), 4) : cifre(t.substr(0, 4), 4);
-    if (!gg || !mm || !aaaa) return std::nullopt;
-    const DATA d{static_cast<int16_t>(*gg), static_cast<int16_t>(*mm), static_cast<int16_t>(*aaaa)};
-    if (!data_valida(d)) return std::nullopt;
+    const std::string italiana = iso ? std::string(t.substr(8, 2)) + "/" +
+                                           std::string(t.substr(5, 2)) + "/" +
+                                           std::string(t.substr(0, 4))
+                                     : std::string(t);
+    DATA d{};
+    if (!data_da_testo(italiana.c_str(), &d)) return std::nullopt;
     return d;
+}
+
+std::optional<uint32_t> leggi_numero_csv(std::string_view testo) {
+    const std::string_view t = senza_bianchi(testo);
+    uint32_t n = 0;
+    const auto [fine, errore] = std::from_chars(t.data(), t.data() + t.size(), n);
+    if (t.empty() || errore != std::errc{} || fine != t.data() + t.size()) return std::nullopt;
+    return n;
 }
 
 std::optional<int64_t> leggi_centesimi_csv(std::string_view testo) {

@@ -34,6 +34,8 @@ std::string importo_csv(double importo, const DIALETTO_CSV& dialetto);
 
 // A date written either way (gg/mm/aaaa or aaaa-mm-gg), when it is one.
 std::optional<DATA> leggi_data_csv(std::string_view testo);
+// A fine number: digits only, at most 4294967295; blanks around it are ignored.
+std::optional<uint32_t> leggi_numero_csv(std::string_view testo);
 // An amount in cents, written with a decimal point or a decimal comma, at
 // most two decimals, no sign and no thousands mark; blanks around it are
 // ignored.

@@ -1,7 +1,6 @@
 // sanzionario esporta: the archive as CSV, one row per fine joined with
 // its owner's data, or the owners alone, for a spreadsheet or another
 // program. It reads the archive under its lock and changes nothing.
-#include <getopt.h>
 #include <iostream>
 #include <string>
 
@@ -91,30 +90,21 @@ void scrivi_csv(USCITA& u, bool solo_persone, const DIALETTO_CSV& d) {
 } // namespace
 
 int comando_esporta(int argc, char** argv) {
-    static const option opzioni[] = {{"contravvenzioni", required_argument, nullptr, 'c'},
-                                     {"anagrafica", required_argument, nullptr, 'a'},
-                                     {"uscita", required_argument, nullptr, 'o'},
-                                     {"anagrafica-sola", no_argument, nullptr, 's'},
-                                     {"foglio-italiano", no_argument, nullptr, 'i'},
-                                     {"help", no_argument, nullptr, 'h'},
-                                     {nullptr, 0, nullptr, 0}};
     FILE_ARCHIVIO file;
     std::string uscita;
     bool solo_persone = false;
     DIALETTO_CSV dialetto = CSV_STANDARD;
-    optind = 0;
-    opterr = 0;
-    for (int o; (o = getopt_long(argc, argv, ":c:a:o:h", opzioni, nullptr)) != -1;) {
-        switch (o) {
-        case 'c': file.contravvenzioni = optarg; break;
-        case 'a': file.anagrafica = optarg; break;
-        case 'o': uscita = optarg; break;
-        case 's': solo_persone = true; break;
-        case 'i': dialetto = CSV_FOGLIO_ITALIANO; break;
-        case 'h': std::cout << AIUTO; return USCITA_FATTO;
-        default: return opzione_sbagliata(COMANDO, o, argv);
-        }
-    }
+    const auto opzione = [&](int o, const char* valore) {
+        if (o == 'o') uscita = valore;
+        if (o == 's') solo_persone = true;
+        if (o == 'i') dialetto = CSV_FOGLIO_ITALIANO;
+    };
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
+                                                {{"uscita", required_argument, nullptr, 'o'},
+                                                 {"anagrafica-sola", no_argument, nullptr, 's'},
+                                                 {"foglio-italiano", no_argument, nullptr, 'i'}},
+                                                "o:", opzione))
+        return *fine;
     if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
     ARCHIVIO_LETTO r;

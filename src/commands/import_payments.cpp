@@ -5,7 +5,6 @@
 #include <cmath>
 #include <csv.h>
 #include <fstream>
-#include <getopt.h>
 #include <iostream>
 #include <malloc.h>
 #include <sstream>
@@ -157,13 +156,40 @@ std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const std::vector<ui
     return indice;
 }
 
-// The fine number of a field: digits only, within the numbering.
-std::optional<uint32_t> numero_multa(std::string_view testo) {
-    const std::optional<int64_t> centesimi = leggi_centesimi_csv(testo);
-    if (!centesimi || testo.find_first_of(".,") != std::string_view::npos ||
-        *centesimi / 100 > 4294967295LL)
-        return std::nullopt;
-    return static_cast<uint32_t>(*centesimi / 100);
+// Why a row cannot be recorded, or "" when it can, its payment then in `p`.
+// `numero` is the fine number the row names, when it names one; `indice`
+// gives the first fine of each such number; `gia_nel_file`, the row where
+// each fine was paid earlier in the list.
+std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& c,
+                          std::optional<uint32_t> numero,
+                          const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice,
+                          const std::unordered_map<const NODO_CONTRAVV*, std::size_t>& gia_nel_file,
+                          PAGAMENTO& p) {
+    const auto campo = [&](int colonna) -> const std::string& {
+        return campi[static_cast<std::size_t>(colonna)];
+    };
+    if (!numero) return "numero della contravvenzione non valido: " + citato(campo(c.numero));
+    const std::string n = "la contravvenzione n." + std::to_string(*numero);
+    const auto trovata = indice.find(*numero);
+    if (trovata == indice.end() || trovata->second == nullptr) return n + " non esiste";
+    NODO_CONTRAVV* f = trovata->second;
+    if (const auto prima = gia_nel_file.find(f); prima != gia_nel_file.end())
+        return n + " compare gia' alla riga " + std::to_string(prima->second);
+    if (f->pagata) return n + " e' gia' pagata (" + data_testo(f->data_pagamento) + ")";
+    if (!f->con_anagraf) return n + " non ha i dati anagrafici del proprietario";
+    const std::optional<DATA> data = leggi_data_csv(campo(c.data));
+    if (!data) return "data del pagamento non valida: " + citato(campo(c.data));
+    if (ordine_data(*data, f->data_verbale) == 0)
+        return "la data del pagamento (" + data_testo(*data) + ") precede quella del verbale (" +
+               data_testo(f->data_verbale) + ")";
+    const std::optional<int64_t> importo = leggi_centesimi_csv(campo(c.importo));
+    if (!importo) return "importo non valido: " + citato(campo(c.importo));
+    const int64_t dovuto = std::llround(f->importo * 100.0);
+    if (*importo != dovuto)
+        return "importo " + euro(*importo) + " diverso da quello della contravvenzione n." +
+               std::to_string(f->numero) + " (" + euro(dovuto) + ")";
+    p = {f, *data};
+    return "";
 }
 
 // Checks each row; the payments that pass go to `validi`, the others are
@@ -172,73 +198,29 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
                             std::ostream& scarti) {
     const std::size_t bisogno =
         static_cast<std::size_t>(std::max({c.numero, c.data, c.importo})) + 1;
-    std::vector<uint32_t> numeri;
-    for (std::size_t r = 1; r < l.righe.size(); ++r)
-        if (l.righe[r].size() >= bisogno)
-            if (const auto n = numero_multa(l.righe[r][static_cast<std::size_t>(c.numero)]))
-                numeri.push_back(*n);
-    const auto indice = multe_nominate(numeri);
+    // The number each row names, read once: they make the index.
+    std::vector<std::optional<uint32_t>> numeri(l.righe.size());
+    std::vector<uint32_t> nominati;
+    for (std::size_t r = 1; r < l.righe.size(); ++r) {
+        if (l.righe[r].size() < bisogno) continue;
+        numeri[r] = leggi_numero_csv(l.righe[r][static_cast<std::size_t>(c.numero)]);
+        if (numeri[r]) nominati.push_back(*numeri[r]);
+    }
+    const auto indice = multe_nominate(nominati);
     std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
     for (std::size_t r = 1; r < l.righe.size(); ++r) {
-        const std::vector<std::string>& campi = l.righe[r];
         const std::size_t riga = r + 1;
-        auto scarta = [&](const std::string& motivo) {
+        PAGAMENTO p{};
+        const std::string motivo =
+            l.righe[r].size() < bisogno
+                ? "mancano dei campi"
+                : motivo_scarto(l.righe[r], c, numeri[r], indice, gia_nel_file, p);
+        if (!motivo.empty()) {
             scarti << "riga " << riga << ": " << motivo << "\n";
-        };
-        if (campi.size() < bisogno) {
-            scarta("mancano dei campi");
             continue;
         }
-        const std::string& testo_numero = campi[static_cast<std::size_t>(c.numero)];
-        const std::optional<uint32_t> numero = numero_multa(testo_numero);
-        if (!numero) {
-            scarta("numero della contravvenzione non valido: " + citato(testo_numero));
-            continue;
-        }
-        const auto trovata = indice.find(*numero);
-        const std::string n = "la contravvenzione n." + std::to_string(*numero);
-        if (trovata == indice.end() || trovata->second == nullptr) {
-            scarta(n + " non esiste");
-            continue;
-        }
-        NODO_CONTRAVV* f = trovata->second;
-        if (const auto prima = gia_nel_file.find(f); prima != gia_nel_file.end()) {
-            scarta(n + " compare gia' alla riga " + std::to_string(prima->second));
-            continue;
-        }
-        if (f->pagata) {
-            scarta(n + " e' gia' pagata (" + data_testo(f->data_pagamento) + ")");
-            continue;
-        }
-        if (!f->con_anagraf) {
-            scarta(n + " non ha i dati anagrafici del proprietario");
-            continue;
-        }
-        const std::string& testo_data = campi[static_cast<std::size_t>(c.data)];
-        const std::optional<DATA> data = leggi_data_csv(testo_data);
-        if (!data) {
-            scarta("data del pagamento non valida: " + citato(testo_data));
-            continue;
-        }
-        if (ordine_data(*data, f->data_verbale) == 0) {
-            scarta("la data del pagamento (" + data_testo(*data) + ") precede quella del verbale (" +
-                   data_testo(f->data_verbale) + ")");
-            continue;
-        }
-        const std::string& testo_importo = campi[static_cast<std::size_t>(c.importo)];
-        const std::optional<int64_t> importo = leggi_centesimi_csv(testo_importo);
-        if (!importo) {
-            scarta("importo non valido: " + citato(testo_importo));
-            continue;
-        }
-        const int64_t dovuto = std::llround(f->importo * 100.0);
-        if (*importo != dovuto) {
-            scarta("importo " + euro(*importo) + " diverso da quello della contravvenzione n." +
-                   std::to_string(f->numero) + " (" + euro(dovuto) + ")");
-            continue;
-        }
-        gia_nel_file.emplace(f, riga);
-        validi.push_back({f, *data});
+        gia_nel_file.emplace(p.multa, riga);
+        validi.push_back(p);
     }
     return l.righe.size() - 1;
 }
@@ -312,24 +294,13 @@ bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
 } // namespace
 
 int comando_importa_pagamenti(int argc, char** argv) {
-    static const option opzioni[] = {{"contravvenzioni", required_argument, nullptr, 'c'},
-                                     {"anagrafica", required_argument, nullptr, 'a'},
-                                     {"prova", no_argument, nullptr, 'p'},
-                                     {"help", no_argument, nullptr, 'h'},
-                                     {nullptr, 0, nullptr, 0}};
     FILE_ARCHIVIO file;
     bool prova = false;
-    optind = 0;
-    opterr = 0;
-    for (int o; (o = getopt_long(argc, argv, ":c:a:h", opzioni, nullptr)) != -1;) {
-        switch (o) {
-        case 'c': file.contravvenzioni = optarg; break;
-        case 'a': file.anagrafica = optarg; break;
-        case 'p': prova = true; break;
-        case 'h': std::cout << AIUTO; return USCITA_FATTO;
-        default: return opzione_sbagliata(COMANDO, o, argv);
-        }
-    }
+    if (const auto fine =
+            leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
+                                  {{"prova", no_argument, nullptr, 'p'}}, "",
+                                  [&](int o, const char*) { prova = prova || o == 'p'; }))
+        return *fine;
     if (optind == argc) return errore_uso(COMANDO, "manca il file dei pagamenti");
     if (optind + 1 < argc)
         return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind + 1]);

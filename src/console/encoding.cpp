@@ -206,6 +206,13 @@ std::string dal_terminale(std::string_view set, std::string_view testo, std::str
     return r;
 }
 
+std::string cp850_in_utf8(std::string_view cp850) {
+    static const RESA_CP850 resa = resa_cp850("UTF-8");
+    std::string r;
+    rendi(resa, cp850, r);
+    return r;
+}
+
 std::string al_terminale(std::string_view set, std::string_view cp850) {
     std::string r;
     rendi(resa_cp850(set), cp850, r);

@@ -57,6 +57,10 @@ struct Decodifica {
     std::string sospesi;    // bytes of a character cut by the end of a read
 };
 
+// Code page 850 text in UTF-8, whatever the terminal: the register and the
+// exported files are UTF-8.
+std::string cp850_in_utf8(std::string_view cp850);
+
 // Whole-text conversions of one line. Test seam: the console converts as
 // it reads and writes (Decodifica, rendi); the tests check the rules here.
 std::string dal_terminale(std::string_view set, std::string_view testo,

@@ -13,14 +13,6 @@
 
 namespace {
 
-// Archive text (code page 850) as UTF-8.
-std::string utf8(const char* cp850) {
-    static const RESA_CP850 resa = resa_cp850("UTF-8");
-    std::string s;
-    rendi(resa, cp850, s);
-    return s;
-}
-
 json data(DATA d) {
     if (d.gg == 0 && d.mm == 0 && d.aaaa == 0) return nullptr;
     char t[40];
@@ -123,9 +115,9 @@ json immagine_contravv(const NODO_CONTRAVV& f, const json& proprietario) {
     json i = json::object();
     i["numero"] = f.numero;
     i["data_verbale"] = data(f.data_verbale);
-    i["luogo"] = utf8(f.luogo);
-    i["targa"] = utf8(f.targa);
-    i["tipo"] = utf8(f.tipo);
+    i["luogo"] = cp850_in_utf8(f.luogo);
+    i["targa"] = cp850_in_utf8(f.targa);
+    i["tipo"] = cp850_in_utf8(f.tipo);
     i["importo"] = fisso2(f.importo);
     i["proprietario"] = proprietario;
     i["pagata"] = f.pagata;
@@ -136,15 +128,15 @@ json immagine_contravv(const NODO_CONTRAVV& f, const json& proprietario) {
 json immagine_anagraf(const NODO_ANAGRAF& a) {
     json i = json::object();
     i["codice"] = a.codice;
-    i["cognome"] = utf8(a.cognome);
-    i["nome"] = utf8(a.nome);
+    i["cognome"] = cp850_in_utf8(a.cognome);
+    i["nome"] = cp850_in_utf8(a.nome);
     i["data_nascita"] = data(a.data_nascita);
-    i["indirizzo"] = utf8(a.indirizzo);
-    i["citta"] = utf8(a.citta);
-    i["provincia"] = utf8(a.provincia);
-    i["cap"] = utf8(a.cap);
-    i["codice_fiscale"] = utf8(a.codice_fiscale);
-    i["patente"] = utf8(a.patente);
+    i["indirizzo"] = cp850_in_utf8(a.indirizzo);
+    i["citta"] = cp850_in_utf8(a.citta);
+    i["provincia"] = cp850_in_utf8(a.provincia);
+    i["cap"] = cp850_in_utf8(a.cap);
+    i["codice_fiscale"] = cp850_in_utf8(a.codice_fiscale);
+    i["patente"] = cp850_in_utf8(a.patente);
     return i;
 }
 
