@@ -83,6 +83,7 @@ void stampa_file(std::ostream& out, const json& v) {
     for (const json& f : campo(v, "file")) {
         out << "  " << (testo(f, "ruolo") == "contravvenzioni" ? "contravvenzioni" : "dati anagrafici")
             << ": " << testo(f, "percorso") << " (" << testo(f, "record") << " record";
+        if (f.contains("sha256")) out << ", SHA-256 " << testo(f, "sha256");
         if (f.contains("blake2b")) out << ", BLAKE2b " << testo(f, "blake2b");
         out << ")\n";
     }

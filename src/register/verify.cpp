@@ -46,7 +46,7 @@ struct CATENA {
     uint64_t voci = 0;
     std::string hash = HASH_INIZIALE;
     std::string rottura;
-    std::string lacuna;            // a save that counts operations the register lacks
+    std::string lacuna;              // a save that counts operations the register lacks
     std::optional<json> salvataggio; // the last save of these files
     // Operations since the session began or last saved, per process.
     std::string processo;
@@ -133,8 +133,11 @@ std::string confronta_file(const json& salvataggio, bool& uguali) {
     uguali = true;
     for (const json& f : campo(salvataggio, "file")) {
         const std::string percorso = testo(f, "percorso");
-        const std::optional<IMPRONTA> i = impronta_file(percorso);
-        if (i && esadecimale(*i) == testo(f, "blake2b")) continue;
+        // Registers kept before the files had SHA-256 fingerprints hold BLAKE2b ones.
+        const bool sha = f.contains("sha256");
+        const std::optional<IMPRONTA> i =
+            impronta_file(percorso, sha ? ALGORITMO_FILE::SHA256 : ALGORITMO_FILE::BLAKE2B);
+        if (i && esadecimale(*i) == testo(f, sha ? "sha256" : "blake2b")) continue;
         uguali = false;
         r += "Il file " + percorso +
              (i ? " e' stato modificato fuori dal programma" : " manca o non si puo' leggere") +
@@ -164,12 +167,13 @@ ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string&
         e.rapporto += c.rottura;
         return e;
     }
-    e.rapporto += "Catena integra: " + std::to_string(c.voci) +
-                  (c.voci == 1 ? " voce" : " voci") + ", ultimo hash " + c.hash + "\n";
+    e.rapporto += "Catena integra: " + std::to_string(c.voci) + (c.voci == 1 ? " voce" : " voci") +
+                  ", ultimo hash " + c.hash + "\n";
     e.integro = c.lacuna.empty();
     e.rapporto += c.lacuna;
     if (!c.salvataggio) {
-        e.rapporto += "Nessun salvataggio registrato: i file dei dati non sono stati confrontati.\n";
+        e.rapporto +=
+            "Nessun salvataggio registrato: i file dei dati non sono stati confrontati.\n";
         return e;
     }
     bool uguali = true;

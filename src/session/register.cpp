@@ -121,7 +121,7 @@ json file_json(const std::vector<FILE_REGISTRATO>& file) {
                     {"dimensione", f.identita.dimensione},
                     {"modifica_s", f.identita.modifica_s},
                     {"modifica_ns", f.identita.modifica_ns}}}};
-        if (f.impronta) j["blake2b"] = esadecimale(*f.impronta);
+        if (f.impronta) j["sha256"] = esadecimale(*f.impronta);
         a.push_back(std::move(j));
     }
     return a;

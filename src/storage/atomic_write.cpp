@@ -60,9 +60,9 @@ bool scrivi_contenuto(int fd, const PROSSIMA_PARTE& contenuto, const std::atomic
     constexpr std::size_t CAPIENZA = BLOCCO_SCRITTURA + BLOCCO_SCRITTURA / 16; // a block and the
                                                                                // part past it
     HASH_A_PARTE hash;
-    if (impronta != nullptr) avvia_hash(hash);
     bool scritto = false;
     try {
+        if (impronta != nullptr) avvia_hash(hash);
         std::string blocco;
         blocco.reserve(CAPIENZA);
         off_t scritti = 0;

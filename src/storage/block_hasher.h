@@ -26,7 +26,8 @@ struct HASH_A_PARTE {
     std::thread t;
 };
 
-// Starts hashing (on a thread when one can start).
+// Starts hashing (on a thread when one can start). Throws std::bad_alloc
+// when the hash state cannot be made.
 void avvia_hash(HASH_A_PARTE& x);
 // Hands the block over and gives `blocco` back empty, with room for a
 // block: a buffer the thread is done with, or a new one while there are

@@ -1,16 +1,17 @@
-// BLAKE2b fingerprints through libsodium, fed in parts or read from a file.
+// BLAKE2b-256 through libsodium, SHA-256 through OpenSSL's EVP interface,
+// fed in parts or read from a file.
 #include "storage/file_hash.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
+#include <openssl/evp.h>
 #include <sodium.h>
-#include <tuple>
 #include <unistd.h>
 #include <vector>
 
 #include "storage/file_ops.h"
 
-static_assert(sizeof(IMPRONTA_IN_CORSO::stato) >= sizeof(crypto_generichash_state));
 static_assert(std::tuple_size_v<IMPRONTA> == crypto_generichash_BYTES);
 
 namespace {
@@ -21,30 +22,11 @@ void avvia_sodium() {
     (void)avviata;
 }
 
-crypto_generichash_state* stato(IMPRONTA_IN_CORSO& h) {
-    return reinterpret_cast<crypto_generichash_state*>(h.stato);
-}
-
 const unsigned char* byte(std::string_view dati) {
     return reinterpret_cast<const unsigned char*>(dati.data());
 }
 
 } // namespace
-
-void impronta_inizia(IMPRONTA_IN_CORSO& h) {
-    avvia_sodium();
-    crypto_generichash_init(stato(h), nullptr, 0, crypto_generichash_BYTES);
-}
-
-void impronta_aggiungi(IMPRONTA_IN_CORSO& h, std::string_view dati) {
-    crypto_generichash_update(stato(h), byte(dati), dati.size());
-}
-
-IMPRONTA impronta_chiudi(IMPRONTA_IN_CORSO& h) {
-    IMPRONTA i{};
-    crypto_generichash_final(stato(h), i.data(), i.size());
-    return i;
-}
 
 IMPRONTA impronta_di(std::string_view dati) {
     avvia_sodium();
@@ -53,21 +35,66 @@ IMPRONTA impronta_di(std::string_view dati) {
     return i;
 }
 
-std::optional<IMPRONTA> impronta_file(const std::string& percorso) {
+IMPRONTA_IN_CORSO::~IMPRONTA_IN_CORSO() {
+    EVP_MD_CTX_free(stato);
+}
+
+void impronta_inizia(IMPRONTA_IN_CORSO& h) {
+    if (h.stato == nullptr) h.stato = EVP_MD_CTX_new();
+    if (h.stato == nullptr || EVP_DigestInit_ex(h.stato, EVP_sha256(), nullptr) != 1)
+        throw std::bad_alloc();
+}
+
+void impronta_aggiungi(IMPRONTA_IN_CORSO& h, std::string_view dati) {
+    EVP_DigestUpdate(h.stato, dati.data(), dati.size());
+}
+
+IMPRONTA impronta_chiudi(IMPRONTA_IN_CORSO& h) {
+    static_assert(std::tuple_size_v<IMPRONTA> == 256 / 8);
+    IMPRONTA i{};
+    EVP_DigestFinal_ex(h.stato, i.data(), nullptr);
+    return i;
+}
+
+std::optional<IMPRONTA> impronta_file(const std::string& percorso, ALGORITMO_FILE algoritmo) {
     const int fd = open(percorso.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    IMPRONTA_IN_CORSO h;
-    impronta_inizia(h);
-    std::vector<char> blocco(std::size_t{1} << 20);
-    for (;;) {
-        const std::size_t letti = leggi_intero(fd, blocco.data(), blocco.size());
-        impronta_aggiungi(h, std::string_view(blocco.data(), letti));
-        if (letti < blocco.size()) break;
+    std::optional<IMPRONTA> risultato;
+    try {
+        IMPRONTA_IN_CORSO sha;
+        crypto_generichash_state blake;
+        if (algoritmo == ALGORITMO_FILE::SHA256) {
+            impronta_inizia(sha);
+        } else {
+            avvia_sodium();
+            crypto_generichash_init(&blake, nullptr, 0, crypto_generichash_BYTES);
+        }
+        std::vector<char> blocco(std::size_t{1} << 20);
+        bool letto = true;
+        for (;;) {
+            const std::size_t letti = leggi_intero(fd, blocco.data(), blocco.size());
+            const bool errore = errno != 0;
+            const std::string_view parte(blocco.data(), letti);
+            if (algoritmo == ALGORITMO_FILE::SHA256)
+                impronta_aggiungi(sha, parte);
+            else
+                crypto_generichash_update(&blake, byte(parte), parte.size());
+            if (letti < blocco.size()) {
+                letto = !errore;
+                break;
+            }
+        }
+        IMPRONTA i{};
+        if (algoritmo == ALGORITMO_FILE::SHA256)
+            i = impronta_chiudi(sha);
+        else
+            crypto_generichash_final(&blake, i.data(), i.size());
+        if (letto) risultato = i;
+    } catch (const std::bad_alloc&) {
+        risultato.reset();
     }
-    const bool errore = errno != 0;
     close(fd);
-    if (errore) return std::nullopt;
-    return impronta_chiudi(h);
+    return risultato;
 }
 
 std::string esadecimale(const IMPRONTA& i) {

@@ -1,7 +1,10 @@
-// The fingerprint of a file's bytes, BLAKE2b with 32 bytes of output
-// (libsodium's crypto_generichash), as `b2sum -l 256` prints it: computed
-// by the writer threads of a save as the bytes go out, and by reading a
-// file back.
+// Fingerprints of 32 bytes. The register's entries are chained by
+// BLAKE2b-256 (libsodium). The data files a save writes are fingerprinted
+// by SHA-256 (OpenSSL, which uses the processor's SHA instructions where
+// it has them), as `sha256sum` prints it: computed by the writer threads
+// of a save as the bytes go out, and by reading a file back. Registers
+// kept before the files had SHA-256 fingerprints hold BLAKE2b-256 ones
+// (`b2sum -l 256`), which reading a file back still computes.
 #pragma once
 
 #include <array>
@@ -12,20 +15,29 @@
 
 using IMPRONTA = std::array<unsigned char, 32>;
 
-// Hashing fed part by part. The state is kept in an opaque, suitably
-// aligned buffer, so that this header needs no libsodium.
+// The fingerprint of a whole text, at once: BLAKE2b-256.
+IMPRONTA impronta_di(std::string_view dati);
+
+// A data file's SHA-256 fed part by part. The state is the library's own,
+// reached through a pointer, so that this header needs no OpenSSL.
+struct evp_md_ctx_st;
 struct IMPRONTA_IN_CORSO {
-    alignas(64) unsigned char stato[384];
+    evp_md_ctx_st* stato = nullptr;
+    IMPRONTA_IN_CORSO() = default;
+    IMPRONTA_IN_CORSO(const IMPRONTA_IN_CORSO&) = delete;
+    IMPRONTA_IN_CORSO& operator=(const IMPRONTA_IN_CORSO&) = delete;
+    ~IMPRONTA_IN_CORSO();
 };
+// Throws std::bad_alloc when the state cannot be made.
 void impronta_inizia(IMPRONTA_IN_CORSO& h);
 void impronta_aggiungi(IMPRONTA_IN_CORSO& h, std::string_view dati);
 IMPRONTA impronta_chiudi(IMPRONTA_IN_CORSO& h);
 
-// The fingerprint of a whole text, at once.
-IMPRONTA impronta_di(std::string_view dati);
+enum class ALGORITMO_FILE { SHA256, BLAKE2B };
 
 // The file at `percorso`, read whole: nothing when it cannot be read.
-std::optional<IMPRONTA> impronta_file(const std::string& percorso);
+std::optional<IMPRONTA> impronta_file(const std::string& percorso,
+                                      ALGORITMO_FILE algoritmo = ALGORITMO_FILE::SHA256);
 
 // Lower-case hexadecimal, 64 characters.
 std::string esadecimale(const IMPRONTA& i);

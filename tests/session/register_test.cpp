@@ -33,7 +33,8 @@ Sessione registro(const Cartella& c, const std::string& argomenti) {
     Sessione s;
     FILE* p = popen(comando.c_str(), "r");
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) s.output.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+        s.output.append(buffer, n);
     const int stato = pclose(p);
     s.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
     return s;
@@ -49,6 +50,17 @@ std::string senza_variabili(const Cartella& c, std::string testo) {
     for (std::size_t p; (p = testo.find(c.percorso)) != std::string::npos;)
         testo.replace(p, c.percorso.size(), "<cartella>");
     return testo;
+}
+
+// What a command of the system prints first on its output: a checksum tool's
+// fingerprint of a file, computed by another program than this one.
+std::string primo_campo(const std::string& comando) {
+    FILE* p = popen(comando.c_str(), "r");
+    char buffer[256] = {};
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, p);
+    pclose(p);
+    const std::string uscita(buffer, n);
+    return uscita.substr(0, uscita.find(' '));
 }
 
 // The numbers of the entries a history shows.
@@ -92,7 +104,8 @@ json voce(const std::string& riga) {
 // "07/12/2026 alle 18:38:19" from an entry's time, as the report says it.
 std::string quando(const json& v) {
     const std::string q = v["quando"];
-    return q.substr(8, 2) + "/" + q.substr(5, 2) + "/" + q.substr(0, 4) + " alle " + q.substr(11, 8);
+    return q.substr(8, 2) + "/" + q.substr(5, 2) + "/" + q.substr(0, 4) + " alle " +
+           q.substr(11, 8);
 }
 
 } // namespace
@@ -121,7 +134,8 @@ TEST(RegisterSession, EveryKindOfOperationReadsBackAsItsHistory) {
                   {"--utente nessuno_tale", ""},
                   {"--al 01/01/2000", ""},
                   {"--dal 01/01/2000 --contravvenzione 21", "2 3 "}};
-    for (const auto& f : filtri) EXPECT_EQ(numeri(registro(c, f.argomenti).output), f.voci) << f.argomenti;
+    for (const auto& f : filtri)
+        EXPECT_EQ(numeri(registro(c, f.argomenti).output), f.voci) << f.argomenti;
     const Sessione json_ = registro(c, "--json --targa EF456GH");
     EXPECT_EQ(json_.output, righe(c.leggi(REGISTRO))[4] + "\n");
     EXPECT_EQ(registro(c, "--nulla").stato, 2);
@@ -145,6 +159,21 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
         json v = voce(r[i]);
         lacuna += incatena(v, ++n, hash);
     }
+    // The save's fingerprints are the files' SHA-256, as the system's tool
+    // computes them; a register kept before held their BLAKE2b-256, which
+    // verification still reads.
+    std::string vecchio, hash_vecchio = HASH_INIZIALE;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        json v = voce(r[i]);
+        for (json& f : v["file"]) {
+            if (!f.contains("sha256")) continue;
+            const std::string percorso = f["percorso"].get<std::string>();
+            EXPECT_EQ(f["sha256"], primo_campo("sha256sum '" + percorso + "'"));
+            f["blake2b"] = primo_campo("b2sum -l 256 '" + percorso + "'");
+            f.erase("sha256");
+        }
+        vecchio += incatena(v, i + 1, hash_vecchio);
+    }
     std::string byte_cambiato = intatto;
     byte_cambiato[byte_cambiato.find("Roma")] = 'T';
     const struct {
@@ -154,8 +183,11 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
         std::string rapporto;
         int stato;
     } casi[] = {
-        {"intact", intatto, false,
-         catena + "I file dei dati sono quelli dell'" + salvataggio, 0},
+        {"intact", intatto, false, catena + "I file dei dati sono quelli dell'" + salvataggio, 0},
+        {"kept before SHA-256", vecchio, false,
+         testata + "Catena integra: 5 voci, ultimo hash " + hash_vecchio +
+             "\nI file dei dati sono quelli dell'" + salvataggio,
+         0},
         {"one byte changed", byte_cambiato, false,
          testata + "La voce n.2 (riga 2) e' stata alterata: il suo hash non corrisponde al "
                    "contenuto.\n",
@@ -171,8 +203,8 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
              " e' stato modificato fuori dal programma dopo l'" + salvataggio,
          1},
         {"an operation never written", lacuna, false,
-         testata + "Catena integra: 4 voci, ultimo hash " + hash + "\nIl salvataggio della voce n.2 (" +
-             quando(voce(r[2])) +
+         testata + "Catena integra: 4 voci, ultimo hash " + hash +
+             "\nIl salvataggio della voce n.2 (" + quando(voce(r[2])) +
              ") ha salvato 1 operazione, ma il registro ne contiene 0: le altre non vi sono "
              "state scritte.\nI file dei dati sono quelli dell'ultimo salvataggio (voce n.2 del " +
              quando(voce(r[2])) + ").\n",
