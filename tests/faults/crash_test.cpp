@@ -137,7 +137,10 @@ TEST(FaultCrash, KilledWhileSavingEachFileIsOldOrNewAndTheNextSaveCleansUp) {
     libera_liste();
     // ... and the next save replaces them and leaves no temporary file.
     salva_guardando(c);
-    EXPECT_EQ(temporanei(c.file("dati")), 0);
+    std::string cartella_dopo;
+    for (const auto& voce : std::filesystem::directory_iterator(c.file("dati")))
+        cartella_dopo += " " + voce.path().filename().string();
+    EXPECT_EQ(temporanei(c.file("dati")), 0) << "left in dati/:" << cartella_dopo;
     EXPECT_EQ(c.leggi(DATI_C), nuovo.contravvenzioni);
     EXPECT_EQ(c.leggi(DATI_A), nuovo.anagrafica);
 }
