@@ -56,45 +56,46 @@ IMPRONTA impronta_chiudi(IMPRONTA_IN_CORSO& h) {
     return i;
 }
 
+namespace {
+
+// Feeds `aggiungi` the file at `fd` a block at a time; false on a read error.
+template <class AGGIUNGI> bool leggi_a_blocchi(int fd, AGGIUNGI aggiungi) {
+    std::vector<char> blocco(std::size_t{1} << 20);
+    for (;;) {
+        const std::size_t letti = leggi_intero(fd, blocco.data(), blocco.size());
+        const bool errore = errno != 0;
+        aggiungi(std::string_view(blocco.data(), letti));
+        if (letti < blocco.size()) return !errore;
+    }
+}
+
+} // namespace
+
 std::optional<IMPRONTA> impronta_file(const std::string& percorso, ALGORITMO_FILE algoritmo) {
     const int fd = open(percorso.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    std::optional<IMPRONTA> risultato;
+    IMPRONTA i{};
+    bool letto = false;
     try {
-        IMPRONTA_IN_CORSO sha;
-        crypto_generichash_state blake;
         if (algoritmo == ALGORITMO_FILE::SHA256) {
-            impronta_inizia(sha);
+            IMPRONTA_IN_CORSO h;
+            impronta_inizia(h);
+            letto = leggi_a_blocchi(fd, [&](std::string_view p) { impronta_aggiungi(h, p); });
+            i = impronta_chiudi(h);
         } else {
             avvia_sodium();
-            crypto_generichash_init(&blake, nullptr, 0, crypto_generichash_BYTES);
+            crypto_generichash_state h;
+            crypto_generichash_init(&h, nullptr, 0, crypto_generichash_BYTES);
+            letto = leggi_a_blocchi(
+                fd, [&](std::string_view p) { crypto_generichash_update(&h, byte(p), p.size()); });
+            crypto_generichash_final(&h, i.data(), i.size());
         }
-        std::vector<char> blocco(std::size_t{1} << 20);
-        bool letto = true;
-        for (;;) {
-            const std::size_t letti = leggi_intero(fd, blocco.data(), blocco.size());
-            const bool errore = errno != 0;
-            const std::string_view parte(blocco.data(), letti);
-            if (algoritmo == ALGORITMO_FILE::SHA256)
-                impronta_aggiungi(sha, parte);
-            else
-                crypto_generichash_update(&blake, byte(parte), parte.size());
-            if (letti < blocco.size()) {
-                letto = !errore;
-                break;
-            }
-        }
-        IMPRONTA i{};
-        if (algoritmo == ALGORITMO_FILE::SHA256)
-            i = impronta_chiudi(sha);
-        else
-            crypto_generichash_final(&blake, i.data(), i.size());
-        if (letto) risultato = i;
     } catch (const std::bad_alloc&) {
-        risultato.reset();
+        letto = false;
     }
     close(fd);
-    return risultato;
+    if (!letto) return std::nullopt;
+    return i;
 }
 
 std::string esadecimale(const IMPRONTA& i) {
