@@ -17,7 +17,7 @@ namespace {
 // nullptr, after the message and a pause, when no code or no memory is left.
 NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
     NODO_ANAGRAF* ultimo = nullptr;
-    const auto codice = nuovo_codice(lista, &ultimo);
+    const auto codice = codice_nuovo(lista, &ultimo);
     if (!codice) {
         console_out() << "\n\n ! ATTENZIONE: codici dei dati anagrafici esauriti.\n\n"
                          "Impossibile inserire nuovi dati anagrafici\n\n";
