@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/lists.h"
+#include "model/owner_data_index.h"
 #include "model/record_index.h"
 #include "model/walk.h"
 
@@ -54,6 +55,12 @@ NODO_ANAGRAF*& lista_di(const NODO_ANAGRAF*) {
     return lista_anagraf;
 }
 
+// The owners by their nine data fields, over indice_a: made at the first
+// check for an equal owner and kept from then on, while indice_a can carry
+// it (dati_indicizzabili). Drafts enter it when confirmed.
+INDICE_DATI indice_dati;
+bool dati_buoni = false;
+
 // The lists as they stand now are the ones the indexes describe.
 void indici_allineati() {
     versione_indici = versione_liste();
@@ -66,6 +73,7 @@ bool indici_pronti() {
     if (indici_buoni && versione_indici == versione_liste() && testa_c == lista_contravv &&
         testa_a == lista_anagraf)
         return true;
+    dati_buoni = false;
     try {
         indicizza(indice_c, lista_contravv);
         indicizza(indice_a, lista_anagraf);
@@ -94,7 +102,23 @@ template <class N> void in_indice(N* r) {
         indici_buoni = false;
     }
 }
+// The owner `a` (not a draft) enters the data index, or leaves it.
+void dati_dentro(const NODO_ANAGRAF* a) {
+    if (!dati_buoni || a == bozza_anagraf) return;
+    try {
+        dati_buoni = dati_indicizzabili(indice_a) && dati_entrati(indice_dati, indice_a, a);
+    } catch (const std::bad_alloc&) {
+        dati_buoni = false;
+    }
+}
+void dati_fuori(const NODO_ANAGRAF* a) {
+    if (dati_buoni && a != bozza_anagraf) dati_buoni = dati_usciti(indice_dati, a);
+}
+void dati_fuori(const NODO_CONTRAVV*) {
+}
+
 template <class N> void fuori_indice(N* r, N* prima) {
+    dati_fuori(r);
     if (!indici_buoni) return;
     try {
         indice_tolto(indice_di(r), r, prima);
@@ -344,6 +368,7 @@ void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool n_unici
     libera_liste();
     libera_accantonati();
     indici_buoni = false; // made at the first look-up
+    dati_buoni = false;
     azzera_indice(indice_c);
     azzera_indice(indice_a);
     lista_contravv = contravv;
@@ -401,6 +426,7 @@ void conferma_bozza(NODO_CONTRAVV* f) {
 
 void conferma_bozza(NODO_ANAGRAF* a) {
     if (a == bozza_anagraf) bozza_anagraf = nullptr;
+    dati_dentro(a);
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::ANAGRAF_AGGIUNTA;
     m.anagraf = immagine(a);
@@ -424,6 +450,7 @@ void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& n) {
 
 void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
     prima(a);
+    dati_fuori(a);
     copia_campo(a->cognome, n.cognome);
     copia_campo(a->nome, n.nome);
     a->data_nascita = n.data_nascita;
@@ -433,6 +460,7 @@ void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
     copia_campo(a->cap, n.cap);
     copia_campo(a->codice_fiscale, n.codice_fiscale);
     copia_campo(a->patente, n.patente);
+    dati_dentro(a);
     if (a == bozza_anagraf) return;
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::ANAGRAF_CAMBIATA;
@@ -616,4 +644,21 @@ NODO_CONTRAVV* ultima_contravv() {
 }
 NODO_ANAGRAF* ultima_anagraf() {
     return indicizzata(lista_anagraf) ? indice_a.coda : coda(lista_anagraf);
+}
+
+NODO_ANAGRAF* anagraf_uguale(NODO_ANAGRAF* p) {
+    if (indicizzata(lista_anagraf) && dati_indicizzabili(indice_a)) {
+        if (!dati_buoni) {
+            try {
+                indicizza_dati(indice_dati, indice_a, lista_anagraf, bozza_anagraf);
+                dati_buoni = true;
+            } catch (const std::bad_alloc&) {
+                indice_dati = INDICE_DATI{};
+            }
+        }
+        if (dati_buoni) return dati_uguali(indice_dati, indice_a, p);
+    }
+    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = seguente(q))
+        if (q != p && stessi_dati(q, p)) return q;
+    return nullptr;
 }

@@ -164,6 +164,10 @@ NODO_ANAGRAF* precedente(const NODO_ANAGRAF* a);
 // nuovo_numero and nuovo_codice give them (model/lists.h).
 std::optional<uint32_t> numero_nuovo(NODO_CONTRAVV* lista, NODO_CONTRAVV** coda = nullptr);
 std::optional<uint32_t> codice_nuovo(NODO_ANAGRAF* lista, NODO_ANAGRAF** coda = nullptr);
+// The first owner of the list in use, other than `p`, with the nine data
+// fields of `p`, as a walk finds it; nullptr when none (found through a
+// hash of the nine fields, made at the first call).
+NODO_ANAGRAF* anagraf_uguale(NODO_ANAGRAF* p);
 // The last record of the list in use (nullptr when it is empty).
 NODO_CONTRAVV* ultima_contravv();
 NODO_ANAGRAF* ultima_anagraf();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/changes.h"
+#include "model/owner_data_index.h"
 #include "storage/archive_files.h"
 #include "support/folder.h"
 #include "support/records.h"
@@ -52,6 +53,20 @@ template <class N> N* a_caso(N* lista, std::mt19937& caso) {
     return r;
 }
 
+// Owners with one of five first names: many equal in all nine data fields.
+const char* const NOMI[] = {"ANNA", "LUCA", "SARA", "PIERO", "ELENA"};
+
+CAMPI_ANAGRAF persona(uint32_t codice, uint32_t variante) {
+    return {codice,  "ROSSI", NOMI[variante % 5], {1, 1, 1980}, "VIA", "ROMA",
+            "00100", "RM",    "RSSNNA80A41H501U", "RM1234567A"};
+}
+
+NODO_ANAGRAF* uguale_a_piedi(const NODO_ANAGRAF* p) {
+    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = q->next)
+        if (q != p && stessi_dati(q, p)) return q;
+    return nullptr;
+}
+
 // Every look-up of the door against the walk, for every identifier in the
 // lists, the one after each, and the ends of the range.
 void confronta() {
@@ -70,11 +85,12 @@ void confronta() {
         ASSERT_EQ(prima, prima_walk) << n;
     }
     std::vector<uint64_t> codici = {0, UINT32_MAX};
-    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) {
+    for (NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) {
         codici.push_back(a->codice);
         codici.push_back(uint64_t{a->codice} + 1);
         ASSERT_EQ(precedente(a), prima_a_piedi(lista_anagraf, a));
         ASSERT_EQ(in_posizione(lista_anagraf, posizione(a)), a);
+        ASSERT_EQ(anagraf_uguale(a), uguale_a_piedi(a));
     }
     for (const uint64_t c : codici)
         ASSERT_EQ(trova_codice(lista_anagraf, c),
@@ -90,14 +106,9 @@ void confronta() {
     ASSERT_EQ(ultima_anagraf(), coda(lista_anagraf));
 }
 
-CAMPI_ANAGRAF persona(uint32_t codice) {
-    return {codice, "ROSSI", "ANNA", {1, 1, 1980},       "VIA",
-            "ROMA", "00100", "RM",   "RSSNNA80A41H501U", "RM1234567A"};
-}
-
 // One random change: mostly through the door, now and then past it.
 void cambia(std::mt19937& caso, const NUMERAZIONE& n) {
-    switch (std::uniform_int_distribution<int>(0, 7)(caso)) {
+    switch (std::uniform_int_distribution<int>(0, 8)(caso)) {
     case 0: { // a fine recorded, as its entry screen does
         NODO_CONTRAVV* coda = nullptr;
         const auto numero = numero_nuovo(lista_contravv, &coda);
@@ -112,8 +123,9 @@ void cambia(std::mt19937& caso, const NUMERAZIONE& n) {
         NODO_ANAGRAF* coda = nullptr;
         const auto codice = codice_nuovo(lista_anagraf, &coda);
         if (!codice) return;
-        NODO_ANAGRAF* a = crea_anagraf(persona(*codice));
+        NODO_ANAGRAF* a = crea_anagraf(persona(*codice, static_cast<uint32_t>(caso())));
         accoda_bozza(a, coda);
+        if (anagraf_uguale(a) != uguale_a_piedi(a)) ADD_FAILURE() << "a draft's equal";
         if (caso() % 3 == 0) {
             scarta_bozza(a);
         } else {
@@ -146,6 +158,13 @@ void cambia(std::mt19937& caso, const NUMERAZIONE& n) {
     case 7: // the fines' head deleted through the door
         if (lista_contravv != nullptr) elimina_contravv(lista_contravv, nullptr, false);
         return;
+    case 8: // an owner's data changed
+        if (NODO_ANAGRAF* a = a_caso(lista_anagraf, caso)) {
+            NODO_ANAGRAF nuovi = *a;
+            copia_campo(nuovi.nome, NOMI[caso() % 5]);
+            modifica_dati(a, nuovi);
+        }
+        return;
     }
 }
 
@@ -158,7 +177,7 @@ TEST(RecordIndex, GivesWhatAWalkGivesAfterRandomChangesWhateverTheNumbering) {
             libera_liste();
             std::vector<NODO_ANAGRAF*> persone;
             for (uint32_t i = 0; i < PERSONE; ++i)
-                persone.push_back(accoda_anagraf(persona(n.id(i))));
+                persone.push_back(accoda_anagraf(persona(n.id(i), i)));
             for (uint32_t i = 0; i < MULTE; ++i)
                 accoda_contravv({n.id(i),
                                  {1, 2, 2026},
