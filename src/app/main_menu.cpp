@@ -53,7 +53,8 @@ void esegui(char scelta, bool& dati_caricati) {
         salva();
         break;
     case '7':
-        if (dati_caricati) esci();
+        // A consultation changed nothing: there is nothing to save.
+        if (dati_caricati && !sola_consultazione()) esci();
         break;
     }
 }
@@ -63,6 +64,7 @@ void esegui(char scelta, bool& dati_caricati) {
 void menu_principale() {
     bool dati_caricati = false;
     for (;;) {
+        guarda_di_nuovo();
         stampa_menu();
         const char scelta = leggi_scelta('1', '7');
         bool esegui_scelta = true;

@@ -24,6 +24,7 @@ struct REGISTRO_IN_USO {
     bool con_giornale = false;
     int64_t giornale = 0; // when the journal the entries belong to began
     long voce_giornale = 0;
+    json ultima;          // the last entry, as found when opened or as last written
 };
 
 REGISTRO_IN_USO registro;
@@ -89,6 +90,7 @@ bool scrivi(std::vector<json>& voci) {
         std::string hash = registro.hash;
         for (json& v : voci) righe += incatena(v, ++numero, hash);
         if (appendi_al_registro(registro.fd, righe)) {
+            registro.ultima = voci.back();
             registro.numero = numero;
             registro.hash = std::move(hash);
             registro.a_capo = true;
@@ -160,6 +162,7 @@ bool registro_apri(const std::string& percorso) {
     registro.fd = apri_file_registro(percorso, coda);
     if (registro.fd < 0) return false;
     registro.a_capo = coda.a_capo;
+    registro.ultima = coda.ultima;
     if (coda.ultima.is_object()) {
         const json& n = campo(coda.ultima, "n");
         const json& h = campo(coda.ultima, "hash");
@@ -228,6 +231,29 @@ void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modific
     syslog(LOG_NOTICE, "registro %s: voce %llu, hash %s", registro.percorso.c_str(),
            static_cast<unsigned long long>(registro.numero), registro.hash.c_str());
     closelog();
+}
+
+void registro_salvataggio_ripreso(const std::vector<FILE_REGISTRATO>& file) {
+    try {
+        // Its entry may have been written before the stop.
+        const json& ultima = registro.ultima;
+        if (ultima.is_object() && campo(ultima, "evento") == "salvataggio") {
+            const json fatti = file_json(file);
+            const json& scritti = campo(ultima, "file");
+            bool stesso = scritti.is_array() && scritti.size() == fatti.size();
+            for (std::size_t i = 0; stesso && i < fatti.size(); ++i)
+                stesso = campo(scritti[i], "sha256") == campo(fatti[i], "sha256") &&
+                         !campo(fatti[i], "sha256").is_null();
+            if (stesso) return;
+        }
+        json v = voce("salvataggio");
+        v["file"] = file_json(file);
+        v["modifiche_salvate"] = 0;
+        v["completato_al_caricamento"] = true;
+        scrivi(std::move(v));
+    } catch (const std::exception&) {
+        smetti();
+    }
 }
 
 void registro_non_salvare(long modifiche) {

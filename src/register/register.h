@@ -53,6 +53,10 @@ void registro_caricamento(const std::vector<FILE_REGISTRATO>& file);
 // `da_registro`: the register that holds them, when another archive's.
 void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
                           const std::string& da_registro = "");
+// A save that a stop cut short after its renames, finished by the load,
+// with the fingerprints its note gave: its entry, unless the register's
+// last entry is that save already.
+void registro_salvataggio_ripreso(const std::vector<FILE_REGISTRATO>& file);
 void registro_non_salvare(long modifiche);
 // The session leaves the archive: the clerk ended it (`normale`), or input
 // ended and its unsaved changes stay in the journal.

@@ -13,7 +13,6 @@
 #include "session/journal.h"
 #include "session/path_prompt.h"
 #include "session/warnings.h"
-#include "session/read_only.h"
 #include "register/register.h"
 #include "storage/archive_files.h"
 #include "storage/file_ops.h"
@@ -114,11 +113,12 @@ void stampa_esito(bool salvato, const ESITO_SALVATAGGIO& e, const std::string& f
 
 } // namespace
 
-void avvisa_archivio_in_uso(long pid) {
-    console_out() << "\n\n\n ! ATTENZIONE\n\n" << testo_archivio_in_uso(pid) << "\n";
+void avvisa_archivio_in_uso(const TITOLARE_ARCHIVIO& t) {
+    console_out() << "\n\n\n ! ATTENZIONE\n\n" << testo_archivio_in_uso(t) << "\n";
 }
 
 int salva() {
+    if (rifiuta_in_consultazione()) return 1;
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '3') {
@@ -137,7 +137,7 @@ int salva() {
         }
         long pid = 0;
         if (!blocca_destinazione(file_c, file_a, pid)) {
-            avvisa_archivio_in_uso(pid);
+            avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
             pausa();
             return 1;
         }

@@ -8,6 +8,7 @@
 #include "support/driver.h"
 #include "support/folder.h"
 #include "support/record_text.h"
+#include "support/texts.h"
 
 namespace {
 
@@ -180,18 +181,42 @@ TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
     EXPECT_EQ(s.stato, 1);
 }
 
-TEST(Commands, EachCommandIsRefusedWhileASessionHoldsTheArchive) {
+TEST(Commands, AHeldArchiveIsReadWithItsHoldersConfirmedWorkAndOnlyTheImportIsRefused) {
     Cartella c(piccolo());
     c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n3,2026-04-10,167\n");
     Programma sessione(c.percorso);
-    ASSERT_TRUE(sessione.digita("5\n\n\n", "Caricamento avvenuto correttamente."));
-    for (const auto& argomenti : std::vector<std::vector<std::string>>{
-             {"esporta"}, {"importa-pagamenti", "pagamenti.csv"}, {"controlla"}}) {
-        const Sessione s = comando(c, argomenti);
-        EXPECT_EQ(s.errori, "sanzionario " + argomenti[0] +
-                                ": L'archivio e' gia' in uso in un'altra sessione (processo " +
-                                std::to_string(sessione.pid) +
-                                ").\nChiudere l'altra sessione e riprovare.\n");
-        EXPECT_EQ(s.stato, 1);
+    ASSERT_TRUE(sessione.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                                "Contravvenzione n.4 inserita correttamente."));
+    const auto su_disco = c.contenuto();
+    const std::string tenuto =
+        ": l'archivio e' in uso in un'altra sessione" + testi::chi_tiene(sessione.pid);
+    const std::string letto =
+        tenuto + ": i dati comprendono le sue modifiche confermate e non ancora salvate.\n";
+    const std::string rifiutato = ": L'archivio e' gia' in uso in un'altra sessione" +
+                                  testi::chi_tiene(sessione.pid) +
+                                  ".\nChiudere l'altra sessione e riprovare.\n";
+    const struct {
+        std::vector<std::string> argomenti;
+        std::string errori;
+        int stato;
+        std::string nell_uscita; // the holder's unsaved fine, as each shows it
+    } casi[] = {
+        {{"esporta"}, "sanzionario esporta" + letto, 0, "\r\n4,2026-02-01,Roma,ZZ999ZZ,Sosta,"},
+        {{"controlla"}, "sanzionario controlla" + letto, 0,
+         "1 modifiche confermate della sessione in corso"},
+        {{"registro"},
+         "sanzionario registro" + tenuto + ": il registro comprende le sue operazioni confermate.\n",
+         0, "ZZ999ZZ"},
+        {{"importa-pagamenti", "--prova", "pagamenti.csv"}, "sanzionario importa-pagamenti" + rifiutato,
+         1, ""},
+        {{"importa-pagamenti", "pagamenti.csv"}, "sanzionario importa-pagamenti" + rifiutato, 1, ""},
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.argomenti.front() + " " + caso.argomenti.back());
+        const Sessione s = comando(c, caso.argomenti);
+        EXPECT_EQ(s.errori, caso.errori);
+        EXPECT_EQ(s.stato, caso.stato);
+        EXPECT_NE(s.output.find(caso.nell_uscita), std::string::npos) << s.output;
+        EXPECT_EQ(c.contenuto(), su_disco) << "a reader writes nothing";
     }
 }
