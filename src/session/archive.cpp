@@ -85,12 +85,23 @@ void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
     if (avvisato) pausa();
 }
 
+// The one listener of the model's changes, for the whole process: what a
+// change becomes depends on the session's state alone. Held: an
+// operation, journaled and registered. Replaying a journal found: an
+// operation the register may lack. Anything else: nothing.
+void ascolta_sessione(std::span<const MODIFICA> gruppo, bool completo) {
+    if (sessione.stato == STATO_SESSIONE::RIPRODUZIONE) {
+        annota_recuperate(gruppo, completo);
+    } else {
+        annota_operazione(gruppo, completo);
+    }
+}
+
 // The journal starts afresh from `inizio` for the archive held; the
 // register's entries from now on belong to it.
 bool avvia_giornale(const VOCE_GIORNALE& inizio) {
     const bool ok = giornale_avvia(sessione.nomi.giornale, inizio);
     sessione.stato = ok ? STATO_SESSIONE::TITOLARE : STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
-    ascolta_modifiche(annota_operazione);
     if (ok) {
         registro_segue_giornale(inizio.ora, 0);
     } else {
@@ -114,7 +125,6 @@ void prepara_recupero_registro(const APERTURA& a) {
     for (const VOCE_GIORNALE& v : a.letto.voci)
         if (v.tipo == TIPO_VOCE::MODIFICHE) ore.push_back(v.ora);
     registro_prepara_recupero(gia, std::move(ore));
-    if (gia >= 0) ascolta_modifiche(annota_recuperate);
 }
 
 // Folders of the archive that others may write to: they may block or
@@ -355,8 +365,10 @@ ESITO_GIORNALE concludi_lettura(APERTURA& a) {
     if (sessione.stato != STATO_SESSIONE::NESSUN_ARCHIVIO &&
         sessione.stato != STATO_SESSIONE::CONSULTAZIONE)
         chiudi_archivio();
+    // A reader's replay is the holder's work: nothing of it is written.
+    registro_prepara_recupero(-1, {});
     sessione.stato = STATO_SESSIONE::RIPRODUZIONE;
-    ascolta_modifiche(nullptr);
+    ascolta_modifiche(ascolta_sessione);
     LISTE_TOLTE vecchie = togli_liste();
     installa_lette(a.liste);
     if (a.giornale == GIORNALE_TROVATO::RECUPERABILE && a.titolare.pid != 0) {
@@ -475,7 +487,7 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     const STATO_SESSIONE stato_prima = sessione.stato;
     LISTE_TOLTE vecchie = togli_liste();
     installa_lette(a.liste);
-    ascolta_modifiche(nullptr);
+    ascolta_modifiche(ascolta_sessione);
     bool fatto = true;
     bool riapplicato = false;
     const bool da_recuperare = a.giornale == GIORNALE_TROVATO::RECUPERABILE && recupera;
@@ -483,7 +495,7 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
         sessione.stato = STATO_SESSIONE::RIPRODUZIONE;
         prepara_recupero_registro(a);
         riapplicato = recupera_giornale(a, e);
-        ascolta_modifiche(nullptr);
+        sessione.stato = stato_prima; // until the archive in use is settled below
     }
     if (!riapplicato) registro_prepara_recupero(-1, {});
     if (da_recuperare && !riapplicato) {
@@ -497,7 +509,6 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     if (!fatto) {
         rimetti_liste(vecchie);
         sessione.stato = stato_prima;
-        if (tiene_archivio()) ascolta_modifiche(annota_operazione);
         abbandona_apertura(a);
         return e;
     }
@@ -526,7 +537,6 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     if (e.recuperato) {
         sessione.stato =
             e.protetto ? STATO_SESSIONE::TITOLARE : STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
-        ascolta_modifiche(annota_operazione);
         registro_caricamento(file);
         registro_recupero(a.letto.voci.front().ora, e.recuperate, e.non_recuperate,
                           e.messo_da_parte);
@@ -534,7 +544,6 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
         return e;
     }
     giornale_dopo_caricamento(a, e);
-    ascolta_modifiche(annota_operazione);
     // After the journal started, so that the entry names it.
     registro_caricamento(file);
     return e;
@@ -663,7 +672,6 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
 }
 
 void chiudi_archivio() {
-    ascolta_modifiche(nullptr);
     if (tiene_archivio()) registro_fine_sessione(modifiche_non_salvate(), true);
     if (!giornale_in_uso().empty()) giornale_rimuovi();
     rilascia_blocco(sessione.blocco);
