@@ -2,6 +2,8 @@
 // export, import and check an archive, each run as a child process.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -219,4 +221,36 @@ TEST(Commands, AHeldArchiveIsReadWithItsHoldersConfirmedWorkAndOnlyTheImportIsRe
         EXPECT_NE(s.output.find(caso.nell_uscita), std::string::npos) << s.output;
         EXPECT_EQ(c.contenuto(), su_disco) << "a reader writes nothing";
     }
+}
+
+TEST(Commands, AnArchiveReachedThroughALinkIsTheArchiveItselfForEveryCommand) {
+    Cartella c(piccolo());
+    c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n3,2026-04-10,167\n");
+    // A session that ended without saving: its journal beside the real fines file.
+    Programma p(c.percorso);
+    ASSERT_TRUE(p.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                         "Contravvenzione n.4 inserita correttamente."));
+    p.uccidi(SIGKILL);
+    std::filesystem::create_directory(c.file("altrove"));
+    std::filesystem::create_symlink("../dati/contravvenzioni.txt", c.file("altrove/c.txt"));
+    const Sessione k = comando(c, {"controlla", "-c", "altrove/c.txt"});
+    EXPECT_NE(k.output.find("1 modifiche non salvate di una sessione interrotta"),
+              std::string::npos)
+        << k.output;
+    EXPECT_EQ(k.stato, 1);
+    // The trial and the import take the same decision, in the same words.
+    const Sessione prova =
+        comando(c, {"importa-pagamenti", "--prova", "-c", "altrove/c.txt", "pagamenti.csv"});
+    const Sessione vera = comando(c, {"importa-pagamenti", "-c", "altrove/c.txt", "pagamenti.csv"});
+    EXPECT_NE(prova.errori.find("di una sessione interrotta"), std::string::npos) << prova.errori;
+    EXPECT_EQ(prova.errori, vera.errori);
+    EXPECT_EQ(prova.output, vera.output);
+    EXPECT_EQ(prova.stato, 1);
+    EXPECT_EQ(vera.stato, 1);
+    // One file given for both is refused as such, naming no process.
+    const Sessione stesso = comando(c, {"controlla", "-a", "altrove/c.txt"});
+    EXPECT_EQ(stesso.errori, "sanzionario controlla: dati/contravvenzioni.txt e altrove/c.txt sono "
+                             "lo stesso file: le contravvenzioni e i dati anagrafici sono in due "
+                             "file diversi.\n");
+    EXPECT_EQ(stesso.stato, 1);
 }
