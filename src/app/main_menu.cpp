@@ -105,7 +105,7 @@ int avvia_sanzionario() {
     } catch (const FineInput&) {
         // Input has ended: nothing more can be asked, and nothing is saved;
         // the register says so, the journal keeps the work.
-        registro_fine_sessione(modifiche_non_salvate(), false);
+        sessione_interrotta();
     }
     terminale_ripristina();
     // The records go back to the system with the process: walking a large

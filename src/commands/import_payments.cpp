@@ -254,8 +254,8 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
                   << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
                      "recuperarne le modifiche, poi riprovare.\n";
     } else if (concludi_apertura(a, false).caricato) {
-        if (!prova && registro_previsto() && !registro_attivo())
-            std::cerr << prima << "attenzione, il registro delle modifiche " << registro_in_uso()
+        if (!prova && registro_previsto() && !registro_attivo(registro_sessione()))
+            std::cerr << prima << "attenzione, il registro delle modifiche " << registro_in_uso(registro_sessione())
                       << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
         return true;
     } else {
@@ -270,7 +270,7 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
 // The payments recorded as one operation, and the archive saved.
 bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
                       const std::vector<PAGAMENTO>& validi) {
-    registro_descrivi_prossima("Importazione di " + std::to_string(validi.size()) +
+    registro_descrivi_prossima(registro_sessione(), "Importazione di " + std::to_string(validi.size()) +
                                (validi.size() == 1 ? " pagamento" : " pagamenti") + " dal file " +
                                percorso_assoluto(elenco));
     apri_operazione();

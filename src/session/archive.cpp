@@ -33,6 +33,8 @@ struct SESSIONE {
     IDENTITA_FILE id_giornale;  // CONSULTAZIONE: the holder's journal at the last look
     BLOCCO_ARCHIVIO blocco;     // the archive in use, held
     BLOCCO_ARCHIVIO destinazione; // another archive a "Salva con nome..." is aimed at
+    GIORNALE_IN_USO giornale;   // the recovery journal written to
+    REGISTRO_IN_USO registro;   // the register written to
 };
 
 SESSIONE sessione;
@@ -59,7 +61,7 @@ long operazioni(const GIORNALE_LETTO& g, int64_t& ultima) {
 // The journal of the archive left behind goes: its changes were saved
 // elsewhere or dropped by the clerk.
 void lascia_giornale_precedente(const std::string& nuovo) {
-    if (!giornale_in_uso().empty() && giornale_in_uso() != nuovo) giornale_rimuovi();
+    if (!sessione.giornale.percorso.empty() && sessione.giornale.percorso != nuovo) giornale_rimuovi(sessione.giornale);
 }
 
 VOCE_GIORNALE inizio_di(const NOMI_ARCHIVIO& n, const IDENTITA_FILE& id_c,
@@ -77,12 +79,17 @@ VOCE_GIORNALE inizio_di(const NOMI_ARCHIVIO& n, const IDENTITA_FILE& id_c,
 // Anywhere else (a replay, a consultation) nothing is written.
 void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
     if (!tiene_archivio()) return;
-    const bool nel_giornale = annota_nel_giornale(gruppo, completo);
-    if (!giornale_attivo()) sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
-    const bool nel_registro = annota_nel_registro(gruppo, completo, giornale_attivo());
-    bool avvisato = !nel_giornale && avvisa_giornale_mancante(giornale_in_uso());
+    const bool nel_giornale = annota_nel_giornale(sessione.giornale, gruppo, completo);
+    if (!giornale_attivo(sessione.giornale)) sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
+    const bool nel_registro = annota_nel_registro(sessione.registro, gruppo, completo, giornale_attivo(sessione.giornale));
+    bool avvisato = !nel_giornale && avvisa_giornale_mancante(sessione.giornale.percorso);
     if (!nel_registro && avvisa_registro_mancante()) avvisato = true;
     if (avvisato) pausa();
+}
+
+// The images the register's entry of an operation shows before it.
+void osserva_sessione(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
+    registro_osserva(sessione.registro, f, a);
 }
 
 // The one listener of the model's changes, for the whole process: what a
@@ -91,7 +98,7 @@ void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
 // operation the register may lack. Anything else: nothing.
 void ascolta_sessione(std::span<const MODIFICA> gruppo, bool completo) {
     if (sessione.stato == STATO_SESSIONE::RIPRODUZIONE) {
-        annota_recuperate(gruppo, completo);
+        annota_recuperate(sessione.registro, gruppo, completo);
     } else {
         annota_operazione(gruppo, completo);
     }
@@ -100,12 +107,12 @@ void ascolta_sessione(std::span<const MODIFICA> gruppo, bool completo) {
 // The journal starts afresh from `inizio` for the archive held; the
 // register's entries from now on belong to it.
 bool avvia_giornale(const VOCE_GIORNALE& inizio) {
-    const bool ok = giornale_avvia(sessione.nomi.giornale, inizio);
+    const bool ok = giornale_avvia(sessione.giornale, sessione.nomi.giornale, inizio);
     sessione.stato = ok ? STATO_SESSIONE::TITOLARE : STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
     if (ok) {
-        registro_segue_giornale(inizio.ora, 0);
+        registro_segue_giornale(sessione.registro, inizio.ora, 0);
     } else {
-        registro_senza_giornale();
+        registro_senza_giornale(sessione.registro);
     }
     return ok;
 }
@@ -124,7 +131,7 @@ void prepara_recupero_registro(const APERTURA& a) {
     std::vector<int64_t> ore;
     for (const VOCE_GIORNALE& v : a.letto.voci)
         if (v.tipo == TIPO_VOCE::MODIFICHE) ore.push_back(v.ora);
-    registro_prepara_recupero(gia, std::move(ore));
+    registro_prepara_recupero(sessione.registro, gia, std::move(ore));
 }
 
 // Folders of the archive that others may write to: they may block or
@@ -299,7 +306,7 @@ void registra_salvataggio_completato(const APERTURA& a) {
                               : static_cast<long>(a.liste.forma_a.record),
                         r.impronta});
     }
-    registro_salvataggio_ripreso(file);
+    registro_salvataggio_ripreso(sessione.registro, file);
 }
 
 // Replays the journal found over the lists just installed. False when a
@@ -311,17 +318,17 @@ bool recupera_giornale(APERTURA& a, ESITO_GIORNALE& e) {
     int64_t ultima = 0;
     e.recuperate = operazioni(a.letto, ultima) - e.non_recuperate;
     if (e.non_recuperate == 0) {
-        e.protetto = giornale_riprendi(a.nomi.giornale, a.letto.lunghezza_valida);
+        e.protetto = giornale_riprendi(sessione.giornale, a.nomi.giornale, a.letto.lunghezza_valida);
         return true;
     }
     // The whole journal is kept for whoever must look into it; the new one
     // starts from what was replayed. One that cannot be renamed stays, and
     // no new journal takes its place.
-    e.messo_da_parte = metti_da_parte(a.nomi.giornale);
+    e.messo_da_parte = metti_da_parte(sessione.giornale, a.nomi.giornale);
     if (e.messo_da_parte.empty()) {
         e.messo_da_parte = a.nomi.giornale;
     } else {
-        e.protetto = giornale_avvia(a.nomi.giornale,
+        e.protetto = giornale_avvia(sessione.giornale, a.nomi.giornale,
                                     std::span<const VOCE_GIORNALE>(a.letto.voci.data(), applicate));
     }
     return true;
@@ -332,17 +339,17 @@ bool recupera_giornale(APERTURA& a, ESITO_GIORNALE& e) {
 void giornale_dopo_caricamento(const APERTURA& a, ESITO_GIORNALE& e) {
     if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
         // Never read or appended to: no journal this session.
-        giornale_lascia(a.nomi.giornale);
+        giornale_lascia(sessione.giornale, a.nomi.giornale);
         sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
         return;
     }
     if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        e.messo_da_parte = metti_da_parte(a.nomi.giornale);
+        e.messo_da_parte = metti_da_parte(sessione.giornale, a.nomi.giornale);
         if (e.messo_da_parte.empty()) {
             // It could not be renamed: it stays where it is, and no new
             // journal may take its place.
             e.messo_da_parte = a.nomi.giornale;
-            giornale_lascia(a.nomi.giornale);
+            giornale_lascia(sessione.giornale, a.nomi.giornale);
             sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
             return;
         }
@@ -366,9 +373,10 @@ ESITO_GIORNALE concludi_lettura(APERTURA& a) {
         sessione.stato != STATO_SESSIONE::CONSULTAZIONE)
         chiudi_archivio();
     // A reader's replay is the holder's work: nothing of it is written.
-    registro_prepara_recupero(-1, {});
+    registro_prepara_recupero(sessione.registro, -1, {});
     sessione.stato = STATO_SESSIONE::RIPRODUZIONE;
     ascolta_modifiche(ascolta_sessione);
+    osserva_prima(osserva_sessione);
     LISTE_TOLTE vecchie = togli_liste();
     installa_lette(a.liste);
     if (a.giornale == GIORNALE_TROVATO::RECUPERABILE && a.titolare.pid != 0) {
@@ -407,11 +415,11 @@ ESITO_GIORNALE concludi_lettura(APERTURA& a) {
 bool annota_salvataggio(const NOMI_ARCHIVIO& nomi, bool stesso, const VOCE_GIORNALE& nota,
                         bool& nota_a_parte) {
     nota_a_parte = false;
-    if (stesso && giornale_attivo() && giornale_in_uso() == nomi.giornale)
-        return giornale_aggiungi(nota);
+    if (stesso && giornale_attivo(sessione.giornale) && sessione.giornale.percorso == nomi.giornale)
+        return giornale_aggiungi(sessione.giornale, nota);
     GIORNALE_LETTO altro;
     if (leggi_file_giornale(nomi.giornale, altro) != GIORNALE_SU_DISCO::NESSUNO &&
-        metti_da_parte(nomi.giornale).empty())
+        metti_da_parte(sessione.giornale, nomi.giornale).empty())
         return false;
     const VOCE_GIORNALE voci[] = {inizio_di(nomi, identita_file(nomi.reale_c.c_str()),
                                             identita_file(nomi.reale_a.c_str())),
@@ -428,15 +436,27 @@ void annota_salvataggio_fallito(const NOMI_ARCHIVIO& nomi, bool nota_a_parte,
     if (posto.rimasti_nuovi.empty()) {
         if (nota_a_parte) {
             unlink(nomi.giornale.c_str());
-        } else if (giornale_attivo()) {
-            giornale_aggiungi(voce_di_adesso(TIPO_VOCE::SALVATAGGIO_FALLITO));
+        } else if (giornale_attivo(sessione.giornale)) {
+            giornale_aggiungi(sessione.giornale, voce_di_adesso(TIPO_VOCE::SALVATAGGIO_FALLITO));
         }
     } else if (!nota_a_parte) {
-        giornale_lascia(nomi.giornale);
+        giornale_lascia(sessione.giornale, nomi.giornale);
     }
 }
 
 } // namespace
+
+GIORNALE_IN_USO& giornale_sessione() {
+    return sessione.giornale;
+}
+
+REGISTRO_IN_USO& registro_sessione() {
+    return sessione.registro;
+}
+
+void sessione_interrotta() {
+    registro_fine_sessione(sessione.registro, modifiche_non_salvate(), false);
+}
 
 STATO_SESSIONE stato_sessione() {
     return sessione.stato;
@@ -488,6 +508,7 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     LISTE_TOLTE vecchie = togli_liste();
     installa_lette(a.liste);
     ascolta_modifiche(ascolta_sessione);
+    osserva_prima(osserva_sessione);
     bool fatto = true;
     bool riapplicato = false;
     const bool da_recuperare = a.giornale == GIORNALE_TROVATO::RECUPERABILE && recupera;
@@ -497,7 +518,7 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
         riapplicato = recupera_giornale(a, e);
         sessione.stato = stato_prima; // until the archive in use is settled below
     }
-    if (!riapplicato) registro_prepara_recupero(-1, {});
+    if (!riapplicato) registro_prepara_recupero(sessione.registro, -1, {});
     if (da_recuperare && !riapplicato) {
         // A change that does not fit the files: they are loaded again as
         // they are, and the journal is kept aside; when even that fails,
@@ -528,8 +549,8 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     sessione.id_a = a.id_a;
     e.cartelle_aperte = cartelle_aperte(sessione.nomi);
     // The register of the archive left behind ends its session; this one's begins.
-    if (stato_prima != STATO_SESSIONE::CONSULTAZIONE) registro_fine_sessione(vecchie.non_salvate, true);
-    registro_apri(a.nomi.registro);
+    if (stato_prima != STATO_SESSIONE::CONSULTAZIONE) registro_fine_sessione(sessione.registro, vecchie.non_salvate, true);
+    registro_apri(sessione.registro, a.nomi.registro);
     registra_salvataggio_completato(a);
     const std::vector<FILE_REGISTRATO> file = {
         {"contravvenzioni", a.nomi.reale_c, a.id_c, record_c, std::nullopt},
@@ -537,15 +558,15 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     if (e.recuperato) {
         sessione.stato =
             e.protetto ? STATO_SESSIONE::TITOLARE : STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
-        registro_caricamento(file);
-        registro_recupero(a.letto.voci.front().ora, e.recuperate, e.non_recuperate,
+        registro_caricamento(sessione.registro, file);
+        registro_recupero(sessione.registro, a.letto.voci.front().ora, e.recuperate, e.non_recuperate,
                           e.messo_da_parte);
-        if (!e.protetto) registro_senza_giornale();
+        if (!e.protetto) registro_senza_giornale(sessione.registro);
         return e;
     }
     giornale_dopo_caricamento(a, e);
     // After the journal started, so that the entry names it.
-    registro_caricamento(file);
+    registro_caricamento(sessione.registro, file);
     return e;
 }
 
@@ -649,31 +670,31 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     // Saved onto another archive: the register in use says where its
     // operations went, and that archive's register goes on from here.
     std::string altro_registro;
-    if (nomi.registro != registro_in_uso()) {
-        altro_registro = registro_in_uso();
-        registro_salvataggio(file, modifiche_non_salvate());
-        registro_fine_sessione(0, true);
-        registro_apri(nomi.registro);
-    } else if (!registro_attivo()) {
+    if (nomi.registro != registro_in_uso(sessione.registro)) {
+        altro_registro = registro_in_uso(sessione.registro);
+        registro_salvataggio(sessione.registro, file, modifiche_non_salvate());
+        registro_fine_sessione(sessione.registro, 0, true);
+        registro_apri(sessione.registro, nomi.registro);
+    } else if (!registro_attivo(sessione.registro)) {
         // Tried again: the save's entry, counting the operations it saved,
         // shows the verification what the register missed.
-        registro_apri(nomi.registro);
+        registro_apri(sessione.registro, nomi.registro);
     }
     // The register's entry comes before the journal starts afresh: a stop
     // between the renames and the entry leaves the note the journal's last
     // word, and the next load writes the entry. The entry already names the
     // journal that starts next.
     const VOCE_GIORNALE inizio = inizio_di(nomi, sessione.id_c, sessione.id_a);
-    registro_segue_giornale(inizio.ora, 0);
-    registro_salvataggio(file, modifiche_non_salvate(), altro_registro);
+    registro_segue_giornale(sessione.registro, inizio.ora, 0);
+    registro_salvataggio(sessione.registro, file, modifiche_non_salvate(), altro_registro);
     avvia_giornale(inizio);
     modifiche_salvate();
     return true;
 }
 
 void chiudi_archivio() {
-    if (tiene_archivio()) registro_fine_sessione(modifiche_non_salvate(), true);
-    if (!giornale_in_uso().empty()) giornale_rimuovi();
+    if (tiene_archivio()) registro_fine_sessione(sessione.registro, modifiche_non_salvate(), true);
+    if (!sessione.giornale.percorso.empty()) giornale_rimuovi(sessione.giornale);
     rilascia_blocco(sessione.blocco);
     rilascia_blocco(sessione.destinazione);
     sessione = SESSIONE{};

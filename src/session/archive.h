@@ -40,6 +40,8 @@
 #include <string>
 #include <vector>
 
+#include "register/register.h"
+#include "session/journal.h"
 #include "session/lock.h"
 #include "session/names.h"
 #include "storage/archive_files.h"
@@ -55,6 +57,16 @@ enum class STATO_SESSIONE {
 };
 STATO_SESSIONE stato_sessione();
 bool sola_consultazione();
+
+// The session's journal and register, for the dialogues that tell the
+// clerk about them and the commands that write (see journal.h and
+// register/register.h): the session owns them.
+GIORNALE_IN_USO& giornale_sessione();
+REGISTRO_IN_USO& registro_sessione();
+
+// Input has ended: nothing more can be asked and nothing is saved; the
+// register says so, the journal keeps the work for the next load.
+void sessione_interrotta();
 
 enum class MODO_APERTURA { TITOLARE, COMANDO, LETTORE };
 

@@ -259,7 +259,7 @@ int carica() {
     } else if (!g.protetto) {
         avvisa_giornale_mancante(g.giornale);
     }
-    if (!registro_attivo()) avvisa_registro_mancante();
+    if (!registro_attivo(registro_sessione())) avvisa_registro_mancante();
     pausa();
     return 0;
 }

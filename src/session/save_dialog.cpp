@@ -122,7 +122,7 @@ int salva() {
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '3') {
-        registro_non_salvare(modifiche_non_salvate());
+        registro_non_salvare(registro_sessione(), modifiche_non_salvate());
         return -1;
     }
     std::string file_c = nome_file_c;
@@ -153,9 +153,10 @@ int salva() {
     ESITO_SALVATAGGIO esito;
     const bool salvato = salva_archivio(file_c, file_a, esito);
     stampa_esito(salvato, esito, file_c, file_a);
-    if (!giornale_attivo() && !giornale_in_uso().empty())
-        avvisa_giornale_mancante(giornale_in_uso());
-    if (!registro_attivo()) avvisa_registro_mancante();
+    const GIORNALE_IN_USO& giornale = giornale_sessione();
+    if (!giornale_attivo(giornale) && !giornale.percorso.empty())
+        avvisa_giornale_mancante(giornale.percorso);
+    if (!registro_attivo(registro_sessione())) avvisa_registro_mancante();
     pausa();
     return salvato ? 0 : 1;
 }

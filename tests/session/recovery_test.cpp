@@ -184,13 +184,14 @@ TEST(RecoverySession, AnEntryWithValuesNoRecordMayHoldEndsWhatIsRecovered) {
 
     // Nor does the writer put down an entry its reader would stop at: the
     // journal is given up instead, and the clerk told.
-    ASSERT_TRUE(giornale_avvia(c.file("prova.giornale"), letto.voci[0]));
+    GIORNALE_IN_USO g;
+    ASSERT_TRUE(giornale_avvia(g, c.file("prova.giornale"), letto.voci[0]));
     VOCE_GIORNALE falsa = letto.voci[1];
     falsa.modifiche[0].contravv.data_verbale.gg = 36;
-    EXPECT_FALSE(giornale_aggiungi(falsa));
-    EXPECT_FALSE(giornale_attivo());
+    EXPECT_FALSE(giornale_aggiungi(g, falsa));
+    EXPECT_FALSE(giornale_attivo(g));
     EXPECT_EQ(decodifica_giornale(c.leggi("prova.giornale")).voci.size(), 1u);
-    giornale_rimuovi();
+    giornale_rimuovi(g);
 }
 
 TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
