@@ -29,7 +29,7 @@
 #include "sqlite.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "session/register.h"
+#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {

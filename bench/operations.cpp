@@ -75,7 +75,7 @@ bool in_dialogo(const std::string& risposte, const std::function<bool()>& f) {
 bool prepara_archivio_operazioni(const char* file_c, const char* file_a) {
     // As the load dialogue does: the archive's lock, then the journal that
     // every operation timed below appends to and flushes.
-    APERTURA a = apri_archivio(file_c, file_a, nullptr);
+    APERTURA a = apri_archivio(nomi_archivio(file_c, file_a), MODO_APERTURA::TITOLARE, nullptr);
     if (a.esito != 0 || !concludi_apertura(a, false).caricato) return false;
     copia_campo(nome_file_c, file_c);
     copia_campo(nome_file_a, file_a);

@@ -2,12 +2,15 @@
 // export, import and check an archive, each run as a child process.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/driver.h"
 #include "support/folder.h"
 #include "support/record_text.h"
+#include "support/texts.h"
 
 namespace {
 
@@ -180,18 +183,74 @@ TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
     EXPECT_EQ(s.stato, 1);
 }
 
-TEST(Commands, EachCommandIsRefusedWhileASessionHoldsTheArchive) {
+TEST(Commands, AHeldArchiveIsReadWithItsHoldersConfirmedWorkAndOnlyTheImportIsRefused) {
     Cartella c(piccolo());
     c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n3,2026-04-10,167\n");
     Programma sessione(c.percorso);
-    ASSERT_TRUE(sessione.digita("5\n\n\n", "Caricamento avvenuto correttamente."));
-    for (const auto& argomenti : std::vector<std::vector<std::string>>{
-             {"esporta"}, {"importa-pagamenti", "pagamenti.csv"}, {"controlla"}}) {
-        const Sessione s = comando(c, argomenti);
-        EXPECT_EQ(s.errori, "sanzionario " + argomenti[0] +
-                                ": L'archivio e' gia' in uso in un'altra sessione (processo " +
-                                std::to_string(sessione.pid) +
-                                ").\nChiudere l'altra sessione e riprovare.\n");
-        EXPECT_EQ(s.stato, 1);
+    ASSERT_TRUE(sessione.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                                "Contravvenzione n.4 inserita correttamente."));
+    const auto su_disco = c.contenuto();
+    const std::string tenuto =
+        ": l'archivio e' in uso in un'altra sessione" + testi::chi_tiene(sessione.pid);
+    const std::string letto =
+        tenuto + ": i dati comprendono le sue modifiche confermate e non ancora salvate.\n";
+    const std::string rifiutato = ": L'archivio e' gia' in uso in un'altra sessione" +
+                                  testi::chi_tiene(sessione.pid) +
+                                  ".\nChiudere l'altra sessione e riprovare.\n";
+    const struct {
+        std::vector<std::string> argomenti;
+        std::string errori;
+        int stato;
+        std::string nell_uscita; // the holder's unsaved fine, as each shows it
+    } casi[] = {
+        {{"esporta"}, "sanzionario esporta" + letto, 0, "\r\n4,2026-02-01,Roma,ZZ999ZZ,Sosta,"},
+        {{"controlla"}, "sanzionario controlla" + letto, 0,
+         "1 modifiche confermate della sessione in corso"},
+        {{"registro"},
+         "sanzionario registro" + tenuto + ": il registro comprende le sue operazioni confermate.\n",
+         0, "ZZ999ZZ"},
+        {{"importa-pagamenti", "--prova", "pagamenti.csv"}, "sanzionario importa-pagamenti" + rifiutato,
+         1, ""},
+        {{"importa-pagamenti", "pagamenti.csv"}, "sanzionario importa-pagamenti" + rifiutato, 1, ""},
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.argomenti.front() + " " + caso.argomenti.back());
+        const Sessione s = comando(c, caso.argomenti);
+        EXPECT_EQ(s.errori, caso.errori);
+        EXPECT_EQ(s.stato, caso.stato);
+        EXPECT_NE(s.output.find(caso.nell_uscita), std::string::npos) << s.output;
+        EXPECT_EQ(c.contenuto(), su_disco) << "a reader writes nothing";
     }
+}
+
+TEST(Commands, AnArchiveReachedThroughALinkIsTheArchiveItselfForEveryCommand) {
+    Cartella c(piccolo());
+    c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n3,2026-04-10,167\n");
+    // A session that ended without saving: its journal beside the real fines file.
+    Programma p(c.percorso);
+    ASSERT_TRUE(p.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                         "Contravvenzione n.4 inserita correttamente."));
+    p.uccidi(SIGKILL);
+    std::filesystem::create_directory(c.file("altrove"));
+    std::filesystem::create_symlink("../dati/contravvenzioni.txt", c.file("altrove/c.txt"));
+    const Sessione k = comando(c, {"controlla", "-c", "altrove/c.txt"});
+    EXPECT_NE(k.output.find("1 modifiche non salvate di una sessione interrotta"),
+              std::string::npos)
+        << k.output;
+    EXPECT_EQ(k.stato, 1);
+    // The trial and the import take the same decision, in the same words.
+    const Sessione prova =
+        comando(c, {"importa-pagamenti", "--prova", "-c", "altrove/c.txt", "pagamenti.csv"});
+    const Sessione vera = comando(c, {"importa-pagamenti", "-c", "altrove/c.txt", "pagamenti.csv"});
+    EXPECT_NE(prova.errori.find("di una sessione interrotta"), std::string::npos) << prova.errori;
+    EXPECT_EQ(prova.errori, vera.errori);
+    EXPECT_EQ(prova.output, vera.output);
+    EXPECT_EQ(prova.stato, 1);
+    EXPECT_EQ(vera.stato, 1);
+    // One file given for both is refused as such, naming no process.
+    const Sessione stesso = comando(c, {"controlla", "-a", "altrove/c.txt"});
+    EXPECT_EQ(stesso.errori, "sanzionario controlla: dati/contravvenzioni.txt e altrove/c.txt sono "
+                             "lo stesso file: le contravvenzioni e i dati anagrafici sono in due "
+                             "file diversi.\n");
+    EXPECT_EQ(stesso.stato, 1);
 }
