@@ -2,6 +2,7 @@
 #include "model/owner_data_index.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 #include "model/walk.h"
