@@ -301,11 +301,13 @@ void senza_proprietario(NODO_CONTRAVV* f) {
 // Takes the owner `a` out of its list and moves each fine that points to it
 // to `verso`, keeping its payment, or, with `verso` nullptr, leaves it
 // without owner data and unpaid; then frees `a`. False, changing nothing,
-// when `a` is not in the list.
-bool togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* verso) {
+// when `a` is not in the list. `senza_multe`: no fine points to it (a
+// draft), so that the fines are not walked.
+bool togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* verso, bool senza_multe = false) {
     NODO_ANAGRAF* precedente = nullptr;
     if (!nella_lista(a, precedente)) return false;
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
+    for (NODO_CONTRAVV* f = senza_multe ? nullptr : lista_contravv; f != nullptr;
+         f = seguente(f)) {
         if (f->anagraf != a) continue;
         prima(f);
         if (verso != nullptr) {
@@ -435,7 +437,7 @@ void conferma_bozza(NODO_ANAGRAF* a) {
 
 void scarta_bozza(NODO_ANAGRAF* a) {
     indici_pronti();
-    togli_persona(a, nullptr);
+    togli_persona(a, nullptr, true);
 }
 
 void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& n) {

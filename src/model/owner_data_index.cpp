@@ -51,7 +51,8 @@ void ingrandisci(INDICE_DATI& d, const INDICE_ID<NODO_ANAGRAF>& x) {
         }
     d.teste.assign(d.teste.size() * 2, 0);
     d.quanti = 0;
-    for (uint32_t c : codici) dati_entrati(d, x, indice_trova(x, c));
+    for (uint32_t c : codici)
+        if (const NODO_ANAGRAF* a = indice_trova(x, c)) dati_entrati(d, x, a);
 }
 
 } // namespace
