@@ -9,11 +9,11 @@
 #include "console/conventions.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "register/register.h"
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
 #include "session/warnings.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
 #include "storage/file_ops.h"
 
