@@ -25,11 +25,11 @@
 #include "operations.h"
 #include "probe.h"
 #include "recovery.h"
+#include "register/register.h"
 #include "report.h"
 #include "sqlite.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "payments/payments.h"
 #include "search/search.h"
 #include "session/archive.h"
-#include "session/journal.h"
 #include "session/dialogs.h"
+#include "session/journal.h"
 #include "storage/archive_files.h"
 
 namespace {
@@ -153,8 +153,8 @@ std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte) {
         // The answers end the search at its first result ("X"), or at the
         // pause after the message that none was found.
         cronometra(
-            targa_nessuna, "qq999qq\n\n",
-            [&] { return cerca_contravv(lista_contravv) == -1; }, sempre);
+            targa_nessuna, "qq999qq\n\n", [&] { return cerca_contravv(lista_contravv) == -1; },
+            sempre);
         cronometra(
             targa, std::string(ultima->targa) + "\nX\n",
             [&] { return cerca_contravv(lista_contravv) == 0; }, sempre);

@@ -10,10 +10,10 @@
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "register/register.h"
 #include "search/search.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {

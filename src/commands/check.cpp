@@ -65,7 +65,8 @@ int comando_controlla(int argc, char** argv) {
     if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file, {}, "",
                                                 [](int, const char*) {}))
         return *fine;
-    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
     APERTURA r;
     if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
@@ -81,18 +82,18 @@ int comando_controlla(int argc, char** argv) {
     rapporto.riga("Dati anagrafici", std::to_string(persone), false);
     rapporto.riga("Contravvenzioni che il programma non legge come scritte", forma(r.forma_c, true),
                   r.forma_c.malformati > 0);
-    rapporto.riga("Dati anagrafici che il programma non legge come scritti", forma(r.forma_a, false),
-                  r.forma_a.malformati > 0);
+    rapporto.riga("Dati anagrafici che il programma non legge come scritti",
+                  forma(r.forma_a, false), r.forma_a.malformati > 0);
     rapporto.riga("Contravvenzioni collegate a dati anagrafici mancanti",
                   r.orfane.quante == 0 ? "nessuna"
                                        : std::to_string(r.orfane.quante) + " (la prima: n." +
                                              std::to_string(r.orfane.prima) + ")",
                   r.orfane.quante > 0);
-    const std::string numeri =
-        ripetuti(lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
+    const std::string numeri = ripetuti(
+        lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
     rapporto.riga("Numeri di contravvenzione ripetuti", numeri, n > 0);
-    const std::string codici =
-        ripetuti(lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
+    const std::string codici = ripetuti(
+        lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
     rapporto.riga("Codici anagrafici ripetuti", codici, n > 0);
     rapporto.riga("Contravvenzioni pagate senza dati anagrafici",
                   pagate_senza == 0 ? "nessuna" : std::to_string(pagate_senza), pagate_senza > 0);

@@ -4,10 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <unistd.h>
-#include <vector>
 #include <getopt.h>
 #include <iostream>
+#include <unistd.h>
+#include <vector>
 
 #include "console/encoding.h"
 #include "storage/file_identity.h"
@@ -38,12 +38,21 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
     opterr = 0;
     for (int o; (o = getopt_long(argc, argv, lettere.c_str(), opzioni.data(), nullptr)) != -1;) {
         switch (o) {
-        case 'c': file.contravvenzioni = optarg; break;
-        case 'a': file.anagrafica = optarg; break;
-        case 'h': std::cout << aiuto; return USCITA_FATTO;
+        case 'c':
+            file.contravvenzioni = optarg;
+            break;
+        case 'a':
+            file.anagrafica = optarg;
+            break;
+        case 'h':
+            std::cout << aiuto;
+            return USCITA_FATTO;
         case ':':
-        case '?': return opzione_sbagliata(comando, o, argv);
-        default: propria(o, optarg); break;
+        case '?':
+            return opzione_sbagliata(comando, o, argv);
+        default:
+            propria(o, optarg);
+            break;
         }
     }
     return std::nullopt;
@@ -74,13 +83,18 @@ bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APE
     } else if (!a.blocco_non_fidato.empty()) {
         std::cerr << prima << "al posto del file di blocco dell'archivio (" << a.blocco_non_fidato
                   << ") c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
+    } else if (a.salvataggio_in_corso) {
+        std::cerr << prima << "l'archivio e' in uso in un'altra sessione" << chi_tiene(a.titolare)
+                  << ", che lo sta salvando da troppo tempo: riprovare piu' tardi.\n";
     } else if (!a.salvataggio_incerto.empty()) {
-        std::cerr << prima << "un salvataggio dell'archivio e' stato interrotto e non puo' "
-                             "essere completato con certezza.\nCaricare l'archivio nel "
-                             "programma, poi riprovare.\n";
+        std::cerr << prima
+                  << "un salvataggio dell'archivio e' stato interrotto e non puo' "
+                     "essere completato con certezza.\nCaricare l'archivio nel "
+                     "programma, poi riprovare.\n";
     } else if (a.esito == CARICAMENTO_RIFIUTATO) {
-        std::cerr << prima << "l'archivio contiene record che il programma non legge come "
-                             "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
+        std::cerr << prima
+                  << "l'archivio contiene record che il programma non legge come "
+                     "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
     } else if (a.esito == -1) {
         std::cerr << prima << "memoria insufficiente per leggere l'archivio.\n";
     } else {

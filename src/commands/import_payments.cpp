@@ -16,9 +16,9 @@
 #include "commands/csv_format.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "register/register.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "register/register.h"
 #include "storage/file_ops.h"
 
 namespace {
@@ -77,9 +77,9 @@ bool leggi_csv(std::string_view testo, LETTURA_CSV& l) {
     csv_parser p;
     if (csv_init(&p, 0) != 0) return false;
     csv_set_delim(&p, static_cast<unsigned char>(separatore(testo)));
-    const bool letto = csv_parse(&p, testo.data(), testo.size(), campo_letto, riga_letta, &l) ==
-                           testo.size() &&
-                       csv_fini(&p, campo_letto, riga_letta, &l) == 0;
+    const bool letto =
+        csv_parse(&p, testo.data(), testo.size(), campo_letto, riga_letta, &l) == testo.size() &&
+        csv_fini(&p, campo_letto, riga_letta, &l) == 0;
     csv_free(&p);
     return letto;
 }
@@ -213,8 +213,8 @@ bool mai(const char*, bool, const FORMA_FILE&) {
 // end (to be recovered in the program first).
 bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
     APERTURA a;
-    if (!apri_archivio_comando(COMANDO, file, prova ? MODO_APERTURA::LETTORE : MODO_APERTURA::COMANDO,
-                               mai, a))
+    if (!apri_archivio_comando(COMANDO, file,
+                               prova ? MODO_APERTURA::LETTORE : MODO_APERTURA::COMANDO, mai, a))
         return false;
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (a.titolare.pid != 0) {
@@ -231,7 +231,8 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
                      "recuperarne le modifiche, poi riprovare.\n";
     } else if (concludi_apertura(a, false).caricato) {
         if (!prova && registro_previsto() && !registro_attivo(registro_sessione()))
-            std::cerr << prima << "attenzione, il registro delle modifiche " << registro_in_uso(registro_sessione())
+            std::cerr << prima << "attenzione, il registro delle modifiche "
+                      << registro_in_uso(registro_sessione())
                       << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
         return true;
     } else {
@@ -246,9 +247,10 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
 // The payments recorded as one operation, and the archive saved.
 bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
                       const std::vector<PAGAMENTO>& validi) {
-    registro_descrivi_prossima(registro_sessione(), "Importazione di " + std::to_string(validi.size()) +
-                               (validi.size() == 1 ? " pagamento" : " pagamenti") + " dal file " +
-                               percorso_assoluto(elenco));
+    registro_descrivi_prossima(registro_sessione(),
+                               "Importazione di " + std::to_string(validi.size()) +
+                                   (validi.size() == 1 ? " pagamento" : " pagamenti") +
+                                   " dal file " + percorso_assoluto(elenco));
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
@@ -268,10 +270,9 @@ bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
 int comando_importa_pagamenti(int argc, char** argv) {
     FILE_ARCHIVIO file;
     bool prova = false;
-    if (const auto fine =
-            leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
-                                  {{"prova", no_argument, nullptr, 'p'}}, "",
-                                  [&](int o, const char*) { prova = prova || o == 'p'; }))
+    if (const auto fine = leggi_opzioni_comando(
+            COMANDO, AIUTO, argc, argv, file, {{"prova", no_argument, nullptr, 'p'}}, "",
+            [&](int o, const char*) { prova = prova || o == 'p'; }))
         return *fine;
     if (optind == argc) return errore_uso(COMANDO, "manca il file dei pagamenti");
     if (optind + 1 < argc)
@@ -303,8 +304,9 @@ int comando_importa_pagamenti(int argc, char** argv) {
     std::vector<PAGAMENTO> validi;
     std::ostringstream scarti;
     const std::size_t righe = controlla_righe(csv, c, validi, scarti);
-    std::cout << "Righe lette: " << righe << "\nPagamenti " << (prova ? "da registrare" : "registrati")
-              << ": " << validi.size() << "\nRighe scartate: " << righe - validi.size() << "\n"
+    std::cout << "Righe lette: " << righe << "\nPagamenti "
+              << (prova ? "da registrare" : "registrati") << ": " << validi.size()
+              << "\nRighe scartate: " << righe - validi.size() << "\n"
               << scarti.str();
     bool salvato = true;
     if (prova) {

@@ -164,8 +164,8 @@ int comando_registro(int argc, char** argv) {
     const NOMI_ARCHIVIO nomi = nomi_archivio(r.file_c, "");
     const TITOLARE_ARCHIVIO t = titolare_archivio(nomi.blocco, nomi.reale_c, "");
     if (t.pid != 0)
-        std::cerr << "sanzionario registro: l'archivio e' in uso in un'altra sessione" << chi_tiene(t)
-                  << ": il registro comprende le sue operazioni confermate.\n";
+        std::cerr << "sanzionario registro: l'archivio e' in uso in un'altra sessione"
+                  << chi_tiene(t) << ": il registro comprende le sue operazioni confermate.\n";
     if (!r.verifica) return storia(nomi.registro, r);
     // A save a stop cut short before its entry: its files are recognised.
     GIORNALE_LETTO g;
@@ -173,7 +173,8 @@ int comando_registro(int argc, char** argv) {
     if (t.pid == 0 && leggi_file_giornale(nomi.giornale, g) == GIORNALE_SU_DISCO::LETTO &&
         g.riconosciuto && g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO)
         nota = g.voci.back();
-    const ESITO_VERIFICA e = verifica_registro(nomi.registro, nomi.reale_c, impronte_della_nota(nota));
+    const ESITO_VERIFICA e =
+        verifica_registro(nomi.registro, nomi.reale_c, impronte_della_nota(nota));
     std::cout << e.rapporto << std::flush;
     return e.integro ? 0 : 1;
 }

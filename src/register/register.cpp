@@ -223,7 +223,8 @@ void registro_salvataggio(REGISTRO_IN_USO& registro, const std::vector<FILE_REGI
     closelog();
 }
 
-void registro_salvataggio_ripreso(REGISTRO_IN_USO& registro, const std::vector<FILE_REGISTRATO>& file) {
+void registro_salvataggio_ripreso(REGISTRO_IN_USO& registro,
+                                  const std::vector<FILE_REGISTRATO>& file) {
     try {
         // Its entry may have been written before the stop.
         const json& ultima = registro.ultima;
@@ -294,8 +295,8 @@ void annota_recuperate(REGISTRO_IN_USO& registro, std::span<const MODIFICA> grup
     }
 }
 
-void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuperate_n, long non_recuperate,
-                       const std::string& messo_da_parte) {
+void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuperate_n,
+                       long non_recuperate, const std::string& messo_da_parte) {
     // Every operation replayed is now in the register: before, in this
     // entry's count, or in the entries after it.
     registro_segue_giornale(registro, giornale, registro.gruppi_recupero);
@@ -304,7 +305,8 @@ void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuper
         json v = voce(registro, "recupero");
         v["modifiche_recuperate"] = recuperate_n;
         v["modifiche_non_recuperate"] = non_recuperate;
-        v["modifiche_gia_registrate"] = registro.da_saltare < 0 ? json(nullptr) : json(registro.da_saltare);
+        v["modifiche_gia_registrate"] =
+            registro.da_saltare < 0 ? json(nullptr) : json(registro.da_saltare);
         if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
         voci.push_back(std::move(v));
         long k = registro.da_saltare;
@@ -324,7 +326,8 @@ void registro_descrivi_prossima(REGISTRO_IN_USO& registro, std::string descrizio
     registro.descrizione_prossima = std::move(descrizione);
 }
 
-bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo, bool nel_giornale) {
+bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo,
+                         bool nel_giornale) {
     const std::string descrizione = std::move(registro.descrizione_prossima);
     registro.descrizione_prossima.clear();
     if (registro.fd < 0) {
@@ -341,7 +344,8 @@ bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gr
     try {
         json v = voce_operazione(registro, gruppo, completo);
         if (!descrizione.empty())
-            v["descrizione"] = descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
+            v["descrizione"] =
+                descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
         scritto = scrivi(registro, v);
     } catch (const std::exception&) {
         smetti(registro);

@@ -29,7 +29,7 @@ struct REGISTRO_IN_USO {
     bool con_giornale = false;
     int64_t giornale = 0; // when the journal the entries belong to began
     long voce_giornale = 0;
-    json ultima;          // the last entry, as found when opened or as last written
+    json ultima;                       // the last entry, as found when opened or as last written
     bool avvisato = false;             // the clerk knows it cannot be written
     std::vector<PRIMA_DI> prima_di;    // images of the operation under way
     std::string descrizione_prossima;  // the words for the next operation's entry

@@ -28,13 +28,13 @@ namespace {
 // archive, and what keeps that archive.
 struct SESSIONE {
     STATO_SESSIONE stato = STATO_SESSIONE::NESSUN_ARCHIVIO;
-    NOMI_ARCHIVIO nomi;         // of the archive in use
-    IDENTITA_FILE id_c, id_a;   // its data files, as loaded or last saved (or last looked at)
-    IDENTITA_FILE id_giornale;  // CONSULTAZIONE: the holder's journal at the last look
-    BLOCCO_ARCHIVIO blocco;     // the archive in use, held
+    NOMI_ARCHIVIO nomi;           // of the archive in use
+    IDENTITA_FILE id_c, id_a;     // its data files, as loaded or last saved (or last looked at)
+    IDENTITA_FILE id_giornale;    // CONSULTAZIONE: the holder's journal at the last look
+    BLOCCO_ARCHIVIO blocco;       // the archive in use, held
     BLOCCO_ARCHIVIO destinazione; // another archive a "Salva con nome..." is aimed at
-    GIORNALE_IN_USO giornale;   // the recovery journal written to
-    REGISTRO_IN_USO registro;   // the register written to
+    GIORNALE_IN_USO giornale;     // the recovery journal written to
+    REGISTRO_IN_USO registro;     // the register written to
 };
 
 SESSIONE sessione;
@@ -61,7 +61,8 @@ long operazioni(const GIORNALE_LETTO& g, int64_t& ultima) {
 // The journal of the archive left behind goes: its changes were saved
 // elsewhere or dropped by the clerk.
 void lascia_giornale_precedente(const std::string& nuovo) {
-    if (!sessione.giornale.percorso.empty() && sessione.giornale.percorso != nuovo) giornale_rimuovi(sessione.giornale);
+    if (!sessione.giornale.percorso.empty() && sessione.giornale.percorso != nuovo)
+        giornale_rimuovi(sessione.giornale);
 }
 
 VOCE_GIORNALE inizio_di(const NOMI_ARCHIVIO& n, const IDENTITA_FILE& id_c,
@@ -80,8 +81,10 @@ VOCE_GIORNALE inizio_di(const NOMI_ARCHIVIO& n, const IDENTITA_FILE& id_c,
 void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
     if (!tiene_archivio()) return;
     const bool nel_giornale = annota_nel_giornale(sessione.giornale, gruppo, completo);
-    if (!giornale_attivo(sessione.giornale)) sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
-    const bool nel_registro = annota_nel_registro(sessione.registro, gruppo, completo, giornale_attivo(sessione.giornale));
+    if (!giornale_attivo(sessione.giornale))
+        sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
+    const bool nel_registro = annota_nel_registro(sessione.registro, gruppo, completo,
+                                                  giornale_attivo(sessione.giornale));
     bool avvisato = !nel_giornale && avvisa_giornale_mancante(sessione.giornale.percorso);
     if (!nel_registro && avvisa_registro_mancante()) avvisato = true;
     if (avvisato) pausa();
@@ -151,8 +154,7 @@ std::vector<std::string> cartelle_aperte(const NOMI_ARCHIVIO& n) {
 // A save cut short that cannot be finished: the files that exist, then the journal.
 void salvataggio_incerto(APERTURA& r, const ESAME_SALVATAGGIO& e) {
     r.salvataggio_incerto = e.presenti;
-    if (r.salvataggio_incerto.empty())
-        r.salvataggio_incerto = {r.nomi.file_c, r.nomi.file_a};
+    if (r.salvataggio_incerto.empty()) r.salvataggio_incerto = {r.nomi.file_c, r.nomi.file_a};
     r.salvataggio_incerto.push_back(r.nomi.giornale);
     r.esito = 1;
 }
@@ -242,7 +244,8 @@ bool guarda_come_lettore(APERTURA& r, CONFERMA_FORMA conferma) {
     const GIORNALE_SU_DISCO su_disco = leggi_file_giornale(n.giornale, r.letto);
     r.giornale = GIORNALE_TROVATO::NESSUNO;
     r.giornale_altrui = tenuto && su_disco == GIORNALE_SU_DISCO::NON_FIDATO;
-    if (su_disco == GIORNALE_SU_DISCO::NON_FIDATO && !tenuto) r.giornale = GIORNALE_TROVATO::NON_FIDATO;
+    if (su_disco == GIORNALE_SU_DISCO::NON_FIDATO && !tenuto)
+        r.giornale = GIORNALE_TROVATO::NON_FIDATO;
     if (su_disco == GIORNALE_SU_DISCO::LETTO && !r.letto.riconosciuto)
         r.giornale = GIORNALE_TROVATO::ILLEGGIBILE;
     const bool riconosciuto = su_disco == GIORNALE_SU_DISCO::LETTO && r.letto.riconosciuto;
@@ -289,6 +292,7 @@ void apri_come_lettore(APERTURA& r, CONFERMA_FORMA conferma) {
         std::this_thread::sleep_for(ATTESA_LETTORE);
     }
     r.esito = 1;
+    r.salvataggio_in_corso = true;
 }
 
 // The register of a save that a stop cut short after its renames and
@@ -299,9 +303,8 @@ void registra_salvataggio_completato(const APERTURA& a) {
     for (const RINOMINA& r : a.completato->rinomine) {
         const bool multe = percorso_assoluto(r.destinazione) == a.nomi.reale_c ||
                            nome_di(r.destinazione) == nome_di(a.nomi.reale_c);
-        file.push_back({multe ? "contravvenzioni" : "anagrafica", multe ? a.nomi.reale_c
-                                                                        : a.nomi.reale_a,
-                        multe ? a.id_c : a.id_a,
+        file.push_back({multe ? "contravvenzioni" : "anagrafica",
+                        multe ? a.nomi.reale_c : a.nomi.reale_a, multe ? a.id_c : a.id_a,
                         multe ? static_cast<long>(a.liste.forma_c.record)
                               : static_cast<long>(a.liste.forma_a.record),
                         r.impronta});
@@ -318,7 +321,8 @@ bool recupera_giornale(APERTURA& a, ESITO_GIORNALE& e) {
     int64_t ultima = 0;
     e.recuperate = operazioni(a.letto, ultima) - e.non_recuperate;
     if (e.non_recuperate == 0) {
-        e.protetto = giornale_riprendi(sessione.giornale, a.nomi.giornale, a.letto.lunghezza_valida);
+        e.protetto =
+            giornale_riprendi(sessione.giornale, a.nomi.giornale, a.letto.lunghezza_valida);
         return true;
     }
     // The whole journal is kept for whoever must look into it; the new one
@@ -388,7 +392,8 @@ ESITO_GIORNALE concludi_lettura(APERTURA& a) {
         } else {
             // The holder's journal does not fit: the last save as it is.
             LISTE_LETTE di_nuovo;
-            if (leggi_archivio(a.nomi.file_c.c_str(), a.nomi.file_a.c_str(), nullptr, di_nuovo) != 0) {
+            if (leggi_archivio(a.nomi.file_c.c_str(), a.nomi.file_a.c_str(), nullptr, di_nuovo) !=
+                0) {
                 rimetti_liste(vecchie);
                 sessione.stato = STATO_SESSIONE::NESSUN_ARCHIVIO;
                 return e;
@@ -421,9 +426,9 @@ bool annota_salvataggio(const NOMI_ARCHIVIO& nomi, bool stesso, const VOCE_GIORN
     if (leggi_file_giornale(nomi.giornale, altro) != GIORNALE_SU_DISCO::NESSUNO &&
         metti_da_parte(sessione.giornale, nomi.giornale).empty())
         return false;
-    const VOCE_GIORNALE voci[] = {inizio_di(nomi, identita_file(nomi.reale_c.c_str()),
-                                            identita_file(nomi.reale_a.c_str())),
-                                  nota};
+    const VOCE_GIORNALE voci[] = {
+        inizio_di(nomi, identita_file(nomi.reale_c.c_str()), identita_file(nomi.reale_a.c_str())),
+        nota};
     nota_a_parte = scrivi_giornale(nomi.giornale, voci);
     return nota_a_parte;
 }
@@ -524,7 +529,8 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
         // they are, and the journal is kept aside; when even that fails,
         // nothing of this load stays.
         LISTE_LETTE di_nuovo;
-        fatto = leggi_archivio(a.nomi.file_c.c_str(), a.nomi.file_a.c_str(), nullptr, di_nuovo) == 0;
+        fatto =
+            leggi_archivio(a.nomi.file_c.c_str(), a.nomi.file_a.c_str(), nullptr, di_nuovo) == 0;
         if (fatto) installa_lette(di_nuovo);
     }
     if (!fatto) {
@@ -549,7 +555,8 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
     sessione.id_a = a.id_a;
     e.cartelle_aperte = cartelle_aperte(sessione.nomi);
     // The register of the archive left behind ends its session; this one's begins.
-    if (stato_prima != STATO_SESSIONE::CONSULTAZIONE) registro_fine_sessione(sessione.registro, vecchie.non_salvate, true);
+    if (stato_prima != STATO_SESSIONE::CONSULTAZIONE)
+        registro_fine_sessione(sessione.registro, vecchie.non_salvate, true);
     registro_apri(sessione.registro, a.nomi.registro);
     registra_salvataggio_completato(a);
     const std::vector<FILE_REGISTRATO> file = {
@@ -559,8 +566,8 @@ ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
         sessione.stato =
             e.protetto ? STATO_SESSIONE::TITOLARE : STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
         registro_caricamento(sessione.registro, file);
-        registro_recupero(sessione.registro, a.letto.voci.front().ora, e.recuperate, e.non_recuperate,
-                          e.messo_da_parte);
+        registro_recupero(sessione.registro, a.letto.voci.front().ora, e.recuperate,
+                          e.non_recuperate, e.messo_da_parte);
         if (!e.protetto) registro_senza_giornale(sessione.registro);
         return e;
     }
@@ -585,12 +592,13 @@ bool aggiorna_consultazione() {
 }
 
 bool blocca_destinazione(const std::string& file_c, const std::string& file_a, long& pid) {
-    const std::string reale_c = percorso_assoluto(file_c);
+    const NOMI_ARCHIVIO n = nomi_archivio(file_c, file_a);
     pid = 0;
-    if (stesso_blocco(reale_c, sessione.blocco) || stesso_blocco(reale_c, sessione.destinazione))
+    if (stesso_blocco(n.reale_c, sessione.blocco) ||
+        stesso_blocco(n.reale_c, sessione.destinazione))
         return true;
     BLOCCO_ARCHIVIO nuovo;
-    if (prendi_blocco(reale_c, percorso_assoluto(file_a), nuovo, pid, {&sessione.blocco}) ==
+    if (prendi_blocco(n.reale_c, n.reale_a, nuovo, pid, {&sessione.blocco}) ==
         ESITO_BLOCCO::OCCUPATO)
         return false;
     rilascia_blocco(sessione.destinazione);
@@ -600,13 +608,14 @@ bool blocca_destinazione(const std::string& file_c, const std::string& file_a, l
 
 std::vector<std::string> file_cambiati(const std::string& file_c, const std::string& file_a) {
     std::vector<std::string> cambiati;
-    for (const std::string* p : {&file_c, &file_a}) {
-        const std::string r = percorso_assoluto(*p);
-        const IDENTITA_FILE* noto = r == sessione.nomi.reale_c   ? &sessione.id_c
-                                    : r == sessione.nomi.reale_a ? &sessione.id_a
-                                                                 : nullptr;
-        if (noto != nullptr && !stessa_identita(identita_file(r.c_str()), *noto))
-            cambiati.push_back(*p);
+    const NOMI_ARCHIVIO n = nomi_archivio(file_c, file_a);
+    for (const auto& [r, scritto] :
+         {std::pair{&n.reale_c, &file_c}, std::pair{&n.reale_a, &file_a}}) {
+        const IDENTITA_FILE* noto = *r == sessione.nomi.reale_c   ? &sessione.id_c
+                                    : *r == sessione.nomi.reale_a ? &sessione.id_a
+                                                                  : nullptr;
+        if (noto != nullptr && !stessa_identita(identita_file(r->c_str()), *noto))
+            cambiati.push_back(*scritto);
     }
     return cambiati;
 }
@@ -626,10 +635,10 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     VOCE_GIORNALE nota = voce_di_adesso(TIPO_VOCE::SALVATAGGIO);
     for (std::size_t i = 0; i < p.rinomine.size(); ++i) {
         const auto& [temporaneo, dati] = p.rinomine[i];
-        nota.rinomine.push_back({percorso_assoluto(temporaneo), percorso_assoluto(dati),
-                                 identita_file(temporaneo.c_str()), identita_file(dati.c_str()),
-                                 i < p.impronte.size() ? std::optional(p.impronte[i])
-                                                       : std::nullopt});
+        nota.rinomine.push_back(
+            {percorso_assoluto(temporaneo), percorso_assoluto(dati),
+             identita_file(temporaneo.c_str()), identita_file(dati.c_str()),
+             i < p.impronte.size() ? std::optional(p.impronte[i]) : std::nullopt});
     }
     // The note, then the second step: without the note nothing is renamed.
     bool nota_a_parte = false;
@@ -664,9 +673,9 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
     sessione.id_a = identita_file(nomi.reale_a.c_str());
     std::vector<FILE_REGISTRATO> file;
     if (p.impronte.size() == 2)
-        file = {{"contravvenzioni", nomi.reale_c, sessione.id_c, conta(lista_contravv),
-                 p.impronte[1]},
-                {"anagrafica", nomi.reale_a, sessione.id_a, conta(lista_anagraf), p.impronte[0]}};
+        file = {
+            {"contravvenzioni", nomi.reale_c, sessione.id_c, conta(lista_contravv), p.impronte[1]},
+            {"anagrafica", nomi.reale_a, sessione.id_a, conta(lista_anagraf), p.impronte[0]}};
     // Saved onto another archive: the register in use says where its
     // operations went, and that archive's register goes on from here.
     std::string altro_registro;

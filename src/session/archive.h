@@ -101,18 +101,20 @@ struct APERTURA {
     std::vector<std::string> salvataggio_incerto;
     bool salvataggio_interrotto = false; // a reader found a save cut short: it read the
                                          // files it would put in place
+    bool salvataggio_in_corso = false;   // a reader found the holder saving, for longer
+                                         // than it waits: nothing was read
     GIORNALE_TROVATO giornale = GIORNALE_TROVATO::NESSUNO;
-    FORMA_FILE forma_c, forma_a;   // what the reader misread in each file
-    MULTE_ORFANE orfane;           // fines naming an owner code no owner has
-    long modifiche = 0;            // RECUPERABILE: the operations it holds
-    int64_t ultima = 0;            // RECUPERABILE: when the last one was made (seconds since 1970)
+    FORMA_FILE forma_c, forma_a; // what the reader misread in each file
+    MULTE_ORFANE orfane;         // fines naming an owner code no owner has
+    long modifiche = 0;          // RECUPERABILE: the operations it holds
+    int64_t ultima = 0;          // RECUPERABILE: when the last one was made (seconds since 1970)
 
     // Held until concludi_apertura or abbandona_apertura.
-    IDENTITA_FILE id_c, id_a;     // as read
-    IDENTITA_FILE id_giornale;    // the journal as read
-    BLOCCO_ARCHIVIO blocco;       // taken for this load (none when already held, or a reader)
-    GIORNALE_LETTO letto;         // the journal found
-    LISTE_LETTE liste;            // both lists, not yet in use
+    IDENTITA_FILE id_c, id_a;  // as read
+    IDENTITA_FILE id_giornale; // the journal as read
+    BLOCCO_ARCHIVIO blocco;    // taken for this load (none when already held, or a reader)
+    GIORNALE_LETTO letto;      // the journal found
+    LISTE_LETTE liste;         // both lists, not yet in use
     std::optional<VOCE_GIORNALE> completato; // the note of the save this load finished
 };
 

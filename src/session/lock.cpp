@@ -229,7 +229,8 @@ TITOLARE_ARCHIVIO titolare_archivio(const std::string& blocco, const std::string
     std::vector<std::pair<dev_t, ino_t>> file;
     for (const std::string* p : {&blocco, &file_c, &file_a}) {
         struct stat st;
-        if (lstat(p->c_str(), &st) == 0 && S_ISREG(st.st_mode)) file.emplace_back(st.st_dev, st.st_ino);
+        if (lstat(p->c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            file.emplace_back(st.st_dev, st.st_ino);
     }
     TITOLARE_ARCHIVIO t;
     t.pid = pid_dal_sistema(file);

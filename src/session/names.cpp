@@ -31,8 +31,7 @@ bool file_dell_archivio(const NOMI_ARCHIVIO& n, const std::string& percorso) {
     const std::string cartella = cartella_di(reale), nome = nome_di(reale);
     for (const std::string* dati : {&n.reale_c, &n.reale_a}) {
         if (reale == *dati || reale == percorso_copia(*dati)) return true;
-        if (cartella == cartella_di(*dati) && nome_temporaneo_di(nome, nome_di(*dati)))
-            return true;
+        if (cartella == cartella_di(*dati) && nome_temporaneo_di(nome, nome_di(*dati))) return true;
     }
     const std::string giornale = percorso_assoluto(n.giornale);
     if (reale.starts_with(giornale)) return true; // also one set aside, with its date
@@ -40,8 +39,8 @@ bool file_dell_archivio(const NOMI_ARCHIVIO& n, const std::string& percorso) {
         if (reale == percorso_assoluto(*proprio)) return true;
     const IDENTITA_FILE id = identita_file(percorso.c_str());
     if (!id.esiste) return false;
-    for (const std::string* f : {&n.file_c, &n.file_a, &n.copia_c, &n.copia_a, &n.giornale,
-                                 &n.blocco, &n.registro})
+    for (const std::string* f :
+         {&n.file_c, &n.file_a, &n.copia_c, &n.copia_a, &n.giornale, &n.blocco, &n.registro})
         if (stesso_inode(id, identita_file(f->c_str()))) return true;
     return false;
 }

@@ -8,16 +8,16 @@
 #include <string>
 
 struct NOMI_ARCHIVIO {
-    std::string file_c, file_a;       // as typed
-    std::string collegato_c;          // the fines file with its links followed (the folder
-                                      // as typed): the names below are beside it
+    std::string file_c, file_a; // as typed
+    std::string collegato_c;    // the fines file with its links followed (the folder
+                                // as typed): the names below are beside it
     std::string collegato_a;
-    std::string reale_c, reale_a;     // resolved: the same from any working folder
-    std::string giornale;             // the recovery journal
-    std::string blocco;               // the lock file
-    std::string registro;             // the register of who did what
-    std::string copia_c, copia_a;     // the previous save's backups
-    bool stesso_file = false;         // both paths name one file
+    std::string reale_c, reale_a; // resolved: the same from any working folder
+    std::string giornale;         // the recovery journal
+    std::string blocco;           // the lock file
+    std::string registro;         // the register of who did what
+    std::string copia_c, copia_a; // the previous save's backups
+    bool stesso_file = false;     // both paths name one file
 };
 
 NOMI_ARCHIVIO nomi_archivio(const std::string& file_c, const std::string& file_a);

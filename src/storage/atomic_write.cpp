@@ -131,8 +131,8 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, bool impronta
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
     s.temporaneo = std::move(modello);
-    bool scritto =
-        scrivi_contenuto(fd, f.contenuto, fermo, impronta ? &s.impronta : nullptr) && fsync(fd) == 0;
+    bool scritto = scrivi_contenuto(fd, f.contenuto, fermo, impronta ? &s.impronta : nullptr) &&
+                   fsync(fd) == 0;
     if (scritto) {
         // The replaced file keeps its owner where the system allows it.
         if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))

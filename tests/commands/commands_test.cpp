@@ -19,13 +19,36 @@ namespace {
 // be quoted, a fine without owner.
 ARCHIVIO piccolo() {
     ARCHIVIO a;
-    a.anagrafica = testo_anagraf({1, "ROSSI", "MARIO", {5, 3, 1970}, "VIA ROMA 10", "Forl\x8D",
-                                  "47121", "FC", "RSSMRA70C05F205Z", "FC1234567A"}) +
-                   testo_anagraf({2, "BIANCHI", "ANNA", {1, 1, 1980}, "PIAZZA \"DUOMO\" 1",
-                                  "Roma", "00100", "RM", "BNCNNA80A41H501U", "RM7654321B"});
+    a.anagrafica = testo_anagraf({1,
+                                  "ROSSI",
+                                  "MARIO",
+                                  {5, 3, 1970},
+                                  "VIA ROMA 10",
+                                  "Forl\x8D",
+                                  "47121",
+                                  "FC",
+                                  "RSSMRA70C05F205Z",
+                                  "FC1234567A"}) +
+                   testo_anagraf({2,
+                                  "BIANCHI",
+                                  "ANNA",
+                                  {1, 1, 1980},
+                                  "PIAZZA \"DUOMO\" 1",
+                                  "Roma",
+                                  "00100",
+                                  "RM",
+                                  "BNCNNA80A41H501U",
+                                  "RM7654321B"});
     a.contravvenzioni =
-        testo_contravv({1, {12, 3, 2026}, "Milano, via Po", "AB123CD", "Divieto di sosta", 41,
-                        nullptr, true, {20, 3, 2026}},
+        testo_contravv({1,
+                        {12, 3, 2026},
+                        "Milano, via Po",
+                        "AB123CD",
+                        "Divieto di sosta",
+                        41,
+                        nullptr,
+                        true,
+                        {20, 3, 2026}},
                        1) +
         testo_contravv({2, {1, 4, 2026}, "Torino", "XY987ZT", "Eccesso di velocit\x85", 38.5}) +
         testo_contravv({3, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 167}, 2);
@@ -87,9 +110,11 @@ TEST(Commands, ExportInBothDialectsReadBackByPython) {
     const Sessione s = comando(c, {"esporta"});
     EXPECT_EQ(s.output, INTESTAZIONE +
                             "1,2026-03-12,\"Milano, via Po\",AB123CD,Divieto di sosta,41.00,sì,"
-                            "2026-03-20," + ROSSI + "\r\n" +
+                            "2026-03-20," +
+                            ROSSI + "\r\n" +
                             "2,2026-04-01,Torino,XY987ZT,Eccesso di velocità,38.50,no,,,,,,,,,,,"
-                            "\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,no,," + BIANCHI + "\r\n");
+                            "\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,no,," +
+                            BIANCHI + "\r\n");
     EXPECT_EQ(s.stato, 0);
     EXPECT_EQ(s.errori, "");
     // Every field of both dialects as Python's csv module reads it back,
@@ -107,8 +132,8 @@ TEST(Commands, ExportInBothDialectsReadBackByPython) {
          {std::tuple{"standard.csv", ",", "2026-03-12", "41.00", "2026-03-20"},
           std::tuple{"italiano.csv", ";", "12/03/2026", "41,00", "20/03/2026"}}) {
         SCOPED_TRACE(file);
-        const std::string comando_python = "cd '" + c.percorso + "' && python3 leggi.py " +
-                                           file + " '" + sep + "' > letto.txt";
+        const std::string comando_python =
+            "cd '" + c.percorso + "' && python3 leggi.py " + file + " '" + sep + "' > letto.txt";
         ASSERT_EQ(std::system(comando_python.c_str()), 0);
         const std::string letto = c.leggi("letto.txt");
         const std::string nascita = std::string(sep) == "," ? "1970-03-05" : "05/03/1970";
@@ -146,10 +171,12 @@ TEST(Commands, ImportRecordsTheValidRowsAndListsTheOthers) {
     EXPECT_EQ(prova.stato, 1);
     EXPECT_EQ(c.leggi(DATI_C), prima);
     const Sessione s = comando(c, {"importa-pagamenti", "pagamenti.csv"});
-    EXPECT_EQ(s.output, "Righe lette: 6\nPagamenti registrati: 1\n" + tabella + "Archivio salvato.\n");
+    EXPECT_EQ(s.output,
+              "Righe lette: 6\nPagamenti registrati: 1\n" + tabella + "Archivio salvato.\n");
     EXPECT_EQ(s.stato, 1);
-    EXPECT_NE(comando(c, {"esporta"}).output.find("\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,sì,"
-                                                  "2026-04-10,"),
+    EXPECT_NE(comando(c, {"esporta"})
+                  .output.find("\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,sì,"
+                               "2026-04-10,"),
               std::string::npos);
     EXPECT_FALSE(c.esiste(DATI_C + ".giornale"));
 }
@@ -158,12 +185,20 @@ TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
     ARCHIVIO a = piccolo();
     EXPECT_EQ(comando(Cartella(a), {"controlla"}).stato, 0);
     // A fine naming owner 7, a second owner 2, a paid fine without owner.
-    a.anagrafica += testo_anagraf({2, "VERDI", "LUCA", {2, 2, 1990}, "VIA PO 1", "Roma", "00100",
-                                   "RM", "VRDLCU90B02H501X", "RM1111111C"});
+    a.anagrafica += testo_anagraf({2,
+                                   "VERDI",
+                                   "LUCA",
+                                   {2, 2, 1990},
+                                   "VIA PO 1",
+                                   "Roma",
+                                   "00100",
+                                   "RM",
+                                   "VRDLCU90B02H501X",
+                                   "RM1111111C"});
     a.contravvenzioni +=
         testo_contravv({4, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 42}, 7) +
-        testo_contravv({5, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 42, nullptr, true,
-                        {4, 4, 2026}});
+        testo_contravv(
+            {5, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 42, nullptr, true, {4, 4, 2026}});
     Cartella c(a);
     const Sessione s = comando(c, {"controlla"});
     EXPECT_EQ(s.output,
@@ -204,14 +239,23 @@ TEST(Commands, AHeldArchiveIsReadWithItsHoldersConfirmedWorkAndOnlyTheImportIsRe
         std::string nell_uscita; // the holder's unsaved fine, as each shows it
     } casi[] = {
         {{"esporta"}, "sanzionario esporta" + letto, 0, "\r\n4,2026-02-01,Roma,ZZ999ZZ,Sosta,"},
-        {{"controlla"}, "sanzionario controlla" + letto, 0,
+        {{"controlla"},
+         "sanzionario controlla" + letto,
+         0,
          "1 modifiche confermate della sessione in corso"},
         {{"registro"},
-         "sanzionario registro" + tenuto + ": il registro comprende le sue operazioni confermate.\n",
-         0, "ZZ999ZZ"},
-        {{"importa-pagamenti", "--prova", "pagamenti.csv"}, "sanzionario importa-pagamenti" + rifiutato,
-         1, ""},
-        {{"importa-pagamenti", "pagamenti.csv"}, "sanzionario importa-pagamenti" + rifiutato, 1, ""},
+         "sanzionario registro" + tenuto +
+             ": il registro comprende le sue operazioni confermate.\n",
+         0,
+         "ZZ999ZZ"},
+        {{"importa-pagamenti", "--prova", "pagamenti.csv"},
+         "sanzionario importa-pagamenti" + rifiutato,
+         1,
+         ""},
+        {{"importa-pagamenti", "pagamenti.csv"},
+         "sanzionario importa-pagamenti" + rifiutato,
+         1,
+         ""},
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.argomenti.front() + " " + caso.argomenti.back());

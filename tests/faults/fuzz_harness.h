@@ -21,10 +21,10 @@
 #include "input/line.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "storage/journal_format.h"
-#include "session/replay.h"
 #include "session/dialogs.h"
+#include "session/replay.h"
 #include "storage/archive_files.h"
+#include "storage/journal_format.h"
 #include "support/folder.h"
 #include "support/texts.h"
 
