@@ -16,7 +16,6 @@
 #include "commands/csv_format.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "model/walk.h"
 #include "register/register.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
@@ -141,27 +140,12 @@ struct PAGAMENTO {
     DATA data;
 };
 
-// The first fine, in list order (as the dialogues find it), of each number
-// the rows name: one walk of the list, and an index no larger than the list
-// of payments.
-std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const std::vector<uint32_t>& numeri) {
-    std::unordered_map<uint32_t, NODO_CONTRAVV*> indice;
-    indice.reserve(numeri.size());
-    for (uint32_t n : numeri) indice.emplace(n, nullptr);
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
-        const auto it = indice.find(f->numero);
-        if (it != indice.end() && it->second == nullptr) it->second = f;
-    }
-    return indice;
-}
-
 // Why a row cannot be recorded, or "" when it can, its payment then in `p`.
-// `numero` is the fine number the row names, when it names one; `indice`
-// gives the first fine of each such number; `gia_nel_file`, the row where
+// `numero` is the fine number the row names, when it names one, found
+// through the door's index as the dialogues find it; `gia_nel_file`, the row where
 // each fine was paid earlier in the list.
 std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& c,
                           std::optional<uint32_t> numero,
-                          const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice,
                           const std::unordered_map<const NODO_CONTRAVV*, std::size_t>& gia_nel_file,
                           PAGAMENTO& p) {
     const auto campo = [&](int colonna) -> const std::string& {
@@ -169,9 +153,8 @@ std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& 
     };
     if (!numero) return "numero della contravvenzione non valido: " + citato(campo(c.numero));
     const std::string n = "la contravvenzione n." + std::to_string(*numero);
-    const auto trovata = indice.find(*numero);
-    if (trovata == indice.end() || trovata->second == nullptr) return n + " non esiste";
-    NODO_CONTRAVV* f = trovata->second;
+    NODO_CONTRAVV* f = trova_numero(lista_contravv, *numero);
+    if (f == nullptr) return n + " non esiste";
     if (const auto prima = gia_nel_file.find(f); prima != gia_nel_file.end())
         return n + " compare gia' alla riga " + std::to_string(prima->second);
     if (f->pagata) return n + " e' gia' pagata (" + data_testo(f->data_pagamento) + ")";
@@ -197,15 +180,6 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
                             std::ostream& scarti) {
     const std::size_t bisogno =
         static_cast<std::size_t>(std::max({c.numero, c.data, c.importo})) + 1;
-    // The number each row names, read once: they make the index.
-    std::vector<std::optional<uint32_t>> numeri(l.righe.size());
-    std::vector<uint32_t> nominati;
-    for (std::size_t r = 1; r < l.righe.size(); ++r) {
-        if (l.righe[r].size() < bisogno) continue;
-        numeri[r] = leggi_numero_csv(l.righe[r][static_cast<std::size_t>(c.numero)]);
-        if (numeri[r]) nominati.push_back(*numeri[r]);
-    }
-    const auto indice = multe_nominate(nominati);
     std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
     for (std::size_t r = 1; r < l.righe.size(); ++r) {
         const std::size_t riga = r + 1;
@@ -213,7 +187,9 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
         const std::string motivo =
             l.righe[r].size() < bisogno
                 ? "mancano dei campi"
-                : motivo_scarto(l.righe[r], c, numeri[r], indice, gia_nel_file, p);
+                : motivo_scarto(l.righe[r], c,
+                                leggi_numero_csv(l.righe[r][static_cast<std::size_t>(c.numero)]),
+                                gia_nel_file, p);
         if (!motivo.empty()) {
             scarti << "riga " << riga << ": " << motivo << "\n";
             continue;
