@@ -1,0 +1,39 @@
+// Connecting a command to the database archive, and its failures in words.
+#include "commands/database_command.h"
+
+#include <iostream>
+
+#include "commands/command_support.h"
+#include "database/schema.h"
+
+std::optional<int> collega_per_comando(const char* comando, const char* opzione, DATABASE& db) {
+    const std::optional<std::string> indirizzo = indirizzo_database(opzione);
+    if (!indirizzo)
+        return errore_uso(comando, std::string("manca il database: indicarlo con --database o "
+                                               "con la variabile ") +
+                                       VARIABILE_DATABASE);
+    const ESITO_COLLEGAMENTO esito = collega(*indirizzo, db);
+    if (esito == ESITO_COLLEGAMENTO::COLLEGATO) return std::nullopt;
+    if (esito == ESITO_COLLEGAMENTO::INDIRIZZO_ERRATO) return errore_uso(comando, db.errore);
+    std::cerr << "sanzionario " << comando << ": "
+              << (esito == ESITO_COLLEGAMENTO::IRRAGGIUNGIBILE
+                      ? "impossibile collegarsi al database: "
+                      : "")
+              << db.errore << ".\n";
+    return USCITA_FALLITO;
+}
+
+int database_rifiuta(const char* comando, const std::string& cosa, const DATABASE& db) {
+    std::cerr << "sanzionario " << comando << ": il database ha rifiutato " << cosa << ": "
+              << db.errore << ".\n";
+    std::cerr << "Nel database non e' cambiato nulla.\n";
+    return USCITA_FALLITO;
+}
+
+int schema_piu_nuovo(const char* comando, int trovata) {
+    std::cerr << "sanzionario " << comando << ": l'archivio nel database ha lo schema "
+              << "alla versione " << trovata << ", piu' recente di quella che questo programma "
+              << "conosce (" << VERSIONE_SCHEMA << "): il database non e' stato toccato.\n"
+              << "Usare una versione piu' recente del programma.\n";
+    return USCITA_FALLITO;
+}

@@ -1,0 +1,30 @@
+// The database archive for a command of the command line: the option
+// --database (or the environment variable SANZIONARIO_DATABASE), the
+// connection, and the failures told on standard error.
+#pragma once
+
+#include <getopt.h>
+#include <optional>
+#include <string>
+
+#include "database/connection.h"
+
+// The option every command that reaches a database takes; its value comes
+// to the command's own options as 'D'.
+constexpr option OPZIONE_DATABASE = {"database", required_argument, nullptr, 'D'};
+
+// Connects `comando` to the database that `opzione` (the value of
+// --database; nullptr when not given) or the environment names. Nothing
+// when connected; otherwise the status to end with, after telling why:
+// USCITA_USO when none is named or the string cannot be read,
+// USCITA_FALLITO when the server cannot be reached or the database
+// cannot hold an archive.
+std::optional<int> collega_per_comando(const char* comando, const char* opzione, DATABASE& db);
+
+// Tells that the database refused `cosa` ("l'importazione"), with what
+// the server said, and that nothing changed there. USCITA_FALLITO.
+int database_rifiuta(const char* comando, const std::string& cosa, const DATABASE& db);
+
+// Tells that the schema in the database (version `trovata`) is newer than
+// this program knows. USCITA_FALLITO.
+int schema_piu_nuovo(const char* comando, int trovata);

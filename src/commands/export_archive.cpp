@@ -1,0 +1,120 @@
+// sanzionario esporta-archivio: a database archive written into the two
+// data files, exactly as a save of the same archive writes them, and with
+// the save's care: both files first to temporary files, renamed into place
+// together, the old ones kept as backups, and never over an archive that
+// a session holds.
+#include <iostream>
+#include <string>
+
+#include "commands/command_support.h"
+#include "commands/commands.h"
+#include "commands/database_command.h"
+#include "database/archive_tables.h"
+#include "database/schema.h"
+#include "session/archive.h"
+#include "storage/archive_files.h"
+
+namespace {
+
+constexpr const char* COMANDO = "esporta-archivio";
+
+constexpr const char* AIUTO =
+    "Uso: sanzionario esporta-archivio [OPZIONI] --database CONNESSIONE\n"
+    "Scrive l'archivio di un database PostgreSQL nei suoi due file, come li\n"
+    "scriverebbe un salvataggio: i file di prima restano come copie .bak.\n\n"
+    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+    "                              (predefinito: dati/contravvenzioni.txt)\n"
+    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+    "                              (predefinito: dati/anagrafica.txt)\n"
+    "      --database CONNESSIONE  il database, come stringa di collegamento di libpq\n"
+    "                              (\"dbname=ufficio host=server\") o URI\n"
+    "                              (\"postgresql://server/ufficio\"); senza, la\n"
+    "                              variabile SANZIONARIO_DATABASE\n"
+    "  -h, --help                  mostra questo aiuto ed esce\n\n"
+    "Stato di uscita: 0 esportato, 1 non esportato, 2 uso errato.\n";
+
+// Both tables read into the lists in use, from one snapshot of the
+// database; false after telling why not.
+bool leggi_database(DATABASE& db) {
+    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
+    if (!esegui(db, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))
+        return database_rifiuta(COMANDO, "la lettura", db), false;
+    const std::optional<int> versione = versione_schema(db);
+    if (!versione) return database_rifiuta(COMANDO, "la lettura", db), false;
+    if (*versione == 0) {
+        std::cerr << prima << "il database non contiene un archivio del programma (manca lo "
+                             "schema sanzionario).\nCrearlo con 'sanzionario importa-archivio'.\n";
+        return false;
+    }
+    if (*versione > VERSIONE_SCHEMA) return schema_piu_nuovo(COMANDO, *versione), false;
+    LISTE_LETTE liste;
+    if (!leggi_tabelle(db, liste)) {
+        std::cerr << prima << "impossibile leggere l'archivio dal database: " << db.errore
+                  << ".\nNessun file e' stato scritto.\n";
+        return false;
+    }
+    esegui(db, "COMMIT");
+    installa_lette(liste);
+    return true;
+}
+
+// The save's outcome told, when it failed.
+void salvataggio_fallito(const FILE_ARCHIVIO& file, const ESITO_SALVATAGGIO& esito) {
+    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
+    if (esito.fuori.motivo != nullptr) {
+        std::cerr << prima << "il database contiene "
+                  << (esito.fuori.contravv != nullptr
+                          ? "la contravvenzione n." + std::to_string(esito.fuori.contravv->numero)
+                          : "i dati anagrafici con codice " +
+                                std::to_string(esito.fuori.anagraf->codice))
+                  << ", che i file non possono contenere: " << esito.fuori.motivo
+                  << ".\nNessun file e' stato scritto.\n";
+        return;
+    }
+    std::cerr << prima << "impossibile scrivere i file " << file.contravvenzioni << " e "
+              << file.anagrafica << ".\n";
+    if (esito.rimasti_nuovi.empty()) {
+        std::cerr << "I file sono quelli di prima.\n";
+        return;
+    }
+    for (const std::string& nuovo : esito.rimasti_nuovi)
+        std::cerr << "Il file " << nuovo << " e' gia' quello nuovo e non si e' potuto "
+                  << "rimettere com'era: la sua copia di prima e' " << nuovo << ".bak.\n";
+}
+
+} // namespace
+
+int comando_esporta_archivio(int argc, char** argv) {
+    FILE_ARCHIVIO file;
+    const char* database = nullptr;
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
+                                                {OPZIONE_DATABASE}, "",
+                                                [&](int o, const char* v) {
+                                                    if (o == 'D') database = v;
+                                                }))
+        return *fine;
+    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    DATABASE db;
+    if (const auto fine = collega_per_comando(COMANDO, database, db)) return *fine;
+    if (!leggi_database(db)) return USCITA_FALLITO;
+    db.pg.reset();
+
+    long pid = 0;
+    if (!blocca_destinazione(file.contravvenzioni, file.anagrafica, pid)) {
+        std::cerr << "sanzionario " << COMANDO << ": " << testo_archivio_in_uso(pid);
+        return USCITA_FALLITO;
+    }
+    ESITO_SALVATAGGIO esito;
+    if (!salva_archivio(file.contravvenzioni, file.anagrafica, esito)) {
+        salvataggio_fallito(file, esito);
+        return USCITA_FALLITO;
+    }
+    chiudi_archivio();
+    long multe = 0, persone = 0;
+    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr; c = c->next) ++multe;
+    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) ++persone;
+    std::cout << "Archivio esportato dal database in " << file.contravvenzioni << " e "
+              << file.anagrafica << ": " << multe << " contravvenzioni, " << persone
+              << " dati anagrafici.\n";
+    return USCITA_FATTO;
+}
