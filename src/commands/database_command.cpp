@@ -6,6 +6,17 @@
 #include "commands/command_support.h"
 #include "database/schema.h"
 
+namespace {
+
+// The server's words closing a sentence of the program's.
+std::string fine_frase(const std::string& testo) {
+    if (!testo.empty() && (testo.back() == '.' || testo.back() == '?' || testo.back() == '!'))
+        return testo + "\n";
+    return testo + ".\n";
+}
+
+} // namespace
+
 std::optional<int> collega_per_comando(const char* comando, const char* opzione, DATABASE& db) {
     const std::optional<std::string> indirizzo = indirizzo_database(opzione);
     if (!indirizzo)
@@ -19,14 +30,18 @@ std::optional<int> collega_per_comando(const char* comando, const char* opzione,
               << (esito == ESITO_COLLEGAMENTO::IRRAGGIUNGIBILE
                       ? "impossibile collegarsi al database: "
                       : "")
-              << db.errore << ".\n";
+              << fine_frase(db.errore);
     return USCITA_FALLITO;
 }
 
-int database_rifiuta(const char* comando, const std::string& cosa, const DATABASE& db) {
-    std::cerr << "sanzionario " << comando << ": il database ha rifiutato " << cosa << ": "
-              << db.errore << ".\n";
-    std::cerr << "Nel database non e' cambiato nulla.\n";
+int database_rifiuta(const char* comando, const std::string& cosa, const DATABASE& db,
+                     bool modifica) {
+    const bool perso = db.pg != nullptr && PQstatus(db.pg.get()) != CONNECTION_OK;
+    std::cerr << "sanzionario " << comando << ": "
+              << (perso ? "il collegamento al database si e' interrotto durante "
+                        : "il database ha rifiutato ")
+              << cosa << ": " << fine_frase(db.errore);
+    if (modifica) std::cerr << "Nel database non e' cambiato nulla.\n";
     return USCITA_FALLITO;
 }
 

@@ -22,8 +22,10 @@ constexpr option OPZIONE_DATABASE = {"database", required_argument, nullptr, 'D'
 std::optional<int> collega_per_comando(const char* comando, const char* opzione, DATABASE& db);
 
 // Tells that the database refused `cosa` ("l'importazione"), with what
-// the server said, and that nothing changed there. USCITA_FALLITO.
-int database_rifiuta(const char* comando, const std::string& cosa, const DATABASE& db);
+// the server said, and, after a change refused, that nothing changed
+// there (its transaction is undone whole). USCITA_FALLITO.
+int database_rifiuta(const char* comando, const std::string& cosa, const DATABASE& db,
+                     bool modifica);
 
 // Tells that the schema in the database (version `trovata`) is newer than
 // this program knows. USCITA_FALLITO.

@@ -38,12 +38,12 @@ constexpr const char* AIUTO =
 bool leggi_database(DATABASE& db) {
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (!esegui(db, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))
-        return database_rifiuta(COMANDO, "la lettura", db), false;
+        return database_rifiuta(COMANDO, "la lettura", db, false), false;
     const std::optional<int> versione = versione_schema(db);
-    if (!versione) return database_rifiuta(COMANDO, "la lettura", db), false;
+    if (!versione) return database_rifiuta(COMANDO, "la lettura", db, false), false;
     if (*versione == 0) {
-        std::cerr << prima << "il database non contiene un archivio del programma (manca lo "
-                             "schema sanzionario).\nCrearlo con 'sanzionario importa-archivio'.\n";
+        std::cerr << prima << "il database non contiene un archivio del programma (lo schema "
+                             "sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario importa-archivio'.\n";
         return false;
     }
     if (*versione > VERSIONE_SCHEMA) return schema_piu_nuovo(COMANDO, *versione), false;

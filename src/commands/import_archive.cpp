@@ -102,12 +102,12 @@ int comando_importa_archivio(int argc, char** argv) {
     if (!importabile(file, r, accetta_dubbie)) return USCITA_FALLITO;
 
     int trovata = 0;
-    if (!esegui(db, "BEGIN")) return database_rifiuta(COMANDO, "l'importazione", db);
+    if (!esegui(db, "BEGIN")) return database_rifiuta(COMANDO, "l'importazione", db, true);
     const ESITO_SCHEMA schema = prepara_schema(db, trovata);
     if (schema == ESITO_SCHEMA::PIU_NUOVO) return schema_piu_nuovo(COMANDO, trovata);
-    if (schema == ESITO_SCHEMA::ERRORE) return database_rifiuta(COMANDO, "l'importazione", db);
+    if (schema == ESITO_SCHEMA::ERRORE) return database_rifiuta(COMANDO, "l'importazione", db, true);
     const std::optional<CONTEGGIO_TABELLE> gia = conta_tabelle(db);
-    if (!gia) return database_rifiuta(COMANDO, "l'importazione", db);
+    if (!gia) return database_rifiuta(COMANDO, "l'importazione", db, true);
     if ((gia->contravvenzioni > 0 || gia->anagrafica > 0) && !sostituisci) {
         std::cerr << "sanzionario " << COMANDO << ": il database contiene gia' un archivio ("
                   << gia->contravvenzioni << " contravvenzioni, " << gia->anagrafica
@@ -116,7 +116,7 @@ int comando_importa_archivio(int argc, char** argv) {
         return USCITA_FALLITO;
     }
     if (!svuota_tabelle(db) || !scrivi_tabelle(db, lista_contravv, lista_anagraf))
-        return database_rifiuta(COMANDO, "l'importazione", db);
+        return database_rifiuta(COMANDO, "l'importazione", db, true);
     if (!esegui(db, "COMMIT")) {
         // The answer to a commit may be lost with the connection: then
         // whether it was done is known only to the server.
@@ -128,7 +128,7 @@ int comando_importa_archivio(int argc, char** argv) {
                          "--sostituisci.\n";
             return USCITA_FALLITO;
         }
-        return database_rifiuta(COMANDO, "l'importazione", db);
+        return database_rifiuta(COMANDO, "l'importazione", db, true);
     }
     if (trovata == 0) std::cout << "Creato lo schema sanzionario (versione " << VERSIONE_SCHEMA << ").\n";
     if (trovata > 0 && trovata < VERSIONE_SCHEMA)

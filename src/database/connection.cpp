@@ -46,6 +46,9 @@ ESITO_COLLEGAMENTO collega(const std::string& indirizzo, DATABASE& db) {
         db.pg.reset();
         return ESITO_COLLEGAMENTO::IRRAGGIUNGIBILE;
     }
+    // The server's notices ("schema already exists, skipping") are not
+    // for the user: what matters is told by the program.
+    PQsetNoticeProcessor(db.pg.get(), [](void*, const char*) {}, nullptr);
     const char* codifica = PQparameterStatus(db.pg.get(), "server_encoding");
     if (codifica == nullptr || std::strcmp(codifica, "UTF8") != 0) {
         db.errore = std::string("il database usa la codifica ") +

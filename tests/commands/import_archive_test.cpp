@@ -229,7 +229,7 @@ TEST_F(DatabaseCommands, ConnectionAndDestinationFailuresAreToldWithoutThePasswo
              {{"esporta-archivio", "-c", "altro/c.txt", "-a", "altro/a.txt"},
               {{"SANZIONARIO_DATABASE", cluster + " " + vuoto}},
               "sanzionario esporta-archivio: il database non contiene un archivio del programma "
-              "(manca lo schema sanzionario).\nCrearlo con 'sanzionario importa-archivio'.\n",
+              "(lo schema sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario importa-archivio'.\n",
               1},
              {{"esporta-archivio", "--database", indirizzo + " " + segreto}, {},
               "sanzionario esporta-archivio: L'archivio e' gia' in uso in un'altra sessione "
