@@ -212,8 +212,11 @@ TEST_F(DatabaseCommands, ConnectionAndDestinationFailuresAreToldWithoutThePasswo
         std::string inizio_errori;
         int stato;
     };
-    const std::string vuoto = "dbname=" + nome + "_vuoto";
+    const std::string vuoto = "dbname=" + nome + "_vuoto", latino = "dbname=" + nome + "_latino";
     ASSERT_EQ(sql("CREATE DATABASE " + nome + "_vuoto"), "");
+    ASSERT_EQ(sql("CREATE DATABASE " + nome + "_latino ENCODING 'LATIN1' LOCALE 'C' TEMPLATE "
+                  "template0"),
+              "");
     for (const CASO& k : std::vector<CASO>{
              {{"importa-archivio"}, {{"SANZIONARIO_DATABASE", std::nullopt}},
               "sanzionario importa-archivio: manca il database: indicarlo con --database o con "
@@ -230,6 +233,11 @@ TEST_F(DatabaseCommands, ConnectionAndDestinationFailuresAreToldWithoutThePasswo
               {{"SANZIONARIO_DATABASE", cluster + " " + vuoto}},
               "sanzionario esporta-archivio: il database non contiene un archivio del programma "
               "(lo schema sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario importa-archivio'.\n",
+              1},
+             {{"importa-archivio", "--sostituisci"},
+              {{"SANZIONARIO_DATABASE", cluster + " " + latino}},
+              "sanzionario importa-archivio: il database usa la codifica LATIN1, non UTF8: i "
+              "testi dell'archivio non vi entrerebbero tutti.\n",
               1},
              {{"esporta-archivio", "--database", indirizzo + " " + segreto}, {},
               "sanzionario esporta-archivio: L'archivio e' gia' in uso in un'altra sessione "
