@@ -14,24 +14,27 @@ set -eu
 azione=$1
 stato=$2
 
-if [ "$azione" = stop ]; then
-  [ -f "$stato" ] || exit 0
+# Stops the cluster the state file names, if any, and removes it.
+ferma() {
+  [ -f "$stato" ] || return 0
   cartella=$(sed -n 2p "$stato")
   rm -f "$stato"
-  [ -n "$cartella" ] && [ -d "$cartella" ] || exit 0
+  [ -n "$cartella" ] && [ -d "$cartella" ] || return 0
   bin=$(cat "$cartella/bin")
-  utente=$(stat -c %U "$cartella")
   if [ "$(id -u)" = 0 ]; then
-    runuser -u "$utente" -- "$bin/pg_ctl" stop -s -D "$cartella/dati" -m immediate || true
+    runuser -u "$(stat -c %U "$cartella")" -- "$bin/pg_ctl" stop -s -D "$cartella/dati" -m immediate || true
   else
     "$bin/pg_ctl" stop -s -D "$cartella/dati" -m immediate || true
   fi
   rm -rf "$cartella"
+}
+
+if [ "$azione" = stop ]; then
+  ferma
   exit 0
 fi
-
 [ "$azione" = start ] || { echo "uso: $0 start|stop STATE_FILE" >&2; exit 2; }
-"$0" stop "$stato"
+ferma # one a killed run left
 
 # The newest installed server whose binaries are all there.
 bin=
