@@ -5,6 +5,7 @@
 
 #include "commands/command_support.h"
 #include "database/schema.h"
+#include "model/records.h"
 
 namespace {
 
@@ -51,4 +52,16 @@ int schema_piu_nuovo(const char* comando, int trovata) {
               << "conosce (" << VERSIONE_SCHEMA << "): il database non e' stato toccato.\n"
               << "Usare una versione piu' recente del programma.\n";
     return USCITA_FALLITO;
+}
+
+CONTEGGIO_TABELLE conta_liste() {
+    CONTEGGIO_TABELLE c;
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) ++c.contravvenzioni;
+    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) ++c.anagrafica;
+    return c;
+}
+
+std::string descrivi(const CONTEGGIO_TABELLE& c) {
+    return std::to_string(c.contravvenzioni) + " contravvenzioni, " + std::to_string(c.anagrafica) +
+           " dati anagrafici";
 }

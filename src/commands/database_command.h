@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "database/archive_tables.h"
 #include "database/connection.h"
 
 // The option every command that reaches a database takes; its value comes
@@ -30,3 +31,8 @@ int database_rifiuta(const char* comando, const std::string& cosa, const DATABAS
 // Tells that the schema in the database (version `trovata`) is newer than
 // this program knows. USCITA_FALLITO.
 int schema_piu_nuovo(const char* comando, int trovata);
+
+// The lists in use counted as the tables are.
+CONTEGGIO_TABELLE conta_liste();
+// "20 contravvenzioni, 10 dati anagrafici".
+std::string descrivi(const CONTEGGIO_TABELLE& c);

@@ -110,11 +110,7 @@ int comando_esporta_archivio(int argc, char** argv) {
         return USCITA_FALLITO;
     }
     chiudi_archivio();
-    long multe = 0, persone = 0;
-    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr; c = c->next) ++multe;
-    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) ++persone;
     std::cout << "Archivio esportato dal database in " << file.contravvenzioni << " e "
-              << file.anagrafica << ": " << multe << " contravvenzioni, " << persone
-              << " dati anagrafici.\n";
+              << file.anagrafica << ": " << descrivi(conta_liste()) << ".\n";
     return USCITA_FATTO;
 }

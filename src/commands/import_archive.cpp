@@ -110,9 +110,8 @@ int comando_importa_archivio(int argc, char** argv) {
     if (!gia) return database_rifiuta(COMANDO, "l'importazione", db, true);
     if ((gia->contravvenzioni > 0 || gia->anagrafica > 0) && !sostituisci) {
         std::cerr << "sanzionario " << COMANDO << ": il database contiene gia' un archivio ("
-                  << gia->contravvenzioni << " contravvenzioni, " << gia->anagrafica
-                  << " dati anagrafici): non e' stato cambiato.\nPer sostituirlo con quello dei "
-                     "file usare --sostituisci.\n";
+                  << descrivi(*gia) << "): non e' stato cambiato.\nPer sostituirlo con quello "
+                  << "dei file usare --sostituisci.\n";
         return USCITA_FALLITO;
     }
     if (!svuota_tabelle(db) || !scrivi_tabelle(db, lista_contravv, lista_anagraf))
@@ -134,13 +133,8 @@ int comando_importa_archivio(int argc, char** argv) {
     if (trovata > 0 && trovata < VERSIONE_SCHEMA)
         std::cout << "Schema sanzionario aggiornato dalla versione " << trovata << " alla "
                   << VERSIONE_SCHEMA << ".\n";
-    long multe = 0, persone = 0;
-    for (const NODO_CONTRAVV* c = lista_contravv; c != nullptr; c = c->next) ++multe;
-    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) ++persone;
-    std::cout << "Archivio importato nel database: " << multe << " contravvenzioni, " << persone
-              << " dati anagrafici.\n";
+    std::cout << "Archivio importato nel database: " << descrivi(conta_liste()) << ".\n";
     if (sostituisci && (gia->contravvenzioni > 0 || gia->anagrafica > 0))
-        std::cout << "Ha sostituito l'archivio di prima (" << gia->contravvenzioni
-                  << " contravvenzioni, " << gia->anagrafica << " dati anagrafici).\n";
+        std::cout << "Ha sostituito l'archivio di prima (" << descrivi(*gia) << ").\n";
     return USCITA_FATTO;
 }
