@@ -29,13 +29,11 @@ constexpr const char* AIUTO =
     "Senza --foglio-italiano: virgola, date aaaa-mm-gg, punto decimale, UTF-8.\n"
     "Stato di uscita: 0 esportato, 1 non riuscito, 2 uso errato.\n";
 
-const char* const COLONNE_MULTA[] = {"Numero",    "Data verbale", "Luogo",
-                                     "Targa",     "Infrazione",   "Importo",
-                                     "Pagata",    "Data pagamento"};
-const char* const COLONNE_PERSONA[] = {"Codice proprietario", "Cognome",   "Nome",
-                                       "Data di nascita",     "Indirizzo", "Città",
-                                       "CAP",                 "Provincia", "Codice fiscale",
-                                       "Patente"};
+const char* const COLONNE_MULTA[] = {"Numero",     "Data verbale", "Luogo",  "Targa",
+                                     "Infrazione", "Importo",      "Pagata", "Data pagamento"};
+const char* const COLONNE_PERSONA[] = {"Codice proprietario", "Cognome", "Nome", "Data di nascita",
+                                       "Indirizzo",           "Città",   "CAP",  "Provincia",
+                                       "Codice fiscale",      "Patente"};
 constexpr std::size_t N_PERSONA = std::size(COLONNE_PERSONA);
 
 void campi_persona(std::string& riga, const NODO_ANAGRAF* p, const DIALETTO_CSV& d) {
@@ -46,8 +44,8 @@ void campi_persona(std::string& riga, const NODO_ANAGRAF* p, const DIALETTO_CSV&
     aggiungi_campo(riga, std::to_string(p->codice), d);
     for (const char* testo : {p->cognome, p->nome}) aggiungi_campo(riga, in_utf8(testo), d);
     aggiungi_campo(riga, data_csv(p->data_nascita, d), d);
-    for (const char* testo : {p->indirizzo, p->citta, p->cap, p->provincia, p->codice_fiscale,
-                              p->patente})
+    for (const char* testo :
+         {p->indirizzo, p->citta, p->cap, p->provincia, p->codice_fiscale, p->patente})
         aggiungi_campo(riga, in_utf8(testo), d);
 }
 
@@ -105,19 +103,18 @@ int comando_esporta(int argc, char** argv) {
                                                  {"foglio-italiano", no_argument, nullptr, 'i'}},
                                                 "o:", opzione))
         return *fine;
-    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
-    ARCHIVIO_LETTO r;
+    APERTURA r;
     if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    if (r.salvataggio_interrotto) {
-        std::cerr << "sanzionario esporta: un salvataggio dell'archivio e' stato interrotto e i "
-                     "file potrebbero non corrispondere.\nCaricare l'archivio nel programma per "
-                     "completarlo, poi riprovare.\n";
-        return USCITA_FALLITO;
-    }
-    if (r.modifiche_non_salvate > 0)
-        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.percorso_giornale
-                  << " contiene " << r.modifiche_non_salvate
+    // The changes of a session that ended without saving are not in the
+    // data until the program recovers them; those of the session holding
+    // the archive are.
+    if (r.titolare.pid == 0 && (r.giornale == GIORNALE_TROVATO::RECUPERABILE ||
+                                r.giornale == GIORNALE_TROVATO::FILE_CAMBIATI))
+        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.nomi.giornale
+                  << " contiene " << r.modifiche
                   << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
                      "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
     USCITA u;
