@@ -54,10 +54,10 @@ int schema_piu_nuovo(const char* comando, int trovata) {
     return USCITA_FALLITO;
 }
 
-CONTEGGIO_TABELLE conta_liste() {
+CONTEGGIO_TABELLE conta_liste(const NODO_CONTRAVV* contravv, const NODO_ANAGRAF* anagraf) {
     CONTEGGIO_TABELLE c;
-    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) ++c.contravvenzioni;
-    for (const NODO_ANAGRAF* a = lista_anagraf; a != nullptr; a = a->next) ++c.anagrafica;
+    for (const NODO_CONTRAVV* f = contravv; f != nullptr; f = f->next) ++c.contravvenzioni;
+    for (const NODO_ANAGRAF* a = anagraf; a != nullptr; a = a->next) ++c.anagrafica;
     return c;
 }
 

@@ -32,7 +32,7 @@ int database_rifiuta(const char* comando, const std::string& cosa, const DATABAS
 // this program knows. USCITA_FALLITO.
 int schema_piu_nuovo(const char* comando, int trovata);
 
-// The lists in use counted as the tables are.
-CONTEGGIO_TABELLE conta_liste();
+// Two lists counted as the tables are.
+CONTEGGIO_TABELLE conta_liste(const NODO_CONTRAVV* contravv, const NODO_ANAGRAF* anagraf);
 // "20 contravvenzioni, 10 dati anagrafici".
 std::string descrivi(const CONTEGGIO_TABELLE& c);

@@ -12,6 +12,7 @@
 #include "database/archive_tables.h"
 #include "database/schema.h"
 #include "session/archive.h"
+#include "session/names.h"
 #include "storage/archive_files.h"
 
 namespace {
@@ -94,6 +95,13 @@ int comando_esporta_archivio(int argc, char** argv) {
                                                 }))
         return *fine;
     if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    const NOMI_ARCHIVIO nomi = nomi_archivio(file.contravvenzioni, file.anagrafica);
+    if (nomi.stesso_file) {
+        std::cerr << "sanzionario " << COMANDO << ": " << file.contravvenzioni << " e "
+                  << file.anagrafica << " sono lo stesso file: le contravvenzioni e i dati "
+                  << "anagrafici sono in due file diversi.\n";
+        return USCITA_FALLITO;
+    }
     DATABASE db;
     if (const auto fine = collega_per_comando(COMANDO, database, db)) return *fine;
     if (!leggi_database(db)) return USCITA_FALLITO;
@@ -101,7 +109,9 @@ int comando_esporta_archivio(int argc, char** argv) {
 
     long pid = 0;
     if (!blocca_destinazione(file.contravvenzioni, file.anagrafica, pid)) {
-        std::cerr << "sanzionario " << COMANDO << ": " << testo_archivio_in_uso(pid);
+        TITOLARE_ARCHIVIO chi = titolare_archivio(nomi.blocco, nomi.reale_c, nomi.reale_a);
+        if (chi.pid == 0) chi.pid = pid;
+        std::cerr << "sanzionario " << COMANDO << ": " << testo_archivio_in_uso(chi);
         return USCITA_FALLITO;
     }
     ESITO_SALVATAGGIO esito;
@@ -111,6 +121,6 @@ int comando_esporta_archivio(int argc, char** argv) {
     }
     chiudi_archivio();
     std::cout << "Archivio esportato dal database in " << file.contravvenzioni << " e "
-              << file.anagrafica << ": " << descrivi(conta_liste()) << ".\n";
+              << file.anagrafica << ": " << descrivi(conta_liste(lista_contravv, lista_anagraf)) << ".\n";
     return USCITA_FATTO;
 }

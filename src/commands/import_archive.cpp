@@ -45,35 +45,64 @@ void forma_rifiutata(const std::string& percorso, bool contravvenzioni, const FO
               << "alla riga " << f.riga << ").\n";
 }
 
-// Whether the files read can go into a database as they are, after
+// Whether the archive opened can go into a database as it is, after
 // telling why not.
-bool importabile(const FILE_ARCHIVIO& file, const ARCHIVIO_LETTO& r, bool accetta_dubbie) {
-    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
-    if (r.salvataggio_interrotto) {
-        std::cerr << prima << "un salvataggio dell'archivio e' stato interrotto e i file "
-                             "potrebbero non corrispondere.\nCaricare l'archivio nel programma "
-                             "per completarlo, poi riprovare.\n";
-        return false;
-    }
-    if (r.modifiche_non_salvate > 0) {
-        std::cerr << prima << "il giornale " << r.percorso_giornale << " contiene "
-                  << r.modifiche_non_salvate
-                  << " modifiche non salvate di una sessione interrotta, che non sono nei file.\n"
-                     "Caricare l'archivio nel programma per recuperarle, poi riprovare.\n";
-        return false;
-    }
-    if (!accetta_dubbie && (r.forma_c.malformati > 0 || r.forma_a.malformati > 0)) {
-        if (r.forma_c.malformati > 0) forma_rifiutata(file.contravvenzioni, true, r.forma_c);
-        if (r.forma_a.malformati > 0) forma_rifiutata(file.anagrafica, false, r.forma_a);
+bool importabile(const FILE_ARCHIVIO& file, const APERTURA& a, bool accetta_dubbie) {
+    if (giornale_da_sistemare(COMANDO, a)) return false;
+    if (!accetta_dubbie && (a.forma_c.malformati > 0 || a.forma_a.malformati > 0)) {
+        if (a.forma_c.malformati > 0) forma_rifiutata(file.contravvenzioni, true, a.forma_c);
+        if (a.forma_a.malformati > 0) forma_rifiutata(file.anagrafica, false, a.forma_a);
         std::cerr << "Nulla e' stato importato. Aprire l'archivio nel programma per controllarlo, "
                      "o importarlo come il programma lo legge con --accetta-letture-dubbie.\n";
         return false;
     }
-    const std::string ostacolo = ostacolo_alle_tabelle(lista_contravv, lista_anagraf);
+    const std::string ostacolo = ostacolo_alle_tabelle(a.liste.contravv, a.liste.anagraf);
     if (ostacolo.empty()) return true;
-    std::cerr << prima << "l'archivio non puo' andare nel database: " << ostacolo
+    std::cerr << "sanzionario " << COMANDO << ": l'archivio non puo' andare nel database: "
+              << ostacolo
               << ".\nNulla e' stato importato; 'sanzionario controlla' riferisce sull'archivio.\n";
     return false;
+}
+
+// Copies the lists opened into the database, in one transaction: the
+// status to end with, after telling what was done or why not.
+int copia_nel_database(DATABASE& db, const LISTE_LETTE& liste, bool sostituisci) {
+    int trovata = 0;
+    if (!esegui(db, "BEGIN")) return database_rifiuta(COMANDO, "l'importazione", db, true);
+    const ESITO_SCHEMA schema = prepara_schema(db, trovata);
+    if (schema == ESITO_SCHEMA::PIU_NUOVO) return schema_piu_nuovo(COMANDO, trovata);
+    if (schema == ESITO_SCHEMA::ERRORE) return database_rifiuta(COMANDO, "l'importazione", db, true);
+    const std::optional<CONTEGGIO_TABELLE> gia = conta_tabelle(db);
+    if (!gia) return database_rifiuta(COMANDO, "l'importazione", db, true);
+    if ((gia->contravvenzioni > 0 || gia->anagrafica > 0) && !sostituisci) {
+        std::cerr << "sanzionario " << COMANDO << ": il database contiene gia' un archivio ("
+                  << descrivi(*gia) << "): non e' stato cambiato.\nPer sostituirlo con quello "
+                  << "dei file usare --sostituisci.\n";
+        return USCITA_FALLITO;
+    }
+    if (!svuota_tabelle(db) || !scrivi_tabelle(db, liste.contravv, liste.anagraf))
+        return database_rifiuta(COMANDO, "l'importazione", db, true);
+    if (!esegui(db, "COMMIT")) {
+        // The answer to a commit may be lost with the connection: then
+        // whether it was done is known only to the server.
+        if (PQstatus(db.pg.get()) != CONNECTION_OK) {
+            std::cerr << "sanzionario " << COMANDO << ": il collegamento al database si e' "
+                      << "interrotto durante la conferma dell'importazione (" << db.errore
+                      << "): non si sa se l'archivio sia stato importato.\nControllarlo, ad "
+                         "esempio con esporta-archivio, o ripetere l'importazione con "
+                         "--sostituisci.\n";
+            return USCITA_FALLITO;
+        }
+        return database_rifiuta(COMANDO, "l'importazione", db, true);
+    }
+    if (trovata == 0) std::cout << "Creato lo schema sanzionario (versione " << VERSIONE_SCHEMA << ").\n";
+    if (trovata > 0 && trovata < VERSIONE_SCHEMA)
+        std::cout << "Schema sanzionario aggiornato dalla versione " << trovata << " alla "
+                  << VERSIONE_SCHEMA << ".\n";
+    std::cout << "Archivio importato nel database: " << descrivi(conta_liste(liste.contravv, liste.anagraf)) << ".\n";
+    if (sostituisci && (gia->contravvenzioni > 0 || gia->anagrafica > 0))
+        std::cout << "Ha sostituito l'archivio di prima (" << descrivi(*gia) << ").\n";
+    return USCITA_FATTO;
 }
 
 } // namespace
@@ -97,44 +126,12 @@ int comando_importa_archivio(int argc, char** argv) {
     DATABASE db;
     if (const auto fine = collega_per_comando(COMANDO, database, db)) return *fine;
 
-    ARCHIVIO_LETTO r;
-    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    if (!importabile(file, r, accetta_dubbie)) return USCITA_FALLITO;
-
-    int trovata = 0;
-    if (!esegui(db, "BEGIN")) return database_rifiuta(COMANDO, "l'importazione", db, true);
-    const ESITO_SCHEMA schema = prepara_schema(db, trovata);
-    if (schema == ESITO_SCHEMA::PIU_NUOVO) return schema_piu_nuovo(COMANDO, trovata);
-    if (schema == ESITO_SCHEMA::ERRORE) return database_rifiuta(COMANDO, "l'importazione", db, true);
-    const std::optional<CONTEGGIO_TABELLE> gia = conta_tabelle(db);
-    if (!gia) return database_rifiuta(COMANDO, "l'importazione", db, true);
-    if ((gia->contravvenzioni > 0 || gia->anagrafica > 0) && !sostituisci) {
-        std::cerr << "sanzionario " << COMANDO << ": il database contiene gia' un archivio ("
-                  << descrivi(*gia) << "): non e' stato cambiato.\nPer sostituirlo con quello "
-                  << "dei file usare --sostituisci.\n";
+    APERTURA a;
+    if (!apri_archivio_comando(COMANDO, file, MODO_APERTURA::COMANDO, nullptr, a))
         return USCITA_FALLITO;
-    }
-    if (!svuota_tabelle(db) || !scrivi_tabelle(db, lista_contravv, lista_anagraf))
-        return database_rifiuta(COMANDO, "l'importazione", db, true);
-    if (!esegui(db, "COMMIT")) {
-        // The answer to a commit may be lost with the connection: then
-        // whether it was done is known only to the server.
-        if (PQstatus(db.pg.get()) != CONNECTION_OK) {
-            std::cerr << "sanzionario " << COMANDO << ": il collegamento al database si e' "
-                      << "interrotto durante la conferma dell'importazione (" << db.errore
-                      << "): non si sa se l'archivio sia stato importato.\nControllarlo, ad "
-                         "esempio con esporta-archivio, o ripetere l'importazione con "
-                         "--sostituisci.\n";
-            return USCITA_FALLITO;
-        }
-        return database_rifiuta(COMANDO, "l'importazione", db, true);
-    }
-    if (trovata == 0) std::cout << "Creato lo schema sanzionario (versione " << VERSIONE_SCHEMA << ").\n";
-    if (trovata > 0 && trovata < VERSIONE_SCHEMA)
-        std::cout << "Schema sanzionario aggiornato dalla versione " << trovata << " alla "
-                  << VERSIONE_SCHEMA << ".\n";
-    std::cout << "Archivio importato nel database: " << descrivi(conta_liste()) << ".\n";
-    if (sostituisci && (gia->contravvenzioni > 0 || gia->anagrafica > 0))
-        std::cout << "Ha sostituito l'archivio di prima (" << descrivi(*gia) << ").\n";
-    return USCITA_FATTO;
+    const int esito =
+        importabile(file, a, accetta_dubbie) ? copia_nel_database(db, a.liste, sostituisci)
+                                              : USCITA_FALLITO;
+    abbandona_apertura(a);
+    return esito;
 }

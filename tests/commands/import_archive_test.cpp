@@ -14,6 +14,7 @@
 #include "support/postgresql.h"
 #include "support/record_text.h"
 #include "support/records.h"
+#include "support/texts.h"
 
 namespace {
 
@@ -240,14 +241,12 @@ TEST_F(DatabaseCommands, ConnectionAndDestinationFailuresAreToldWithoutThePasswo
               "testi dell'archivio non vi entrerebbero tutti.\n",
               1},
              {{"esporta-archivio", "--database", indirizzo + " " + segreto}, {},
-              "sanzionario esporta-archivio: L'archivio e' gia' in uso in un'altra sessione "
-              "(processo " + std::to_string(sessione.pid) +
-                  ").\nChiudere l'altra sessione e riprovare.\n",
+              "sanzionario esporta-archivio: L'archivio e' gia' in uso in un'altra sessione" +
+                  testi::chi_tiene(sessione.pid) + ".\nChiudere l'altra sessione e riprovare.\n",
               1},
              {{"importa-archivio", "--sostituisci", "--database", indirizzo}, {},
-              "sanzionario importa-archivio: L'archivio e' gia' in uso in un'altra sessione "
-              "(processo " + std::to_string(sessione.pid) +
-                  ").\nChiudere l'altra sessione e riprovare.\n",
+              "sanzionario importa-archivio: L'archivio e' gia' in uso in un'altra sessione" +
+                  testi::chi_tiene(sessione.pid) + ".\nChiudere l'altra sessione e riprovare.\n",
               1}}) {
         SCOPED_TRACE(k.argomenti.front());
         const Sessione s = comando(c, k.argomenti, k.ambiente);
