@@ -21,9 +21,8 @@ std::string fine_frase(const std::string& testo) {
 std::optional<int> collega_per_comando(const char* comando, const char* opzione, DATABASE& db) {
     const std::optional<std::string> indirizzo = indirizzo_database(opzione);
     if (!indirizzo)
-        return errore_uso(comando, std::string("manca il database: indicarlo con --database o "
-                                               "con la variabile ") +
-                                       VARIABILE_DATABASE);
+        return errore_uso(comando, "manca il database: indicarlo con --database o con la "
+                                   "variabile SANZIONARIO_DATABASE");
     const ESITO_COLLEGAMENTO esito = collega(*indirizzo, db);
     if (esito == ESITO_COLLEGAMENTO::COLLEGATO) return std::nullopt;
     if (esito == ESITO_COLLEGAMENTO::INDIRIZZO_ERRATO) return errore_uso(comando, db.errore);

@@ -13,6 +13,12 @@
 // The option every command that reaches a database takes; its value comes
 // to the command's own options as 'D'.
 constexpr option OPZIONE_DATABASE = {"database", required_argument, nullptr, 'D'};
+// Its lines in the help of each such command.
+constexpr const char* AIUTO_DATABASE =
+    "      --database CONNESSIONE  il database, come stringa di collegamento di libpq\n"
+    "                              (\"dbname=ufficio host=server\") o URI\n"
+    "                              (\"postgresql://server/ufficio\"); senza, la\n"
+    "                              variabile SANZIONARIO_DATABASE\n";
 
 // Connects `comando` to the database that `opzione` (the value of
 // --database; nullptr when not given) or the environment names. Nothing

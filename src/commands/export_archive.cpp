@@ -19,38 +19,37 @@ namespace {
 
 constexpr const char* COMANDO = "esporta-archivio";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario esporta-archivio [OPZIONI] --database CONNESSIONE\n"
-    "Scrive l'archivio di un database PostgreSQL nei suoi due file, come li\n"
-    "scriverebbe un salvataggio: i file di prima restano come copie .bak.\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
-    "      --database CONNESSIONE  il database, come stringa di collegamento di libpq\n"
-    "                              (\"dbname=ufficio host=server\") o URI\n"
-    "                              (\"postgresql://server/ufficio\"); senza, la\n"
-    "                              variabile SANZIONARIO_DATABASE\n"
-    "  -h, --help                  mostra questo aiuto ed esce\n\n"
-    "Stato di uscita: 0 esportato, 1 non esportato, 2 uso errato.\n";
+const std::string AIUTO =
+    std::string("Uso: sanzionario esporta-archivio [OPZIONI] --database CONNESSIONE\n"
+                "Scrive l'archivio di un database PostgreSQL nei suoi due file, come li\n"
+                "scriverebbe un salvataggio: i file di prima restano come copie .bak.\n\n"
+                "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+                "                              (predefinito: dati/contravvenzioni.txt)\n"
+                "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+                "                              (predefinito: dati/anagrafica.txt)\n") +
+    AIUTO_DATABASE +
+    std::string("  -h, --help                  mostra questo aiuto ed esce\n\n"
+                "Stato di uscita: 0 esportato, 1 non esportato, 2 uso errato.\n");
 
 // Both tables read into the lists in use, from one snapshot of the
 // database; false after telling why not.
 bool leggi_database(DATABASE& db) {
-    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (!esegui(db, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))
         return database_rifiuta(COMANDO, "la lettura", db, false), false;
     const std::optional<int> versione = versione_schema(db);
     if (!versione) return database_rifiuta(COMANDO, "la lettura", db, false), false;
     if (*versione == 0) {
-        std::cerr << prima << "il database non contiene un archivio del programma (lo schema "
-                             "sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario importa-archivio'.\n";
+        std::cerr << "sanzionario " << COMANDO << ": "
+                  << "il database non contiene un archivio del programma (lo schema "
+                     "sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario "
+                     "importa-archivio'.\n";
         return false;
     }
     if (*versione > VERSIONE_SCHEMA) return schema_piu_nuovo(COMANDO, *versione), false;
     LISTE_LETTE liste;
     if (!leggi_tabelle(db, liste)) {
-        std::cerr << prima << "impossibile leggere l'archivio dal database: " << db.errore
+        std::cerr << "sanzionario " << COMANDO << ": "
+                  << "impossibile leggere l'archivio dal database: " << db.errore
                   << ".\nNessun file e' stato scritto.\n";
         return false;
     }
@@ -61,9 +60,9 @@ bool leggi_database(DATABASE& db) {
 
 // The save's outcome told, when it failed.
 void salvataggio_fallito(const FILE_ARCHIVIO& file, const ESITO_SALVATAGGIO& esito) {
-    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (esito.fuori.motivo != nullptr) {
-        std::cerr << prima << "il database contiene "
+        std::cerr << "sanzionario " << COMANDO << ": "
+                  << "il database contiene "
                   << (esito.fuori.contravv != nullptr
                           ? "la contravvenzione n." + std::to_string(esito.fuori.contravv->numero)
                           : "i dati anagrafici con codice " +
@@ -72,8 +71,9 @@ void salvataggio_fallito(const FILE_ARCHIVIO& file, const ESITO_SALVATAGGIO& esi
                   << ".\nNessun file e' stato scritto.\n";
         return;
     }
-    std::cerr << prima << "impossibile scrivere i file " << file.contravvenzioni << " e "
-              << file.anagrafica << ".\n";
+    std::cerr << "sanzionario " << COMANDO << ": "
+              << "impossibile scrivere i file " << file.contravvenzioni << " e " << file.anagrafica
+              << ".\n";
     if (esito.rimasti_nuovi.empty()) {
         std::cerr << "I file sono quelli di prima.\n";
         return;
@@ -88,13 +88,13 @@ void salvataggio_fallito(const FILE_ARCHIVIO& file, const ESITO_SALVATAGGIO& esi
 int comando_esporta_archivio(int argc, char** argv) {
     FILE_ARCHIVIO file;
     const char* database = nullptr;
-    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
-                                                {OPZIONE_DATABASE}, "",
-                                                [&](int o, const char* v) {
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO.c_str(), argc, argv, file,
+                                                {OPZIONE_DATABASE}, "", [&](int o, const char* v) {
                                                     if (o == 'D') database = v;
                                                 }))
         return *fine;
-    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
     const NOMI_ARCHIVIO nomi = nomi_archivio(file.contravvenzioni, file.anagrafica);
     if (nomi.stesso_file) {
         std::cerr << "sanzionario " << COMANDO << ": " << file.contravvenzioni << " e "
@@ -121,6 +121,7 @@ int comando_esporta_archivio(int argc, char** argv) {
     }
     chiudi_archivio();
     std::cout << "Archivio esportato dal database in " << file.contravvenzioni << " e "
-              << file.anagrafica << ": " << descrivi(conta_liste(lista_contravv, lista_anagraf)) << ".\n";
+              << file.anagrafica << ": " << descrivi(conta_liste(lista_contravv, lista_anagraf))
+              << ".\n";
     return USCITA_FATTO;
 }

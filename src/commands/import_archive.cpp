@@ -15,25 +15,23 @@ namespace {
 
 constexpr const char* COMANDO = "importa-archivio";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario importa-archivio [OPZIONI] --database CONNESSIONE\n"
-    "Copia l'archivio dai suoi due file in un database PostgreSQL, letto come lo\n"
-    "legge il programma, tutto o niente. Crea lo schema sanzionario quando manca\n"
-    "e lo aggiorna quando e' di una versione precedente.\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
-    "      --database CONNESSIONE  il database, come stringa di collegamento di libpq\n"
-    "                              (\"dbname=ufficio host=server\") o URI\n"
-    "                              (\"postgresql://server/ufficio\"); senza, la\n"
-    "                              variabile SANZIONARIO_DATABASE\n"
-    "      --sostituisci           sostituisce l'archivio che il database contiene gia'\n"
-    "      --accetta-letture-dubbie\n"
-    "                              importa anche i record che il programma non legge\n"
-    "                              come scritti, come li legge\n"
-    "  -h, --help                  mostra questo aiuto ed esce\n\n"
-    "Stato di uscita: 0 importato, 1 non importato, 2 uso errato.\n";
+const std::string AIUTO =
+    std::string("Uso: sanzionario importa-archivio [OPZIONI] --database CONNESSIONE\n"
+                "Copia l'archivio dai suoi due file in un database PostgreSQL, letto come lo\n"
+                "legge il programma, tutto o niente. Crea lo schema sanzionario quando manca\n"
+                "e lo aggiorna quando e' di una versione precedente.\n\n"
+                "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+                "                              (predefinito: dati/contravvenzioni.txt)\n"
+                "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+                "                              (predefinito: dati/anagrafica.txt)\n") +
+    AIUTO_DATABASE +
+    std::string(
+        "      --sostituisci           sostituisce l'archivio che il database contiene gia'\n"
+        "      --accetta-letture-dubbie\n"
+        "                              importa anche i record che il programma non legge\n"
+        "                              come scritti, come li legge\n"
+        "  -h, --help                  mostra questo aiuto ed esce\n\n"
+        "Stato di uscita: 0 importato, 1 non importato, 2 uso errato.\n");
 
 // A file whose records do not all have the shape of their kind: the
 // dialogue's words, then what can be done.
@@ -58,8 +56,8 @@ bool importabile(const FILE_ARCHIVIO& file, const APERTURA& a, bool accetta_dubb
     }
     const std::string ostacolo = ostacolo_alle_tabelle(a.liste.contravv, a.liste.anagraf);
     if (ostacolo.empty()) return true;
-    std::cerr << "sanzionario " << COMANDO << ": l'archivio non puo' andare nel database: "
-              << ostacolo
+    std::cerr << "sanzionario " << COMANDO
+              << ": l'archivio non puo' andare nel database: " << ostacolo
               << ".\nNulla e' stato importato; 'sanzionario controlla' riferisce sull'archivio.\n";
     return false;
 }
@@ -71,7 +69,8 @@ int copia_nel_database(DATABASE& db, const LISTE_LETTE& liste, bool sostituisci)
     if (!esegui(db, "BEGIN")) return database_rifiuta(COMANDO, "l'importazione", db, true);
     const ESITO_SCHEMA schema = prepara_schema(db, trovata);
     if (schema == ESITO_SCHEMA::PIU_NUOVO) return schema_piu_nuovo(COMANDO, trovata);
-    if (schema == ESITO_SCHEMA::ERRORE) return database_rifiuta(COMANDO, "l'importazione", db, true);
+    if (schema == ESITO_SCHEMA::ERRORE)
+        return database_rifiuta(COMANDO, "l'importazione", db, true);
     const std::optional<CONTEGGIO_TABELLE> gia = conta_tabelle(db);
     if (!gia) return database_rifiuta(COMANDO, "l'importazione", db, true);
     if ((gia->contravvenzioni > 0 || gia->anagrafica > 0) && !sostituisci) {
@@ -95,11 +94,13 @@ int copia_nel_database(DATABASE& db, const LISTE_LETTE& liste, bool sostituisci)
         }
         return database_rifiuta(COMANDO, "l'importazione", db, true);
     }
-    if (trovata == 0) std::cout << "Creato lo schema sanzionario (versione " << VERSIONE_SCHEMA << ").\n";
+    if (trovata == 0)
+        std::cout << "Creato lo schema sanzionario (versione " << VERSIONE_SCHEMA << ").\n";
     if (trovata > 0 && trovata < VERSIONE_SCHEMA)
         std::cout << "Schema sanzionario aggiornato dalla versione " << trovata << " alla "
                   << VERSIONE_SCHEMA << ".\n";
-    std::cout << "Archivio importato nel database: " << descrivi(conta_liste(liste.contravv, liste.anagraf)) << ".\n";
+    std::cout << "Archivio importato nel database: "
+              << descrivi(conta_liste(liste.contravv, liste.anagraf)) << ".\n";
     if (sostituisci && (gia->contravvenzioni > 0 || gia->anagrafica > 0))
         std::cout << "Ha sostituito l'archivio di prima (" << descrivi(*gia) << ").\n";
     return USCITA_FATTO;
@@ -116,22 +117,24 @@ int comando_importa_archivio(int argc, char** argv) {
         if (o == 'S') sostituisci = true;
         if (o == 'L') accetta_dubbie = true;
     };
-    if (const auto fine = leggi_opzioni_comando(
-            COMANDO, AIUTO, argc, argv, file,
-            {OPZIONE_DATABASE, {"sostituisci", no_argument, nullptr, 'S'},
-             {"accetta-letture-dubbie", no_argument, nullptr, 'L'}},
-            "", opzione))
+    if (const auto fine =
+            leggi_opzioni_comando(COMANDO, AIUTO.c_str(), argc, argv, file,
+                                  {OPZIONE_DATABASE,
+                                   {"sostituisci", no_argument, nullptr, 'S'},
+                                   {"accetta-letture-dubbie", no_argument, nullptr, 'L'}},
+                                  "", opzione))
         return *fine;
-    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
     DATABASE db;
     if (const auto fine = collega_per_comando(COMANDO, database, db)) return *fine;
 
     APERTURA a;
     if (!apri_archivio_comando(COMANDO, file, MODO_APERTURA::COMANDO, nullptr, a))
         return USCITA_FALLITO;
-    const int esito =
-        importabile(file, a, accetta_dubbie) ? copia_nel_database(db, a.liste, sostituisci)
-                                              : USCITA_FALLITO;
+    const int esito = importabile(file, a, accetta_dubbie)
+                          ? copia_nel_database(db, a.liste, sostituisci)
+                          : USCITA_FALLITO;
     abbandona_apertura(a);
     return esito;
 }

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <new>
 #include <unordered_map>
 #include <unordered_set>
-#include <new>
-#include <initializer_list>
 
 #include "console/encoding.h"
 #include "model/lists.h"
@@ -53,11 +53,20 @@ struct RIGA_COPIA {
         separa();
         for (const char ch : cp850_in_utf8(testo_campo(c))) {
             switch (ch) {
-            case '\\': testo += "\\\\"; break;
-            case '\t': testo += "\\t"; break;
-            case '\n': testo += "\\n"; break;
-            case '\r': testo += "\\r"; break;
-            default: testo += ch;
+            case '\\':
+                testo += "\\\\";
+                break;
+            case '\t':
+                testo += "\\t";
+                break;
+            case '\n':
+                testo += "\\n";
+                break;
+            case '\r':
+                testo += "\\r";
+                break;
+            default:
+                testo += ch;
             }
         }
     }
@@ -195,7 +204,8 @@ std::string ostacolo_alle_tabelle(const NODO_CONTRAVV* contravv, const NODO_ANAG
     std::unordered_set<uint32_t> visti;
     for (const NODO_ANAGRAF* a = anagraf; a != nullptr; a = a->next) {
         const std::string nome = "i dati anagrafici con codice " + std::to_string(a->codice);
-        if (!visti.insert(a->codice).second) return "il codice anagrafico " + std::to_string(a->codice) + " compare piu' volte";
+        if (!visti.insert(a->codice).second)
+            return "il codice anagrafico " + std::to_string(a->codice) + " compare piu' volte";
         if (const char* motivo = campo_non_scrivibile(*a)) return nome + ": " + motivo;
     }
     visti.clear();
@@ -220,7 +230,8 @@ std::optional<CONTEGGIO_TABELLE> conta_tabelle(DATABASE& db) {
 }
 
 bool svuota_tabelle(DATABASE& db) {
-    return esegui(db, "DELETE FROM sanzionario.contravvenzioni; DELETE FROM sanzionario.anagrafica");
+    return esegui(db,
+                  "DELETE FROM sanzionario.contravvenzioni; DELETE FROM sanzionario.anagrafica");
 }
 
 bool scrivi_tabelle(DATABASE& db, const NODO_CONTRAVV* contravv, const NODO_ANAGRAF* anagraf) {
@@ -248,17 +259,17 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
         a->codice = static_cast<uint32_t>(numero_di(r, 0));
         a->data_nascita = numero_in_data(numero_di(r, 3));
         const std::string nome = "i dati anagrafici con codice " + std::to_string(a->codice);
-        const std::string motivo = testi_in_campi(
-            r,
-            {{1, a->cognome, sizeof a->cognome, "cognome"},
-             {2, a->nome, sizeof a->nome, "nome"},
-             {4, a->indirizzo, sizeof a->indirizzo, "indirizzo"},
-             {5, a->citta, sizeof a->citta, "citta"},
-             {6, a->provincia, sizeof a->provincia, "provincia"},
-             {7, a->cap, sizeof a->cap, "cap"},
-             {8, a->codice_fiscale, sizeof a->codice_fiscale, "codice_fiscale"},
-             {9, a->patente, sizeof a->patente, "patente"}},
-            nome);
+        const std::string motivo =
+            testi_in_campi(r,
+                           {{1, a->cognome, sizeof a->cognome, "cognome"},
+                            {2, a->nome, sizeof a->nome, "nome"},
+                            {4, a->indirizzo, sizeof a->indirizzo, "indirizzo"},
+                            {5, a->citta, sizeof a->citta, "citta"},
+                            {6, a->provincia, sizeof a->provincia, "provincia"},
+                            {7, a->cap, sizeof a->cap, "cap"},
+                            {8, a->codice_fiscale, sizeof a->codice_fiscale, "codice_fiscale"},
+                            {9, a->patente, sizeof a->patente, "patente"}},
+                           nome);
         if (!motivo.empty()) return motivo;
         if (!testi_ammessi(*a)) return nome + " hanno un a capo in un testo";
         per_codice.emplace(a->codice, a);
@@ -293,15 +304,16 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
     };
     bool letto = false;
     try {
-        letto =
-        per_ogni_riga(db,
-                      "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, provincia, "
-                      "cap, codice_fiscale, patente FROM sanzionario.anagrafica ORDER BY posizione",
-                      anagrafica) &&
-        per_ogni_riga(db,
-                      "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
-                      "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
-                      contravvenzione);
+        letto = per_ogni_riga(
+                    db,
+                    "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, provincia, "
+                    "cap, codice_fiscale, patente FROM sanzionario.anagrafica ORDER BY posizione",
+                    anagrafica) &&
+                per_ogni_riga(
+                    db,
+                    "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
+                    "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
+                    contravvenzione);
     } catch (const std::bad_alloc&) {
         db.errore = "memoria insufficiente";
     }

@@ -42,13 +42,15 @@ ESITO_COLLEGAMENTO collega(const std::string& indirizzo, DATABASE& db) {
     const char* valori[] = {indirizzo.c_str(), "sanzionario", "UTF8", nullptr};
     db.pg.reset(PQconnectdbParams(chiavi, valori, 1));
     if (db.pg == nullptr || PQstatus(db.pg.get()) != CONNECTION_OK) {
-        db.errore = db.pg == nullptr ? "memoria insufficiente" : una_riga(PQerrorMessage(db.pg.get()));
+        db.errore =
+            db.pg == nullptr ? "memoria insufficiente" : una_riga(PQerrorMessage(db.pg.get()));
         db.pg.reset();
         return ESITO_COLLEGAMENTO::IRRAGGIUNGIBILE;
     }
     // The server's notices ("schema already exists, skipping") are not
     // for the user: what matters is told by the program.
-    PQsetNoticeProcessor(db.pg.get(), [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        db.pg.get(), [](void*, const char*) {}, nullptr);
     const char* codifica = PQparameterStatus(db.pg.get(), "server_encoding");
     if (codifica == nullptr || std::strcmp(codifica, "UTF8") != 0) {
         db.errore = std::string("il database usa la codifica ") +

@@ -43,7 +43,8 @@ enum class ESITO_COLLEGAMENTO {
 ESITO_COLLEGAMENTO collega(const std::string& indirizzo, DATABASE& db);
 
 // Runs `sql` with its parameters (text, nullptr for NULL; without any,
-// `sql` may be several statements). True when the server did it; false, with `db.errore` set, when not.
+// `sql` may be several statements). True when the server did it; false, with `db.errore` set, when
+// not.
 bool esegui(DATABASE& db, const std::string& sql, const std::vector<const char*>& parametri = {},
             RISPOSTA* risposta = nullptr);
 

@@ -36,7 +36,8 @@ class DatabaseCommands : public DatabaseProva {
     ARCHIVIO esportato() {
         Cartella fuori;
         fuori.scrivi("dati/.tieni", "");
-        const Sessione s = comando(fuori, {"esporta-archivio"}, {{"SANZIONARIO_DATABASE", indirizzo}});
+        const Sessione s =
+            comando(fuori, {"esporta-archivio"}, {{"SANZIONARIO_DATABASE", indirizzo}});
         EXPECT_EQ(s.stato, 0) << s.errori;
         EXPECT_EQ(s.errori, "");
         return {fuori.leggi(DATI_C), fuori.leggi(DATI_A)};
@@ -64,21 +65,50 @@ ARCHIVIO ogni_tipo() {
         if (b != '\n') bassi += static_cast<char>(b);
     for (int b = 0x80; b < 0xFF; ++b) alti += static_cast<char>(b);
     const std::string lungo(63, 'L');
-    NODO_ANAGRAF* rossi = accoda_anagraf({1, "ROSSI", "MARIO", {5, 3, 1970}, "VIA ROMA 10",
-                                          "Forl\x8D", "47121", "FC", "RSSMRA70C05F205Z",
+    NODO_ANAGRAF* rossi = accoda_anagraf({1,
+                                          "ROSSI",
+                                          "MARIO",
+                                          {5, 3, 1970},
+                                          "VIA ROMA 10",
+                                          "Forl\x8D",
+                                          "47121",
+                                          "FC",
+                                          "RSSMRA70C05F205Z",
                                           "FC1234567A"});
     accoda_anagraf({2, "NICCOL\xB7", "ANNA", {29, 2, 2000}, "", "", "", "", "", ""});
-    NODO_ANAGRAF* largo = accoda_anagraf(
-        {4294967295u, "\xFF" "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234", "\\t\\N\t\x7F", {31, 12, 9999},
-         "PIAZZA \"DUOMO\" 1\r2", "SANT'ANGELO", "00100", "RM", "BNCNNA80A41H501U", "RM7654321B"});
-    accoda_contravv({1, {12, 3, 2026}, "Milano, via Po", "AB123CD", "Divieto di sosta", 41, rossi,
-                     true, {20, 3, 2026}});
+    NODO_ANAGRAF* largo = accoda_anagraf({4294967295u,
+                                          "\xFF"
+                                          "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234",
+                                          "\\t\\N\t\x7F",
+                                          {31, 12, 9999},
+                                          "PIAZZA \"DUOMO\" 1\r2",
+                                          "SANT'ANGELO",
+                                          "00100",
+                                          "RM",
+                                          "BNCNNA80A41H501U",
+                                          "RM7654321B"});
+    accoda_contravv({1,
+                     {12, 3, 2026},
+                     "Milano, via Po",
+                     "AB123CD",
+                     "Divieto di sosta",
+                     41,
+                     rossi,
+                     true,
+                     {20, 3, 2026}});
     accoda_contravv({2, {1, 4, 2026}, "Torino", "XY987ZT", "Eccesso di velocit\x85", 38.5, rossi});
     accoda_contravv({3, {3, 4, 2026}, lungo.c_str(), "EF456GH", bassi.c_str(), 0.01});
-    accoda_contravv({4294967295u, {1, 1, 0}, "", "", alti.c_str(), 999999999999.99, largo, true,
+    accoda_contravv({4294967295u,
+                     {1, 1, 0},
+                     "",
+                     "",
+                     alti.c_str(),
+                     999999999999.99,
+                     largo,
+                     true,
                      {31, 12, 9999}});
-    accoda_contravv({5, {2, 2, 2026}, "Roma", "ZZ000ZZ", "Sosta", 167, nullptr, true,
-                     {3, 2, 2026}});
+    accoda_contravv(
+        {5, {2, 2, 2026}, "Roma", "ZZ000ZZ", "Sosta", 167, nullptr, true, {3, 2, 2026}});
     Cartella c;
     c.scrivi("dati/.tieni", "");
     EXPECT_TRUE(scrivi_archivio(c.file(DATI_C).c_str(), c.file(DATI_A).c_str()));
@@ -145,18 +175,24 @@ TEST_F(DatabaseCommands, ImportRefusesWhatCannotGoInAndChangesNothing) {
         int stato;
     };
     for (const CASO& k : std::vector<CASO>{
-             {"gia' presente", archivio_campione(), {},
+             {"gia' presente",
+              archivio_campione(),
+              {},
               cf + "il database contiene gia' un archivio (20 contravvenzioni, 10 dati "
                    "anagrafici): non e' stato cambiato.\nPer sostituirlo con quello dei file "
                    "usare --sostituisci.\n",
               1},
-             {"letto male", dubbio, {"--sostituisci"},
+             {"letto male",
+              dubbio,
+              {"--sostituisci"},
               cf + "il file dati/contravvenzioni.txt non sembra un file delle contravvenzioni: 1 "
                    "record su 20 non ha la forma attesa (il primo alla riga 1).\nNulla e' stato "
                    "importato. Aprire l'archivio nel programma per controllarlo, o importarlo "
                    "come il programma lo legge con --accetta-letture-dubbie.\n",
               1},
-             {"numero ripetuto", ripetuto, {"--sostituisci"},
+             {"numero ripetuto",
+              ripetuto,
+              {"--sostituisci"},
               cf + "l'archivio non puo' andare nel database: il numero di contravvenzione 1 "
                    "compare piu' volte.\nNulla e' stato importato; 'sanzionario controlla' "
                    "riferisce sull'archivio.\n",
@@ -215,36 +251,44 @@ TEST_F(DatabaseCommands, ConnectionAndDestinationFailuresAreToldWithoutThePasswo
     };
     const std::string vuoto = "dbname=" + nome + "_vuoto", latino = "dbname=" + nome + "_latino";
     ASSERT_EQ(sql("CREATE DATABASE " + nome + "_vuoto"), "");
-    ASSERT_EQ(sql("CREATE DATABASE " + nome + "_latino ENCODING 'LATIN1' LOCALE 'C' TEMPLATE "
+    ASSERT_EQ(sql("CREATE DATABASE " + nome +
+                  "_latino ENCODING 'LATIN1' LOCALE 'C' TEMPLATE "
                   "template0"),
               "");
     for (const CASO& k : std::vector<CASO>{
-             {{"importa-archivio"}, {{"SANZIONARIO_DATABASE", std::nullopt}},
+             {{"importa-archivio"},
+              {{"SANZIONARIO_DATABASE", std::nullopt}},
               "sanzionario importa-archivio: manca il database: indicarlo con --database o con "
               "la variabile SANZIONARIO_DATABASE\nProvare 'sanzionario importa-archivio --help' "
               "per maggiori informazioni.\n",
               2},
-             {{"esporta-archivio", "--database", "host=/x " + segreto + " port"}, {},
+             {{"esporta-archivio", "--database", "host=/x " + segreto + " port"},
+              {},
               "sanzionario esporta-archivio: la stringa di collegamento al database non e' "
               "scritta correttamente\n",
               2},
-             {{"importa-archivio", "--database", "host=/nessuna/cartella " + segreto}, {},
-              "sanzionario importa-archivio: impossibile collegarsi al database: ", 1},
+             {{"importa-archivio", "--database", "host=/nessuna/cartella " + segreto},
+              {},
+              "sanzionario importa-archivio: impossibile collegarsi al database: ",
+              1},
              {{"esporta-archivio", "-c", "altro/c.txt", "-a", "altro/a.txt"},
               {{"SANZIONARIO_DATABASE", cluster + " " + vuoto}},
               "sanzionario esporta-archivio: il database non contiene un archivio del programma "
-              "(lo schema sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario importa-archivio'.\n",
+              "(lo schema sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario "
+              "importa-archivio'.\n",
               1},
              {{"importa-archivio", "--sostituisci"},
               {{"SANZIONARIO_DATABASE", cluster + " " + latino}},
               "sanzionario importa-archivio: il database usa la codifica LATIN1, non UTF8: i "
               "testi dell'archivio non vi entrerebbero tutti.\n",
               1},
-             {{"esporta-archivio", "--database", indirizzo + " " + segreto}, {},
+             {{"esporta-archivio", "--database", indirizzo + " " + segreto},
+              {},
               "sanzionario esporta-archivio: L'archivio e' gia' in uso in un'altra sessione" +
                   testi::chi_tiene(sessione.pid) + ".\nChiudere l'altra sessione e riprovare.\n",
               1},
-             {{"importa-archivio", "--sostituisci", "--database", indirizzo}, {},
+             {{"importa-archivio", "--sostituisci", "--database", indirizzo},
+              {},
               "sanzionario importa-archivio: L'archivio e' gia' in uso in un'altra sessione" +
                   testi::chi_tiene(sessione.pid) + ".\nChiudere l'altra sessione e riprovare.\n",
               1}}) {

@@ -35,9 +35,9 @@ TEST_F(DatabaseSchema, StepsFromEachVersionToTheProgramsAndANewerOneIsLeftAlone)
         ESITO_SCHEMA esito;
     };
     const int piu_nuova = VERSIONE_SCHEMA + 1;
-    for (const CASO& k : {CASO{0, ESITO_SCHEMA::PRONTO}, CASO{1, ESITO_SCHEMA::PRONTO},
-                          CASO{VERSIONE_SCHEMA, ESITO_SCHEMA::PRONTO},
-                          CASO{piu_nuova, ESITO_SCHEMA::PIU_NUOVO}}) {
+    for (const CASO& k :
+         {CASO{0, ESITO_SCHEMA::PRONTO}, CASO{1, ESITO_SCHEMA::PRONTO},
+          CASO{VERSIONE_SCHEMA, ESITO_SCHEMA::PRONTO}, CASO{piu_nuova, ESITO_SCHEMA::PIU_NUOVO}}) {
         SCOPED_TRACE(k.da);
         ASSERT_EQ(sql("DROP SCHEMA IF EXISTS sanzionario CASCADE"), "");
         if (k.da > 0) {
@@ -72,9 +72,9 @@ TEST_F(DatabaseSchema, EachRoleMayDoWhatItsGrantsSayAndTheRegisterOnlyGrows) {
     const std::string suffisso = "_" + nome;
     const std::string ufficio = "ufficio" + suffisso, impiegato = "impiegato" + suffisso,
                       lettore = "lettore" + suffisso;
-    ASSERT_EQ(sql("CREATE ROLE " + ufficio + " LOGIN; ALTER DATABASE " + nome + " OWNER TO " +
-                  ufficio),
-              "");
+    ASSERT_EQ(
+        sql("CREATE ROLE " + ufficio + " LOGIN; ALTER DATABASE " + nome + " OWNER TO " + ufficio),
+        "");
     CartellaCampione c;
     OPZIONI o;
     o.argomenti = {"importa-archivio", "--database", indirizzo + " user=" + ufficio};
@@ -82,20 +82,26 @@ TEST_F(DatabaseSchema, EachRoleMayDoWhatItsGrantsSayAndTheRegisterOnlyGrows) {
     ASSERT_EQ(s.stato, 0) << s.errori;
     ASSERT_EQ(sql(leggi_file(SANZIONARIO_TESTS_DIR "/../sql/ruoli.sql")), "");
     ASSERT_EQ(sql(leggi_file(SANZIONARIO_TESTS_DIR "/../sql/ruoli.sql")), ""); // again: nothing new
-    ASSERT_EQ(sql("CREATE ROLE " + impiegato + " LOGIN IN ROLE sanzionario_impiegato; CREATE ROLE " +
-                  lettore + " LOGIN IN ROLE sanzionario_lettore"),
+    ASSERT_EQ(sql("CREATE ROLE " + impiegato +
+                  " LOGIN IN ROLE sanzionario_impiegato; CREATE ROLE " + lettore +
+                  " LOGIN IN ROLE sanzionario_lettore"),
               "");
     struct CASO {
         std::string ruolo, sql;
         bool permesso;
     };
     for (const CASO& k : std::vector<CASO>{
-             {impiegato, "UPDATE sanzionario.contravvenzioni SET importo = 50 WHERE numero = 2", true},
-             {impiegato, "INSERT INTO sanzionario.anagrafica SELECT 99, 99, cognome, nome, "
-                         "data_nascita, indirizzo, citta, provincia, cap, codice_fiscale, patente "
-                         "FROM sanzionario.anagrafica WHERE codice = 1", true},
-             {impiegato, "INSERT INTO sanzionario.modifiche (tabella, chiave, operazione) "
-                         "VALUES ('contravvenzioni', 2, 'modifica')", true},
+             {impiegato, "UPDATE sanzionario.contravvenzioni SET importo = 50 WHERE numero = 2",
+              true},
+             {impiegato,
+              "INSERT INTO sanzionario.anagrafica SELECT 99, 99, cognome, nome, "
+              "data_nascita, indirizzo, citta, provincia, cap, codice_fiscale, patente "
+              "FROM sanzionario.anagrafica WHERE codice = 1",
+              true},
+             {impiegato,
+              "INSERT INTO sanzionario.modifiche (tabella, chiave, operazione) "
+              "VALUES ('contravvenzioni', 2, 'modifica')",
+              true},
              {impiegato, "INSERT INTO sanzionario.registro (voce) VALUES ('{}')", true},
              {impiegato, "UPDATE sanzionario.registro SET voce = 'x'", false},
              {impiegato, "DELETE FROM sanzionario.modifiche", false},
@@ -103,7 +109,8 @@ TEST_F(DatabaseSchema, EachRoleMayDoWhatItsGrantsSayAndTheRegisterOnlyGrows) {
              {ufficio, "DELETE FROM sanzionario.registro", false},
              {ufficio, "TRUNCATE sanzionario.registro", false},
              {ufficio, "UPDATE sanzionario.registro SET voce = 'x'", false},
-             {lettore, "SELECT count(*) FROM sanzionario.contravvenzioni, sanzionario.registro", true},
+             {lettore, "SELECT count(*) FROM sanzionario.contravvenzioni, sanzionario.registro",
+              true},
              {lettore, "DELETE FROM sanzionario.contravvenzioni", false},
              {lettore, "INSERT INTO sanzionario.registro (voce) VALUES ('{}')", false}}) {
         SCOPED_TRACE(k.ruolo + ": " + k.sql);

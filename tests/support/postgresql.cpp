@@ -105,9 +105,8 @@ std::string DatabaseProva::sql(const std::string& testo, const std::string& ruol
 std::string DatabaseProva::valore(const std::string& testo) {
     const CONNESSIONE c = connetti(indirizzo);
     PGresult* r = PQexec(c.get(), testo.c_str());
-    std::string v = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0
-                        ? PQgetvalue(r, 0, 0)
-                        : "";
+    std::string v =
+        PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0 ? PQgetvalue(r, 0, 0) : "";
     PQclear(r);
     return v;
 }
