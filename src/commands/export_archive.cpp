@@ -104,9 +104,8 @@ int comando_esporta_archivio(int argc, char** argv) {
     }
     DATABASE db;
     if (const auto fine = collega_per_comando(COMANDO, database, db)) return *fine;
-    if (!leggi_database(db)) return USCITA_FALLITO;
-    db.pg.reset();
-
+    // The files' locks first, held while the database is read: no session
+    // can take the archive meanwhile, and a refusal reads nothing.
     long pid = 0;
     if (!blocca_destinazione(file.contravvenzioni, file.anagrafica, pid)) {
         TITOLARE_ARCHIVIO chi = titolare_archivio(nomi.blocco, nomi.reale_c, nomi.reale_a);
@@ -114,6 +113,8 @@ int comando_esporta_archivio(int argc, char** argv) {
         std::cerr << "sanzionario " << COMANDO << ": " << testo_archivio_in_uso(chi);
         return USCITA_FALLITO;
     }
+    if (!leggi_database(db)) return USCITA_FALLITO;
+    db.pg.reset();
     ESITO_SALVATAGGIO esito;
     if (!salva_archivio(file.contravvenzioni, file.anagrafica, esito)) {
         salvataggio_fallito(file, esito);
