@@ -79,7 +79,7 @@ bool prepara_archivio_operazioni(const char* file_c, const char* file_a) {
     if (a.esito != 0 || !concludi_apertura(a, false).caricato) return false;
     copia_campo(nome_file_c, file_c);
     copia_campo(nome_file_a, file_a);
-    return giornale_attivo();
+    return giornale_attivo(giornale_sessione());
 }
 
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
