@@ -219,16 +219,7 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (a.titolare.pid != 0) {
         std::cerr << prima << testo_archivio_in_uso(a.titolare);
-    } else if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        std::cerr << prima << "al posto del giornale di recupero " << a.nomi.giornale
-                  << " c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
-    } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
-        std::cerr << prima << "il giornale di recupero " << a.nomi.giornale
-                  << " non si puo' leggere.\nCaricare l'archivio nel programma, poi riprovare.\n";
-    } else if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.nomi.giornale
-                  << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
-                     "recuperarne le modifiche, poi riprovare.\n";
+    } else if (giornale_da_sistemare(COMANDO, a)) {
     } else if (concludi_apertura(a, false).caricato) {
         if (!prova && registro_previsto() && !registro_attivo(registro_sessione()))
             std::cerr << prima << "attenzione, il registro delle modifiche "
