@@ -22,6 +22,8 @@ struct COMANDO {
 const COMANDO COMANDI[] = {{"esporta", comando_esporta},
                            {"importa-pagamenti", comando_importa_pagamenti},
                            {"controlla", comando_controlla},
+                           {"avvisi", comando_avvisi},
+                           {"rapporto", comando_rapporto},
                            {"registro", comando_registro}};
 
 constexpr const char* AIUTO =
@@ -39,13 +41,19 @@ constexpr const char* AIUTO =
     "      registra i pagamenti elencati in un file CSV e salva l'archivio\n"
     "  controlla [-c FILE] [-a FILE]\n"
     "      controlla l'archivio, ad esempio prima di una copia\n"
+    "  avvisi [-c FILE] [-a FILE] [--contravvenzione N]... [--dal gg/mm/aaaa]\n"
+    "         [--al gg/mm/aaaa] [--ufficio FILE] -o FILE.pdf\n"
+    "      scrive gli avvisi di pagamento pagoPA delle contravvenzioni non pagate\n"
+    "  rapporto [-c FILE] [-a FILE] [--dal gg/mm/aaaa] [--al gg/mm/aaaa]\n"
+    "           [--formato pdf|csv] [-o FILE]\n"
+    "      riassume multe, pagamenti e importi del periodo, con grafici\n"
     "  registro [--verifica] [--json] [--contravvenzione N] [--anagrafica CODICE]\n"
     "           [--targa TARGA] [--utente UTENTE] [--dal gg/mm/aaaa] [--al gg/mm/aaaa]\n"
     "           [FILE DELLE CONTRAVVENZIONI]\n"
     "      mostra o verifica il registro delle modifiche\n\n"
-    "Per esporta, importa-pagamenti e controlla, -c e -a (--contravvenzioni,\n"
-    "--anagrafica) indicano i file dell'archivio, se non sono dati/contravvenzioni.txt\n"
-    "e dati/anagrafica.txt. Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
+    "Per esporta, importa-pagamenti, controlla, avvisi e rapporto, -c e -a\n"
+    "(--contravvenzioni, --anagrafica) indicano i file dell'archivio, se non sono\n"
+    "dati/contravvenzioni.txt e dati/anagrafica.txt. Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
     "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
 
 int errore(const std::string& messaggio) {

@@ -66,10 +66,21 @@ bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVI
     return r.esito == 0;
 }
 
-std::string in_utf8(std::string_view cp850) {
-    const std::size_t inizio = cp850.find_first_not_of(' ');
-    if (inizio == std::string_view::npos) return "";
-    return cp850_in_utf8(cp850.substr(inizio, cp850.find_last_not_of(' ') + 1 - inizio));
+bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r) {
+    if (!leggi_archivio_comando(comando, f, r)) return false;
+    const std::string prima = std::string("sanzionario ") + comando + ": ";
+    if (r.salvataggio_interrotto) {
+        std::cerr << prima << "un salvataggio dell'archivio e' stato interrotto e i "
+                              "file potrebbero non corrispondere.\nCaricare l'archivio nel "
+                              "programma per completarlo, poi riprovare.\n";
+        return false;
+    }
+    if (r.modifiche_non_salvate > 0)
+        std::cerr << prima << "attenzione, il giornale " << r.percorso_giornale << " contiene "
+                  << r.modifiche_non_salvate
+                  << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
+                     "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
+    return true;
 }
 
 namespace {

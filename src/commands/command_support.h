@@ -1,7 +1,6 @@
 // What every command of the command line shares: its usage errors, the
-// archive read for it with the refusals told on standard error, the
-// archive's text in UTF-8, and writing its output to a file or to
-// standard output.
+// archive read for it with the refusals told on standard error, and
+// writing its output to a file or to standard output.
 #pragma once
 
 #include <functional>
@@ -11,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/encoding.h" // in_utf8, for the commands' texts
 #include "session/read_only.h"
 
 // Exit statuses of every command.
@@ -47,10 +47,11 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
 // Reads the archive for `comando` (see leggi_per_comando); false, after
 // telling why on standard error, when it could not be read at all.
 bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r);
-
-// The archive's code page 850 text in UTF-8, without the blanks around it
-// (the file's columns align some fields with them).
-std::string in_utf8(std::string_view cp850);
+// The same for a command that gives out what the archive holds (esporta,
+// avvisi, rapporto): refused too when a save was cut short (the files may
+// not match); the unsaved changes of a session that did not end, which
+// its output lacks, are told as a warning.
+bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r);
 
 // Where a command's output goes: the file `percorso` (made anew; never one
 // of the archive's files) or standard output when it is empty or "-".

@@ -108,18 +108,7 @@ int comando_esporta(int argc, char** argv) {
     if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
     ARCHIVIO_LETTO r;
-    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    if (r.salvataggio_interrotto) {
-        std::cerr << "sanzionario esporta: un salvataggio dell'archivio e' stato interrotto e i "
-                     "file potrebbero non corrispondere.\nCaricare l'archivio nel programma per "
-                     "completarlo, poi riprovare.\n";
-        return USCITA_FALLITO;
-    }
-    if (r.modifiche_non_salvate > 0)
-        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.percorso_giornale
-                  << " contiene " << r.modifiche_non_salvate
-                  << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
-                     "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
+    if (!leggi_archivio_da_riportare(COMANDO, file, r)) return USCITA_FALLITO;
     USCITA u;
     u.comando = COMANDO;
     u.percorso = uscita;

@@ -60,6 +60,9 @@ struct Decodifica {
 // Code page 850 text in UTF-8, whatever the terminal: the register and the
 // exported files are UTF-8.
 std::string cp850_in_utf8(std::string_view cp850);
+// The same without the blanks around the text (the data files' columns
+// align some fields with them).
+std::string in_utf8(std::string_view cp850);
 
 // Whole-text conversions of one line. Test seam: the console converts as
 // it reads and writes (Decodifica, rendi); the tests check the rules here.
