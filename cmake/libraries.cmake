@@ -3,10 +3,10 @@
 # in and out), libsodium (the register's BLAKE2b chain), OpenSSL's
 # libcrypto (the SHA-256 of the data files a save writes) and nlohmann-json
 # (the register's entries), inih (the office's settings), cairo with pango
-# (the notices and reports in PDF) and libqrencode (the notices' QR codes).
-# Debian: zlib1g-dev, libcsv-dev, libsodium-dev, libssl-dev,
-# nlohmann-json3-dev, libinih-dev, libcairo2-dev, libpango1.0-dev,
-# libqrencode-dev.
+# and fontconfig (the notices and reports in PDF) and libqrencode (the
+# notices' QR codes). Debian: zlib1g-dev, libcsv-dev, libsodium-dev,
+# libssl-dev, nlohmann-json3-dev, libinih-dev, libcairo2-dev,
+# libpango1.0-dev, libfontconfig-dev, libqrencode-dev.
 find_package(ZLIB REQUIRED)
 find_library(SANZ_LIBCSV csv REQUIRED)
 find_path(SANZ_LIBCSV_H csv.h REQUIRED)
@@ -15,7 +15,7 @@ pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(CRYPTO REQUIRED IMPORTED_TARGET libcrypto)
 find_package(nlohmann_json 3 REQUIRED)
 pkg_check_modules(INIH REQUIRED IMPORTED_TARGET inih)
-pkg_check_modules(PANGOCAIRO REQUIRED IMPORTED_TARGET pangocairo cairo-pdf)
+pkg_check_modules(PANGOCAIRO REQUIRED IMPORTED_TARGET pangocairo cairo-pdf fontconfig)
 pkg_check_modules(QRENCODE REQUIRED IMPORTED_TARGET libqrencode)
 
 function(sanz_collega_librerie bersaglio)
