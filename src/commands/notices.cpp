@@ -103,10 +103,7 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
     const auto opzione = [&](int o, const char* valore) {
         if (o == 'o') r.uscita = valore;
         if (o == UFFICIO_OPZ) r.ufficio = valore;
-        if ((o == DAL || o == AL) &&
-            !leggi_giorno_periodo(valore, o == DAL ? r.periodo.dal : r.periodo.al) &&
-            r.sbaglio.empty())
-            r.sbaglio = std::string("data non valida: ") + valore;
+        if (o == DAL || o == AL) leggi_estremo_periodo(valore, o == DAL, r.periodo, r.sbaglio);
         if (o == CONTRAVVENZIONE) {
             const std::string_view t = valore;
             uint32_t n = 0;
@@ -127,6 +124,7 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
              {"ufficio", required_argument, nullptr, UFFICIO_OPZ}},
             "o:", opzione))
         return *fine;
+    if (r.sbaglio.empty()) r.sbaglio = errore_periodo(r.periodo);
     if (!r.sbaglio.empty()) return errore_uso(COMANDO, r.sbaglio);
     if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
     if (r.uscita.empty()) return errore_uso(COMANDO, "manca il file da scrivere (-o FILE.pdf)");

@@ -91,10 +91,7 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
     const auto opzione = [&](int o, const char* valore) {
         if (o == 'o') r.uscita = valore;
         if (o == FOGLIO) foglio = true;
-        if ((o == DAL || o == AL) &&
-            !leggi_giorno_periodo(valore, o == DAL ? r.periodo.dal : r.periodo.al) &&
-            r.sbaglio.empty())
-            r.sbaglio = std::string("data non valida: ") + valore;
+        if (o == DAL || o == AL) leggi_estremo_periodo(valore, o == DAL, r.periodo, r.sbaglio);
         if (o == FORMATO) {
             const std::string f = valore;
             if (f == "csv" || f == "pdf") r.csv = f == "csv";
@@ -109,12 +106,11 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
                                                  {"foglio-italiano", no_argument, nullptr, FOGLIO}},
                                                 "o:", opzione))
         return *fine;
+    if (r.sbaglio.empty()) r.sbaglio = errore_periodo(r.periodo);
     if (!r.sbaglio.empty()) return errore_uso(COMANDO, r.sbaglio);
     if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
     if (!r.csv && r.uscita.empty()) return errore_uso(COMANDO, "manca il file da scrivere (-o FILE.pdf)");
     if (!r.csv && foglio) return errore_uso(COMANDO, "--foglio-italiano vale solo con --formato csv");
-    if (r.periodo.dal && r.periodo.al && ordine_data(*r.periodo.al, *r.periodo.dal) == 0)
-        return errore_uso(COMANDO, "la data --al precede la data --dal");
     if (foglio) r.dialetto = CSV_FOGLIO_ITALIANO;
     return std::nullopt;
 }

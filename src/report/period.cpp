@@ -1,11 +1,15 @@
 // Reading and applying a period's two ends.
 #include "report/period.h"
 
-bool leggi_giorno_periodo(const char* testo, std::optional<DATA>& d) {
+void leggi_estremo_periodo(const char* testo, bool dal, PERIODO& p, std::string& sbaglio) {
     DATA letta{};
-    if (!data_da_testo(testo, &letta)) return false;
-    d = letta;
-    return true;
+    if (data_da_testo(testo, &letta)) (dal ? p.dal : p.al) = letta;
+    else if (sbaglio.empty()) sbaglio = std::string("data non valida: ") + testo;
+}
+
+std::string errore_periodo(const PERIODO& p) {
+    if (p.dal && p.al && ordine_data(*p.al, *p.dal) == 0) return "la data --al precede la data --dal";
+    return "";
 }
 
 bool nel_periodo(const PERIODO& p, DATA data) {

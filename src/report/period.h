@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "input/date.h"
 
@@ -10,9 +11,14 @@ struct PERIODO {
     std::optional<DATA> dal, al;
 };
 
-// Reads a --dal or --al value (gg/mm/aaaa) into `d`; false when it is not a
-// calendar date.
-bool leggi_giorno_periodo(const char* testo, std::optional<DATA>& d);
+// Reads the value of --dal (`dal` true) or --al (gg/mm/aaaa) into the
+// period; a value that is not a calendar date is told in `sbaglio`, unless
+// it already holds an earlier mistake.
+void leggi_estremo_periodo(const char* testo, bool dal, PERIODO& p, std::string& sbaglio);
+
+// What is wrong with the period as a whole ("" when nothing is): an end
+// before its start.
+std::string errore_periodo(const PERIODO& p);
 
 // The ticket's date falls within the period.
 bool nel_periodo(const PERIODO& p, DATA data);
