@@ -48,7 +48,6 @@ bool chiudi_pdf(DOCUMENTO_PDF& d) {
     // The fonts found and the caches kept for them go back now, not at the
     // process's end: the leak checkers of the sanitized builds see none.
     pango_cairo_font_map_set_default(nullptr);
-    cairo_debug_reset_static_data();
     FcFini();
     return fatto && !d.errore;
 }

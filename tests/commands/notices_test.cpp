@@ -184,7 +184,7 @@ TEST(CommandNotices, WhichFinesGetANoticeAndWhyNot) {
     }
 }
 
-TEST(CommandNotices, RefusedWithoutSettingsOrOverTheArchive) {
+TEST(CommandNotices, RefusedWithoutSettingsOverTheArchiveOrOnAFullDisk) {
     Cartella c(archivio());
     const std::string prima = c.leggi(DATI_C);
     OPZIONI o;
@@ -199,4 +199,8 @@ TEST(CommandNotices, RefusedWithoutSettingsOrOverTheArchive) {
                             " e' un file dell'archivio: non viene sovrascritto.\n");
     EXPECT_EQ(s.stato, 1);
     EXPECT_EQ(c.leggi(DATI_C), prima);
+    // A disk that fills up while the PDF is written.
+    s = avvisi(c, {"--contravvenzione", "3", "-o", "/dev/full"});
+    EXPECT_EQ(s.errori, "sanzionario avvisi: impossibile scrivere /dev/full.\n");
+    EXPECT_EQ(s.stato, 1);
 }
