@@ -1,4 +1,4 @@
-// QR codes drawn on a PDF page as vector squares, encoded by libqrencode.
+// QR codes drawn on a PDF page, encoded by libqrencode.
 #pragma once
 
 #include <string>
