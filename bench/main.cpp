@@ -49,7 +49,7 @@ constexpr std::size_t PAGAMENTI_IMPORTATI = 100'000;
 constexpr double MAX_IMPORTAZIONE = 2.0; // importing them / loading and exiting plus saving
 constexpr std::size_t AVVISI = 1000;
 constexpr int RIPETIZIONI_AVVISI = 3;
-constexpr double MAX_AVVISI = 6.0; // the notices' PDF / esporta of the whole archive
+constexpr double MAX_AVVISI = 4.0; // the notices' PDF / esporta of the whole archive
 
 // The clerk's answers: [5] load with the default paths, the pause, [7] exit,
 // [3] do not save, the final pause.
