@@ -40,6 +40,7 @@ struct LETTURA {
     int riga_errore = 0;
     std::string errore;
     std::map<std::string, std::pair<std::string, int>> valori; // "sezione.nome" -> value, line
+    bool rientrata = false; // the line read starts with a blank
 };
 
 // inih's reader: the next line, counted; a line longer than inih's buffer
@@ -49,6 +50,7 @@ char* prossima_riga(char* buffer, int spazio, void* dati) {
     std::string riga;
     if (!std::getline(l->testo, riga)) return nullptr;
     ++l->riga;
+    l->rientrata = !riga.empty() && (riga[0] == ' ' || riga[0] == '\t');
     if (riga.size() + 2 > static_cast<std::size_t>(spazio)) {
         l->riga_lunga = true;
         return nullptr;
@@ -94,6 +96,10 @@ int valore_letto(void* dati, const char* sezione, const char* nome, const char* 
         return sbaglio(std::string("chiave sconosciuta nella sezione [") + sezione + "]: " + nome);
     }
     const std::string chiave = std::string(sezione) + "." + nome;
+    // inih reads an indented line after a key as that value's continuation.
+    if (l->rientrata && l->valori.count(chiave) != 0)
+        return sbaglio("una riga che inizia con uno spazio continua il valore di " +
+                       std::string(nome) + ": togliere gli spazi all'inizio della riga");
     if (l->valori.count(chiave) != 0)
         return sbaglio("la chiave " + std::string(nome) + " e' gia' alla riga " +
                        std::to_string(l->valori[chiave].second));

@@ -97,6 +97,9 @@ TEST(NoticeSettings, EachWrongKeyNamedWithItsLine) {
               ", riga 12: chiave sconosciuta nella sezione [importi]: giorni_riduzone"},
              {con_riga(13, "giorni_riduzione = 6"),
               ", riga 13: la chiave giorni_riduzione e' gia' alla riga 12"},
+             {con_riga(4, "  indirizzo = Piazza Saffi 8"),
+              ", riga 4: una riga che inizia con uno spazio continua il valore di reparto: "
+              "togliere gli spazi all'inizio della riga"},
              {con_riga(10, "[importi"),
               ", riga 10: non e' ne' una [sezione] ne' una riga chiave = valore"},
              {"nome = x\n" + GIUSTO, ", riga 1: la chiave nome precede ogni sezione"},
