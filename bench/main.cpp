@@ -25,10 +25,10 @@
 #include "operations.h"
 #include "probe.h"
 #include "recovery.h"
+#include "register/register.h"
 #include "report.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "session/register.h"
 #include "storage/archive_files.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "console/encoding.h" // in_utf8, for the commands' texts
-#include "session/read_only.h"
+#include "session/archive.h"
 
 // Exit statuses of every command.
 constexpr int USCITA_FATTO = 0;
@@ -44,14 +44,20 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
                                          std::initializer_list<option> proprie, const char* brevi,
                                          const std::function<void(int, const char*)>& propria);
 
-// Reads the archive for `comando` (see leggi_per_comando); false, after
-// telling why on standard error, when it could not be read at all.
-bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r);
+// Opens the archive for `comando` in `modo` (see apri_archivio): false,
+// after telling why on standard error, when it could not be opened.
+bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APERTURA modo,
+                           CONFERMA_FORMA conferma, APERTURA& a);
+
+// The archive read for a command that only reads: opened as a reader, the
+// records as the reader takes them, and put in the current lists. When
+// another session holds it, standard error says so in one line: whose
+// session, and that the data include its confirmed changes not yet saved.
+bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a);
 // The same for a command that gives out what the archive holds (esporta,
-// avvisi, rapporto): refused too when a save was cut short (the files may
-// not match); the unsaved changes of a session that did not end, which
-// its output lacks, are told as a warning.
-bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r);
+// avvisi, rapporto): the unsaved changes of a session that ended without
+// saving, which its output lacks, are told as a warning.
+bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a);
 
 // Where a command's output goes: the file `percorso` (made anew; never one
 // of the archive's files) or standard output when it is empty or "-".

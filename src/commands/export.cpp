@@ -29,13 +29,11 @@ constexpr const char* AIUTO =
     "Senza --foglio-italiano: virgola, date aaaa-mm-gg, punto decimale, UTF-8.\n"
     "Stato di uscita: 0 esportato, 1 non riuscito, 2 uso errato.\n";
 
-const char* const COLONNE_MULTA[] = {"Numero",    "Data verbale", "Luogo",
-                                     "Targa",     "Infrazione",   "Importo",
-                                     "Pagata",    "Data pagamento"};
-const char* const COLONNE_PERSONA[] = {"Codice proprietario", "Cognome",   "Nome",
-                                       "Data di nascita",     "Indirizzo", "Città",
-                                       "CAP",                 "Provincia", "Codice fiscale",
-                                       "Patente"};
+const char* const COLONNE_MULTA[] = {"Numero",     "Data verbale", "Luogo",  "Targa",
+                                     "Infrazione", "Importo",      "Pagata", "Data pagamento"};
+const char* const COLONNE_PERSONA[] = {"Codice proprietario", "Cognome", "Nome", "Data di nascita",
+                                       "Indirizzo",           "Città",   "CAP",  "Provincia",
+                                       "Codice fiscale",      "Patente"};
 constexpr std::size_t N_PERSONA = std::size(COLONNE_PERSONA);
 
 void campi_persona(std::string& riga, const NODO_ANAGRAF* p, const DIALETTO_CSV& d) {
@@ -46,8 +44,8 @@ void campi_persona(std::string& riga, const NODO_ANAGRAF* p, const DIALETTO_CSV&
     aggiungi_campo(riga, std::to_string(p->codice), d);
     for (const char* testo : {p->cognome, p->nome}) aggiungi_campo(riga, in_utf8(testo), d);
     aggiungi_campo(riga, data_csv(p->data_nascita, d), d);
-    for (const char* testo : {p->indirizzo, p->citta, p->cap, p->provincia, p->codice_fiscale,
-                              p->patente})
+    for (const char* testo :
+         {p->indirizzo, p->citta, p->cap, p->provincia, p->codice_fiscale, p->patente})
         aggiungi_campo(riga, in_utf8(testo), d);
 }
 
@@ -105,9 +103,10 @@ int comando_esporta(int argc, char** argv) {
                                                  {"foglio-italiano", no_argument, nullptr, 'i'}},
                                                 "o:", opzione))
         return *fine;
-    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
-    ARCHIVIO_LETTO r;
+    APERTURA r;
     if (!leggi_archivio_da_riportare(COMANDO, file, r)) return USCITA_FALLITO;
     USCITA u;
     u.comando = COMANDO;

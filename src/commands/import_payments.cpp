@@ -19,10 +19,9 @@
 #include "model/lists.h"
 #include "model/walk.h"
 #include "notices/payment_match.h"
+#include "register/register.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "session/read_only.h"
-#include "session/register.h"
 #include "storage/file_ops.h"
 
 namespace {
@@ -87,9 +86,9 @@ bool leggi_csv(std::string_view testo, LETTURA_CSV& l) {
     csv_parser p;
     if (csv_init(&p, 0) != 0) return false;
     csv_set_delim(&p, static_cast<unsigned char>(separatore(testo)));
-    const bool letto = csv_parse(&p, testo.data(), testo.size(), campo_letto, riga_letta, &l) ==
-                           testo.size() &&
-                       csv_fini(&p, campo_letto, riga_letta, &l) == 0;
+    const bool letto =
+        csv_parse(&p, testo.data(), testo.size(), campo_letto, riga_letta, &l) == testo.size() &&
+        csv_fini(&p, campo_letto, riga_letta, &l) == 0;
     csv_free(&p);
     return letto;
 }
@@ -270,53 +269,52 @@ bool mai(const char*, bool, const FORMA_FILE&) {
     return false;
 }
 
-// Opens the archive for writing, as the load dialogue does, for a command:
-// false, after telling why on standard error, when it is held, cannot be
-// read, holds records the reader misreads, or holds the unsaved changes of
-// a session that did not end (to be recovered in the program first).
-bool apri_per_scrivere(const FILE_ARCHIVIO& file) {
-    APERTURA a = apri_archivio(file.contravvenzioni, file.anagrafica, mai);
+// Opens the archive for the import: as its holder for the import itself,
+// as a reader for a trial (--prova), which takes the same decisions and
+// says the same things, changing nothing. False, after telling why on
+// standard error, when it is held, cannot be read, holds records the
+// reader misreads, or holds the unsaved changes of a session that did not
+// end (to be recovered in the program first).
+bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
+    APERTURA a;
+    if (!apri_archivio_comando(COMANDO, file,
+                               prova ? MODO_APERTURA::LETTORE : MODO_APERTURA::COMANDO, mai, a))
+        return false;
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
-    if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NESSUNO &&
-        concludi_apertura(a, false).caricato) {
-        if (registro_previsto() && !registro_attivo())
-            std::cerr << prima << "attenzione, il registro delle modifiche " << registro_in_uso()
-                      << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
-        return true;
-    }
-    if (a.in_uso) {
-        std::cerr << prima << testo_archivio_in_uso(a.pid);
-    } else if (a.esito == CARICAMENTO_RIFIUTATO) {
-        std::cerr << prima << "l'archivio contiene record che il programma non legge come "
-                             "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
-    } else if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        std::cerr << prima << "al posto del giornale di recupero " << a.percorso_giornale
+    if (a.titolare.pid != 0) {
+        std::cerr << prima << testo_archivio_in_uso(a.titolare);
+    } else if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        std::cerr << prima << "al posto del giornale di recupero " << a.nomi.giornale
                   << " c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
-    } else if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
-        std::cerr << prima << "il giornale di recupero " << a.percorso_giornale
+    } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
+        std::cerr << prima << "il giornale di recupero " << a.nomi.giornale
                   << " non si puo' leggere.\nCaricare l'archivio nel programma, poi riprovare.\n";
-    } else if (a.esito == 0 && a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.percorso_giornale
+    } else if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.nomi.giornale
                   << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
                      "recuperarne le modifiche, poi riprovare.\n";
-    } else if (!a.salvataggio_incerto.empty()) {
-        std::cerr << prima << "un salvataggio dell'archivio e' stato interrotto e non puo' "
-                             "essere completato con certezza.\nCaricare l'archivio nel "
-                             "programma, poi riprovare.\n";
+    } else if (concludi_apertura(a, false).caricato) {
+        if (!prova && registro_previsto() && !registro_attivo(registro_sessione()))
+            std::cerr << prima << "attenzione, il registro delle modifiche "
+                      << registro_in_uso(registro_sessione())
+                      << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
+        return true;
     } else {
         std::cerr << prima << "impossibile leggere l'archivio (" << file.contravvenzioni << ", "
                   << file.anagrafica << ").\n";
+        return false;
     }
-    if (a.esito == 0) abbandona_apertura(a);
+    abbandona_apertura(a);
     return false;
 }
 
 // The payments recorded as one operation, and the archive saved.
 bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
                       const std::vector<PAGAMENTO>& validi, const std::string& per_codice) {
-    registro_descrivi_prossima("Importazione di " + std::to_string(validi.size()) +
-                               (validi.size() == 1 ? " pagamento" : " pagamenti") + " dal file " +
-                               percorso_assoluto(elenco) + per_codice);
+    registro_descrivi_prossima(registro_sessione(),
+                               "Importazione di " + std::to_string(validi.size()) +
+                                   (validi.size() == 1 ? " pagamento" : " pagamenti") +
+                                   " dal file " + percorso_assoluto(elenco) + per_codice);
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
@@ -389,18 +387,14 @@ int comando_importa_pagamenti(int argc, char** argv) {
     // back to the system and being faulted in and cleared again.
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    if (prova) {
-        ARCHIVIO_LETTO r;
-        if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    } else if (!apri_per_scrivere(file)) {
-        return USCITA_FALLITO;
-    }
+    if (!apri_per_importare(file, prova)) return USCITA_FALLITO;
     std::vector<PAGAMENTO> validi;
     std::ostringstream scarti;
     std::string per_codice;
     const std::size_t righe = controlla_righe(csv, c, validi, scarti, per_codice);
-    std::cout << "Righe lette: " << righe << "\nPagamenti " << (prova ? "da registrare" : "registrati")
-              << ": " << validi.size() << "\nRighe scartate: " << righe - validi.size() << "\n"
+    std::cout << "Righe lette: " << righe << "\nPagamenti "
+              << (prova ? "da registrare" : "registrati") << ": " << validi.size()
+              << "\nRighe scartate: " << righe - validi.size() << "\n"
               << scarti.str();
     bool salvato = true;
     if (prova) {

@@ -141,7 +141,7 @@ int comando_avvisi(int argc, char** argv) {
         std::cerr << "sanzionario avvisi: " << impostazioni.errore << ".\n";
         return USCITA_FALLITO;
     }
-    ARCHIVIO_LETTO letto;
+    APERTURA letto;
     if (!leggi_archivio_da_riportare(COMANDO, r.file, letto)) return USCITA_FALLITO;
     const std::vector<const NODO_CONTRAVV*> multe = scelte(r);
     if (multe.empty()) {

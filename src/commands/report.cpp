@@ -120,7 +120,7 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
 int comando_rapporto(int argc, char** argv) {
     RICHIESTA r;
     if (const auto fine = leggi_richiesta(argc, argv, r)) return *fine;
-    ARCHIVIO_LETTO letto;
+    APERTURA letto;
     if (!leggi_archivio_da_riportare(COMANDO, r.file, letto)) return USCITA_FALLITO;
     const RAPPORTO rapporto = componi_rapporto(lista_contravv, r.periodo);
     USCITA u;

@@ -2,6 +2,7 @@
 // identical record when the edit has made it one.
 #include "console/console.h"
 #include "console/conventions.h"
+#include "input/date.h"
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/form.h"

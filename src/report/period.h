@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "input/date.h"
+#include "model/date.h"
 
 struct PERIODO {
     std::optional<DATA> dal, al;

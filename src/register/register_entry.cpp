@@ -1,6 +1,6 @@
 // Register entries: record images in UTF-8, what an operation did, and
 // the hash that chains each line to the one before.
-#include "session/register_entry.h"
+#include "register/register_entry.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -92,7 +92,8 @@ std::string descrizione(std::span<const MODIFICA> gruppo, const std::vector<VOCE
         const bool prima = campo(r.prima, "pagata") == true, dopo = campo(r.dopo, "pagata") == true;
         if (!prima && dopo) return "Registrazione di un pagamento";
         if (prima && !dopo) return "Annullamento di un pagamento";
-        if (campo(r.prima, "data_pagamento") != campo(r.dopo, "data_pagamento")) return "Modifica di un pagamento";
+        if (campo(r.prima, "data_pagamento") != campo(r.dopo, "data_pagamento"))
+            return "Modifica di un pagamento";
     }
     return "Modifica di una contravvenzione";
 }
@@ -257,10 +258,9 @@ RIGA_REGISTRO controlla_riga(const std::string& riga, json& voce) {
     } catch (const json::exception&) {
         return RIGA_REGISTRO::ALTERATA;
     }
-    if (scritta != riga || !campo(voce, "hash").is_string())
-        return RIGA_REGISTRO::ALTERATA;
+    if (scritta != riga || !campo(voce, "hash").is_string()) return RIGA_REGISTRO::ALTERATA;
     json senza = voce;
     senza.erase("hash");
     return testo_hash(senza) == campo(voce, "hash").get<std::string>() ? RIGA_REGISTRO::INTEGRA
-                                                                  : RIGA_REGISTRO::ALTERATA;
+                                                                       : RIGA_REGISTRO::ALTERATA;
 }

@@ -1,6 +1,6 @@
 // The register in use: its file, the chain's last hash and number, the
 // images taken before each operation, and the entries of the session.
-#include "session/register.h"
+#include "register/register.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,31 +11,13 @@
 #include <unistd.h>
 #include <utility>
 
-#include "console/console.h"
-#include "session/journal.h"
-#include "session/register_file.h"
+#include "register/register_file.h"
 
 namespace {
 
-struct REGISTRO_IN_USO {
-    int fd = -1;
-    std::string percorso;
-    uint64_t numero = 0; // of the last entry
-    std::string hash = HASH_INIZIALE;
-    bool a_capo = true;
-    bool con_giornale = false;
-    int64_t giornale = 0; // when the journal the entries belong to began
-    long voce_giornale = 0;
-};
-
-REGISTRO_IN_USO registro;
-bool avvisato = false;
+// Whether registers are written at all in this process: a setting, not
+// the state of a register.
 bool escluso = false;
-std::vector<PRIMA_DI> prima_di;              // of the operation under way
-long da_saltare = -1;                        // a replay: groups the register holds
-std::vector<int64_t> ore_recupero;           // a replay: the time of each group
-long gruppi_recupero = 0;                    // a replay: groups seen
-std::vector<json> recuperate;                // a replay: entries to write
 
 std::string testo_ora(std::time_t t) {
     std::tm locale{};
@@ -61,7 +43,7 @@ std::string nome_host() {
 }
 
 // What every entry says first: when, who, where, what.
-json voce(const char* evento) {
+json voce(REGISTRO_IN_USO& registro, const char* evento) {
     json v = {{"quando", testo_ora(std::time(nullptr))},
               {"utente", nome_utente()},
               {"host", nome_host()},
@@ -76,14 +58,14 @@ json voce(const char* evento) {
     return v;
 }
 
-void smetti() {
+void smetti(REGISTRO_IN_USO& registro) {
     if (registro.fd >= 0) close(registro.fd);
     registro.fd = -1;
 }
 
 // Chains and appends the entries in one write, flushed. On failure the
 // register is no longer written to (what was cut short is a torn line).
-bool scrivi(std::vector<json>& voci) {
+bool scrivi(REGISTRO_IN_USO& registro, std::vector<json>& voci) {
     if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
     try {
         std::string righe = registro.a_capo ? "" : "\n";
@@ -91,6 +73,7 @@ bool scrivi(std::vector<json>& voci) {
         std::string hash = registro.hash;
         for (json& v : voci) righe += incatena(v, ++numero, hash);
         if (appendi_al_registro(registro.fd, righe)) {
+            registro.ultima = voci.back();
             registro.numero = numero;
             registro.hash = std::move(hash);
             registro.a_capo = true;
@@ -99,14 +82,14 @@ bool scrivi(std::vector<json>& voci) {
     } catch (const std::exception&) {
         // memory, or a text the library cannot write
     }
-    smetti();
+    smetti(registro);
     return false;
 }
 
-bool scrivi(json v) {
+bool scrivi(REGISTRO_IN_USO& registro, json v) {
     std::vector<json> voci;
     voci.push_back(std::move(v));
-    return scrivi(voci);
+    return scrivi(registro, voci);
 }
 
 json file_json(const std::vector<FILE_REGISTRATO>& file) {
@@ -127,56 +110,64 @@ json file_json(const std::vector<FILE_REGISTRATO>& file) {
     return a;
 }
 
-// The words for the next operation's entry, when its caller gave them.
-std::string descrizione_prossima;
+} // namespace
 
-// The images of the records an operation is about to change.
-void osserva(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
-    if (registro.fd < 0 && da_saltare < 0) return;
+void registro_osserva(REGISTRO_IN_USO& registro, const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
+    if (registro.fd < 0 && registro.da_saltare < 0) return;
     try {
-        if (f != nullptr) prima_di.push_back({true, f->numero, immagine_attuale(*f)});
-        if (a != nullptr) prima_di.push_back({false, a->codice, immagine_anagraf(*a)});
+        if (f != nullptr) registro.prima_di.push_back({true, f->numero, immagine_attuale(*f)});
+        if (a != nullptr) registro.prima_di.push_back({false, a->codice, immagine_anagraf(*a)});
     } catch (const std::bad_alloc&) {
         // the entry shows that record as new
     }
 }
 
+namespace {
+
 // The operation as an entry, the images taken before it used up.
-json voce_operazione(std::span<const MODIFICA> gruppo, bool completo) {
-    json v = voce("operazione");
-    descrivi_operazione(prima_di, gruppo, completo, v);
-    prima_di.clear();
+json voce_operazione(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo) {
+    json v = voce(registro, "operazione");
+    descrivi_operazione(registro.prima_di, gruppo, completo, v);
+    registro.prima_di.clear();
     return v;
 }
 
 } // namespace
 
-bool registro_apri(const std::string& percorso) {
-    smetti();
-    registro = REGISTRO_IN_USO{};
+bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
+    // A new file: its chain, its journal and its last entry are read anew;
+    // a replay under way and the words for the next operation stay.
+    smetti(registro);
     registro.percorso = percorso;
-    prima_di.clear();
-    osserva_prima(osserva);
+    registro.numero = 0;
+    registro.hash = HASH_INIZIALE;
+    registro.a_capo = true;
+    registro.con_giornale = false;
+    registro.giornale = 0;
+    registro.voce_giornale = 0;
+    registro.ultima = json();
+    registro.prima_di.clear();
     if (escluso) return false;
     CODA_REGISTRO coda;
     registro.fd = apri_file_registro(percorso, coda);
     if (registro.fd < 0) return false;
     registro.a_capo = coda.a_capo;
+    registro.ultima = coda.ultima;
     if (coda.ultima.is_object()) {
         const json& n = campo(coda.ultima, "n");
         const json& h = campo(coda.ultima, "hash");
         if (n.is_number_unsigned()) registro.numero = n.get<uint64_t>();
         if (h.is_string()) registro.hash = h.get<std::string>();
     }
-    avvisato = false;
+    registro.avvisato = false;
     return true;
 }
 
-bool registro_attivo() {
+bool registro_attivo(const REGISTRO_IN_USO& registro) {
     return registro.fd >= 0;
 }
 
-const std::string& registro_in_uso() {
+const std::string& registro_in_uso(const REGISTRO_IN_USO& registro) {
     return registro.percorso;
 }
 
@@ -193,36 +184,36 @@ long registro_voci_del_giornale(const std::string& percorso, int64_t inizio) {
     return k.get<long>();
 }
 
-void registro_segue_giornale(int64_t inizio, long voci) {
+void registro_segue_giornale(REGISTRO_IN_USO& registro, int64_t inizio, long voci) {
     registro.con_giornale = true;
     registro.giornale = inizio;
     registro.voce_giornale = voci;
 }
 
-void registro_senza_giornale() {
+void registro_senza_giornale(REGISTRO_IN_USO& registro) {
     registro.con_giornale = false;
 }
 
-void registro_caricamento(const std::vector<FILE_REGISTRATO>& file) {
+void registro_caricamento(REGISTRO_IN_USO& registro, const std::vector<FILE_REGISTRATO>& file) {
     try {
-        json v = voce("caricamento");
+        json v = voce(registro, "caricamento");
         v["file"] = file_json(file);
-        scrivi(std::move(v));
+        scrivi(registro, std::move(v));
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
 }
 
-void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
-                          const std::string& da_registro) {
+void registro_salvataggio(REGISTRO_IN_USO& registro, const std::vector<FILE_REGISTRATO>& file,
+                          long modifiche, const std::string& da_registro) {
     try {
-        json v = voce("salvataggio");
+        json v = voce(registro, "salvataggio");
         v["file"] = file_json(file);
         v["modifiche_salvate"] = modifiche;
         if (!da_registro.empty()) v["operazioni_nel_registro"] = da_registro;
-        if (!scrivi(std::move(v))) return;
+        if (!scrivi(registro, std::move(v))) return;
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
         return;
     }
     // Nothing fails where there is no system log: syslog drops the line.
@@ -232,121 +223,143 @@ void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modific
     closelog();
 }
 
-void registro_non_salvare(long modifiche) {
+void registro_salvataggio_ripreso(REGISTRO_IN_USO& registro,
+                                  const std::vector<FILE_REGISTRATO>& file) {
     try {
-        json v = voce("non_salvare");
-        v["modifiche_non_salvate"] = modifiche;
-        scrivi(std::move(v));
+        // Its entry may have been written before the stop.
+        const json& ultima = registro.ultima;
+        if (ultima.is_object() && campo(ultima, "evento") == "salvataggio") {
+            const json fatti = file_json(file);
+            const json& scritti = campo(ultima, "file");
+            bool stesso = scritti.is_array() && scritti.size() == fatti.size();
+            for (std::size_t i = 0; stesso && i < fatti.size(); ++i)
+                stesso = campo(scritti[i], "sha256") == campo(fatti[i], "sha256") &&
+                         !campo(fatti[i], "sha256").is_null();
+            if (stesso) return;
+        }
+        json v = voce(registro, "salvataggio");
+        v["file"] = file_json(file);
+        v["modifiche_salvate"] = 0;
+        v["completato_al_caricamento"] = true;
+        scrivi(registro, std::move(v));
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
 }
 
-void registro_fine_sessione(long non_salvate, bool normale) {
+void registro_non_salvare(REGISTRO_IN_USO& registro, long modifiche) {
     try {
-        json v = voce("fine_sessione");
+        json v = voce(registro, "non_salvare");
+        v["modifiche_non_salvate"] = modifiche;
+        scrivi(registro, std::move(v));
+    } catch (const std::exception&) {
+        smetti(registro);
+    }
+}
+
+void registro_fine_sessione(REGISTRO_IN_USO& registro, long non_salvate, bool normale) {
+    try {
+        json v = voce(registro, "fine_sessione");
         v["modifiche_non_salvate"] = non_salvate;
         v["chiusa_dal_programma"] = normale;
-        scrivi(std::move(v));
+        scrivi(registro, std::move(v));
     } catch (const std::exception&) {
         // nothing more is written this session
     }
-    smetti();
+    smetti(registro);
     registro.percorso.clear();
 }
 
-void registro_prepara_recupero(long gia, std::vector<int64_t> ore) {
-    da_saltare = gia;
-    ore_recupero = std::move(ore);
-    gruppi_recupero = 0;
-    recuperate.clear();
-    prima_di.clear();
+void registro_prepara_recupero(REGISTRO_IN_USO& registro, long gia, std::vector<int64_t> ore) {
+    registro.da_saltare = gia;
+    registro.ore_recupero = std::move(ore);
+    registro.gruppi_recupero = 0;
+    registro.recuperate.clear();
+    registro.prima_di.clear();
 }
 
-void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
-    const long i = gruppi_recupero++;
-    if (da_saltare < 0 || i < da_saltare) {
-        prima_di.clear();
+void annota_recuperate(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo) {
+    const long i = registro.gruppi_recupero++;
+    if (registro.da_saltare < 0 || i < registro.da_saltare) {
+        registro.prima_di.clear();
         return;
     }
     try {
-        json v = voce_operazione(gruppo, completo);
+        json v = voce_operazione(registro, gruppo, completo);
         v["recuperata"] = true;
-        if (static_cast<std::size_t>(i) < ore_recupero.size())
-            v["quando_operazione"] = testo_ora(static_cast<std::time_t>(ore_recupero[i]));
-        recuperate.push_back(std::move(v));
+        if (static_cast<std::size_t>(i) < registro.ore_recupero.size())
+            v["quando_operazione"] = testo_ora(static_cast<std::time_t>(registro.ore_recupero[i]));
+        registro.recuperate.push_back(std::move(v));
     } catch (const std::exception&) {
-        prima_di.clear();
+        registro.prima_di.clear();
     }
 }
 
-void registro_recupero(int64_t giornale, long recuperate_n, long non_recuperate,
-                       const std::string& messo_da_parte) {
+void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuperate_n,
+                       long non_recuperate, const std::string& messo_da_parte) {
     // Every operation replayed is now in the register: before, in this
     // entry's count, or in the entries after it.
-    registro_segue_giornale(giornale, gruppi_recupero);
+    registro_segue_giornale(registro, giornale, registro.gruppi_recupero);
     try {
         std::vector<json> voci;
-        json v = voce("recupero");
+        json v = voce(registro, "recupero");
         v["modifiche_recuperate"] = recuperate_n;
         v["modifiche_non_recuperate"] = non_recuperate;
-        v["modifiche_gia_registrate"] = da_saltare < 0 ? json(nullptr) : json(da_saltare);
+        v["modifiche_gia_registrate"] =
+            registro.da_saltare < 0 ? json(nullptr) : json(registro.da_saltare);
         if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
         voci.push_back(std::move(v));
-        long k = da_saltare;
-        for (json& r : recuperate) {
+        long k = registro.da_saltare;
+        for (json& r : registro.recuperate) {
             r["giornale"] = giornale;
             r["voce_giornale"] = ++k;
             voci.push_back(std::move(r));
         }
-        scrivi(voci);
+        scrivi(registro, voci);
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
-    registro_prepara_recupero(-1, {});
+    registro_prepara_recupero(registro, -1, {});
 }
 
-void registro_descrivi_prossima(std::string descrizione) {
-    descrizione_prossima = std::move(descrizione);
+void registro_descrivi_prossima(REGISTRO_IN_USO& registro, std::string descrizione) {
+    registro.descrizione_prossima = std::move(descrizione);
 }
 
-void annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo) {
-    const std::string descrizione = std::move(descrizione_prossima);
-    descrizione_prossima.clear();
+bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo,
+                         bool nel_giornale) {
+    const std::string descrizione = std::move(registro.descrizione_prossima);
+    registro.descrizione_prossima.clear();
     if (registro.fd < 0) {
-        prima_di.clear();
-        return;
+        registro.prima_di.clear();
+        return true;
     }
     // The journal's entry was written first: this one names it.
-    if (registro.con_giornale && giornale_attivo()) {
+    if (registro.con_giornale && nel_giornale) {
         ++registro.voce_giornale;
     } else {
         registro.con_giornale = false;
     }
     bool scritto = false;
     try {
-        json v = voce_operazione(gruppo, completo);
+        json v = voce_operazione(registro, gruppo, completo);
         if (!descrizione.empty())
-            v["descrizione"] = descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
-        scritto = scrivi(v);
+            v["descrizione"] =
+                descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
+        scritto = scrivi(registro, v);
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
-    prima_di.clear();
-    if (!scritto && avvisa_registro_mancante()) pausa();
+    registro.prima_di.clear();
+    return scritto;
 }
 
-bool avvisa_registro_mancante() {
-    if (avvisato || escluso || registro.percorso.empty()) return false;
-    avvisato = true;
-    stampa_percorso("\n ! ATTENZIONE\n\nImpossibile scrivere il registro delle operazioni\n",
-                    registro.percorso,
-                    "\nIl lavoro prosegue, ma le operazioni da qui in poi non vi restano:\n"
-                    "la verifica del registro segnalera' la lacuna.\n\n");
+bool registro_da_avvisare(REGISTRO_IN_USO& registro) {
+    if (registro.avvisato || escluso || registro.percorso.empty()) return false;
+    registro.avvisato = true;
     return true;
 }
 
 void registro_escludi(bool e) {
     escluso = e;
-    if (e) smetti();
 }
