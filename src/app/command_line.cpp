@@ -54,7 +54,8 @@ constexpr const char* AIUTO =
     "      mostra o verifica il registro delle modifiche\n\n"
     "Per esporta, importa-pagamenti, controlla, avvisi e rapporto, -c e -a\n"
     "(--contravvenzioni, --anagrafica) indicano i file dell'archivio, se non sono\n"
-    "dati/contravvenzioni.txt e dati/anagrafica.txt. Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
+    "dati/contravvenzioni.txt e dati/anagrafica.txt.\n"
+    "Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
     "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
 
 int errore(const std::string& messaggio) {
