@@ -83,6 +83,9 @@ bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APE
     } else if (!a.blocco_non_fidato.empty()) {
         std::cerr << prima << "al posto del file di blocco dell'archivio (" << a.blocco_non_fidato
                   << ") c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
+    } else if (a.salvataggio_in_corso) {
+        std::cerr << prima << "l'archivio e' in uso in un'altra sessione" << chi_tiene(a.titolare)
+                  << ", che lo sta salvando da troppo tempo: riprovare piu' tardi.\n";
     } else if (!a.salvataggio_incerto.empty()) {
         std::cerr << prima
                   << "un salvataggio dell'archivio e' stato interrotto e non puo' "

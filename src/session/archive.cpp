@@ -292,6 +292,7 @@ void apri_come_lettore(APERTURA& r, CONFERMA_FORMA conferma) {
         std::this_thread::sleep_for(ATTESA_LETTORE);
     }
     r.esito = 1;
+    r.salvataggio_in_corso = true;
 }
 
 // The register of a save that a stop cut short after its renames and

@@ -101,6 +101,8 @@ struct APERTURA {
     std::vector<std::string> salvataggio_incerto;
     bool salvataggio_interrotto = false; // a reader found a save cut short: it read the
                                          // files it would put in place
+    bool salvataggio_in_corso = false;   // a reader found the holder saving, for longer
+                                         // than it waits: nothing was read
     GIORNALE_TROVATO giornale = GIORNALE_TROVATO::NESSUNO;
     FORMA_FILE forma_c, forma_a; // what the reader misread in each file
     MULTE_ORFANE orfane;         // fines naming an owner code no owner has

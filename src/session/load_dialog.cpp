@@ -173,6 +173,9 @@ void stampa_apertura_fallita(const APERTURA& a) {
         console_out() << MSG_STESSO_FILE;
     } else if (a.in_uso) {
         avvisa_archivio_in_uso(a.titolare);
+    } else if (a.salvataggio_in_corso) {
+        console_out() << "\n\n\n ! ATTENZIONE\n\nL'altra sessione sta salvando l'archivio da "
+                         "troppo tempo: riprovare piu' tardi.\n\n";
     } else if (!a.blocco_non_fidato.empty()) {
         stampa_percorso(MSG_BLOCCO_NON_FIDATO, a.blocco_non_fidato, MSG_BLOCCO_NON_FIDATO_FINE);
     } else if (!a.salvataggio_incerto.empty()) {
