@@ -22,6 +22,7 @@
 #include "measures.h"
 #include "model/lists.h"
 #include "model/records.h"
+#include "notices.h"
 #include "operations.h"
 #include "probe.h"
 #include "recovery.h"
@@ -49,6 +50,9 @@ constexpr double MAX_RICIRCOLO = 1.1; // resident memory after the second round 
 constexpr double MAX_RECUPERO = 2.0;  // recovering 50,000 operations / a load
 constexpr std::size_t PAGAMENTI_IMPORTATI = 100'000;
 constexpr double MAX_IMPORTAZIONE = 2.0; // importing them / loading and exiting plus saving
+constexpr std::size_t AVVISI = 1000;
+constexpr int RIPETIZIONI_AVVISI = 3;
+constexpr double MAX_AVVISI = 4.0; // the notices' PDF / esporta of the whole archive
 
 // The clerk's answers: [5] load with the default paths, the pause, [7] exit,
 // [3] do not save, the final pause.
@@ -279,6 +283,19 @@ void misura_recuperi(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
     }
 }
 
+// A thousand notices, the archive loaded for them, against esporta of
+// the same archive: both a load, then a PDF page a notice or a CSV row a
+// fine.
+void misura_notifiche(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella) {
+    const TEMPO_AVVISI t = misura_avvisi(a.cartella, a.file_c, a.file_a, AVVISI, RIPETIZIONI_AVVISI);
+    const double r = t.esporta > 0 ? t.avvisi / t.esporta : 0;
+    std::cout << "notices: " << t.quanti << " notices " << cifra(t.avvisi, 3) << " s ("
+              << mb(static_cast<double>(t.byte_pdf)) << " of PDF), esporta "
+              << cifra(t.esporta, 3) << " s\n";
+    tabella.push_back(rapporto(std::to_string(t.quanti) + " payment notices / esporta", r,
+                               MAX_AVVISI, t.riuscito, cifra(t.avvisi, 3) + " s"));
+}
+
 // Last: the archive's files are saved with the payments.
 void misura_import(const ARCHIVIO& a, double carica, double salva,
                    std::vector<RIGA_TABELLA>& tabella) {
@@ -356,6 +373,7 @@ int main(int argc, char** argv) {
     }
     misura_ricircolo(tabella);
     misura_recuperi(a, tabella);
+    misura_notifiche(a, tabella);
     misura_import(a, carica, salva, tabella);
 
     std::cout << "\n";

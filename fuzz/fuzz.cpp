@@ -6,6 +6,9 @@
 //   giornale    the recovery journal: the input stands for a journal found
 //               beside the sample archive; it is read and, when recognised,
 //               replayed over the sample's lists, which must stay well formed
+//   avvisi      the office's settings and the notice codes: the input
+//               stands for a settings file, then (after a NUL byte) a
+//               payment row whose code is looked for
 //   ins_str ... domanda_sn
 //               one console input routine (guasti::BERSAGLI): the input is
 //               typed at the console until it runs out
@@ -18,6 +21,7 @@
 #include <unistd.h>
 
 #include "faults/fuzz_harness.h"
+#include "faults/fuzz_notices.h"
 
 namespace {
 
@@ -27,6 +31,7 @@ char propria[64] = ""; // the folder the loader target made for itself, if any
 void togli_propria() {
     for (const char* nome : {"c0", "a0", "c1", "a1", "c2", "a2"})
         unlink((std::string(propria) + "/" + nome + ".txt").c_str());
+    unlink((std::string(propria) + "/ufficio.conf").c_str());
     rmdir(propria);
 }
 
@@ -44,7 +49,7 @@ const char* cartella() {
     return propria;
 }
 
-enum class TIPO { CARICA, GIORNALE, ROUTINE };
+enum class TIPO { CARICA, GIORNALE, AVVISI, ROUTINE };
 TIPO tipo = TIPO::CARICA;
 guasti::ROUTINE routine = guasti::ROUTINE::INS_STR;
 const char* nome = "carica";
@@ -60,6 +65,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         tipo = TIPO::GIORNALE;
         return 0;
     }
+    if (std::strcmp(scelto, "avvisi") == 0) {
+        tipo = TIPO::AVVISI;
+        return 0;
+    }
     for (const auto& [bersaglio, r] : guasti::BERSAGLI) {
         if (std::strcmp(scelto, bersaglio) == 0) {
             tipo = TIPO::ROUTINE;
@@ -67,7 +76,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
             return 0;
         }
     }
-    std::fprintf(stderr, "SANZ_FUZZ_BERSAGLIO=\"%s\" names no target; the targets: carica giornale",
+    std::fprintf(stderr, "SANZ_FUZZ_BERSAGLIO=\"%s\" names no target; the targets: carica giornale avvisi",
                  scelto);
     for (const auto& [bersaglio, r] : guasti::BERSAGLI) std::fprintf(stderr, " %s", bersaglio);
     std::fprintf(stderr, "\n");
@@ -80,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     switch (tipo) {
         case TIPO::CARICA: difetto = guasti::prova_caricamento(input, cartella()); break;
         case TIPO::GIORNALE: difetto = guasti::prova_giornale(input, CAMPIONE); break;
+        case TIPO::AVVISI: difetto = guasti::prova_avvisi(input, cartella()); break;
         case TIPO::ROUTINE: difetto = guasti::prova_routine(routine, input); break;
     }
     if (!difetto.empty()) {

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Checks what `cmake --install` puts in an installation tree: exactly the
-# program, its two manual pages, the sample archive, the roles' SQL file,
-# the copyright file and
-# the changelog, each where it belongs and with its permissions, under any
-# prefix and DESTDIR;
+# program, its two manual pages, the sample archive and settings, the
+# roles' SQL file, the copyright file and the changelog, each where it
+# belongs and with its permissions, under any prefix and DESTDIR;
 # and that the installed program and pages show the project version.
 #   packaging/check-install.sh BUILD_DIR VERSION
 set -euo pipefail
@@ -26,6 +25,7 @@ atteso="755 bin/sanzionario
 644 share/man/man1/sanzionario.1
 644 share/sanzionario/esempio/dati/anagrafica.txt
 644 share/sanzionario/esempio/dati/contravvenzioni.txt
+644 share/sanzionario/esempio/ufficio.conf
 644 share/sanzionario/ruoli.sql"
 trovato=$(cd "$radice/dest" && find . ! -type d -printf '%m %P\n' | sort -k2 |
           sed "s| ${prefisso#/}/| |")
@@ -39,6 +39,8 @@ for f in contravvenzioni.txt anagrafica.txt; do
   cmp -s "$sorgenti/sample/dati/$f" "$albero/share/sanzionario/esempio/dati/$f" ||
     errore "the installed sample $f differs from sample/dati/$f"
 done
+cmp -s "$sorgenti/sample/ufficio.conf" "$albero/share/sanzionario/esempio/ufficio.conf" ||
+  errore "the installed sample settings differ from sample/ufficio.conf"
 for pagina in man1/sanzionario.1 it/man1/sanzionario.1; do
   grep -q "^\.TH SANZIONARIO 1 .* \"Sanzionario $versione\"" "$albero/share/man/$pagina" ||
     errore "share/man/$pagina does not name version $versione"

@@ -37,6 +37,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The notices and reports in PDF embed DejaVu Sans, which no library the
+# program links brings with it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 # Debian's documents of the package: the machine-readable copyright file,
 # the changelog (compressed with the manual pages, below; a native
 # package's is changelog.gz).

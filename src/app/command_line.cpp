@@ -22,6 +22,8 @@ struct COMANDO {
 const COMANDO COMANDI[] = {{"esporta", comando_esporta},
                            {"importa-pagamenti", comando_importa_pagamenti},
                            {"controlla", comando_controlla},
+                           {"avvisi", comando_avvisi},
+                           {"rapporto", comando_rapporto},
                            {"registro", comando_registro},
                            {"importa-archivio", comando_importa_archivio},
                            {"esporta-archivio", comando_esporta_archivio}};
@@ -37,10 +39,17 @@ constexpr const char* AIUTO =
     "Comandi:\n"
     "  esporta [-c FILE] [-a FILE] [-o FILE] [--anagrafica-sola] [--foglio-italiano]\n"
     "      scrive l'archivio in formato CSV\n"
-    "  importa-pagamenti [-c FILE] [-a FILE] [--prova] FILE.csv\n"
-    "      registra i pagamenti elencati in un file CSV e salva l'archivio\n"
+    "  importa-pagamenti [-c FILE] [-a FILE] [--prova] [--ufficio FILE] FILE.csv\n"
+    "      registra i pagamenti elencati in un file CSV (anche per codice avviso)\n"
+    "      e salva l'archivio\n"
     "  controlla [-c FILE] [-a FILE]\n"
     "      controlla l'archivio, ad esempio prima di una copia\n"
+    "  avvisi [-c FILE] [-a FILE] [--contravvenzione N]... [--dal gg/mm/aaaa]\n"
+    "         [--al gg/mm/aaaa] [--ufficio FILE] -o FILE.pdf\n"
+    "      scrive gli avvisi di pagamento pagoPA delle contravvenzioni non pagate\n"
+    "  rapporto [-c FILE] [-a FILE] [--dal gg/mm/aaaa] [--al gg/mm/aaaa]\n"
+    "           [--formato pdf|csv] [-o FILE]\n"
+    "      riassume multe, pagamenti e importi del periodo, con grafici\n"
     "  registro [--verifica] [--json] [--contravvenzione N] [--anagrafica CODICE]\n"
     "           [--targa TARGA] [--utente UTENTE] [--dal gg/mm/aaaa] [--al gg/mm/aaaa]\n"
     "           [FILE DELLE CONTRAVVENZIONI]\n"
@@ -52,8 +61,9 @@ constexpr const char* AIUTO =
     "      scrive nei file l'archivio di un database PostgreSQL\n\n"
     "Per tutti i comandi ma registro, -c e -a (--contravvenzioni, --anagrafica)\n"
     "indicano i file dell'archivio, se non sono dati/contravvenzioni.txt e\n"
-    "dati/anagrafica.txt; --database, o la variabile SANZIONARIO_DATABASE, il\n"
-    "database. Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
+    "dati/anagrafica.txt; per importa-archivio ed esporta-archivio, --database,\n"
+    "o la variabile SANZIONARIO_DATABASE, indica il database.\n"
+    "Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
     "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
 
 int errore(const std::string& messaggio) {

@@ -127,10 +127,18 @@ bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTUR
     return true;
 }
 
-std::string in_utf8(std::string_view cp850) {
-    const std::size_t inizio = cp850.find_first_not_of(' ');
-    if (inizio == std::string_view::npos) return "";
-    return cp850_in_utf8(cp850.substr(inizio, cp850.find_last_not_of(' ') + 1 - inizio));
+bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a) {
+    if (!leggi_archivio_comando(comando, f, a)) return false;
+    // The changes of a session that ended without saving are not in the
+    // data until the program recovers them; those of the session holding
+    // the archive are.
+    if (a.titolare.pid == 0 && (a.giornale == GIORNALE_TROVATO::RECUPERABILE ||
+                                a.giornale == GIORNALE_TROVATO::FILE_CAMBIATI))
+        std::cerr << "sanzionario " << comando << ": attenzione, il giornale " << a.nomi.giornale
+                  << " contiene " << a.modifiche
+                  << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
+                     "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
+    return true;
 }
 
 namespace {

@@ -1,7 +1,6 @@
 // What every command of the command line shares: its usage errors, the
-// archive read for it with the refusals told on standard error, the
-// archive's text in UTF-8, and writing its output to a file or to
-// standard output.
+// archive read for it with the refusals told on standard error, and
+// writing its output to a file or to standard output.
 #pragma once
 
 #include <functional>
@@ -11,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/encoding.h" // in_utf8, for the commands' texts
 #include "session/archive.h"
 
 // Exit statuses of every command.
@@ -60,10 +60,10 @@ bool giornale_da_sistemare(const char* comando, const APERTURA& a);
 // another session holds it, standard error says so in one line: whose
 // session, and that the data include its confirmed changes not yet saved.
 bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a);
-
-// The archive's code page 850 text in UTF-8, without the blanks around it
-// (the file's columns align some fields with them).
-std::string in_utf8(std::string_view cp850);
+// The same for a command that gives out what the archive holds (esporta,
+// avvisi, rapporto): the unsaved changes of a session that ended without
+// saving, which its output lacks, are told as a warning.
+bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a);
 
 // Where a command's output goes: the file `percorso` (made anew; never one
 // of the archive's files) or standard output when it is empty or "-".

@@ -10,6 +10,10 @@ int comando_controlla(int argc, char** argv);
 int comando_importa_archivio(int argc, char** argv);
 // `sanzionario esporta-archivio`: a database archive into the two data files.
 int comando_esporta_archivio(int argc, char** argv);
+// `sanzionario avvisi -o FILE.pdf`: the payment notices of the unpaid fines.
+int comando_avvisi(int argc, char** argv);
+// `sanzionario rapporto -o FILE`: a period's fines, payments and amounts.
+int comando_rapporto(int argc, char** argv);
 // `sanzionario registro [options] [fines file]`: the register of an archive
 // read (its history, filtered) or verified (--verifica: 0 when everything holds).
 int comando_registro(int argc, char** argv);

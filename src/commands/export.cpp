@@ -107,16 +107,7 @@ int comando_esporta(int argc, char** argv) {
         return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
     APERTURA r;
-    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    // The changes of a session that ended without saving are not in the
-    // data until the program recovers them; those of the session holding
-    // the archive are.
-    if (r.titolare.pid == 0 && (r.giornale == GIORNALE_TROVATO::RECUPERABILE ||
-                                r.giornale == GIORNALE_TROVATO::FILE_CAMBIATI))
-        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.nomi.giornale
-                  << " contiene " << r.modifiche
-                  << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
-                     "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
+    if (!leggi_archivio_da_riportare(COMANDO, file, r)) return USCITA_FALLITO;
     USCITA u;
     u.comando = COMANDO;
     u.percorso = uscita;

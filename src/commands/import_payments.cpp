@@ -8,6 +8,7 @@
 #include <iostream>
 #include <malloc.h>
 #include <sstream>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "commands/csv_format.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "notices/payment_match.h"
 #include "register/register.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
@@ -34,13 +36,19 @@ constexpr const char* AIUTO =
     "importi con il punto o la virgola decimale.\n"
     "Ogni riga deve indicare una contravvenzione esistente, non ancora pagata e\n"
     "con i dati anagrafici, una data valida non precedente a quella del verbale\n"
-    "e l'importo esatto della contravvenzione. Le righe valide sono registrate\n"
+    "e l'importo esatto della contravvenzione. Con le impostazioni dell'ufficio, una\n"
+    "riga puo' indicare la contravvenzione con il codice avviso pagoPA (nella\n"
+    "colonna Codice avviso o nel testo della causale): l'importo deve essere\n"
+    "quello del codice, ridotto o intero. Le righe valide sono registrate\n"
     "insieme e l'archivio e' salvato; le altre sono elencate con il motivo.\n\n"
     "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
     "                              (predefinito: dati/contravvenzioni.txt)\n"
     "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
     "                              (predefinito: dati/anagrafica.txt)\n"
     "      --prova                 mostra l'esito senza registrare nulla\n"
+    "      --ufficio FILE          le impostazioni dell'ufficio, per i codici avviso\n"
+    "                              (predefinito: $XDG_CONFIG_HOME/sanzionario/ufficio.conf,\n"
+    "                              poi /etc/sanzionario/ufficio.conf, se ci sono)\n"
     "  -h, --help                  mostra questo aiuto ed esce\n\n"
     "Stato di uscita: 0 tutte le righe registrate, 1 qualche riga scartata o\n"
     "l'archivio non salvato, 2 uso errato.\n";
@@ -99,7 +107,7 @@ std::string nome_colonna(std::string_view t) {
 }
 
 struct COLONNE {
-    int numero = -1, data = -1, importo = -1;
+    int numero = -1, data = -1, importo = -1, avviso = -1;
 };
 
 COLONNE colonne(const std::vector<std::string>& intestazione) {
@@ -114,6 +122,8 @@ COLONNE colonne(const std::vector<std::string>& intestazione) {
             c.data = c.data < 0 ? k : c.data;
         if (n == "importo" || n == "importo pagato" || n == "pagato")
             c.importo = c.importo < 0 ? k : c.importo;
+        if (n == "codice avviso" || n == "numero avviso" || n == "avviso")
+            c.avviso = c.avviso < 0 ? k : c.avviso;
     }
     return c;
 }
@@ -140,18 +150,29 @@ struct PAGAMENTO {
     DATA data;
 };
 
+// The office's settings, when there are any: the rows may then name their
+// fine by its notice code.
+std::optional<UFFICIO> ufficio;
+
 // Why a row cannot be recorded, or "" when it can, its payment then in `p`.
 // `numero` is the fine number the row names, when it names one, found
 // through the door's index as the dialogues find it; `gia_nel_file`, the row where
 // each fine was paid earlier in the list.
 std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& c,
-                          std::optional<uint32_t> numero,
+                          std::optional<uint32_t> numero, const AVVISO_RIGA& avviso,
                           const std::unordered_map<const NODO_CONTRAVV*, std::size_t>& gia_nel_file,
                           PAGAMENTO& p) {
     const auto campo = [&](int colonna) -> const std::string& {
         return campi[static_cast<std::size_t>(colonna)];
     };
+    if (!avviso.errore.empty()) return avviso.errore + ": " + citato(campo(c.avviso));
+    if (!numero && c.numero < 0) return "nessun codice avviso nella riga";
     if (!numero) return "numero della contravvenzione non valido: " + citato(campo(c.numero));
+    if (avviso.avviso && c.numero >= 0 && avviso.avviso->avviso.numero != *numero &&
+        leggi_numero_csv(campo(c.numero)))
+        return "il codice avviso " + avviso.avviso->codice + " e' della contravvenzione n." +
+               std::to_string(avviso.avviso->avviso.numero) + ", non della n." +
+               campo(c.numero);
     const std::string n = "la contravvenzione n." + std::to_string(*numero);
     NODO_CONTRAVV* f = trova_numero(lista_contravv, *numero);
     if (f == nullptr) return n + " non esiste";
@@ -166,6 +187,13 @@ std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& 
                data_testo(f->data_verbale) + ")";
     const std::optional<int64_t> importo = leggi_centesimi_csv(campo(c.importo));
     if (!importo) return "importo non valido: " + citato(campo(c.importo));
+    if (avviso.avviso) {
+        if (std::string motivo = motivo_importo_avviso(*ufficio, *f, *avviso.avviso, *importo);
+            !motivo.empty())
+            return motivo;
+        p = {f, *data};
+        return "";
+    }
     const int64_t dovuto = std::llround(f->importo * 100.0);
     if (*importo != dovuto)
         return "importo " + euro(*importo) + " diverso da quello della contravvenzione n." +
@@ -175,11 +203,24 @@ std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& 
 }
 
 // Checks each row; the payments that pass go to `validi`, the others are
-// told on `scarti`. The number of rows checked.
+// told on `scarti`, and so are the payments by notice code, with their
+// code and amount (`per_codice` too). The number of rows checked.
 std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<PAGAMENTO>& validi,
-                            std::ostream& scarti) {
+                            std::ostream& scarti, std::string& per_codice) {
     const std::size_t bisogno =
-        static_cast<std::size_t>(std::max({c.numero, c.data, c.importo})) + 1;
+        static_cast<std::size_t>(std::max({c.numero, c.data, c.importo, c.avviso})) + 1;
+    // The number each row names, by its notice code or its number column.
+    std::vector<std::optional<uint32_t>> numeri(l.righe.size());
+    std::vector<AVVISO_RIGA> avvisi(l.righe.size());
+    for (std::size_t r = 1; r < l.righe.size(); ++r) {
+        if (l.righe[r].size() < bisogno) continue;
+        if (ufficio) avvisi[r] = avviso_della_riga(ufficio->regola, l.righe[r], c.avviso);
+        if (avvisi[r].avviso) {
+            numeri[r] = avvisi[r].avviso->avviso.numero;
+        } else if (c.numero >= 0) {
+            numeri[r] = leggi_numero_csv(l.righe[r][static_cast<std::size_t>(c.numero)]);
+        }
+    }
     std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
     for (std::size_t r = 1; r < l.righe.size(); ++r) {
         const std::size_t riga = r + 1;
@@ -187,12 +228,17 @@ std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<
         const std::string motivo =
             l.righe[r].size() < bisogno
                 ? "mancano dei campi"
-                : motivo_scarto(l.righe[r], c,
-                                leggi_numero_csv(l.righe[r][static_cast<std::size_t>(c.numero)]),
-                                gia_nel_file, p);
+                : motivo_scarto(l.righe[r], c, numeri[r], avvisi[r], gia_nel_file, p);
         if (!motivo.empty()) {
             scarti << "riga " << riga << ": " << motivo << "\n";
             continue;
+        }
+        if (const auto& a = avvisi[r].avviso) {
+            const std::string nota = nota_pagamento_avviso(
+                *ufficio, p.multa->numero, *a,
+                importo_dovuto(p.multa->importo, a->avviso.tipo, ufficio->riduzione_centesimi_percento));
+            scarti << "riga " << riga << ": " << nota << "\n";
+            per_codice += "; " + nota;
         }
         gia_nel_file.emplace(p.multa, riga);
         validi.push_back(p);
@@ -237,11 +283,11 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
 
 // The payments recorded as one operation, and the archive saved.
 bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
-                      const std::vector<PAGAMENTO>& validi) {
+                      const std::vector<PAGAMENTO>& validi, const std::string& per_codice) {
     registro_descrivi_prossima(registro_sessione(),
                                "Importazione di " + std::to_string(validi.size()) +
                                    (validi.size() == 1 ? " pagamento" : " pagamenti") +
-                                   " dal file " + percorso_assoluto(elenco));
+                                   " dal file " + percorso_assoluto(elenco) + per_codice);
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
@@ -256,14 +302,36 @@ bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
     return false;
 }
 
+// The office's settings, for the notice codes: those named by --ufficio,
+// else those in the usual places when there are any. False, after telling
+// why on standard error, when settings there are cannot be read, or the
+// list has a code column and there are none.
+bool leggi_ufficio(const std::string& indicato, const COLONNE& c) {
+    const std::string percorso = percorso_impostazioni(indicato);
+    if (indicato.empty() && access(percorso.c_str(), F_OK) != 0 && c.avviso < 0) return true;
+    IMPOSTAZIONI_LETTE lette = leggi_impostazioni(percorso);
+    if (!lette.lette) {
+        std::cerr << "sanzionario importa-pagamenti: " << lette.errore << ".\n";
+        return false;
+    }
+    ufficio = std::move(lette.ufficio);
+    return true;
+}
+
 } // namespace
 
 int comando_importa_pagamenti(int argc, char** argv) {
     FILE_ARCHIVIO file;
     bool prova = false;
-    if (const auto fine = leggi_opzioni_comando(
-            COMANDO, AIUTO, argc, argv, file, {{"prova", no_argument, nullptr, 'p'}}, "",
-            [&](int o, const char*) { prova = prova || o == 'p'; }))
+    std::string impostazioni;
+    const auto opzione = [&](int o, const char* valore) {
+        prova = prova || o == 'p';
+        if (o == 'u') impostazioni = valore;
+    };
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
+                                                {{"prova", no_argument, nullptr, 'p'},
+                                                 {"ufficio", required_argument, nullptr, 'u'}},
+                                                "", opzione))
         return *fine;
     if (optind == argc) return errore_uso(COMANDO, "manca il file dei pagamenti");
     if (optind + 1 < argc)
@@ -280,7 +348,8 @@ int comando_importa_pagamenti(int argc, char** argv) {
         return USCITA_FALLITO;
     }
     const COLONNE c = colonne(csv.righe.front());
-    if (c.numero < 0 || c.data < 0 || c.importo < 0) {
+    if (!leggi_ufficio(impostazioni, c)) return USCITA_FALLITO;
+    if ((c.numero < 0 && !ufficio) || c.data < 0 || c.importo < 0) {
         std::cerr << "sanzionario importa-pagamenti: l'intestazione di " << elenco
                   << " deve nominare le colonne Numero, Data pagamento e Importo.\n";
         return USCITA_FALLITO;
@@ -294,7 +363,8 @@ int comando_importa_pagamenti(int argc, char** argv) {
     if (!apri_per_importare(file, prova)) return USCITA_FALLITO;
     std::vector<PAGAMENTO> validi;
     std::ostringstream scarti;
-    const std::size_t righe = controlla_righe(csv, c, validi, scarti);
+    std::string per_codice;
+    const std::size_t righe = controlla_righe(csv, c, validi, scarti, per_codice);
     std::cout << "Righe lette: " << righe << "\nPagamenti "
               << (prova ? "da registrare" : "registrati") << ": " << validi.size()
               << "\nRighe scartate: " << righe - validi.size() << "\n"
@@ -303,7 +373,7 @@ int comando_importa_pagamenti(int argc, char** argv) {
     if (prova) {
         std::cout << "Prova: nessuna modifica all'archivio.\n";
     } else if (!validi.empty()) {
-        salvato = registra_e_salva(file, elenco, validi);
+        salvato = registra_e_salva(file, elenco, validi, per_codice);
         if (salvato) std::cout << "Archivio salvato.\n";
     } else {
         chiudi_archivio();

@@ -234,6 +234,12 @@ std::optional<std::string> utf8_in_cp850(std::string_view utf8) {
     return r;
 }
 
+std::string in_utf8(std::string_view cp850) {
+    const std::size_t inizio = cp850.find_first_not_of(' ');
+    if (inizio == std::string_view::npos) return "";
+    return cp850_in_utf8(cp850.substr(inizio, cp850.find_last_not_of(' ') + 1 - inizio));
+}
+
 std::string al_terminale(std::string_view set, std::string_view cp850) {
     std::string r;
     rendi(resa_cp850(set), cp850, r);

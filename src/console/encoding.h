@@ -67,6 +67,10 @@ std::string cp850_in_utf8(std::string_view cp850);
 // back every byte but NUL.
 std::optional<std::string> utf8_in_cp850(std::string_view utf8);
 
+// The same without the blanks around the text (the data files' columns
+// align some fields with them).
+std::string in_utf8(std::string_view cp850);
+
 // Whole-text conversions of one line. Test seam: the console converts as
 // it reads and writes (Decodifica, rendi); the tests check the rules here.
 std::string dal_terminale(std::string_view set, std::string_view testo,

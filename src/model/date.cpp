@@ -2,6 +2,7 @@
 // and the order of two dates.
 #include "model/date.h"
 
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 
@@ -33,6 +34,12 @@ int giorni_del_mese(int mese, int anno) {
 
 bool data_valida(DATA d) {
     return d.aaaa >= 0 && d.aaaa <= 9999 && d.gg >= 1 && d.gg <= giorni_del_mese(d.mm, d.aaaa);
+}
+
+std::string data_in_testo(DATA d) {
+    char t[24];
+    std::snprintf(t, sizeof t, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
+    return t;
 }
 
 bool data_da_testo(const char* t, DATA* d) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct DATA {
     int16_t gg;   // day of the month, 1 to 31
@@ -20,6 +21,9 @@ bool anno_bisestile(int anno);
 // hand-edited file need not be one; 0/0/0 is none).
 bool data_valida(DATA d);
 int giorni_del_mese(int mese, int anno); // 0 for a month out of range
+
+// The date as gg/mm/aaaa, with zeros (01/03/2026), as letters print it.
+std::string data_in_testo(DATA d);
 
 // The date as typed text gg/mm/aaaa, when it is a valid one.
 bool data_da_testo(const char* testo, DATA* d);

@@ -9,6 +9,7 @@
 
 #include "support/driver.h"
 #include "support/folder.h"
+#include "support/notice_codes.h"
 #include "support/record_text.h"
 #include "support/texts.h"
 
@@ -97,7 +98,25 @@ TEST(Commands, OptionsHelpVersionAndUsageErrors) {
               "esporta --help' per maggiori informazioni.\n"},
              {{"importa-pagamenti"},
               "sanzionario importa-pagamenti: manca il file dei pagamenti\nProvare 'sanzionario "
-              "importa-pagamenti --help' per maggiori informazioni.\n"}}) {
+              "importa-pagamenti --help' per maggiori informazioni.\n"},
+             {{"avvisi"},
+              "sanzionario avvisi: manca il file da scrivere (-o FILE.pdf)\nProvare 'sanzionario "
+              "avvisi --help' per maggiori informazioni.\n"},
+             {{"avvisi", "--dal", "31/02/2026", "-o", "a.pdf"},
+              "sanzionario avvisi: data non valida: 31/02/2026\nProvare 'sanzionario avvisi "
+              "--help' per maggiori informazioni.\n"},
+             {{"avvisi", "--contravvenzione", "3x", "-o", "a.pdf"},
+              "sanzionario avvisi: numero di contravvenzione non valido: 3x\nProvare 'sanzionario "
+              "avvisi --help' per maggiori informazioni.\n"},
+             {{"rapporto"},
+              "sanzionario rapporto: manca il file da scrivere (-o FILE.pdf)\nProvare 'sanzionario "
+              "rapporto --help' per maggiori informazioni.\n"},
+             {{"rapporto", "--formato", "xls"},
+              "sanzionario rapporto: formato sconosciuto: xls (pdf o csv)\nProvare 'sanzionario "
+              "rapporto --help' per maggiori informazioni.\n"},
+             {{"rapporto", "--formato", "csv", "--dal", "02/04/2026", "--al", "01/04/2026"},
+              "sanzionario rapporto: la data --al precede la data --dal\nProvare 'sanzionario "
+              "rapporto --help' per maggiori informazioni.\n"}}) {
         const Sessione s = comando(c, k.argomenti);
         EXPECT_EQ(s.errori, k.errore);
         EXPECT_EQ(s.output, "");
@@ -181,6 +200,54 @@ TEST(Commands, ImportRecordsTheValidRowsAndListsTheOthers) {
     EXPECT_FALSE(c.esiste(DATI_C + ".giornale"));
 }
 
+TEST(Commands, ImportMatchesPaymentsByNoticeCode) {
+    ARCHIVIO a = piccolo();
+    a.contravvenzioni += testo_contravv({4, {5, 4, 2026}, "Forl\x8D", "GH789IJ", "Sosta", 42}, 1) +
+                         testo_contravv({5, {6, 4, 2026}, "Roma", "KL012MN", "Sosta", 41.5}, 2);
+    Cartella c(a);
+    const std::string r3 = codice_avviso_campione(3, true), i4 = codice_avviso_campione(4, false),
+                      i5 = codice_avviso_campione(5, false);
+    std::string sbagliato = codice_avviso_campione(5, true);
+    sbagliato[17] = sbagliato[17] == '9' ? '0' : static_cast<char>(sbagliato[17] + 1);
+    // The reduced amount by the column, the full one by the bank's reason.
+    c.scrivi("pagopa.csv", "Data pagamento;Importo;Causale;Codice avviso\n"
+                           "10/04/2026;116,90;;" + r3 + "\n"
+                           "10/04/2026;29,40;;" + i4 + "\n"
+                           "11/04/2026;42,00;/RFB/" + i4.substr(0, 9) + " " + i4.substr(9) +
+                           "/42.00;\n"
+                           "11/04/2026;29,05;;" + sbagliato + "\n"
+                           "11/04/2026;40,00;pagoPA " + i5 + ";\n"
+                           "11/04/2026;41,50;bonifico verbale 5;\n");
+    const Sessione s = comando(c, {"importa-pagamenti", "--ufficio", UFFICIO_CAMPIONE, "pagopa.csv"});
+    EXPECT_EQ(s.output,
+              "Righe lette: 6\nPagamenti registrati: 2\nRighe scartate: 4\n"
+              "riga 2: pagamento della contravvenzione n.3 con il codice avviso " + r3 +
+                  ", importo ridotto 116,90 (la data della notifica non e' nell'archivio: il "
+                  "pagamento entro 5 giorni non e' verificato)\n"
+              "riga 3: l'importo ridotto 29,40 e' pagato con il codice avviso " + i4 +
+                  " dell'importo intero (42,00)\n"
+              "riga 4: pagamento della contravvenzione n.4 con il codice avviso " + i4 +
+                  ", importo intero 42,00\n"
+              "riga 5: codice avviso non riconosciuto: \"" + sbagliato + "\"\n"
+              "riga 6: importo 40,00 diverso da quello del codice avviso " + i5 +
+                  " (intero 41,50)\n"
+              "riga 7: nessun codice avviso nella riga\n"
+              "Archivio salvato.\n");
+    EXPECT_EQ(s.errori, "");
+    EXPECT_EQ(s.stato, 1);
+    const std::string esportato = comando(c, {"esporta"}).output;
+    EXPECT_NE(esportato.find("\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,sì,2026-04-10,"),
+              std::string::npos);
+    EXPECT_NE(esportato.find("\r\n4,2026-04-05,Forlì,GH789IJ,Sosta,42.00,sì,2026-04-11,"),
+              std::string::npos);
+    // The register's entry names each code and amount.
+    const std::string registro = c.leggi(DATI_C + ".registro");
+    for (const std::string& nota :
+         {"pagamento della contravvenzione n.3 con il codice avviso " + r3 + ", importo ridotto 116,90",
+          "pagamento della contravvenzione n.4 con il codice avviso " + i4 + ", importo intero 42,00"})
+        EXPECT_NE(registro.find(nota), std::string::npos) << nota;
+}
+
 TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
     ARCHIVIO a = piccolo();
     EXPECT_EQ(comando(Cartella(a), {"controlla"}).stato, 0);
@@ -248,6 +315,16 @@ TEST(Commands, AHeldArchiveIsReadWithItsHoldersConfirmedWorkAndOnlyTheImportIsRe
              ": il registro comprende le sue operazioni confermate.\n",
          0,
          "ZZ999ZZ"},
+        // The notices and the report of a held archive include its unsaved fine 4.
+        {{"avvisi", "--ufficio", UFFICIO_CAMPIONE, "-o", "-"},
+         "sanzionario avvisi" + letto +
+             "sanzionario avvisi: la contravvenzione n.2 non ha i dati anagrafici del "
+             "proprietario.\nsanzionario avvisi: la contravvenzione n.4 non ha i dati "
+             "anagrafici del proprietario.\n",
+         0,
+         "%PDF-"},
+        {{"rapporto", "--formato", "csv"}, "sanzionario rapporto" + letto, 0,
+         "\r\nMese,2026-02,1,0,50.00,0.00,50.00\r\n"},
         {{"importa-pagamenti", "--prova", "pagamenti.csv"},
          "sanzionario importa-pagamenti" + rifiutato,
          1,

@@ -7,6 +7,7 @@
 
 #include "faults/fault_support.h"
 #include "faults/fuzz_harness.h"
+#include "faults/fuzz_notices.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ std::string prova_file(const std::string& bersaglio, const fs::path& file, const
     const std::string dati = leggi_file(file.string());
     if (bersaglio == "carica") return prova_caricamento(dati, c.percorso);
     if (bersaglio == "giornale") return prova_giornale(dati, SANZIONARIO_SAMPLE_DIR "/dati");
+    if (bersaglio == "avvisi") return prova_avvisi(dati, c.percorso);
     for (const auto& [nome, routine] : BERSAGLI)
         if (bersaglio == nome) return prova_routine(routine, dati);
     return "no fuzz target is called " + bersaglio;
