@@ -2,18 +2,22 @@
 // the payment platform, checked row by row against the archive; those that
 // pass are recorded as one operation and the archive saved as the save
 // dialogue saves it.
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <csv.h>
-#include <fstream>
+#include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <malloc.h>
-#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
 #include "commands/command_support.h"
 #include "commands/commands.h"
 #include "commands/csv_format.h"
+#include "commands/payment_list.h"
 #include "model/changes.h"
 #include "model/lists.h"
 #include "model/walk.h"
@@ -29,95 +33,125 @@ constexpr const char* COMANDO = "importa-pagamenti";
 
 constexpr const char* AIUTO =
     "Uso: sanzionario importa-pagamenti [OPZIONI] FILE.csv\n"
-    "Registra i pagamenti elencati nel FILE: per ogni riga il numero della\n"
-    "contravvenzione, la data del pagamento e l'importo pagato. Le colonne sono\n"
-    "riconosciute dall'intestazione (Numero, Data pagamento, Importo), il\n"
-    "separatore (virgola o punto e virgola) pure; date gg/mm/aaaa o aaaa-mm-gg,\n"
-    "importi con il punto o la virgola decimale.\n"
+    "Registra i pagamenti elencati nel FILE (- per l'ingresso standard): per ogni\n"
+    "riga la contravvenzione, la data del pagamento e l'importo pagato. Le colonne\n"
+    "sono riconosciute dall'intestazione, con i nomi delle banche (Numero, Numero\n"
+    "verbale; Data pagamento, Data valuta, Data operazione; Importo, Importo\n"
+    "accreditato, Avere; Causale, Descrizione); il separatore (virgola, punto e\n"
+    "virgola o tabulazione) pure. Senza una colonna del numero, il numero della\n"
+    "contravvenzione e' cercato nella causale (\"Verbale n. 123 targa AB123CD\").\n"
+    "Date gg/mm/aaaa o aaaa-mm-gg; importi come 42, 42,50, 1.173,00, 1,173.00,\n"
+    "con il simbolo dell'euro prima o dopo.\n"
     "Ogni riga deve indicare una contravvenzione esistente, non ancora pagata e\n"
     "con i dati anagrafici, una data valida non precedente a quella del verbale\n"
     "e l'importo esatto della contravvenzione. Le righe valide sono registrate\n"
-    "insieme e l'archivio e' salvato; le altre sono elencate con il motivo.\n\n"
+    "insieme e l'archivio e' salvato; ogni riga e' elencata, con il numero della\n"
+    "sua linea nel file, registrata o con il motivo dello scarto.\n\n"
     "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
     "                              (predefinito: dati/contravvenzioni.txt)\n"
     "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
     "                              (predefinito: dati/anagrafica.txt)\n"
+    "      --colonne numero=NOME,data=NOME,importo=NOME,causale=NOME\n"
+    "                              i nomi delle colonne, quando sono altri\n"
     "      --prova                 mostra l'esito senza registrare nulla\n"
     "  -h, --help                  mostra questo aiuto ed esce\n\n"
-    "Stato di uscita: 0 tutte le righe registrate, 1 qualche riga scartata o\n"
-    "l'archivio non salvato, 2 uso errato.\n";
+    "Stato di uscita: 0 tutte le righe registrate (o da registrare, con --prova);\n"
+    "1 qualche riga scartata, l'elenco illeggibile o rifiutato (non un file\n"
+    "regolare, una riga troppo lunga, memoria insufficiente), l'archivio in uso,\n"
+    "illeggibile o non salvato; 2 uso errato.\n";
 
-// The CSV file read whole, one vector of fields per row.
-struct LETTURA_CSV {
-    std::vector<std::vector<std::string>> righe;
-    std::vector<std::string> riga;
+// One row of the list as read, kept small: a list of many payments is
+// held as these, never as its text.
+struct RIGA_ELENCO {
+    uint32_t linea = 0;        // of the file, where the row starts
+    uint32_t numeri = 0;       // the one number named, or where its numbers start in NUMERI
+    uint32_t testi = 0;        // where its quoted fields start in TESTI
+    uint32_t data = 0;         // aaaammgg, when read
+    int64_t centesimi = 0;     // when read
+    uint16_t quanti = 0;       // numbers named (by its number column, or in its reason)
+    uint8_t segni = 0;         // what was read and what is quoted, see below
+};
+constexpr uint8_t MANCANO_CAMPI = 1, NUMERO_CITATO = 2, DATA_LETTA = 4, DATA_CITATA = 8,
+                  IMPORTO_LETTO = 16, IMPORTO_CITATO = 32, CAUSALE_CITATA = 64;
+
+struct ELENCO {
+    COLONNE_ELENCO c;
+    std::vector<RIGA_ELENCO> righe;
+    std::vector<uint32_t> numeri; // of the rows naming more than one
+    std::vector<std::string> testi; // fields quoted for messages, in the rows' order
 };
 
-void campo_letto(void* testo, std::size_t n, void* dati) {
-    static_cast<LETTURA_CSV*>(dati)->riga.emplace_back(static_cast<const char*>(testo), n);
+uint32_t in_data(DATA d) {
+    return static_cast<uint32_t>(d.aaaa * 10000 + d.mm * 100 + d.gg);
+}
+DATA da_data(uint32_t d) {
+    DATA r{};
+    r.gg = static_cast<decltype(r.gg)>(d % 100);
+    r.mm = static_cast<decltype(r.mm)>(d / 100 % 100);
+    r.aaaa = static_cast<decltype(r.aaaa)>(d / 10000);
+    return r;
 }
 
-void riga_letta(int, void* dati) {
-    auto* l = static_cast<LETTURA_CSV*>(dati);
-    l->righe.push_back(std::move(l->riga));
-    l->riga.clear();
-}
-
-// The separator of the header line: a semicolon when it has one, a
-// comma otherwise (a tab when it has neither).
-char separatore(std::string_view testo) {
-    const std::string_view intestazione = testo.substr(0, testo.find('\n'));
-    if (intestazione.find(';') != std::string_view::npos) return ';';
-    if (intestazione.find(',') == std::string_view::npos &&
-        intestazione.find('\t') != std::string_view::npos)
-        return '\t';
-    return ',';
-}
-
-bool leggi_csv(std::string_view testo, LETTURA_CSV& l) {
-    if (testo.substr(0, BOM_UTF8.size()) == BOM_UTF8) testo.remove_prefix(BOM_UTF8.size());
-    csv_parser p;
-    if (csv_init(&p, 0) != 0) return false;
-    csv_set_delim(&p, static_cast<unsigned char>(separatore(testo)));
-    const bool letto = csv_parse(&p, testo.data(), testo.size(), campo_letto, riga_letta, &l) ==
-                           testo.size() &&
-                       csv_fini(&p, campo_letto, riga_letta, &l) == 0;
-    csv_free(&p);
-    return letto;
-}
-
-// A header name in a plain form: lower case, blanks for '_' and '-', no
-// blanks around or doubled.
-std::string nome_colonna(std::string_view t) {
-    std::string n;
-    for (char c : t) {
-        if (c == '_' || c == '-') c = ' ';
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c == ' ' && (n.empty() || n.back() == ' ')) continue;
-        n += c;
+// A row's fields read into its small form.
+void leggi_riga(ELENCO& e, std::vector<std::string>& campi, std::size_t linea) {
+    RIGA_ELENCO r;
+    r.linea = static_cast<uint32_t>(std::min<std::size_t>(linea, UINT32_MAX));
+    r.testi = static_cast<uint32_t>(e.testi.size());
+    const COLONNE_ELENCO& c = e.c;
+    const int ultima = std::max({c.numero, c.data, c.importo, c.causale});
+    if (campi.size() <= static_cast<std::size_t>(ultima)) {
+        r.segni = MANCANO_CAMPI;
+        e.righe.push_back(r);
+        return;
     }
-    while (!n.empty() && n.back() == ' ') n.pop_back();
-    return n;
+    const auto campo = [&](int k) -> const std::string& { return campi[static_cast<std::size_t>(k)]; };
+    std::vector<uint32_t> nominati;
+    if (c.numero >= 0) {
+        if (const auto n = leggi_numero_csv(campo(c.numero))) {
+            nominati.push_back(*n);
+        } else {
+            r.segni |= NUMERO_CITATO;
+            e.testi.push_back(citato(campo(c.numero)));
+        }
+    } else {
+        nominati = numeri_nella_causale(campo(c.causale));
+        if (nominati.empty()) {
+            r.segni |= CAUSALE_CITATA;
+            e.testi.push_back(citato(campo(c.causale)));
+        }
+    }
+    r.quanti = static_cast<uint16_t>(std::min<std::size_t>(nominati.size(), UINT16_MAX));
+    if (r.quanti == 1) {
+        r.numeri = nominati[0];
+    } else if (r.quanti > 1) {
+        r.numeri = static_cast<uint32_t>(e.numeri.size());
+        e.numeri.insert(e.numeri.end(), nominati.begin(), nominati.begin() + r.quanti);
+    }
+    if (const auto d = leggi_data_csv(campo(c.data))) {
+        r.segni |= DATA_LETTA;
+        r.data = in_data(*d);
+    } else {
+        r.segni |= DATA_CITATA;
+        e.testi.push_back(citato(campo(c.data)));
+    }
+    if (const auto i = leggi_importo_elenco(campo(c.importo))) {
+        r.segni |= IMPORTO_LETTO;
+        r.centesimi = *i;
+    } else {
+        r.segni |= IMPORTO_CITATO;
+        e.testi.push_back(citato(campo(c.importo)));
+    }
+    e.righe.push_back(r);
 }
 
-struct COLONNE {
-    int numero = -1, data = -1, importo = -1;
-};
-
-COLONNE colonne(const std::vector<std::string>& intestazione) {
-    COLONNE c;
-    for (std::size_t i = 0; i < intestazione.size(); ++i) {
-        const std::string n = nome_colonna(intestazione[i]);
-        const int k = static_cast<int>(i);
-        if (n == "numero" || n == "n" || n == "n." || n == "contravvenzione" ||
-            n == "numero contravvenzione" || n == "numero verbale")
-            c.numero = c.numero < 0 ? k : c.numero;
-        if (n == "data pagamento" || n == "data del pagamento" || n == "data")
-            c.data = c.data < 0 ? k : c.data;
-        if (n == "importo" || n == "importo pagato" || n == "pagato")
-            c.importo = c.importo < 0 ? k : c.importo;
+// The quoted field of a row (NUMERO_CITATO, CAUSALE_CITATA, DATA_CITATA or IMPORTO_CITATO).
+const std::string& testo_citato(const ELENCO& e, const RIGA_ELENCO& r, uint8_t quale) {
+    std::size_t k = r.testi;
+    for (const uint8_t prima : {NUMERO_CITATO, CAUSALE_CITATA, DATA_CITATA, IMPORTO_CITATO}) {
+        if (prima == quale) break;
+        if (r.segni & prima) ++k;
     }
-    return c;
+    return e.testi[k];
 }
 
 std::string data_testo(DATA d) {
@@ -128,27 +162,21 @@ std::string euro(int64_t centesimi) {
     return importo_csv(static_cast<double>(centesimi) / 100.0, CSV_FOGLIO_ITALIANO);
 }
 
-// A field quoted in a message: printable ASCII only (a list from outside
-// must not send the terminal control sequences), at most 40 characters.
-std::string citato(std::string_view testo) {
-    std::string t;
-    for (const char c : testo.substr(0, 40)) t += c >= 0x20 && c < 0x7F ? c : '?';
-    if (testo.size() > 40) t += "...";
-    return "\"" + t + "\"";
-}
-
 struct PAGAMENTO {
     NODO_CONTRAVV* multa;
     DATA data;
+    uint32_t linea;
 };
 
 // The first fine, in list order (as the dialogues find it), of each number
 // the rows name: one walk of the list, and an index no larger than the list
 // of payments.
-std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const std::vector<uint32_t>& numeri) {
+std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const ELENCO& e) {
     std::unordered_map<uint32_t, NODO_CONTRAVV*> indice;
-    indice.reserve(numeri.size());
-    for (uint32_t n : numeri) indice.emplace(n, nullptr);
+    indice.reserve(e.righe.size() + e.numeri.size());
+    for (const RIGA_ELENCO& r : e.righe)
+        if (r.quanti == 1) indice.emplace(r.numeri, nullptr);
+    for (uint32_t n : e.numeri) indice.emplace(n, nullptr);
     for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
         const auto it = indice.find(f->numero);
         if (it != indice.end() && it->second == nullptr) it->second = f;
@@ -156,73 +184,114 @@ std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const std::vector<ui
     return indice;
 }
 
-// Why a row cannot be recorded, or "" when it can, its payment then in `p`.
-// `numero` is the fine number the row names, when it names one; `indice`
-// gives the first fine of each such number; `gia_nel_file`, the row where
-// each fine was paid earlier in the list.
-std::string motivo_scarto(const std::vector<std::string>& campi, const COLONNE& c,
-                          std::optional<uint32_t> numero,
-                          const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice,
-                          const std::unordered_map<const NODO_CONTRAVV*, std::size_t>& gia_nel_file,
-                          PAGAMENTO& p) {
-    const auto campo = [&](int colonna) -> const std::string& {
-        return campi[static_cast<std::size_t>(colonna)];
+// The fine a row pays, or why it names none: by its number column, or by
+// the numbers its reason names (exactly one of them must be a fine's).
+struct MULTA_DELLA_RIGA {
+    NODO_CONTRAVV* multa = nullptr;
+    std::string motivo;
+};
+MULTA_DELLA_RIGA multa_della_riga(const ELENCO& e, const RIGA_ELENCO& r,
+                                  const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice) {
+    const auto trovata = [&](uint32_t n) -> NODO_CONTRAVV* {
+        const auto it = indice.find(n);
+        return it == indice.end() ? nullptr : it->second;
     };
-    if (!numero) return "numero della contravvenzione non valido: " + citato(campo(c.numero));
-    const std::string n = "la contravvenzione n." + std::to_string(*numero);
-    const auto trovata = indice.find(*numero);
-    if (trovata == indice.end() || trovata->second == nullptr) return n + " non esiste";
-    NODO_CONTRAVV* f = trovata->second;
+    if (e.c.numero >= 0) {
+        if (r.segni & NUMERO_CITATO)
+            return {nullptr, "numero della contravvenzione non valido: " +
+                                 testo_citato(e, r, NUMERO_CITATO)};
+        if (NODO_CONTRAVV* f = trovata(r.numeri)) return {f, ""};
+        return {nullptr, "la contravvenzione n." + std::to_string(r.numeri) + " non esiste"};
+    }
+    if (r.quanti == 0)
+        return {nullptr, "la causale non nomina il numero di una contravvenzione: " +
+                             testo_citato(e, r, CAUSALE_CITATA)};
+    const uint32_t* numeri = r.quanti == 1 ? &r.numeri : e.numeri.data() + r.numeri;
+    std::vector<NODO_CONTRAVV*> multe;
+    std::string elenco;
+    for (std::size_t i = 0; i < r.quanti; ++i) {
+        NODO_CONTRAVV* f = trovata(numeri[i]);
+        if (f == nullptr || std::find(multe.begin(), multe.end(), f) != multe.end()) continue;
+        multe.push_back(f);
+        elenco += (elenco.empty() ? "n." : ", n.") + std::to_string(f->numero);
+    }
+    if (multe.size() == 1) return {multe[0], ""};
+    if (multe.size() > 1)
+        return {nullptr, "la causale nomina piu' contravvenzioni (" + elenco + ")"};
+    std::string letti;
+    for (std::size_t i = 0; i < r.quanti && i < 5; ++i)
+        letti += (i == 0 ? "" : ", ") + std::to_string(numeri[i]);
+    return {nullptr, std::string("la causale nomina ") +
+                         (r.quanti == 1 ? "il numero " : "i numeri ") + letti +
+                         (r.quanti == 1 ? ", che non e'" : ", nessuno dei quali e'") +
+                         " di una contravvenzione"};
+}
+
+// Why a row cannot be recorded, or "" when it can, its payment then in `p`.
+// `gia_nel_file`: the line where each fine was paid earlier in the list.
+std::string motivo_scarto(const ELENCO& e, const RIGA_ELENCO& r,
+                          const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice,
+                          const std::unordered_map<const NODO_CONTRAVV*, uint32_t>& gia_nel_file,
+                          PAGAMENTO& p) {
+    if (r.segni & MANCANO_CAMPI) return "mancano dei campi";
+    const MULTA_DELLA_RIGA m = multa_della_riga(e, r, indice);
+    if (m.multa == nullptr) return m.motivo;
+    NODO_CONTRAVV* f = m.multa;
+    const std::string n = "la contravvenzione n." + std::to_string(f->numero);
     if (const auto prima = gia_nel_file.find(f); prima != gia_nel_file.end())
         return n + " compare gia' alla riga " + std::to_string(prima->second);
     if (f->pagata) return n + " e' gia' pagata (" + data_testo(f->data_pagamento) + ")";
     if (!f->con_anagraf) return n + " non ha i dati anagrafici del proprietario";
-    const std::optional<DATA> data = leggi_data_csv(campo(c.data));
-    if (!data) return "data del pagamento non valida: " + citato(campo(c.data));
-    if (ordine_data(*data, f->data_verbale) == 0)
-        return "la data del pagamento (" + data_testo(*data) + ") precede quella del verbale (" +
+    if (!(r.segni & DATA_LETTA))
+        return "data del pagamento non valida: " + testo_citato(e, r, DATA_CITATA);
+    const DATA data = da_data(r.data);
+    if (ordine_data(data, f->data_verbale) == 0)
+        return "la data del pagamento (" + data_testo(data) + ") precede quella del verbale (" +
                data_testo(f->data_verbale) + ")";
-    const std::optional<int64_t> importo = leggi_centesimi_csv(campo(c.importo));
-    if (!importo) return "importo non valido: " + citato(campo(c.importo));
+    if (!(r.segni & IMPORTO_LETTO))
+        return "importo non valido: " + testo_citato(e, r, IMPORTO_CITATO);
     const int64_t dovuto = std::llround(f->importo * 100.0);
-    if (*importo != dovuto)
-        return "importo " + euro(*importo) + " diverso da quello della contravvenzione n." +
+    if (r.centesimi != dovuto)
+        return "importo " + euro(r.centesimi) + " diverso da quello della contravvenzione n." +
                std::to_string(f->numero) + " (" + euro(dovuto) + ")";
-    p = {f, *data};
+    p = {f, data, r.linea};
     return "";
 }
 
-// Checks each row; the payments that pass go to `validi`, the others are
-// told on `scarti`. The number of rows checked.
-std::size_t controlla_righe(const LETTURA_CSV& l, const COLONNE& c, std::vector<PAGAMENTO>& validi,
-                            std::ostream& scarti) {
-    const std::size_t bisogno =
-        static_cast<std::size_t>(std::max({c.numero, c.data, c.importo})) + 1;
-    // The number each row names, read once: they make the index.
-    std::vector<std::optional<uint32_t>> numeri(l.righe.size());
-    std::vector<uint32_t> nominati;
-    for (std::size_t r = 1; r < l.righe.size(); ++r) {
-        if (l.righe[r].size() < bisogno) continue;
-        numeri[r] = leggi_numero_csv(l.righe[r][static_cast<std::size_t>(c.numero)]);
-        if (numeri[r]) nominati.push_back(*numeri[r]);
-    }
-    const auto indice = multe_nominate(nominati);
-    std::unordered_map<const NODO_CONTRAVV*, std::size_t> gia_nel_file;
-    for (std::size_t r = 1; r < l.righe.size(); ++r) {
-        const std::size_t riga = r + 1;
+// Checks each row: the payments that pass go to `validi`, the reasons of
+// the others to `scarti`, with their lines.
+void controlla_righe(const ELENCO& e, std::vector<PAGAMENTO>& validi,
+                     std::vector<std::pair<uint32_t, std::string>>& scarti) {
+    const auto indice = multe_nominate(e);
+    std::unordered_map<const NODO_CONTRAVV*, uint32_t> gia_nel_file;
+    for (const RIGA_ELENCO& r : e.righe) {
         PAGAMENTO p{};
-        const std::string motivo =
-            l.righe[r].size() < bisogno
-                ? "mancano dei campi"
-                : motivo_scarto(l.righe[r], c, numeri[r], indice, gia_nel_file, p);
+        std::string motivo = motivo_scarto(e, r, indice, gia_nel_file, p);
         if (!motivo.empty()) {
-            scarti << "riga " << riga << ": " << motivo << "\n";
+            scarti.emplace_back(r.linea, std::move(motivo));
             continue;
         }
-        gia_nel_file.emplace(p.multa, riga);
+        gia_nel_file.emplace(p.multa, r.linea);
         validi.push_back(p);
     }
-    return l.righe.size() - 1;
+}
+
+// Every row in the file's order: recorded (or to be, with `prova`) or refused.
+void rapporto(std::ostream& out, const std::vector<PAGAMENTO>& validi,
+              const std::vector<std::pair<uint32_t, std::string>>& scarti, bool prova) {
+    std::size_t v = 0, s = 0;
+    while (v < validi.size() || s < scarti.size()) {
+        if (s == scarti.size() || (v < validi.size() && validi[v].linea < scarti[s].first)) {
+            const PAGAMENTO& p = validi[v++];
+            out << "riga " << p.linea << ": " << (prova ? "da registrare" : "registrato")
+                << " il pagamento della contravvenzione n." << p.multa->numero << " ("
+                << data_testo(p.data) << ", " << euro(std::llround(p.multa->importo * 100.0))
+                << ")\n";
+        } else {
+            out << "riga " << scarti[s].first << ": " << scarti[s].second << "\n";
+            ++s;
+        }
+    }
 }
 
 // The archive refuses a command that would rewrite records it misreads.
@@ -275,8 +344,9 @@ bool apri_per_scrivere(const FILE_ARCHIVIO& file) {
 bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
                       const std::vector<PAGAMENTO>& validi) {
     registro_descrivi_prossima("Importazione di " + std::to_string(validi.size()) +
-                               (validi.size() == 1 ? " pagamento" : " pagamenti") + " dal file " +
-                               percorso_assoluto(elenco));
+                               (validi.size() == 1 ? " pagamento" : " pagamenti") +
+                               (elenco == "-" ? std::string(" dall'ingresso standard")
+                                              : " dal file " + percorso_assoluto(elenco)));
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
@@ -291,42 +361,125 @@ bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
     return false;
 }
 
+
+// Opens the list: standard input for "-", else a regular file only (a
+// FIFO, a device or a folder is refused at once, without waiting). -1,
+// after telling why on standard error, when it cannot be read.
+int apri_elenco(const std::string& elenco) {
+    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
+    if (elenco == "-") return STDIN_FILENO;
+    const int fd = open(elenco.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        std::cerr << prima << "impossibile aprire " << elenco << ": " << std::strerror(errno)
+                  << ".\n";
+        if (fd >= 0) close(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        std::cerr << prima << elenco << " non e' un file regolare ("
+                  << (S_ISFIFO(st.st_mode)  ? "e' una FIFO"
+                      : S_ISDIR(st.st_mode) ? "e' una cartella"
+                                            : "e' un dispositivo o un file speciale")
+                  << "): l'elenco si legge da un file o dall'ingresso standard (-).\n";
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// Reads the whole list into `e`; false, after telling why on standard
+// error, when it cannot be read as a list of payments.
+bool leggi_elenco(const std::string& elenco, const NOMI_COLONNE& nomi, ELENCO& e) {
+    const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
+    const int fd = apri_elenco(elenco);
+    if (fd < 0) return false;
+    bool intestazione = false, colonne_trovate = false;
+    std::size_t linea = 0;
+    LETTURA_ELENCO esito = LETTURA_ELENCO::LETTO;
+    try {
+        esito = leggi_elenco_csv(
+            fd,
+            [&](std::vector<std::string>& campi, std::size_t l) {
+                if (intestazione) {
+                    if (colonne_trovate) leggi_riga(e, campi, l);
+                    return;
+                }
+                intestazione = true;
+                e.c = trova_colonne(campi, nomi);
+                colonne_trovate = e.c.data >= 0 && e.c.importo >= 0 &&
+                                  (e.c.numero >= 0 || e.c.causale >= 0);
+            },
+            linea);
+    } catch (const std::bad_alloc&) {
+        if (fd != STDIN_FILENO) close(fd);
+        e = ELENCO{};
+        std::cerr << prima << "memoria insufficiente per leggere " << elenco << ".\n";
+        return false;
+    }
+    if (fd != STDIN_FILENO) close(fd);
+    if (esito == LETTURA_ELENCO::ILLEGGIBILE) {
+        std::cerr << prima << "impossibile leggere " << elenco << ".\n";
+        return false;
+    }
+    if (esito == LETTURA_ELENCO::CAMPO_LUNGO) {
+        std::cerr << prima << elenco << " non e' un elenco di pagamenti: la riga " << linea
+                  << " ha un campo di piu' di " << CAMPO_MAX << " byte.\n";
+        return false;
+    }
+    if (esito == LETTURA_ELENCO::QUOTE_APERTE) {
+        std::cerr << prima << elenco << " finisce dentro un campo tra virgolette, aperto alla riga "
+                  << linea << ".\n";
+        return false;
+    }
+    if (!intestazione) {
+        std::cerr << prima << elenco << " e' vuoto.\n";
+        return false;
+    }
+    if (!colonne_trovate) {
+        std::cerr << prima << "l'intestazione di " << elenco
+                  << " deve nominare le colonne della data (Data pagamento, Data valuta...), "
+                     "dell'importo (Importo, Importo accreditato...) e del numero della "
+                     "contravvenzione (Numero, Numero verbale...) o della causale (Causale, "
+                     "Descrizione...); con altri nomi: --colonne.\n";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int comando_importa_pagamenti(int argc, char** argv) {
     FILE_ARCHIVIO file;
     bool prova = false;
-    if (const auto fine =
-            leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
-                                  {{"prova", no_argument, nullptr, 'p'}}, "",
-                                  [&](int o, const char*) { prova = prova || o == 'p'; }))
+    NOMI_COLONNE nomi;
+    std::string colonne_errore;
+    bool colonne_sbagliate = false;
+    if (const auto fine = leggi_opzioni_comando(
+            COMANDO, AIUTO, argc, argv, file,
+            {{"prova", no_argument, nullptr, 'p'}, {"colonne", required_argument, nullptr, 'k'}},
+            "",
+            [&](int o, const char* valore) {
+                if (o == 'p') prova = true;
+                if (o == 'k' && !leggi_nomi_colonne(valore, nomi, colonne_errore))
+                    colonne_sbagliate = true;
+            }))
         return *fine;
+    if (colonne_sbagliate) return errore_uso(COMANDO, colonne_errore);
     if (optind == argc) return errore_uso(COMANDO, "manca il file dei pagamenti");
     if (optind + 1 < argc)
         return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind + 1]);
     const std::string elenco = argv[optind];
 
-    std::ifstream in(elenco, std::ios::binary);
-    std::stringstream contenuto;
-    contenuto << in.rdbuf();
-    LETTURA_CSV csv;
-    if (!in || !leggi_csv(contenuto.str(), csv) || csv.righe.empty()) {
-        std::cerr << "sanzionario importa-pagamenti: impossibile leggere " << elenco
-                  << " come file CSV.\n";
-        return USCITA_FALLITO;
-    }
-    const COLONNE c = colonne(csv.righe.front());
-    if (c.numero < 0 || c.data < 0 || c.importo < 0) {
-        std::cerr << "sanzionario importa-pagamenti: l'intestazione di " << elenco
-                  << " deve nominare le colonne Numero, Data pagamento e Importo.\n";
-        return USCITA_FALLITO;
-    }
     // The operation's journal and register entries for a long list are
-    // built from many small values and a few strings of tens of megabytes:
-    // memory freed stays with the process for the next, rather than going
-    // back to the system and being faulted in and cleared again.
+    // built from many small values and a few large strings: memory freed
+    // stays with the process for the next, rather than going back to the
+    // system and being faulted in and cleared again.
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    ELENCO e;
+    if (!leggi_elenco(elenco, nomi, e)) return USCITA_FALLITO;
     if (prova) {
         ARCHIVIO_LETTO r;
         if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
@@ -334,19 +487,22 @@ int comando_importa_pagamenti(int argc, char** argv) {
         return USCITA_FALLITO;
     }
     std::vector<PAGAMENTO> validi;
-    std::ostringstream scarti;
-    const std::size_t righe = controlla_righe(csv, c, validi, scarti);
+    std::vector<std::pair<uint32_t, std::string>> scarti;
+    controlla_righe(e, validi, scarti);
+    const std::size_t righe = e.righe.size();
+    e = ELENCO{};
     std::cout << "Righe lette: " << righe << "\nPagamenti " << (prova ? "da registrare" : "registrati")
-              << ": " << validi.size() << "\nRighe scartate: " << righe - validi.size() << "\n"
-              << scarti.str();
+              << ": " << validi.size() << "\nRighe scartate: " << scarti.size() << "\n";
+    rapporto(std::cout, validi, scarti, prova);
     bool salvato = true;
     if (prova) {
         std::cout << "Prova: nessuna modifica all'archivio.\n";
     } else if (!validi.empty()) {
+        std::cout << std::flush;
         salvato = registra_e_salva(file, elenco, validi);
         if (salvato) std::cout << "Archivio salvato.\n";
     } else {
         chiudi_archivio();
     }
-    return salvato && validi.size() == righe ? USCITA_FATTO : USCITA_FALLITO;
+    return salvato && scarti.empty() ? USCITA_FATTO : USCITA_FALLITO;
 }
