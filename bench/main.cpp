@@ -27,7 +27,7 @@
 #include "report.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "session/register.h"
+#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {

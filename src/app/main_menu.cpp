@@ -13,7 +13,7 @@
 #include "search/search.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "session/register.h"
+#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {

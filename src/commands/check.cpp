@@ -9,7 +9,7 @@
 #include "commands/commands.h"
 #include "model/lists.h"
 #include "register/verify.h"
-#include "session/register_file.h"
+#include "register/register_file.h"
 #include "storage/file_identity.h"
 #include "storage/file_ops.h"
 

@@ -24,7 +24,7 @@
 #include "session/archive.h"
 #include "session/dialogs.h"
 #include "session/read_only.h"
-#include "session/register.h"
+#include "register/register.h"
 #include "storage/file_ops.h"
 
 namespace {

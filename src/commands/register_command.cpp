@@ -19,7 +19,7 @@
 #include "register/reading.h"
 #include "commands/command_support.h"
 #include "register/verify.h"
-#include "session/register_file.h"
+#include "register/register_file.h"
 #include "storage/file_ops.h"
 
 namespace {

@@ -1,30 +1,11 @@
-// Calendar dates: the DATA value, reading one typed as gg/mm/aaaa,
-// printing it and comparing two of them.
+// Dates at the console: reading one typed as gg/mm/aaaa and printing it.
+// The value itself and the calendar's rules are the model's (model/date.h).
 #pragma once
 
-#include <cstdint>
-
-struct DATA {
-    int16_t gg;   // day of the month, 1 to 31
-    int16_t mm;   // month, 1 to 12
-    int16_t aaaa; // year, 0 to 9999
-};
-// 0/0/0 stands for "no date" (the payment date of an unpaid fine).
+#include "model/date.h"
 
 // Reads a date typed as gg/mm/aaaa until it is a real calendar date.
 int ins_data(DATA* d);
 
 // Prints day/month/year without leading zeros, then a line end.
 void vis_data(DATA d);
-
-// 0 when a is earlier than b, -1 when they are the same day, 1 when a is later.
-int ordine_data(DATA a, DATA b);
-
-bool anno_bisestile(int anno);
-// A real calendar date with a year from 0 to 9999 (a date loaded from a
-// hand-edited file need not be one; 0/0/0 is none).
-bool data_valida(DATA d);
-int giorni_del_mese(int mese, int anno); // 0 for a month out of range
-
-// The date as typed text gg/mm/aaaa, when it is a valid one.
-bool data_da_testo(const char* testo, DATA* d);

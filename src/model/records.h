@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "input/date.h"
+#include "model/date.h"
 
 struct NODO_ANAGRAF {
     uint32_t codice;         // owner code, the record's identifier

@@ -2,6 +2,7 @@
 // the payment date, removing the payment.
 #include "console/console.h"
 #include "console/conventions.h"
+#include "input/date.h"
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"

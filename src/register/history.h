@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "session/register_entry.h"
+#include "register/register_entry.h"
 
 struct FILTRI_REGISTRO {
     std::optional<uint32_t> contravvenzione;

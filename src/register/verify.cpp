@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "register/reading.h"
-#include "session/register_entry.h"
+#include "register/register_entry.h"
 #include "storage/file_hash.h"
 
 namespace {

@@ -9,11 +9,13 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "model/walk.h"
+#include "console/console.h"
 #include "session/journal.h"
-#include "session/register.h"
-#include "session/register_file.h"
+#include "register/register.h"
+#include "register/register_file.h"
 #include "session/replay.h"
 #include "session/roll_forward.h"
+#include "session/warnings.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
 
@@ -59,8 +61,11 @@ VOCE_GIORNALE inizio_di(const ARCHIVIO_IN_USO& a) {
 // The listener of the archive in use: each operation goes to the journal,
 // then to the register, both flushed before the clerk is told it is done.
 void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
-    annota_nel_giornale(gruppo, completo);
-    annota_nel_registro(gruppo, completo);
+    const bool nel_giornale = annota_nel_giornale(gruppo, completo);
+    const bool nel_registro = annota_nel_registro(gruppo, completo, giornale_attivo());
+    bool avvisato = !nel_giornale && avvisa_giornale_mancante(giornale_in_uso());
+    if (!nel_registro && avvisa_registro_mancante()) avvisato = true;
+    if (avvisato) pausa();
 }
 
 bool avvia_giornale_nuovo() {

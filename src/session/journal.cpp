@@ -211,8 +211,8 @@ std::string metti_da_parte(const std::string& percorso) {
     return "";
 }
 
-void annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo) {
-    if (fd_giornale < 0) return; // the clerk has been told already
+bool annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo) {
+    if (fd_giornale < 0) return true; // the clerk has been told already
     bool scritto = false;
     if (completo) {
         try {
@@ -223,17 +223,12 @@ void annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo) {
             scritto = false;
         }
     }
-    if (scritto) return;
-    smetti();
-    if (avvisa_giornale_mancante(percorso_in_uso)) pausa();
+    if (!scritto) smetti();
+    return scritto;
 }
 
-bool avvisa_giornale_mancante(const std::string& percorso) {
+bool giornale_da_avvisare() {
     if (avvisato) return false;
     avvisato = true;
-    stampa_percorso("\n ! ATTENZIONE\n\nImpossibile scrivere il giornale delle modifiche\n",
-                    percorso,
-                    "\nIl lavoro non e' protetto contro un'interruzione improvvisa:\n"
-                    "salvare spesso.\n\n");
     return true;
 }

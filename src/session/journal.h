@@ -78,12 +78,12 @@ void giornale_lascia(const std::string& percorso);
 // file. The new path, or "" when it could not be renamed.
 std::string metti_da_parte(const std::string& percorso);
 
-// The listener of the model's changes: each operation becomes a MODIFICHE
-// entry. When it cannot be written, the clerk is told (once) that the work
-// is not protected.
-void annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo);
+// The journal's part of the listener of the model's changes: each
+// operation becomes a MODIFICHE entry. False when it could not be written
+// now: the journal is then no longer written to, and the clerk must be
+// told (giornale_da_avvisare).
+bool annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo);
 
-// Tells the clerk, once until a journal is written again, that the work is
-// not protected against a crash. True when the message was printed (the
-// caller pauses).
-bool avvisa_giornale_mancante(const std::string& percorso);
+// Whether the clerk is still to be told that the work is not protected
+// against a crash: true once, until a journal is written again.
+bool giornale_da_avvisare();

@@ -12,7 +12,8 @@
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
-#include "session/register.h"
+#include "session/warnings.h"
+#include "register/register.h"
 #include "storage/archive_files.h"
 #include "storage/put_in_place.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "input/date.h"
+#include "model/date.h"
 
 // Widest whole number: the largest 32-bit value in decimal.
 constexpr std::size_t LARGHEZZA_MAX_NUMERO = 10;

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "console/text_rules.h"
-#include "input/date.h"
+#include "model/date.h"
 
 // The characters of a line from column `prima` (counted from 1) on, at most
 // `quante` of them; fewer, or none, when the line ends first or `prima` is 0.

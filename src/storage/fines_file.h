@@ -14,9 +14,6 @@
 #include "storage/record_lines.h"
 #include "storage/record_shape.h"
 
-// The columns of a fine's amount (line 7, from column 1).
-constexpr std::size_t LARGHEZZA_IMPORTO = 15;
-
 // Whether the reader takes the lines of a fine record as they were meant,
 // judging only what it reads: line 2, a number that fits the fine numbers;
 // line 3, the ticket date from columns 1-10 (day and month by the number

@@ -6,7 +6,6 @@
 
 #include "storage/column_write.h"
 #include "storage/columns.h"
-#include "storage/fines_file.h"
 
 namespace {
 

@@ -11,6 +11,9 @@
 #include "model/records.h"
 #include "storage/record_lines.h"
 
+// The columns of a fine's amount (line 7 of its record, from column 1).
+constexpr std::size_t LARGHEZZA_IMPORTO = 15;
+
 // The values the program itself gives a record: real calendar dates with a
 // year of 0 to 9999 (a fine's payment date only when it is paid), and an
 // amount that the 15 columns of the fines file hold with two decimals

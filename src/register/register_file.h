@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "session/register_entry.h"
+#include "register/register_entry.h"
 
 // The register of the fines file at `file_c` (a path with its links followed).
 std::string percorso_registro(const std::string& file_c);

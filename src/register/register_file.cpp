@@ -1,6 +1,6 @@
 // Opening the register with the checks of the program's own files,
 // reading its last line, appending and flushing.
-#include "session/register_file.h"
+#include "register/register_file.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -16,7 +16,7 @@
 
 #include "faults/fault_support.h"
 #include "faults/preload/io_fault_counters.h"
-#include "session/register_entry.h"
+#include "register/register_entry.h"
 #include "storage/journal_format.h"
 
 using namespace testi;
@@ -118,7 +118,7 @@ TEST(RegisterSession, EveryKindOfOperationReadsBackAsItsHistory) {
     EXPECT_EQ(permessi(c.file(REGISTRO)), 0600u);
     const Sessione storia = registro(c, "");
     EXPECT_EQ(storia.stato, 0);
-    std::ifstream atteso(SANZIONARIO_TESTS_DIR "/session/register_history.txt");
+    std::ifstream atteso(SANZIONARIO_TESTS_DIR "/register/register_history.txt");
     std::stringstream testo;
     testo << atteso.rdbuf();
     EXPECT_EQ(senza_variabili(c, storia.output), testo.str());

@@ -1,6 +1,6 @@
 // The register in use: its file, the chain's last hash and number, the
 // images taken before each operation, and the entries of the session.
-#include "session/register.h"
+#include "register/register.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "console/console.h"
-#include "session/journal.h"
-#include "session/register_file.h"
+#include "register/register_file.h"
 
 namespace {
 
@@ -310,15 +308,15 @@ void registro_descrivi_prossima(std::string descrizione) {
     descrizione_prossima = std::move(descrizione);
 }
 
-void annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo) {
+bool annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo, bool nel_giornale) {
     const std::string descrizione = std::move(descrizione_prossima);
     descrizione_prossima.clear();
     if (registro.fd < 0) {
         prima_di.clear();
-        return;
+        return true;
     }
     // The journal's entry was written first: this one names it.
-    if (registro.con_giornale && giornale_attivo()) {
+    if (registro.con_giornale && nel_giornale) {
         ++registro.voce_giornale;
     } else {
         registro.con_giornale = false;
@@ -333,16 +331,12 @@ void annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo) {
         smetti();
     }
     prima_di.clear();
-    if (!scritto && avvisa_registro_mancante()) pausa();
+    return scritto;
 }
 
-bool avvisa_registro_mancante() {
+bool registro_da_avvisare() {
     if (avvisato || escluso || registro.percorso.empty()) return false;
     avvisato = true;
-    stampa_percorso("\n ! ATTENZIONE\n\nImpossibile scrivere il registro delle operazioni\n",
-                    registro.percorso,
-                    "\nIl lavoro prosegue, ma le operazioni da qui in poi non vi restano:\n"
-                    "la verifica del registro segnalera' la lacuna.\n\n");
     return true;
 }
 

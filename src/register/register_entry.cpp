@@ -1,6 +1,6 @@
 // Register entries: record images in UTF-8, what an operation did, and
 // the hash that chains each line to the one before.
-#include "session/register_entry.h"
+#include "register/register_entry.h"
 
 #include <algorithm>
 #include <cstdio>

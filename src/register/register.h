@@ -19,7 +19,7 @@
 
 // Makes the register at `percorso` the one written to (the one in use
 // before, if another, stops being written). False when it cannot be
-// written; the clerk is then told at the next avvisa_registro_mancante.
+// written; the clerk is then to be told (registro_da_avvisare).
 bool registro_apri(const std::string& percorso);
 bool registro_attivo();
 // The register of the archive in use ("" when none), written or not.
@@ -73,12 +73,15 @@ void registro_recupero(int64_t giornale, long recuperate, long non_recuperate,
 // those its changes suggest (an import names the file it came from).
 void registro_descrivi_prossima(std::string descrizione);
 
-// The listener's part: one entry for the operation (after the journal's).
-void annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo);
+// The register's part of the listener: one entry for the operation, after
+// the journal's (`nel_giornale`: the journal holds it, and the entry names
+// it). False when it could not be written now: the clerk must be told
+// (registro_da_avvisare).
+bool annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo, bool nel_giornale);
 
-// Tells the clerk, once until the register is written again, that it
-// cannot be written. True when the message was printed (the caller pauses).
-bool avvisa_registro_mancante();
+// Whether the clerk is still to be told that the register cannot be
+// written: true once, until it is written again.
+bool registro_da_avvisare();
 
 // No register is opened for the rest of the process (the benchmark's
 // figures without it).
