@@ -7,7 +7,7 @@
 #include "commands/command_support.h"
 #include "session/journal.h"
 #include "session/lock.h"
-#include "session/register_file.h"
+#include "register/register_file.h"
 #include "storage/atomic_write.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
