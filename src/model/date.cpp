@@ -3,6 +3,7 @@
 #include "model/date.h"
 
 #include <cstring>
+#include <initializer_list>
 
 bool anno_bisestile(int anno) {
     return (anno % 4 == 0 && anno % 100 != 0) || anno % 400 == 0;
