@@ -7,11 +7,13 @@
 #include <ctime>
 #include <new>
 #include <pwd.h>
-#include <syslog.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "register/anchor.h"
 #include "register/register_file.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -77,6 +79,15 @@ json voce(const char* evento) {
 void smetti() {
     if (registro.fd >= 0) close(registro.fd);
     registro.fd = -1;
+}
+
+// The chain's last entry to the system log, the register named by its
+// absolute path and identity (see anchor.h).
+void ancora() {
+    struct stat st;
+    if (registro.fd < 0 || fstat(registro.fd, &st) != 0) return;
+    invia_ancora({percorso_assoluto(registro.percorso), static_cast<uint64_t>(st.st_dev),
+                  static_cast<uint64_t>(st.st_ino), registro.numero, registro.hash});
 }
 
 // Chains and appends the entries in one write, flushed. On failure the
@@ -223,11 +234,7 @@ void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modific
         smetti();
         return;
     }
-    // Nothing fails where there is no system log: syslog drops the line.
-    openlog("sanzionario", LOG_PID, LOG_USER);
-    syslog(LOG_NOTICE, "registro %s: voce %llu, hash %s", registro.percorso.c_str(),
-           static_cast<unsigned long long>(registro.numero), registro.hash.c_str());
-    closelog();
+    ancora();
 }
 
 void registro_non_salvare(long modifiche) {
@@ -245,7 +252,7 @@ void registro_fine_sessione(long non_salvate, bool normale) {
         json v = voce("fine_sessione");
         v["modifiche_non_salvate"] = non_salvate;
         v["chiusa_dal_programma"] = normale;
-        scrivi(std::move(v));
+        if (scrivi(std::move(v))) ancora();
     } catch (const std::exception&) {
         // nothing more is written this session
     }

@@ -48,14 +48,15 @@ struct FILE_REGISTRATO {
 
 void registro_caricamento(const std::vector<FILE_REGISTRATO>& file);
 // A save of these files. The last hash of the chain also goes to the
-// system log, as an anchor outside the folder.
+// system log, as an anchor outside the folder (anchor.h).
 // `modifiche`: the operations it saved, since the load or the last save;
 // `da_registro`: the register that holds them, when another archive's.
 void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
                           const std::string& da_registro = "");
 void registro_non_salvare(long modifiche);
 // The session leaves the archive: the clerk ended it (`normale`), or input
-// ended and its unsaved changes stay in the journal.
+// ended and its unsaved changes stay in the journal. An anchor follows
+// this entry too, so that a register cut back to its last save shows.
 void registro_fine_sessione(long non_salvate, bool normale);
 
 // While a journal is replayed: the groups after the first `gia` (those the

@@ -16,6 +16,7 @@
 
 #include "faults/fault_support.h"
 #include "faults/preload/io_fault_counters.h"
+#include "register/anchor.h"
 #include "register/register_entry.h"
 #include "storage/journal_format.h"
 
@@ -54,6 +55,17 @@ std::string senza_variabili(const Cartella& c, std::string testo) {
 
 // What a command of the system prints first on its output: a checksum tool's
 // fingerprint of a file, computed by another program than this one.
+// A verification's report without its last lines, about the anchors in
+// the system log: what they say depends on whether the machine's system
+// log is journald (RegisterAnchors tries them).
+std::string senza_ancore(const std::string& rapporto) {
+    std::string r;
+    std::istringstream in(rapporto);
+    for (std::string l; std::getline(in, l);)
+        if (!l.starts_with("Ancor")) r += l + "\n";
+    return r;
+}
+
 std::string primo_campo(const std::string& comando) {
     FILE* p = popen(comando.c_str(), "r");
     char buffer[256] = {};
@@ -213,15 +225,14 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
     };
     for (const auto& k : casi) {
         SCOPED_TRACE(k.nome);
-        if (k.registro.empty()) {
-            fs::remove(campione.file(REGISTRO));
-        } else {
-            campione.scrivi(REGISTRO, k.registro);
-        }
+        // Each a new file, as a rewrite would make it: the system log's
+        // anchors are those of another file.
+        fs::remove(campione.file(REGISTRO));
+        if (!k.registro.empty()) campione.scrivi(REGISTRO, k.registro);
         const std::string dati = campione.leggi(DATI_A);
         if (k.file_toccato) campione.scrivi(DATI_A, dati + "\n");
         const Sessione s = registro(campione, "--verifica");
-        EXPECT_EQ(s.output, k.rapporto);
+        EXPECT_EQ(senza_ancore(s.output), k.rapporto);
         EXPECT_EQ(s.stato, k.stato);
         campione.scrivi(DATI_A, dati);
     }
@@ -289,4 +300,52 @@ TEST(RegisterSession, WhatOthersPlantAtItsNameIsNeverWrittenAndTheWorkGoesOn) {
         EXPECT_NE(s.output.find(SALVATO), std::string::npos) << "the work goes on";
         EXPECT_EQ(c.leggi("bersaglio"), "di un altro\n");
     }
+}
+
+TEST(RegisterAnchors, ForgedOrCutBackTheSystemLogTellsWhereItCan) {
+    CartellaCampione c;
+    ASSERT_EQ(esegui_programma(c, UNA_MULTA_SALVATA).stato, 0);
+    const std::vector<std::string> r = righe(c.leggi(REGISTRO));
+    ASSERT_EQ(r.size(), 5u); // load, fine 21, save, "Non salvare", end: anchors after 3 and 5
+    // Others may write it, or it is not the program's: it is not verified.
+    fs::permissions(c.file(REGISTRO), fs::perms::group_write, fs::perm_options::add);
+    const Sessione scrivibile = registro(c, "--verifica");
+    EXPECT_EQ(scrivibile.output, "Il registro " + REGISTRO +
+                                     " puo' essere scritto anche da altri (permessi 0620): non e' "
+                                     "verificato.\n");
+    EXPECT_EQ(scrivibile.stato, 1);
+    fs::permissions(c.file(REGISTRO), fs::perms::group_write, fs::perm_options::remove);
+    if (!ancore_verificabili()) {
+        // No journald: verification names the anchors it could not check.
+        EXPECT_NE(registro(c, "--verifica").output.find(
+                      "Ancore non controllate: il registro di sistema qui non e' journald, e una "
+                      "riga di syslog non si distingue da una falsa. Sono quelle delle voci n.3, "
+                      "n.5: confrontarle a mano"),
+                  std::string::npos);
+        std::cout << "[ SKIPPED  ] *** no journald here: the forged and the cut-back register's "
+                     "anchors are not tried ***\n";
+        return;
+    }
+    // Cut back to its save entry: the anchor of the session's end says more.
+    const std::string intero = c.leggi(REGISTRO);
+    c.scrivi(REGISTRO, r[0] + "\n" + r[1] + "\n" + r[2] + "\n");
+    const Sessione tagliato = registro(c, "--verifica");
+    EXPECT_NE(tagliato.output.find("Il registro finisce alla voce n.3, ma il registro di sistema "
+                                   "ne attesta la voce n.5"),
+              std::string::npos)
+        << tagliato.output;
+    EXPECT_EQ(tagliato.stato, 1);
+    c.scrivi(REGISTRO, intero);
+    EXPECT_EQ(registro(c, "--verifica").stato, 0);
+    // Another user writes a line just like an anchor.
+    const std::string assoluto = fs::canonical(c.file(REGISTRO)).string();
+    const std::string falsa = "setpriv --reuid=65534 --regid=65534 --clear-groups logger -t "
+                              "'sanzionario[1]' 'registro " + assoluto + ": voce 5, hash " +
+                              std::string(64, 'f') + "'";
+    ASSERT_EQ(std::system(falsa.c_str()), 0);
+    usleep(500000); // journald writes it
+    const Sessione s = registro(c, "--verifica");
+    EXPECT_NE(s.output.find("Ancora falsa nel registro di sistema"), std::string::npos) << s.output;
+    EXPECT_NE(s.output.find("scritta dall'utente 65534"), std::string::npos);
+    EXPECT_EQ(s.stato, 1);
 }
