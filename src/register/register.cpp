@@ -34,6 +34,7 @@ bool escluso = false;
 std::vector<PRIMA_DI> prima_di;              // of the operation under way
 long da_saltare = -1;                        // a replay: groups the register holds
 std::vector<int64_t> ore_recupero;           // a replay: the time of each group
+std::vector<std::string> descrizioni_recupero; // a replay: the words of each group, if any
 long gruppi_recupero = 0;                    // a replay: groups seen
 std::vector<json> recuperate;                // a replay: entries to write
 
@@ -260,9 +261,14 @@ void registro_fine_sessione(long non_salvate, bool normale) {
     registro.percorso.clear();
 }
 
-void registro_prepara_recupero(long gia, std::vector<int64_t> ore) {
+void registro_prepara_recupero(long gia, std::vector<int64_t> ore,
+                               std::vector<std::string> descrizioni) {
     da_saltare = gia;
     ore_recupero = std::move(ore);
+    descrizioni_recupero = std::move(descrizioni);
+    // The images before each replayed operation, even where no register
+    // was opened yet in this process (the first load).
+    if (gia >= 0) osserva_prima(osserva);
     gruppi_recupero = 0;
     recuperate.clear();
     prima_di.clear();
@@ -279,6 +285,10 @@ void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
         v["recuperata"] = true;
         if (static_cast<std::size_t>(i) < ore_recupero.size())
             v["quando_operazione"] = testo_ora(static_cast<std::time_t>(ore_recupero[i]));
+        if (static_cast<std::size_t>(i) < descrizioni_recupero.size() &&
+            !descrizioni_recupero[i].empty())
+            v["descrizione"] = descrizioni_recupero[i] +
+                               (completo ? "" : " (registrata in parte: memoria esaurita)");
         recuperate.push_back(std::move(v));
     } catch (const std::exception&) {
         prima_di.clear();
@@ -313,6 +323,10 @@ void registro_recupero(int64_t giornale, long recuperate_n, long non_recuperate,
 
 void registro_descrivi_prossima(std::string descrizione) {
     descrizione_prossima = std::move(descrizione);
+}
+
+const std::string& registro_descrizione_prossima() {
+    return descrizione_prossima;
 }
 
 bool annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo, bool nel_giornale) {

@@ -62,7 +62,10 @@ void registro_fine_sessione(long non_salvate, bool normale);
 // While a journal is replayed: the groups after the first `gia` (those the
 // register already holds) are kept, each with the time its journal entry
 // gives in `ore`, for registro_recupero. -1 for `gia`: none is kept.
-void registro_prepara_recupero(long gia, std::vector<int64_t> ore);
+// `descrizioni`, beside `ore`, the words each operation was given (an
+// import's), so that its entry says what the uninterrupted one says.
+void registro_prepara_recupero(long gia, std::vector<int64_t> ore,
+                               std::vector<std::string> descrizioni = {});
 void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo);
 // The recovery: how many operations were replayed, how many could not be
 // (and where the journal was set aside), then the operations kept above.
@@ -73,6 +76,8 @@ void registro_recupero(int64_t giornale, long recuperate, long non_recuperate,
 // The words that describe the next operation in its entry, instead of
 // those its changes suggest (an import names the file it came from).
 void registro_descrivi_prossima(std::string descrizione);
+// Those words ("" when none were given), for the journal's entry.
+const std::string& registro_descrizione_prossima();
 
 // The register's part of the listener: one entry for the operation, after
 // the journal's (`nel_giornale`: the journal holds it, and the entry names

@@ -61,7 +61,8 @@ VOCE_GIORNALE inizio_di(const ARCHIVIO_IN_USO& a) {
 // The listener of the archive in use: each operation goes to the journal,
 // then to the register, both flushed before the clerk is told it is done.
 void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
-    const bool nel_giornale = annota_nel_giornale(gruppo, completo);
+    const bool nel_giornale =
+        annota_nel_giornale(gruppo, completo, registro_descrizione_prossima());
     const bool nel_registro = annota_nel_registro(gruppo, completo, giornale_attivo());
     bool avvisato = !nel_giornale && avvisa_giornale_mancante(giornale_in_uso());
     if (!nel_registro && avvisa_registro_mancante()) avvisato = true;
@@ -97,9 +98,13 @@ void prepara_recupero_registro(const APERTURA& a) {
     const int64_t inizio = a.letto.voci.front().ora;
     const long gia = registro_voci_del_giornale(registro_di(a.file_c), inizio);
     std::vector<int64_t> ore;
-    for (const VOCE_GIORNALE& v : a.letto.voci)
-        if (v.tipo == TIPO_VOCE::MODIFICHE) ore.push_back(v.ora);
-    registro_prepara_recupero(gia, std::move(ore));
+    std::vector<std::string> descrizioni;
+    for (const VOCE_GIORNALE& v : a.letto.voci) {
+        if (v.tipo != TIPO_VOCE::MODIFICHE) continue;
+        ore.push_back(v.ora);
+        descrizioni.push_back(v.descrizione);
+    }
+    registro_prepara_recupero(gia, std::move(ore), std::move(descrizioni));
     if (gia >= 0) ascolta_modifiche(annota_recuperate);
 }
 

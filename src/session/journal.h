@@ -79,10 +79,12 @@ void giornale_lascia(const std::string& percorso);
 std::string metti_da_parte(const std::string& percorso);
 
 // The journal's part of the listener of the model's changes: each
-// operation becomes a MODIFICHE entry. False when it could not be written
+// operation becomes a MODIFICHE entry, with the words that describe it
+// when it was given some (registro_descrizione_prossima). False when it could not be written
 // now: the journal is then no longer written to, and the clerk must be
 // told (giornale_da_avvisare).
-bool annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo);
+bool annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo,
+                         const std::string& descrizione = "");
 
 // Whether the clerk is still to be told that the work is not protected
 // against a crash: true once, until a journal is written again.

@@ -277,6 +277,46 @@ TEST(RegisterSession, AStopBetweenTheJournalAndTheRegisterIsMadeGoodByTheRecover
     FAIL() << "no write of the register came after the journal's";
 }
 
+TEST(RegisterSession, AnImportStoppedBeforeItsRegisterEntryIsRecoveredAsItWasMade) {
+    for (uint64_t volta = 1; volta < 80; ++volta) {
+        CartellaCampione c;
+        c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n16,2026-06-20,165.00\n");
+        const std::string contatori = c.file("contatori");
+        scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
+        OPZIONI o;
+        o.argomenti = {"importa-pagamenti", "pagamenti.csv"};
+        o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+                      {guasto_io::VAR_CONTATORI, contatori},
+                      {guasto_io::VAR_CHIAMATA, "write"},
+                      {guasto_io::VAR_VOLTA, std::to_string(volta)},
+                      {guasto_io::VAR_MODO, "uccidi"}};
+        if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
+        esegui_programma(c, "", o);
+        guasto_io::CONTATORI k{};
+        std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+        const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
+        if (std::string(k.chiamata_guasta).find(".registro") == std::string::npos ||
+            g.voci.size() != 2)
+            continue;
+        SCOPED_TRACE("killed at write " + std::to_string(volta));
+        const Sessione s = esegui_programma(c, "5\n\n\ns\n\n6\n1\n\n7\n3\n\n");
+        EXPECT_NE(s.output.find(RECUPERATE), std::string::npos);
+        const std::string operazioni = registro(c, "--json --contravvenzione 16").output;
+        ASSERT_EQ(righe(operazioni).size(), 1u);
+        const json v = voce(operazioni);
+        EXPECT_EQ(v["recuperata"], true);
+        EXPECT_EQ(v["descrizione"], "Importazione di 1 pagamento dal file " +
+                                        fs::canonical(c.file("pagamenti.csv")).string());
+        ASSERT_EQ(v["record"].size(), 1u);
+        EXPECT_EQ(v["record"][0]["prima"]["pagata"], false);
+        EXPECT_EQ(v["record"][0]["dopo"]["pagata"], true);
+        EXPECT_EQ(senza_ancore(registro(c, "--verifica").output).find("Catena integra"),
+                  REGISTRO.size() + 10);
+        return;
+    }
+    FAIL() << "no write of the register came after the journal's";
+}
+
 TEST(RegisterSession, WhatOthersPlantAtItsNameIsNeverWrittenAndTheWorkGoesOn) {
     using METTI = void (*)(const std::string& dove, const std::string& bersaglio);
     const METTI piantati[] = {
