@@ -144,8 +144,11 @@ std::string descrizione_prossima;
 void osserva(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
     if (registro.fd < 0 && da_saltare < 0) return;
     try {
-        if (f != nullptr) prima_di.push_back({true, f->numero, immagine_attuale(*f)});
-        if (a != nullptr) prima_di.push_back({false, a->codice, immagine_anagraf(*a)});
+        if (f != nullptr) {
+            const bool con = f->con_anagraf && f->anagraf != nullptr;
+            prima_di.push_back({true, f->numero, nullptr, {*f, con, con ? f->anagraf->codice : 0}});
+        }
+        if (a != nullptr) prima_di.push_back({false, a->codice, immagine_anagraf(*a), {}});
     } catch (const std::bad_alloc&) {
         // the entry shows that record as new
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -145,15 +146,68 @@ json immagine_attuale(const NODO_CONTRAVV& f) {
     return immagine_contravv(f, con ? json(f.anagraf->codice) : json(nullptr));
 }
 
+namespace {
+
+bool stessa_data(DATA a, DATA b) {
+    return a.gg == b.gg && a.mm == b.mm && a.aaaa == b.aaaa;
+}
+
+// Whether the operation only pays fines, each once, more than one: each
+// change a fine that was unpaid, now paid, nothing else about it changed.
+bool solo_pagamenti(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo) {
+    if (gruppo.size() < 2 || prima.size() != gruppo.size()) return false;
+    for (std::size_t i = 0; i < gruppo.size(); ++i) {
+        const MODIFICA& m = gruppo[i];
+        const PRIMA_DI& p = prima[i];
+        const NODO_CONTRAVV& a = p.copia.f;
+        const NODO_CONTRAVV& b = m.contravv;
+        if (m.tipo != TIPO_MODIFICA::CONTRAVV_CAMBIATA || !p.contravv || p.id != m.dove.id ||
+            a.numero != b.numero || a.pagata || !b.pagata || !stessa_data(a.data_verbale, b.data_verbale) ||
+            std::strcmp(a.luogo, b.luogo) != 0 || std::strcmp(a.targa, b.targa) != 0 ||
+            std::strcmp(a.tipo, b.tipo) != 0 || a.importo != b.importo ||
+            p.copia.con_proprietario != m.con_anagraf_di ||
+            (m.con_anagraf_di && p.copia.proprietario != m.anagraf_di.id))
+            return false;
+    }
+    // Each fine once: the changes' fines in order, none twice.
+    std::unordered_map<uint32_t, bool> visti;
+    visti.reserve(gruppo.size());
+    for (const MODIFICA& m : gruppo)
+        if (!visti.emplace(m.dove.id, true).second) return false;
+    return true;
+}
+
+} // namespace
+
 void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
                          bool completo, json& voce) {
+    if (solo_pagamenti(prima, gruppo)) {
+        json record = json::array();
+        record.get_ref<json::array_t&>().reserve(gruppo.size());
+        for (const MODIFICA& m : gruppo) {
+            json uno = json::object();
+            uno["contravvenzione"] = m.contravv.numero;
+            uno["targa"] = cp850_in_utf8(m.contravv.targa);
+            uno["importo"] = fisso2(m.contravv.importo);
+            uno["proprietario"] = proprietario_di(m);
+            uno["pagata_il"] = data(m.contravv.data_pagamento);
+            record.push_back(std::move(uno));
+        }
+        voce["descrizione"] = "Registrazione di " + std::to_string(gruppo.size()) + " pagamenti" +
+                              (completo ? "" : " (registrata in parte: memoria esaurita)");
+        voce["record"] = std::move(record);
+        return;
+    }
     VOCI v;
     v.elenco.reserve(prima.size());
     v.dove.reserve(prima.size());
     for (PRIMA_DI& p : prima) {
         VOCE_RECORD& r = voce_di(v, p.contravv, p.id);
         if (!r.prima.is_null()) continue;
-        r.prima = std::move(p.immagine);
+        r.prima = p.contravv ? immagine_contravv(p.copia.f, p.copia.con_proprietario
+                                                                ? json(p.copia.proprietario)
+                                                                : json(nullptr))
+                             : std::move(p.immagine);
         r.dopo = json(json::value_t::discarded);
     }
     for (const MODIFICA& m : gruppo) {

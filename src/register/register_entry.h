@@ -41,15 +41,28 @@ json immagine_anagraf(const NODO_ANAGRAF& a);
 // from the link).
 json immagine_attuale(const NODO_CONTRAVV& f);
 
-// A record as it was before an operation changed it.
+// A fine as it was, copied rather than imaged: an import touches
+// thousands, and only a few kinds of operation need its whole image.
+struct COPIA_CONTRAVV {
+    NODO_CONTRAVV f{};
+    bool con_proprietario = false;
+    uint32_t proprietario = 0;
+};
+
+// A record as it was before an operation changed it: an owner's image, or
+// a fine's copy.
 struct PRIMA_DI {
     bool contravv = true;
     uint32_t id = 0;
     json immagine;
+    COPIA_CONTRAVV copia; // a fine's
 };
 
-// The "descrizione" and "record" of an operation, from the images taken
-// before it and its group of changes. `completo` false: memory ran out
+// The "descrizione" and "record" of an operation, from the records taken
+// before it and its group of changes. An operation that only pays fines,
+// more than one (an import), is written compact: each fine once, as
+// {"contravvenzione", "targa", "importo", "proprietario", "pagata_il"},
+// what stayed the same left out; any other holds each record's images. `completo` false: memory ran out
 // while the group was gathered, and the description says so.
 // The images of `prima` are taken over (moved from).
 void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,

@@ -209,6 +209,17 @@ TEST(CommandDoors, ImportReadsABankListAndReportsEveryRowByItsLine) {
     EXPECT_EQ(s.output, "Righe lette: 7\nPagamenti registrati: 3\nRighe scartate: 4\n" + corpo +
                             "\xC3\xB9 IVA\"\nArchivio salvato.\n");
     EXPECT_EQ(s.stato, 1);
+    // The register's entry: compact, one line a payment, found by fine and plate.
+    OPZIONI o;
+    o.argomenti = {"registro", "--targa", "+ab123"};
+    const std::string storia = esegui_programma(c, "", o).output;
+    EXPECT_NE(storia.find("Importazione di 3 pagamenti dal file " +
+                          std::filesystem::canonical(c.file("banca.csv")).string() +
+                          "\n  Contravvenzione n.3 (targa EF456GH, 167.00 euro), pagata il "
+                          "10/04/2026\n  Contravvenzione n.4 (targa +AB123, 1173.00 euro), "
+                          "pagata il 11/04/2026\n"),
+              std::string::npos)
+        << storia;
     // In the C locale a character beyond ASCII is echoed as '?'.
     c.scrivi("banca.csv", "Data valuta,Causale,Importo accreditato\n"
                           "12/04/2026,Verbale n. 6,42 pi\xC3\xB9\n");

@@ -225,13 +225,21 @@ TEST(RegisterSession, VerificationReportsTheFirstBreakOrFilesChangedOutside) {
     };
     for (const auto& k : casi) {
         SCOPED_TRACE(k.nome);
-        // Each a new file, as a rewrite would make it: the system log's
-        // anchors are those of another file.
-        fs::remove(campione.file(REGISTRO));
-        if (!k.registro.empty()) campione.scrivi(REGISTRO, k.registro);
+        campione.scrivi(REGISTRO, k.registro);
+        if (k.registro.empty()) fs::remove(campione.file(REGISTRO));
         const std::string dati = campione.leggi(DATI_A);
         if (k.file_toccato) campione.scrivi(DATI_A, dati + "\n");
         const Sessione s = registro(campione, "--verifica");
+        // Where journald keeps the anchors, a chain rebuilt from the third
+        // entry on is caught by them first (RegisterAnchors).
+        const bool rifatto = std::string(k.nome) == "kept before SHA-256" ||
+                             std::string(k.nome) == "an operation never written";
+        if (rifatto && ancore_verificabili()) {
+            EXPECT_NE(s.output.find("il registro e' stato riscritto"), std::string::npos);
+            EXPECT_EQ(s.stato, 1);
+            campione.scrivi(DATI_A, dati);
+            continue;
+        }
         EXPECT_EQ(senza_ancore(s.output), k.rapporto);
         EXPECT_EQ(s.stato, k.stato);
         campione.scrivi(DATI_A, dati);
