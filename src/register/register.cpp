@@ -63,9 +63,12 @@ std::string nome_host() {
 
 // What every entry says first: when, who, where, what.
 json voce(const char* evento) {
+    // Asked once: a recovery writes thousands of entries at once.
+    static const std::string utente = nome_utente();
+    static const std::string host = nome_host();
     json v = {{"quando", testo_ora(std::time(nullptr))},
-              {"utente", nome_utente()},
-              {"host", nome_host()},
+              {"utente", utente},
+              {"host", host},
               {"processo", static_cast<long>(getpid())},
               {"evento", evento}};
     if (const char* sudo = std::getenv("SUDO_USER"); sudo != nullptr && *sudo != '\0')
