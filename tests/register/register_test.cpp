@@ -285,6 +285,46 @@ TEST(RegisterSession, AStopBetweenTheJournalAndTheRegisterIsMadeGoodByTheRecover
     FAIL() << "no write of the register came after the journal's";
 }
 
+TEST(RegisterSession, ARecoveryWritesOnlyTheOperationsTheRegisterLacks) {
+    // Fines 21 and 22 recorded; killed at each write in turn until the one
+    // of fine 22's register entry: the register holds fine 21 and not 22.
+    const std::string due_multe = "1\n\n\n\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n"
+                                  "2\n01/02/2026\nMilano\nyy888yy\nSosta\n60\nn\n\n5\n7\n3\n\n";
+    for (uint64_t volta = 1; volta < 80; ++volta) {
+        CartellaCampione c;
+        const std::string contatori = c.file("contatori");
+        scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
+        OPZIONI o;
+        o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+                      {guasto_io::VAR_CONTATORI, contatori},
+                      {guasto_io::VAR_CHIAMATA, "write"},
+                      {guasto_io::VAR_VOLTA, std::to_string(volta)},
+                      {guasto_io::VAR_MODO, "uccidi"}};
+        if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
+        esegui_programma(c, due_multe, o);
+        guasto_io::CONTATORI k{};
+        std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+        const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
+        if (std::string(k.chiamata_guasta).find(".registro") == std::string::npos ||
+            g.voci.size() != 3)
+            continue;
+        SCOPED_TRACE("killed at write " + std::to_string(volta));
+        ASSERT_EQ(righe(c.leggi(REGISTRO)).size(), 2u) << "the load and fine 21";
+        const Sessione s = esegui_programma(c, "5\n\n\ns\n\n6\n1\n\n7\n3\n\n");
+        EXPECT_NE(s.output.find(RECUPERATE), std::string::npos);
+        const std::string ventuno = registro(c, "--json --contravvenzione 21").output;
+        const std::string ventidue = registro(c, "--json --contravvenzione 22").output;
+        ASSERT_EQ(righe(ventuno).size(), 1u);
+        ASSERT_EQ(righe(ventidue).size(), 1u);
+        EXPECT_FALSE(voce(ventuno).contains("recuperata"));
+        EXPECT_EQ(voce(ventidue)["recuperata"], true);
+        EXPECT_EQ(voce(ventidue)["voce_giornale"], 2);
+        EXPECT_EQ(registro(c, "--verifica").stato, 0);
+        return;
+    }
+    FAIL() << "no write of the register came after the journal's second entry";
+}
+
 TEST(RegisterSession, AnImportStoppedBeforeItsRegisterEntryIsRecoveredAsItWasMade) {
     for (uint64_t volta = 1; volta < 80; ++volta) {
         CartellaCampione c;
