@@ -36,7 +36,7 @@ long da_saltare = -1;                        // a replay: groups the register ho
 std::vector<int64_t> ore_recupero;           // a replay: the time of each group
 std::vector<std::string> descrizioni_recupero; // a replay: the words of each group, if any
 long gruppi_recupero = 0;                    // a replay: groups seen
-std::vector<json> recuperate;                // a replay: entries to write
+std::vector<MEMBRI> recuperate;              // a replay: entries to write, as text
 
 std::string testo_ora(std::time_t t) {
     std::tm locale{};
@@ -96,6 +96,31 @@ void ancora() {
 
 // Chains and appends the entries in one write, flushed. On failure the
 // register is no longer written to (what was cut short is a torn line).
+// The same for entries held as their members' text (a recovery's), each
+// let go once chained.
+bool scrivi_membri(std::vector<MEMBRI>& voci) {
+    if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
+    try {
+        std::string righe = registro.a_capo ? "" : "\n";
+        uint64_t numero = registro.numero;
+        std::string hash = registro.hash;
+        for (MEMBRI& m : voci) {
+            righe += incatena_membri(m, ++numero, hash);
+            MEMBRI().swap(m);
+        }
+        if (appendi_al_registro(registro.fd, righe)) {
+            registro.numero = numero;
+            registro.hash = std::move(hash);
+            registro.a_capo = true;
+            return true;
+        }
+    } catch (const std::exception&) {
+        // memory, or a text the library cannot write
+    }
+    smetti();
+    return false;
+}
+
 bool scrivi(std::vector<json>& voci) {
     if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
     try {
@@ -287,15 +312,25 @@ void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
         return;
     }
     try {
-        json v = voce_operazione(gruppo, completo);
-        v["recuperata"] = true;
+        // Kept as text: a journal of thousands of operations the register
+        // lacks is written in one batch, without a tree of values each.
+        MEMBRI m;
+        if (gruppo.size() == 1) {
+            m = membri_di(voce("operazione"));
+            if (!descrivi_semplice(prima_di, gruppo, completo, m)) m.clear();
+        }
+        if (m.empty()) m = membri_di(voce_operazione(gruppo, completo));
+        prima_di.clear();
+        metti_membro(m, "recuperata", "true");
         if (static_cast<std::size_t>(i) < ore_recupero.size())
-            v["quando_operazione"] = testo_ora(static_cast<std::time_t>(ore_recupero[i]));
+            metti_membro(m, "quando_operazione",
+                         testo_json_di(testo_ora(static_cast<std::time_t>(ore_recupero[i]))));
         if (static_cast<std::size_t>(i) < descrizioni_recupero.size() &&
             !descrizioni_recupero[i].empty())
-            v["descrizione"] = descrizioni_recupero[i] +
-                               (completo ? "" : " (registrata in parte: memoria esaurita)");
-        recuperate.push_back(std::move(v));
+            metti_membro(m, "descrizione",
+                         testo_json_di(descrizioni_recupero[i] +
+                                       (completo ? "" : " (registrata in parte: memoria esaurita)")));
+        recuperate.push_back(std::move(m));
     } catch (const std::exception&) {
         prima_di.clear();
     }
@@ -307,20 +342,23 @@ void registro_recupero(int64_t giornale, long recuperate_n, long non_recuperate,
     // entry's count, or in the entries after it.
     registro_segue_giornale(giornale, gruppi_recupero);
     try {
-        std::vector<json> voci;
+        std::vector<MEMBRI> voci;
+        voci.reserve(recuperate.size() + 1);
         json v = voce("recupero");
         v["modifiche_recuperate"] = recuperate_n;
         v["modifiche_non_recuperate"] = non_recuperate;
         v["modifiche_gia_registrate"] = da_saltare < 0 ? json(nullptr) : json(da_saltare);
         if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
-        voci.push_back(std::move(v));
+        voci.push_back(membri_di(v));
         long k = da_saltare;
-        for (json& r : recuperate) {
-            r["giornale"] = giornale;
-            r["voce_giornale"] = ++k;
+        const std::string testo_giornale = json(giornale).dump();
+        for (MEMBRI& r : recuperate) {
+            metti_membro(r, "giornale", testo_giornale);
+            metti_membro(r, "voce_giornale", std::to_string(++k));
             voci.push_back(std::move(r));
         }
-        scrivi(voci);
+        recuperate.clear();
+        scrivi_membri(voci);
     } catch (const std::exception&) {
         smetti();
     }

@@ -72,6 +72,26 @@ void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA>
 // the line to append, line end included; `hash` becomes the new one.
 std::string incatena(json& voce, uint64_t n, std::string& hash);
 
+// An entry as the text of its members, in key order, each "key":value as
+// the library writes it: what a recovery keeps of the thousands of
+// entries it writes at once, without a tree of values for each.
+using MEMBRI = std::vector<std::pair<std::string, std::string>>;
+MEMBRI membri_di(const json& voce);
+// Sets the member `chiave` to the value written `valore` (JSON text).
+void metti_membro(MEMBRI& m, const std::string& chiave, std::string_view valore);
+// A text as a JSON string, as the library writes it.
+std::string testo_json_di(std::string_view testo);
+// incatena for an entry held as its members.
+std::string incatena_membri(MEMBRI& m, uint64_t n, std::string& hash);
+
+// The "descrizione" and "record" members of an operation of one change to
+// one fine (an edit, a payment, a new fine, a deletion without its
+// owner), written as text straight from the records, as
+// descrivi_operazione would write them; false, `m` unchanged, for any
+// other operation.
+bool descrivi_semplice(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+                       bool completo, MEMBRI& m);
+
 // Checks one line of the register as read back: a JSON object written by
 // this library exactly so, whose "hash" is that of the rest. `voce` gets
 // it when it parses.

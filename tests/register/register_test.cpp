@@ -437,3 +437,54 @@ TEST(RegisterAnchors, ForgedOrCutBackTheSystemLogTellsWhereItCan) {
     EXPECT_NE(s.output.find("scritta dall'utente 65534"), std::string::npos);
     EXPECT_EQ(s.stato, 1);
 }
+
+TEST(RegisterEntries, TheRecoverysTextIsTheLibrarysOwn) {
+    // Each kind of operation that a recovery writes as text straight from
+    // the records, against the same operation described through JSON values.
+    NODO_CONTRAVV f{};
+    f.numero = 7;
+    f.data_verbale = {3, 4, 2026};
+    std::strcpy(f.luogo, "Forl\x8D, \"centro\"\\");
+    std::strcpy(f.targa, "AB123CD");
+    std::strcpy(f.tipo, "Velocit\x85");
+    f.importo = 1173.5;
+    const auto modifica = [&](TIPO_MODIFICA tipo, const NODO_CONTRAVV& dopo, bool con, uint32_t codice) {
+        MODIFICA m;
+        m.tipo = tipo;
+        m.dove = POSIZIONE{f.numero, 0};
+        m.contravv = dopo;
+        m.con_anagraf_di = con;
+        m.anagraf_di = POSIZIONE{codice, 0};
+        return m;
+    };
+    NODO_CONTRAVV pagata = f, altra = f;
+    pagata.pagata = true;
+    pagata.data_pagamento = {10, 4, 2026};
+    altra.importo = 42;
+    const PRIMA_DI con_5{true, 7, nullptr, {f, true, 5}};
+    const PRIMA_DI pagata_5{true, 7, nullptr, {pagata, true, 5}};
+    const struct {
+        const char* nome;
+        std::vector<PRIMA_DI> prima;
+        MODIFICA m;
+    } casi[] = {
+        {"payment", {con_5}, modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, pagata, true, 5)},
+        {"payment cancelled", {pagata_5}, modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, f, true, 5)},
+        {"amount", {con_5}, modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, altra, true, 5)},
+        {"owner", {con_5}, modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, f, true, 6)},
+        {"owner gone", {con_5}, modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, f, false, 0)},
+        {"new", {}, modifica(TIPO_MODIFICA::CONTRAVV_AGGIUNTA, f, false, 0)},
+        {"deleted", {con_5}, modifica(TIPO_MODIFICA::CONTRAVV_TOLTA, f, true, 5)},
+    };
+    for (const auto& k : casi) {
+        SCOPED_TRACE(k.nome);
+        for (const bool completo : {true, false}) {
+            std::vector<PRIMA_DI> prima = k.prima;
+            json v = json::object();
+            descrivi_operazione(prima, std::span<const MODIFICA>(&k.m, 1), completo, v);
+            MEMBRI testo;
+            ASSERT_TRUE(descrivi_semplice(k.prima, std::span<const MODIFICA>(&k.m, 1), completo, testo));
+            EXPECT_EQ(testo, membri_di(v));
+        }
+    }
+}
