@@ -6,6 +6,9 @@
 //   giornale    the recovery journal: the input stands for a journal found
 //               beside the sample archive; it is read and, when recognised,
 //               replayed over the sample's lists, which must stay well formed
+//   elenco      a payment list: the input is read as the CSV importa-pagamenti
+//               reads, each field as an amount and as a reason, and quoted
+//               as a message quotes it
 //   ins_str ... domanda_sn
 //               one console input routine (guasti::BERSAGLI): the input is
 //               typed at the console until it runs out
@@ -17,7 +20,10 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "commands/payment_list.h"
 #include "faults/fuzz_harness.h"
+
+#include <sys/mman.h>
 
 namespace {
 
@@ -44,7 +50,36 @@ const char* cartella() {
     return propria;
 }
 
-enum class TIPO { CARICA, GIORNALE, ROUTINE };
+// The payment list's reader: what holds of every input.
+std::string prova_elenco(std::string_view input) {
+    const int fd = memfd_create("elenco", MFD_CLOEXEC);
+    if (fd < 0 || write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
+        lseek(fd, 0, SEEK_SET) != 0)
+        std::abort();
+    std::string difetto;
+    std::size_t ultima = 0, linea = 0;
+    leggi_elenco_csv(
+        fd,
+        [&](std::vector<std::string>& campi, std::size_t l) {
+            if (l <= ultima && difetto.empty()) difetto = "row lines not increasing";
+            ultima = l;
+            for (const std::string& c : campi) {
+                if (c.size() > CAMPO_MAX + 1 && difetto.empty()) difetto = "a field beyond the bound";
+                if (const auto i = leggi_importo_elenco(c); i && *i >= 100'000'000'000'000 &&
+                    difetto.empty())
+                    difetto = "an amount of 10^12 euro or more";
+                numeri_nella_causale(c);
+                for (const char b : citato(c))
+                    if ((static_cast<unsigned char>(b) < 0x20 || b == 0x7F) && difetto.empty())
+                        difetto = "a control character quoted";
+            }
+        },
+        linea);
+    close(fd);
+    return difetto;
+}
+
+enum class TIPO { CARICA, GIORNALE, ELENCO, ROUTINE };
 TIPO tipo = TIPO::CARICA;
 guasti::ROUTINE routine = guasti::ROUTINE::INS_STR;
 const char* nome = "carica";
@@ -60,6 +95,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         tipo = TIPO::GIORNALE;
         return 0;
     }
+    if (std::strcmp(scelto, "elenco") == 0) {
+        tipo = TIPO::ELENCO;
+        return 0;
+    }
     for (const auto& [bersaglio, r] : guasti::BERSAGLI) {
         if (std::strcmp(scelto, bersaglio) == 0) {
             tipo = TIPO::ROUTINE;
@@ -67,7 +106,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
             return 0;
         }
     }
-    std::fprintf(stderr, "SANZ_FUZZ_BERSAGLIO=\"%s\" names no target; the targets: carica giornale",
+    std::fprintf(stderr, "SANZ_FUZZ_BERSAGLIO=\"%s\" names no target; the targets: carica giornale elenco",
                  scelto);
     for (const auto& [bersaglio, r] : guasti::BERSAGLI) std::fprintf(stderr, " %s", bersaglio);
     std::fprintf(stderr, "\n");
@@ -80,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     switch (tipo) {
         case TIPO::CARICA: difetto = guasti::prova_caricamento(input, cartella()); break;
         case TIPO::GIORNALE: difetto = guasti::prova_giornale(input, CAMPIONE); break;
+        case TIPO::ELENCO: difetto = prova_elenco(input); break;
         case TIPO::ROUTINE: difetto = guasti::prova_routine(routine, input); break;
     }
     if (!difetto.empty()) {
