@@ -316,7 +316,15 @@ void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
         // lacks is written in one batch, without a tree of values each.
         MEMBRI m;
         if (gruppo.size() == 1) {
-            m = membri_di(voce("operazione"));
+            // What every entry of the recovery says alike, written once;
+            // the time once a second.
+            static MEMBRI testata;
+            static std::time_t secondo = -1;
+            if (const std::time_t ora = std::time(nullptr); ora != secondo || testata.empty()) {
+                testata = membri_di(voce("operazione"));
+                secondo = ora;
+            }
+            m = testata;
             if (!descrivi_semplice(prima_di, gruppo, completo, m)) m.clear();
         }
         if (m.empty()) m = membri_di(voce_operazione(gruppo, completo));
