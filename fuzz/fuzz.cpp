@@ -20,10 +20,7 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "commands/payment_list.h"
 #include "faults/fuzz_harness.h"
-
-#include <sys/mman.h>
 
 namespace {
 
@@ -48,35 +45,6 @@ const char* cartella() {
         std::atexit(togli_propria);
     }
     return propria;
-}
-
-// The payment list's reader: what holds of every input.
-std::string prova_elenco(std::string_view input) {
-    const int fd = memfd_create("elenco", MFD_CLOEXEC);
-    if (fd < 0 || write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
-        lseek(fd, 0, SEEK_SET) != 0)
-        std::abort();
-    std::string difetto;
-    std::size_t ultima = 0, linea = 0;
-    leggi_elenco_csv(
-        fd,
-        [&](std::vector<std::string>& campi, std::size_t l) {
-            if (l <= ultima && difetto.empty()) difetto = "row lines not increasing";
-            ultima = l;
-            for (const std::string& c : campi) {
-                if (c.size() > CAMPO_MAX + 1 && difetto.empty()) difetto = "a field beyond the bound";
-                if (const auto i = leggi_importo_elenco(c); i && *i >= 100'000'000'000'000 &&
-                    difetto.empty())
-                    difetto = "an amount of 10^12 euro or more";
-                numeri_nella_causale(c);
-                for (const char b : citato(c))
-                    if ((static_cast<unsigned char>(b) < 0x20 || b == 0x7F) && difetto.empty())
-                        difetto = "a control character quoted";
-            }
-        },
-        linea);
-    close(fd);
-    return difetto;
 }
 
 enum class TIPO { CARICA, GIORNALE, ELENCO, ROUTINE };
@@ -119,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     switch (tipo) {
         case TIPO::CARICA: difetto = guasti::prova_caricamento(input, cartella()); break;
         case TIPO::GIORNALE: difetto = guasti::prova_giornale(input, CAMPIONE); break;
-        case TIPO::ELENCO: difetto = prova_elenco(input); break;
+        case TIPO::ELENCO: difetto = guasti::prova_elenco(input); break;
         case TIPO::ROUTINE: difetto = guasti::prova_routine(routine, input); break;
     }
     if (!difetto.empty()) {
