@@ -329,8 +329,15 @@ std::vector<uint32_t> numeri_nella_causale(std::string_view t) {
         }
         std::size_t j = i;
         while (j < t.size() && cifra(t[j])) ++j;
+        // "123/2026", a number and its year, names 123; a date does not.
+        std::size_t anno = j + 1;
+        while (anno < t.size() && cifra(t[anno])) ++anno;
+        const bool con_anno = j < t.size() && t[j] == '/' && anno - j - 1 == 4 &&
+                              (t.substr(j + 1, 2) == "19" || t.substr(j + 1, 2) == "20") &&
+                              (anno == t.size() || (!lettera(t[anno]) && !legato(anno, +1) &&
+                                                    t[anno] != '/'));
         const bool solo = (i == 0 || (!lettera(t[i - 1]) && !legato(i - 1, -1))) &&
-                          (j == t.size() || (!lettera(t[j]) && !legato(j, +1)));
+                          (j == t.size() || con_anno || (!lettera(t[j]) && !legato(j, +1)));
         if (solo && j - i <= 10) {
             const uint64_t n = std::stoull(std::string(t.substr(i, j - i)));
             if (n <= UINT32_MAX) {
@@ -349,7 +356,7 @@ std::vector<uint32_t> numeri_nella_causale(std::string_view t) {
                     segnati.push_back(static_cast<uint32_t>(n));
             }
         }
-        i = j;
+        i = con_anno ? anno : j;
     }
     return segnati.empty() ? tutti : segnati;
 }

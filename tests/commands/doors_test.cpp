@@ -182,6 +182,8 @@ TEST(CommandDoors, AmountsAndReasonsAsBanksWriteThem) {
     EXPECT_EQ(numeri_nella_causale("Verbali n.6 e n\xC2\xB0 12, rata 2"),
               (std::vector<uint32_t>{6, 12}));
     EXPECT_TRUE(numeri_nella_causale("Bonifico da ROSSI MARIO AB123CD").empty());
+    EXPECT_EQ(numeri_nella_causale("VERBALE N. 123/2026 DEL 12/03/2026"), std::vector<uint32_t>{123});
+    EXPECT_EQ(numeri_nella_causale("sanzione 45/2025"), std::vector<uint32_t>{45});
 }
 
 TEST(CommandDoors, ImportReadsABankListAndReportsEveryRowByItsLine) {
