@@ -56,8 +56,9 @@ std::optional<int64_t> leggi_importo_elenco(std::string_view testo);
 
 // The numbers a free-text reason names ("Verbale n. 123 targa AB123CD"):
 // runs of digits standing alone (not inside a word like a plate, a date or
-// an amount); those after "n.", "nr", "numero", "verbale" or
-// "contravvenzione" only, when there are any such.
+// an amount; a number with its year, "123/2026", stands for 123); those
+// after "n.", "nr", "numero", "verbale" or "contravvenzione" only, when
+// there are any such.
 std::vector<uint32_t> numeri_nella_causale(std::string_view testo);
 
 // A field of the list quoted in a message: at most 40 characters, in the
