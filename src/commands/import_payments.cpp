@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <malloc.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -448,9 +449,25 @@ bool leggi_elenco(const std::string& elenco, const NOMI_COLONNE& nomi, ELENCO& e
     return true;
 }
 
+int importa(int argc, char** argv);
+
 } // namespace
 
+// Memory that runs out anywhere ends the command with a message and
+// status 1, never with an exception's abort: the archive's files are
+// written whole or not at all, and the locks go with the process.
 int comando_importa_pagamenti(int argc, char** argv) {
+    try {
+        return importa(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "sanzionario importa-pagamenti: memoria insufficiente.\n";
+        return USCITA_FALLITO;
+    }
+}
+
+namespace {
+
+int importa(int argc, char** argv) {
     FILE_ARCHIVIO file;
     bool prova = false;
     NOMI_COLONNE nomi;
@@ -506,3 +523,5 @@ int comando_importa_pagamenti(int argc, char** argv) {
     }
     return salvato && scarti.empty() ? USCITA_FATTO : USCITA_FALLITO;
 }
+
+} // namespace
