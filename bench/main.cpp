@@ -24,10 +24,10 @@
 #include "operations.h"
 #include "probe.h"
 #include "recovery.h"
+#include "register/register.h"
 #include "report.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {

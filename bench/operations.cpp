@@ -13,8 +13,8 @@
 #include "payments/payments.h"
 #include "search/search.h"
 #include "session/archive.h"
-#include "session/journal.h"
 #include "session/dialogs.h"
+#include "session/journal.h"
 #include "storage/archive_files.h"
 
 namespace {
@@ -75,11 +75,11 @@ bool in_dialogo(const std::string& risposte, const std::function<bool()>& f) {
 bool prepara_archivio_operazioni(const char* file_c, const char* file_a) {
     // As the load dialogue does: the archive's lock, then the journal that
     // every operation timed below appends to and flushes.
-    APERTURA a = apri_archivio(file_c, file_a, nullptr);
+    APERTURA a = apri_archivio(nomi_archivio(file_c, file_a), MODO_APERTURA::TITOLARE, nullptr);
     if (a.esito != 0 || !concludi_apertura(a, false).caricato) return false;
     copia_campo(nome_file_c, file_c);
     copia_campo(nome_file_a, file_a);
-    return giornale_attivo();
+    return giornale_attivo(giornale_sessione());
 }
 
 std::vector<TEMPO_OPERAZIONE> misura_operazioni(int volte) {
@@ -153,8 +153,8 @@ std::vector<TEMPO_OPERAZIONE> misura_ricerche(int volte) {
         // The answers end the search at its first result ("X"), or at the
         // pause after the message that none was found.
         cronometra(
-            targa_nessuna, "qq999qq\n\n",
-            [&] { return cerca_contravv(lista_contravv) == -1; }, sempre);
+            targa_nessuna, "qq999qq\n\n", [&] { return cerca_contravv(lista_contravv) == -1; },
+            sempre);
         cronometra(
             targa, std::string(ultima->targa) + "\nX\n",
             [&] { return cerca_contravv(lista_contravv) == 0; }, sempre);

@@ -97,7 +97,7 @@ TEMPO_RECUPERO misura_recupero(const std::string& file_c, const std::string& fil
     sync();
 
     double inizio = adesso();
-    APERTURA a = apri_archivio(file_c, file_a, nullptr);
+    APERTURA a = apri_archivio(nomi_archivio(file_c, file_a), MODO_APERTURA::TITOLARE, nullptr);
     const bool offerto = a.esito == 0 && a.giornale == GIORNALE_TROVATO::RECUPERABILE;
     const ESITO_GIORNALE e = offerto ? concludi_apertura(a, true) : ESITO_GIORNALE{};
     t.recupero = adesso() - inizio;
@@ -110,7 +110,7 @@ TEMPO_RECUPERO misura_recupero(const std::string& file_c, const std::string& fil
     libera_liste();
 
     inizio = adesso();
-    a = apri_archivio(file_c, file_a, nullptr);
+    a = apri_archivio(nomi_archivio(file_c, file_a), MODO_APERTURA::TITOLARE, nullptr);
     t.riuscito = a.esito == 0 && concludi_apertura(a, false).caricato && t.riuscito;
     t.carica = adesso() - inizio;
     chiudi_archivio();

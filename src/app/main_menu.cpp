@@ -10,10 +10,10 @@
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "register/register.h"
 #include "search/search.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
 
 namespace {
@@ -53,7 +53,8 @@ void esegui(char scelta, bool& dati_caricati) {
         salva();
         break;
     case '7':
-        if (dati_caricati) esci();
+        // A consultation changed nothing: there is nothing to save.
+        if (dati_caricati && !sola_consultazione()) esci();
         break;
     }
 }
@@ -63,6 +64,7 @@ void esegui(char scelta, bool& dati_caricati) {
 void menu_principale() {
     bool dati_caricati = false;
     for (;;) {
+        guarda_di_nuovo();
         stampa_menu();
         const char scelta = leggi_scelta('1', '7');
         bool esegui_scelta = true;
@@ -103,7 +105,7 @@ int avvia_sanzionario() {
     } catch (const FineInput&) {
         // Input has ended: nothing more can be asked, and nothing is saved;
         // the register says so, the journal keeps the work.
-        registro_fine_sessione(modifiche_non_salvate(), false);
+        sessione_interrotta();
     }
     terminale_ripristina();
     // The records go back to the system with the process: walking a large

@@ -9,7 +9,6 @@
 #include "commands/commands.h"
 #include "model/lists.h"
 #include "register/verify.h"
-#include "register/register_file.h"
 #include "storage/file_identity.h"
 #include "storage/file_ops.h"
 
@@ -66,9 +65,10 @@ int comando_controlla(int argc, char** argv) {
     if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file, {}, "",
                                                 [](int, const char*) {}))
         return *fine;
-    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
 
-    ARCHIVIO_LETTO r;
+    APERTURA r;
     if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
     RAPPORTO rapporto;
     std::cout << "Archivio: " << file.contravvenzioni << ", " << file.anagrafica << "\n";
@@ -82,38 +82,54 @@ int comando_controlla(int argc, char** argv) {
     rapporto.riga("Dati anagrafici", std::to_string(persone), false);
     rapporto.riga("Contravvenzioni che il programma non legge come scritte", forma(r.forma_c, true),
                   r.forma_c.malformati > 0);
-    rapporto.riga("Dati anagrafici che il programma non legge come scritti", forma(r.forma_a, false),
-                  r.forma_a.malformati > 0);
+    rapporto.riga("Dati anagrafici che il programma non legge come scritti",
+                  forma(r.forma_a, false), r.forma_a.malformati > 0);
     rapporto.riga("Contravvenzioni collegate a dati anagrafici mancanti",
                   r.orfane.quante == 0 ? "nessuna"
                                        : std::to_string(r.orfane.quante) + " (la prima: n." +
                                              std::to_string(r.orfane.prima) + ")",
                   r.orfane.quante > 0);
-    const std::string numeri =
-        ripetuti(lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
+    const std::string numeri = ripetuti(
+        lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
     rapporto.riga("Numeri di contravvenzione ripetuti", numeri, n > 0);
-    const std::string codici =
-        ripetuti(lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
+    const std::string codici = ripetuti(
+        lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
     rapporto.riga("Codici anagrafici ripetuti", codici, n > 0);
     rapporto.riga("Contravvenzioni pagate senza dati anagrafici",
                   pagate_senza == 0 ? "nessuna" : std::to_string(pagate_senza), pagate_senza > 0);
+    // The journal of the session holding the archive is its work under
+    // way, already in what was checked; any other is a session's that ended
+    // without saving.
+    const bool tenuto = r.titolare.pid != 0;
+    const bool in_sospeso = r.giornale == GIORNALE_TROVATO::RECUPERABILE ||
+                            r.giornale == GIORNALE_TROVATO::FILE_CAMBIATI;
     std::string giornale = "nessuna modifica in sospeso";
-    if (r.giornale_non_fidato) giornale = "al suo posto c'e' un file che non e' del programma";
-    if (r.giornale_illeggibile) giornale = "illeggibile";
-    if (r.modifiche_non_salvate > 0)
-        giornale = std::to_string(r.modifiche_non_salvate) +
-                   " modifiche non salvate di una sessione interrotta";
-    rapporto.riga("Giornale di recupero (" + r.percorso_giornale + ")", giornale,
-                  r.giornale_non_fidato || r.giornale_illeggibile || r.modifiche_non_salvate > 0);
-    rapporto.riga("Salvataggio interrotto", r.salvataggio_interrotto ? "si'" : "no",
+    if (r.giornale == GIORNALE_TROVATO::NON_FIDATO)
+        giornale = "al suo posto c'e' un file che non e' del programma";
+    if (r.giornale == GIORNALE_TROVATO::ILLEGGIBILE) giornale = "illeggibile";
+    if (in_sospeso)
+        giornale = std::to_string(r.modifiche) +
+                   (tenuto ? " modifiche confermate della sessione in corso, comprese nel "
+                             "controllo"
+                           : " modifiche non salvate di una sessione interrotta");
+    if (r.giornale_altrui) giornale = "della sessione in corso, non leggibile da questo utente";
+    const bool problema_giornale = r.giornale == GIORNALE_TROVATO::NON_FIDATO ||
+                                   r.giornale == GIORNALE_TROVATO::ILLEGGIBILE ||
+                                   (in_sospeso && !tenuto);
+    rapporto.riga("Giornale di recupero (" + r.nomi.giornale + ")", giornale, problema_giornale);
+    rapporto.riga("Salvataggio interrotto",
+                  r.salvataggio_interrotto
+                      ? "si': lo completa il prossimo caricamento (controllati i file che mettera' "
+                        "al loro posto)"
+                      : "no",
                   r.salvataggio_interrotto);
-    const std::string registro = percorso_registro(segui_collegamenti(file.contravvenzioni));
+    const std::string& registro = r.nomi.registro;
     if (!identita_file(registro.c_str()).esiste) {
         rapporto.riga("Registro delle modifiche", "assente", false);
     } else {
         // Its report ends with what was found last: the finding, when one.
         const ESITO_VERIFICA v =
-            verifica_registro(registro, percorso_assoluto(file.contravvenzioni));
+            verifica_registro(registro, r.nomi.reale_c, impronte_della_nota(r.completato));
         std::string_view ultima = v.rapporto;
         while (!ultima.empty() && ultima.back() == '\n') ultima.remove_suffix(1);
         ultima.remove_prefix(ultima.rfind('\n') + 1);

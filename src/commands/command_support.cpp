@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <getopt.h>
+#include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
-#include <getopt.h>
-#include <iostream>
 
 #include "console/encoding.h"
 #include "commands/owned_files.h"
@@ -42,32 +42,77 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
     opterr = 0;
     for (int o; (o = getopt_long(argc, argv, lettere.c_str(), opzioni.data(), nullptr)) != -1;) {
         switch (o) {
-        case 'c': file.contravvenzioni = optarg; break;
-        case 'a': file.anagrafica = optarg; break;
-        case 'h': std::cout << aiuto; return USCITA_FATTO;
+        case 'c':
+            file.contravvenzioni = optarg;
+            break;
+        case 'a':
+            file.anagrafica = optarg;
+            break;
+        case 'h':
+            std::cout << aiuto;
+            return USCITA_FATTO;
         case ':':
-        case '?': return opzione_sbagliata(comando, o, argv);
-        default: propria(o, optarg); break;
+        case '?':
+            return opzione_sbagliata(comando, o, argv);
+        default:
+            propria(o, optarg);
+            break;
         }
     }
     return std::nullopt;
 }
 
-bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r) {
-    r = leggi_per_comando(f.contravvenzioni, f.anagrafica);
+void avvisa_lettura_di_archivio_tenuto(const char* comando, const APERTURA& a) {
+    if (a.titolare.pid == 0) return;
+    std::cerr << "sanzionario " << comando << ": l'archivio e' in uso in un'altra sessione"
+              << chi_tiene(a.titolare)
+              << (a.giornale_altrui
+                      ? ": i dati sono quelli dell'ultimo salvataggio, senza le sue modifiche "
+                        "non salvate (il suo giornale non e' leggibile da questo utente).\n"
+                      : ": i dati comprendono le sue modifiche confermate e non ancora "
+                        "salvate.\n");
+}
+
+bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APERTURA modo,
+                           CONFERMA_FORMA conferma, APERTURA& a) {
+    a = apri_archivio(nomi_archivio(f.contravvenzioni, f.anagrafica), modo, conferma);
     const std::string prima = std::string("sanzionario ") + comando + ": ";
-    if (r.in_uso) {
-        std::cerr << prima << testo_archivio_in_uso(r.pid);
-    } else if (!r.blocco_non_fidato.empty()) {
-        std::cerr << prima << "al posto del file di blocco dell'archivio (" << r.blocco_non_fidato
-                  << ") c'e' un file che non e' del programma: l'archivio non e' stato letto.\n";
-    } else if (r.esito == -1) {
+    if (a.esito == 0) return true;
+    if (a.stesso_file) {
+        std::cerr << prima << f.contravvenzioni << " e " << f.anagrafica
+                  << " sono lo stesso file: le contravvenzioni e i dati anagrafici sono in due "
+                     "file diversi.\n";
+    } else if (a.in_uso) {
+        std::cerr << prima << testo_archivio_in_uso(a.titolare);
+    } else if (!a.blocco_non_fidato.empty()) {
+        std::cerr << prima << "al posto del file di blocco dell'archivio (" << a.blocco_non_fidato
+                  << ") c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
+    } else if (a.salvataggio_in_corso) {
+        std::cerr << prima << "l'archivio e' in uso in un'altra sessione" << chi_tiene(a.titolare)
+                  << ", che lo sta salvando da troppo tempo: riprovare piu' tardi.\n";
+    } else if (!a.salvataggio_incerto.empty()) {
+        std::cerr << prima
+                  << "un salvataggio dell'archivio e' stato interrotto e non puo' "
+                     "essere completato con certezza.\nCaricare l'archivio nel "
+                     "programma, poi riprovare.\n";
+    } else if (a.esito == CARICAMENTO_RIFIUTATO) {
+        std::cerr << prima
+                  << "l'archivio contiene record che il programma non legge come "
+                     "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
+    } else if (a.esito == -1) {
         std::cerr << prima << "memoria insufficiente per leggere l'archivio.\n";
-    } else if (r.esito != 0) {
+    } else {
         std::cerr << prima << "impossibile leggere i file dell'archivio " << f.contravvenzioni
                   << " e " << f.anagrafica << ".\n";
     }
-    return r.esito == 0;
+    return false;
+}
+
+bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a) {
+    if (!apri_archivio_comando(comando, f, MODO_APERTURA::LETTORE, nullptr, a)) return false;
+    avvisa_lettura_di_archivio_tenuto(comando, a);
+    concludi_apertura(a, false);
+    return true;
 }
 
 std::string in_utf8(std::string_view cp850) {

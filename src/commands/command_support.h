@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "session/read_only.h"
+#include "session/archive.h"
 
 // Exit statuses of every command.
 constexpr int USCITA_FATTO = 0;
@@ -44,9 +44,16 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
                                          std::initializer_list<option> proprie, const char* brevi,
                                          const std::function<void(int, const char*)>& propria);
 
-// Reads the archive for `comando` (see leggi_per_comando); false, after
-// telling why on standard error, when it could not be read at all.
-bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, ARCHIVIO_LETTO& r);
+// Opens the archive for `comando` in `modo` (see apri_archivio): false,
+// after telling why on standard error, when it could not be opened.
+bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APERTURA modo,
+                           CONFERMA_FORMA conferma, APERTURA& a);
+
+// The archive read for a command that only reads: opened as a reader, the
+// records as the reader takes them, and put in the current lists. When
+// another session holds it, standard error says so in one line: whose
+// session, and that the data include its confirmed changes not yet saved.
+bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a);
 
 // The archive's code page 850 text in UTF-8, without the blanks around it
 // (the file's columns align some fields with them).

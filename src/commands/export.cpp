@@ -107,17 +107,15 @@ int comando_esporta(int argc, char** argv) {
     if (xlsx && (uscita.empty() || uscita == "-"))
         return errore_uso(COMANDO, "il formato xlsx si scrive in un file: -o FILE.xlsx");
 
-    ARCHIVIO_LETTO r;
+    APERTURA r;
     if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    if (r.salvataggio_interrotto) {
-        std::cerr << "sanzionario esporta: un salvataggio dell'archivio e' stato interrotto e i "
-                     "file potrebbero non corrispondere.\nCaricare l'archivio nel programma per "
-                     "completarlo, poi riprovare.\n";
-        return USCITA_FALLITO;
-    }
-    if (r.modifiche_non_salvate > 0)
-        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.percorso_giornale
-                  << " contiene " << r.modifiche_non_salvate
+    // The changes of a session that ended without saving are not in the
+    // data until the program recovers them; those of the session holding
+    // the archive are.
+    if (r.titolare.pid == 0 && (r.giornale == GIORNALE_TROVATO::RECUPERABILE ||
+                                r.giornale == GIORNALE_TROVATO::FILE_CAMBIATI))
+        std::cerr << "sanzionario esporta: attenzione, il giornale " << r.nomi.giornale
+                  << " contiene " << r.modifiche
                   << " modifiche non salvate di una sessione interrotta, che non sono nei dati "
                      "esportati.\nCaricare l'archivio nel programma per recuperarle.\n";
     USCITA u;

@@ -22,10 +22,9 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "model/walk.h"
+#include "register/register.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
-#include "session/read_only.h"
-#include "register/register.h"
 #include "storage/file_ops.h"
 
 namespace {
@@ -300,54 +299,53 @@ bool mai(const char*, bool, const FORMA_FILE&) {
     return false;
 }
 
-// Opens the archive for writing, as the load dialogue does, for a command:
-// false, after telling why on standard error, when it is held, cannot be
-// read, holds records the reader misreads, or holds the unsaved changes of
-// a session that did not end (to be recovered in the program first).
-bool apri_per_scrivere(const FILE_ARCHIVIO& file) {
-    APERTURA a = apri_archivio(file.contravvenzioni, file.anagrafica, mai);
+// Opens the archive for the import: as its holder for the import itself,
+// as a reader for a trial (--prova), which takes the same decisions and
+// says the same things, changing nothing. False, after telling why on
+// standard error, when it is held, cannot be read, holds records the
+// reader misreads, or holds the unsaved changes of a session that did not
+// end (to be recovered in the program first).
+bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
+    APERTURA a;
+    if (!apri_archivio_comando(COMANDO, file,
+                               prova ? MODO_APERTURA::LETTORE : MODO_APERTURA::COMANDO, mai, a))
+        return false;
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
-    if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NESSUNO &&
-        concludi_apertura(a, false).caricato) {
-        if (registro_previsto() && !registro_attivo())
-            std::cerr << prima << "attenzione, il registro delle modifiche " << registro_in_uso()
-                      << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
-        return true;
-    }
-    if (a.in_uso) {
-        std::cerr << prima << testo_archivio_in_uso(a.pid);
-    } else if (a.esito == CARICAMENTO_RIFIUTATO) {
-        std::cerr << prima << "l'archivio contiene record che il programma non legge come "
-                             "scritti.\nAprirlo nel programma per controllarli, poi riprovare.\n";
-    } else if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        std::cerr << prima << "al posto del giornale di recupero " << a.percorso_giornale
+    if (a.titolare.pid != 0) {
+        std::cerr << prima << testo_archivio_in_uso(a.titolare);
+    } else if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        std::cerr << prima << "al posto del giornale di recupero " << a.nomi.giornale
                   << " c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
-    } else if (a.esito == 0 && a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
-        std::cerr << prima << "il giornale di recupero " << a.percorso_giornale
+    } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
+        std::cerr << prima << "il giornale di recupero " << a.nomi.giornale
                   << " non si puo' leggere.\nCaricare l'archivio nel programma, poi riprovare.\n";
-    } else if (a.esito == 0 && a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.percorso_giornale
+    } else if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.nomi.giornale
                   << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
                      "recuperarne le modifiche, poi riprovare.\n";
-    } else if (!a.salvataggio_incerto.empty()) {
-        std::cerr << prima << "un salvataggio dell'archivio e' stato interrotto e non puo' "
-                             "essere completato con certezza.\nCaricare l'archivio nel "
-                             "programma, poi riprovare.\n";
+    } else if (concludi_apertura(a, false).caricato) {
+        if (!prova && registro_previsto() && !registro_attivo(registro_sessione()))
+            std::cerr << prima << "attenzione, il registro delle modifiche "
+                      << registro_in_uso(registro_sessione())
+                      << " non puo' essere scritto: i pagamenti non vi saranno annotati.\n";
+        return true;
     } else {
         std::cerr << prima << "impossibile leggere l'archivio (" << file.contravvenzioni << ", "
                   << file.anagrafica << ").\n";
+        return false;
     }
-    if (a.esito == 0) abbandona_apertura(a);
+    abbandona_apertura(a);
     return false;
 }
 
 // The payments recorded as one operation, and the archive saved.
 bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
                       const std::vector<PAGAMENTO>& validi) {
-    registro_descrivi_prossima("Importazione di " + std::to_string(validi.size()) +
-                               (validi.size() == 1 ? " pagamento" : " pagamenti") +
-                               (elenco == "-" ? std::string(" dall'ingresso standard")
-                                              : " dal file " + percorso_assoluto(elenco)));
+    registro_descrivi_prossima(registro_sessione(),
+                               "Importazione di " + std::to_string(validi.size()) +
+                                   (validi.size() == 1 ? " pagamento" : " pagamenti") +
+                                   (elenco == "-" ? std::string(" dall'ingresso standard")
+                                                  : " dal file " + percorso_assoluto(elenco)));
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
@@ -497,12 +495,7 @@ int importa(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     ELENCO e;
     if (!leggi_elenco(elenco, nomi, e)) return USCITA_FALLITO;
-    if (prova) {
-        ARCHIVIO_LETTO r;
-        if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    } else if (!apri_per_scrivere(file)) {
-        return USCITA_FALLITO;
-    }
+    if (!apri_per_importare(file, prova)) return USCITA_FALLITO;
     std::vector<PAGAMENTO> validi;
     std::vector<std::pair<uint32_t, std::string>> scarti;
     controlla_righe(e, validi, scarti);

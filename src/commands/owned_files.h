@@ -1,11 +1,8 @@
-// The files an archive owns, which no command ever writes its output onto:
-// its two data files and their backups ("<name>.bak"), the journal
-// ("<fines file>.giornale"), the lock file (".blocco"), the register
-// (".registro"), and the temporary files and second names a save or the
-// journal leave beside them for a moment (".<name>.tmp-XXXXXX",
-// "<name>.bak-XXXXXX", "<journal>.tmp-XXXXXX", a journal set aside
-// "<journal>.AAAAMMGG-HHMMSS"). Today the names are worked out here from
-// the data files' paths; one value of the archive's names will replace it.
+// The files an archive owns, named for a refusal: no command ever writes
+// its output onto them. Which they are is the archive's names' to say
+// (session/names.h: the data files and their backups, the journal, also
+// one set aside, the lock file, the register, a save's temporary files
+// and second names); this names the one a path stands for.
 #pragma once
 
 #include <string>
@@ -14,10 +11,10 @@
 struct FILE_ARCHIVIO;
 
 // What the file at `percorso` is to the archive ("il giornale di recupero
-// dati/contravvenzioni.txt.giornale"...), or "" when it is none of its
-// files. Compared by path, once links and folders are resolved, and by
-// identity (device and inode) where both exist, so that another name of
-// the same file (a hard link, a link, another folder) is caught too.
+// dell'archivio (dati/contravvenzioni.txt.giornale)"...), or "" when it is
+// none of its files. By path, once links and folders are resolved, and by
+// identity (device and inode), so that another name of the same file (a
+// hard link, a link, another folder) is caught too.
 std::string file_dell_archivio(const FILE_ARCHIVIO& f, const std::string& percorso);
 
 // The same for a file already open (standard output): by identity only.

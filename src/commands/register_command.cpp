@@ -9,18 +9,18 @@
 #include <cstdio>
 #include <getopt.h>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 
+#include "commands/command_support.h"
 #include "input/date.h"
 #include "model/records.h"
 #include "register/history.h"
 #include "register/pager.h"
 #include "register/reading.h"
-#include "commands/command_support.h"
 #include "register/verify.h"
-#include "register/register_file.h"
-#include "storage/file_ops.h"
+#include "session/journal.h"
 
 namespace {
 
@@ -159,9 +159,22 @@ int comando_registro(int argc, char** argv) {
     RICHIESTA r;
     if (const int esito = leggi_opzioni(argc, argv, r); esito != 0)
         return esito == AIUTO_MOSTRATO ? 0 : esito;
-    const std::string registro = percorso_registro(segui_collegamenti(r.file_c));
-    if (!r.verifica) return storia(registro, r);
-    const ESITO_VERIFICA e = verifica_registro(registro, percorso_assoluto(r.file_c));
+    // The register is beside the fines file; the data files it names are
+    // the ones the verification compares.
+    const NOMI_ARCHIVIO nomi = nomi_archivio(r.file_c, "");
+    const TITOLARE_ARCHIVIO t = titolare_archivio(nomi.blocco, nomi.reale_c, "");
+    if (t.pid != 0)
+        std::cerr << "sanzionario registro: l'archivio e' in uso in un'altra sessione"
+                  << chi_tiene(t) << ": il registro comprende le sue operazioni confermate.\n";
+    if (!r.verifica) return storia(nomi.registro, r);
+    // A save a stop cut short before its entry: its files are recognised.
+    GIORNALE_LETTO g;
+    std::optional<VOCE_GIORNALE> nota;
+    if (t.pid == 0 && leggi_file_giornale(nomi.giornale, g) == GIORNALE_SU_DISCO::LETTO &&
+        g.riconosciuto && g.voci.back().tipo == TIPO_VOCE::SALVATAGGIO)
+        nota = g.voci.back();
+    const ESITO_VERIFICA e =
+        verifica_registro(nomi.registro, nomi.reale_c, impronte_della_nota(nota));
     std::cout << e.rapporto << std::flush;
     return e.integro ? 0 : 1;
 }

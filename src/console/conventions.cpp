@@ -43,8 +43,9 @@ void intestazione(const char* testo) {
     console_out() << testo;
 }
 
-void ciclo_menu(const char* menu, char ultima, void (*esegui)(char scelta)) {
+void ciclo_menu(const char* menu, char ultima, void (*esegui)(char scelta), void (*prima)()) {
     for (;;) {
+        if (prima != nullptr) prima();
         cls();
         console_out() << menu;
         const char scelta = leggi_scelta('1', ultima);

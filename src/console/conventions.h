@@ -27,8 +27,10 @@ void intestazione(const char* testo);
 
 // The loop every sub-menu runs: clear the screen, print the menu, read a
 // choice from '1' to ultima, carry it out, clear the screen; it returns
-// after the last item, which does nothing.
-void ciclo_menu(const char* menu, char ultima, void (*esegui)(char scelta));
+// after the last item, which does nothing. `prima`, when given, runs each
+// time before the menu is shown (a fresh look at what it shows).
+void ciclo_menu(const char* menu, char ultima, void (*esegui)(char scelta),
+                void (*prima)() = nullptr);
 
 // The end of a listing: its message and the pause.
 void fine_elenco(const char* messaggio);

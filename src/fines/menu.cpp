@@ -7,6 +7,7 @@
 #include "fines/fines.h"
 #include "input/line.h"
 #include "model/records.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -50,15 +51,18 @@ void esegui(char scelta) {
         visualizza();
         break;
     case '2':
+        if (rifiuta_in_consultazione()) break;
         intestazione("\n INSERIMENTO CONTRAVVENZIONE\n_____________________________\n");
         if (ins_contravv(lista_contravv) != 0) console_out() << "\nErrore durante l'inserimento\n";
         pausa();
         break;
     case '3':
+        if (rifiuta_in_consultazione()) break;
         intestazione("\n MODIFICA CONTRAVVENZIONE\n_____________________________\n");
         mod_contravv(lista_contravv);
         break;
     case '4':
+        if (rifiuta_in_consultazione()) break;
         intestazione("\n ELIMINA CONTRAVVENZIONE\n_____________________________\n");
         canc_contravv();
         break;
@@ -68,5 +72,5 @@ void esegui(char scelta) {
 } // namespace
 
 void menu_contravv() {
-    ciclo_menu(MENU, '5', esegui);
+    ciclo_menu(MENU, '5', esegui, guarda_di_nuovo);
 }

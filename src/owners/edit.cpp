@@ -1,8 +1,8 @@
 // Editing an owner record field by field, then merging it into an
 // identical record when the edit has made it one.
 #include "console/console.h"
-#include "input/date.h"
 #include "console/conventions.h"
+#include "input/date.h"
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/form.h"

@@ -9,6 +9,7 @@
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "search/search.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -123,13 +124,13 @@ void esegui(char scelta) {
         visualizza();
         break;
     case '2':
-        inserisci();
+        if (!rifiuta_in_consultazione()) inserisci();
         break;
     case '3':
-        modifica();
+        if (!rifiuta_in_consultazione()) modifica();
         break;
     case '4':
-        elimina();
+        if (!rifiuta_in_consultazione()) elimina();
         break;
     }
 }
@@ -137,5 +138,5 @@ void esegui(char scelta) {
 } // namespace
 
 void menu_anagraf() {
-    ciclo_menu(MENU, '5', esegui);
+    ciclo_menu(MENU, '5', esegui, guarda_di_nuovo);
 }

@@ -7,6 +7,7 @@
 #include "input/line.h"
 #include "payments/payments.h"
 #include "search/search.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ void esegui(char scelta) {
         break;
     }
     case '2': {
+        if (rifiuta_in_consultazione()) break;
         const uint32_t n = numero_per(
             "\n INSERIMENTO PAGAMENTO\n_________________________\n",
             "\nInserisci il numero della contravvenzione a cui inserire la data di pagamento, "
@@ -50,12 +52,14 @@ void esegui(char scelta) {
         break;
     }
     case '3':
+        if (rifiuta_in_consultazione()) break;
         mod_pagam(lista_contravv,
                   numero_per("\n MODIFICA PAGAMENTO\n______________________\n",
                              "\nInserisci il numero della contravvenzione a cui modificare "
                              "la data di pagamento\n>"));
         break;
     case '4':
+        if (rifiuta_in_consultazione()) break;
         canc_pagam(lista_contravv,
                    numero_per("\n ELIMINA PAGAMENTO\n_____________________\n",
                               "\nInserisci il numero della contravvenzione a cui eliminare "
@@ -72,5 +76,5 @@ void esegui(char scelta) {
 } // namespace
 
 void menu_pagam() {
-    ciclo_menu(MENU, '6', esegui);
+    ciclo_menu(MENU, '6', esegui, guarda_di_nuovo);
 }

@@ -17,26 +17,9 @@
 
 namespace {
 
-struct REGISTRO_IN_USO {
-    int fd = -1;
-    std::string percorso;
-    uint64_t numero = 0; // of the last entry
-    std::string hash = HASH_INIZIALE;
-    bool a_capo = true;
-    bool con_giornale = false;
-    int64_t giornale = 0; // when the journal the entries belong to began
-    long voce_giornale = 0;
-};
-
-REGISTRO_IN_USO registro;
-bool avvisato = false;
+// Whether registers are written at all in this process: a setting, not
+// the state of a register.
 bool escluso = false;
-std::vector<PRIMA_DI> prima_di;              // of the operation under way
-long da_saltare = -1;                        // a replay: groups the register holds
-std::vector<int64_t> ore_recupero;           // a replay: the time of each group
-std::vector<std::string> descrizioni_recupero; // a replay: the words of each group, if any
-long gruppi_recupero = 0;                    // a replay: groups seen
-std::vector<MEMBRI> recuperate;              // a replay: entries to write, as text
 
 std::string testo_ora(std::time_t t) {
     std::tm locale{};
@@ -62,7 +45,7 @@ std::string nome_host() {
 }
 
 // What every entry says first: when, who, where, what.
-json voce(const char* evento) {
+json voce(REGISTRO_IN_USO& registro, const char* evento) {
     // Asked once: a recovery writes thousands of entries at once.
     static const std::string utente = nome_utente();
     static const std::string host = nome_host();
@@ -80,35 +63,36 @@ json voce(const char* evento) {
     return v;
 }
 
-void smetti() {
+void smetti(REGISTRO_IN_USO& registro) {
     if (registro.fd >= 0) close(registro.fd);
     registro.fd = -1;
 }
 
 // The chain's last entry to the system log, the register named by its
 // absolute path and identity (see anchor.h).
-void ancora() {
+void ancora(const REGISTRO_IN_USO& registro) {
     struct stat st;
     if (registro.fd < 0 || fstat(registro.fd, &st) != 0) return;
     invia_ancora({percorso_assoluto(registro.percorso), static_cast<uint64_t>(st.st_dev),
                   static_cast<uint64_t>(st.st_ino), registro.numero, registro.hash});
 }
 
-// Chains and appends the entries in one write, flushed. On failure the
-// register is no longer written to (what was cut short is a torn line).
-// The same for entries held as their members' text (a recovery's), each
-// let go once chained.
-bool scrivi_membri(std::vector<MEMBRI>& voci) {
+// The same as scrivi below for entries held as their members' text (a
+// recovery's), each let go once chained.
+bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
     if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
     try {
         std::string righe = registro.a_capo ? "" : "\n";
         uint64_t numero = registro.numero;
         std::string hash = registro.hash;
+        std::size_t ultima = 0;
         for (MEMBRI& m : voci) {
+            ultima = righe.size();
             righe += incatena_membri(m, ++numero, hash);
             MEMBRI().swap(m);
         }
         if (appendi_al_registro(registro.fd, righe)) {
+            registro.ultima = json::parse(righe.substr(ultima, righe.size() - ultima - 1));
             registro.numero = numero;
             registro.hash = std::move(hash);
             registro.a_capo = true;
@@ -117,11 +101,13 @@ bool scrivi_membri(std::vector<MEMBRI>& voci) {
     } catch (const std::exception&) {
         // memory, or a text the library cannot write
     }
-    smetti();
+    smetti(registro);
     return false;
 }
 
-bool scrivi(std::vector<json>& voci) {
+// Chains and appends the entries in one write, flushed. On failure the
+// register is no longer written to (what was cut short is a torn line).
+bool scrivi(REGISTRO_IN_USO& registro, std::vector<json>& voci) {
     if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
     try {
         std::string righe = registro.a_capo ? "" : "\n";
@@ -129,6 +115,7 @@ bool scrivi(std::vector<json>& voci) {
         std::string hash = registro.hash;
         for (json& v : voci) righe += incatena(v, ++numero, hash);
         if (appendi_al_registro(registro.fd, righe)) {
+            registro.ultima = voci.back();
             registro.numero = numero;
             registro.hash = std::move(hash);
             registro.a_capo = true;
@@ -137,14 +124,14 @@ bool scrivi(std::vector<json>& voci) {
     } catch (const std::exception&) {
         // memory, or a text the library cannot write
     }
-    smetti();
+    smetti(registro);
     return false;
 }
 
-bool scrivi(json v) {
+bool scrivi(REGISTRO_IN_USO& registro, json v) {
     std::vector<json> voci;
     voci.push_back(std::move(v));
-    return scrivi(voci);
+    return scrivi(registro, voci);
 }
 
 json file_json(const std::vector<FILE_REGISTRATO>& file) {
@@ -165,59 +152,71 @@ json file_json(const std::vector<FILE_REGISTRATO>& file) {
     return a;
 }
 
-// The words for the next operation's entry, when its caller gave them.
-std::string descrizione_prossima;
+} // namespace
 
-// The images of the records an operation is about to change.
-void osserva(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
-    if (registro.fd < 0 && da_saltare < 0) return;
+void registro_osserva(REGISTRO_IN_USO& registro, const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
+    if (registro.fd < 0 && registro.da_saltare < 0) return;
     try {
+        // A fine is copied, imaged only where its entry needs it (an import
+        // touches thousands).
         if (f != nullptr) {
             const bool con = f->con_anagraf && f->anagraf != nullptr;
-            prima_di.push_back({true, f->numero, nullptr, {*f, con, con ? f->anagraf->codice : 0}});
+            registro.prima_di.push_back(
+                {true, f->numero, nullptr, {*f, con, con ? f->anagraf->codice : 0}});
         }
-        if (a != nullptr) prima_di.push_back({false, a->codice, immagine_anagraf(*a), {}});
+        if (a != nullptr)
+            registro.prima_di.push_back({false, a->codice, immagine_anagraf(*a), {}});
     } catch (const std::bad_alloc&) {
         // the entry shows that record as new
     }
 }
 
+namespace {
+
 // The operation as an entry, the images taken before it used up.
-json voce_operazione(std::span<const MODIFICA> gruppo, bool completo) {
-    json v = voce("operazione");
-    descrivi_operazione(prima_di, gruppo, completo, v);
-    prima_di.clear();
+json voce_operazione(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo) {
+    json v = voce(registro, "operazione");
+    descrivi_operazione(registro.prima_di, gruppo, completo, v);
+    registro.prima_di.clear();
     return v;
 }
 
 } // namespace
 
-bool registro_apri(const std::string& percorso) {
-    smetti();
-    registro = REGISTRO_IN_USO{};
+bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
+    // A new file: its chain, its journal and its last entry are read anew;
+    // a replay under way and the words for the next operation stay.
+    smetti(registro);
     registro.percorso = percorso;
-    prima_di.clear();
-    osserva_prima(osserva);
+    registro.numero = 0;
+    registro.hash = HASH_INIZIALE;
+    registro.a_capo = true;
+    registro.con_giornale = false;
+    registro.giornale = 0;
+    registro.voce_giornale = 0;
+    registro.ultima = json();
+    registro.prima_di.clear();
     if (escluso) return false;
     CODA_REGISTRO coda;
     registro.fd = apri_file_registro(percorso, coda);
     if (registro.fd < 0) return false;
     registro.a_capo = coda.a_capo;
+    registro.ultima = coda.ultima;
     if (coda.ultima.is_object()) {
         const json& n = campo(coda.ultima, "n");
         const json& h = campo(coda.ultima, "hash");
         if (n.is_number_unsigned()) registro.numero = n.get<uint64_t>();
         if (h.is_string()) registro.hash = h.get<std::string>();
     }
-    avvisato = false;
+    registro.avvisato = false;
     return true;
 }
 
-bool registro_attivo() {
+bool registro_attivo(const REGISTRO_IN_USO& registro) {
     return registro.fd >= 0;
 }
 
-const std::string& registro_in_uso() {
+const std::string& registro_in_uso(const REGISTRO_IN_USO& registro) {
     return registro.percorso;
 }
 
@@ -234,81 +233,102 @@ long registro_voci_del_giornale(const std::string& percorso, int64_t inizio) {
     return k.get<long>();
 }
 
-void registro_segue_giornale(int64_t inizio, long voci) {
+void registro_segue_giornale(REGISTRO_IN_USO& registro, int64_t inizio, long voci) {
     registro.con_giornale = true;
     registro.giornale = inizio;
     registro.voce_giornale = voci;
 }
 
-void registro_senza_giornale() {
+void registro_senza_giornale(REGISTRO_IN_USO& registro) {
     registro.con_giornale = false;
 }
 
-void registro_caricamento(const std::vector<FILE_REGISTRATO>& file) {
+void registro_caricamento(REGISTRO_IN_USO& registro, const std::vector<FILE_REGISTRATO>& file) {
     try {
-        json v = voce("caricamento");
+        json v = voce(registro, "caricamento");
         v["file"] = file_json(file);
-        scrivi(std::move(v));
+        scrivi(registro, std::move(v));
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
 }
 
-void registro_salvataggio(const std::vector<FILE_REGISTRATO>& file, long modifiche,
-                          const std::string& da_registro) {
+void registro_salvataggio(REGISTRO_IN_USO& registro, const std::vector<FILE_REGISTRATO>& file,
+                          long modifiche, const std::string& da_registro) {
     try {
-        json v = voce("salvataggio");
+        json v = voce(registro, "salvataggio");
         v["file"] = file_json(file);
         v["modifiche_salvate"] = modifiche;
         if (!da_registro.empty()) v["operazioni_nel_registro"] = da_registro;
-        if (!scrivi(std::move(v))) return;
+        if (!scrivi(registro, std::move(v))) return;
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
         return;
     }
-    ancora();
+    ancora(registro);
 }
 
-void registro_non_salvare(long modifiche) {
+void registro_salvataggio_ripreso(REGISTRO_IN_USO& registro,
+                                  const std::vector<FILE_REGISTRATO>& file) {
     try {
-        json v = voce("non_salvare");
-        v["modifiche_non_salvate"] = modifiche;
-        scrivi(std::move(v));
+        // Its entry may have been written before the stop.
+        const json& ultima = registro.ultima;
+        if (ultima.is_object() && campo(ultima, "evento") == "salvataggio") {
+            const json fatti = file_json(file);
+            const json& scritti = campo(ultima, "file");
+            bool stesso = scritti.is_array() && scritti.size() == fatti.size();
+            for (std::size_t i = 0; stesso && i < fatti.size(); ++i)
+                stesso = campo(scritti[i], "sha256") == campo(fatti[i], "sha256") &&
+                         !campo(fatti[i], "sha256").is_null();
+            if (stesso) return;
+        }
+        json v = voce(registro, "salvataggio");
+        v["file"] = file_json(file);
+        v["modifiche_salvate"] = 0;
+        v["completato_al_caricamento"] = true;
+        if (scrivi(registro, std::move(v))) ancora(registro);
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
 }
 
-void registro_fine_sessione(long non_salvate, bool normale) {
+void registro_non_salvare(REGISTRO_IN_USO& registro, long modifiche) {
     try {
-        json v = voce("fine_sessione");
+        json v = voce(registro, "non_salvare");
+        v["modifiche_non_salvate"] = modifiche;
+        scrivi(registro, std::move(v));
+    } catch (const std::exception&) {
+        smetti(registro);
+    }
+}
+
+void registro_fine_sessione(REGISTRO_IN_USO& registro, long non_salvate, bool normale) {
+    try {
+        json v = voce(registro, "fine_sessione");
         v["modifiche_non_salvate"] = non_salvate;
         v["chiusa_dal_programma"] = normale;
-        if (scrivi(std::move(v))) ancora();
+        if (scrivi(registro, std::move(v))) ancora(registro);
     } catch (const std::exception&) {
         // nothing more is written this session
     }
-    smetti();
+    smetti(registro);
     registro.percorso.clear();
 }
 
-void registro_prepara_recupero(long gia, std::vector<int64_t> ore,
+void registro_prepara_recupero(REGISTRO_IN_USO& registro, long gia, std::vector<int64_t> ore,
                                std::vector<std::string> descrizioni) {
-    da_saltare = gia;
-    ore_recupero = std::move(ore);
-    descrizioni_recupero = std::move(descrizioni);
-    // The images before each replayed operation, even where no register
-    // was opened yet in this process (the first load).
-    if (gia >= 0) osserva_prima(osserva);
-    gruppi_recupero = 0;
-    recuperate.clear();
-    prima_di.clear();
+    registro.da_saltare = gia;
+    registro.ore_recupero = std::move(ore);
+    registro.descrizioni_recupero = std::move(descrizioni);
+    registro.gruppi_recupero = 0;
+    registro.recuperate.clear();
+    registro.prima_di.clear();
 }
 
-void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
-    const long i = gruppi_recupero++;
-    if (da_saltare < 0 || i < da_saltare) {
-        prima_di.clear();
+void annota_recuperate(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo) {
+    const long i = registro.gruppi_recupero++;
+    if (registro.da_saltare < 0 || i < registro.da_saltare) {
+        registro.prima_di.clear();
         return;
     }
     try {
@@ -321,71 +341,69 @@ void annota_recuperate(std::span<const MODIFICA> gruppo, bool completo) {
             static MEMBRI testata;
             static std::time_t secondo = -1;
             if (const std::time_t ora = std::time(nullptr); ora != secondo || testata.empty()) {
-                testata = membri_di(voce("operazione"));
+                testata = membri_di(voce(registro, "operazione"));
                 secondo = ora;
             }
             m = testata;
-            if (!descrivi_semplice(prima_di, gruppo, completo, m)) m.clear();
+            if (!descrivi_semplice(registro.prima_di, gruppo, completo, m)) m.clear();
         }
-        if (m.empty()) m = membri_di(voce_operazione(gruppo, completo));
-        prima_di.clear();
+        if (m.empty()) m = membri_di(voce_operazione(registro, gruppo, completo));
+        registro.prima_di.clear();
         metti_membro(m, "recuperata", "true");
-        if (static_cast<std::size_t>(i) < ore_recupero.size())
+        if (static_cast<std::size_t>(i) < registro.ore_recupero.size())
             metti_membro(m, "quando_operazione",
-                         testo_json_di(testo_ora(static_cast<std::time_t>(ore_recupero[i]))));
-        if (static_cast<std::size_t>(i) < descrizioni_recupero.size() &&
-            !descrizioni_recupero[i].empty())
+                         testo_json_di(testo_ora(static_cast<std::time_t>(registro.ore_recupero[i]))));
+        if (static_cast<std::size_t>(i) < registro.descrizioni_recupero.size() &&
+            !registro.descrizioni_recupero[i].empty())
             metti_membro(m, "descrizione",
-                         testo_json_di(descrizioni_recupero[i] +
+                         testo_json_di(registro.descrizioni_recupero[i] +
                                        (completo ? "" : " (registrata in parte: memoria esaurita)")));
-        recuperate.push_back(std::move(m));
+        registro.recuperate.push_back(std::move(m));
     } catch (const std::exception&) {
-        prima_di.clear();
+        registro.prima_di.clear();
     }
 }
 
-void registro_recupero(int64_t giornale, long recuperate_n, long non_recuperate,
-                       const std::string& messo_da_parte) {
+void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuperate_n,
+                       long non_recuperate, const std::string& messo_da_parte) {
     // Every operation replayed is now in the register: before, in this
     // entry's count, or in the entries after it.
-    registro_segue_giornale(giornale, gruppi_recupero);
+    registro_segue_giornale(registro, giornale, registro.gruppi_recupero);
     try {
         std::vector<MEMBRI> voci;
-        voci.reserve(recuperate.size() + 1);
-        json v = voce("recupero");
+        voci.reserve(registro.recuperate.size() + 1);
+        json v = voce(registro, "recupero");
         v["modifiche_recuperate"] = recuperate_n;
         v["modifiche_non_recuperate"] = non_recuperate;
-        v["modifiche_gia_registrate"] = da_saltare < 0 ? json(nullptr) : json(da_saltare);
+        v["modifiche_gia_registrate"] =
+            registro.da_saltare < 0 ? json(nullptr) : json(registro.da_saltare);
         if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
         voci.push_back(membri_di(v));
-        long k = da_saltare;
+        long k = registro.da_saltare;
         const std::string testo_giornale = json(giornale).dump();
-        for (MEMBRI& r : recuperate) {
+        for (MEMBRI& r : registro.recuperate) {
             metti_membro(r, "giornale", testo_giornale);
             metti_membro(r, "voce_giornale", std::to_string(++k));
             voci.push_back(std::move(r));
         }
-        recuperate.clear();
-        scrivi_membri(voci);
+        registro.recuperate.clear();
+        scrivi_membri(registro, voci);
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
-    registro_prepara_recupero(-1, {});
+    registro_prepara_recupero(registro, -1, {});
 }
 
-void registro_descrivi_prossima(std::string descrizione) {
-    descrizione_prossima = std::move(descrizione);
+void registro_descrivi_prossima(REGISTRO_IN_USO& registro, std::string descrizione) {
+    registro.descrizione_prossima = std::move(descrizione);
 }
 
-const std::string& registro_descrizione_prossima() {
-    return descrizione_prossima;
-}
-
-bool annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo, bool nel_giornale) {
-    const std::string descrizione = std::move(descrizione_prossima);
-    descrizione_prossima.clear();
+bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo, bool completo,
+                         bool nel_giornale) {
+    const std::string descrizione = std::move(registro.descrizione_prossima);
+    registro.descrizione_prossima.clear();
     if (registro.fd < 0) {
-        prima_di.clear();
+        registro.prima_di.clear();
         return true;
     }
     // The journal's entry was written first: this one names it.
@@ -396,24 +414,24 @@ bool annota_nel_registro(std::span<const MODIFICA> gruppo, bool completo, bool n
     }
     bool scritto = false;
     try {
-        json v = voce_operazione(gruppo, completo);
+        json v = voce_operazione(registro, gruppo, completo);
         if (!descrizione.empty())
-            v["descrizione"] = descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
-        scritto = scrivi(v);
+            v["descrizione"] =
+                descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
+        scritto = scrivi(registro, v);
     } catch (const std::exception&) {
-        smetti();
+        smetti(registro);
     }
-    prima_di.clear();
+    registro.prima_di.clear();
     return scritto;
 }
 
-bool registro_da_avvisare() {
-    if (avvisato || escluso || registro.percorso.empty()) return false;
-    avvisato = true;
+bool registro_da_avvisare(REGISTRO_IN_USO& registro) {
+    if (registro.avvisato || escluso || registro.percorso.empty()) return false;
+    registro.avvisato = true;
     return true;
 }
 
 void registro_escludi(bool e) {
     escluso = e;
-    if (e) smetti();
 }

@@ -94,7 +94,8 @@ std::string descrizione(std::span<const MODIFICA> gruppo, const std::vector<VOCE
         const bool prima = campo(r.prima, "pagata") == true, dopo = campo(r.dopo, "pagata") == true;
         if (!prima && dopo) return "Registrazione di un pagamento";
         if (prima && !dopo) return "Annullamento di un pagamento";
-        if (campo(r.prima, "data_pagamento") != campo(r.dopo, "data_pagamento")) return "Modifica di un pagamento";
+        if (campo(r.prima, "data_pagamento") != campo(r.dopo, "data_pagamento"))
+            return "Modifica di un pagamento";
     }
     return "Modifica di una contravvenzione";
 }
@@ -550,10 +551,9 @@ RIGA_REGISTRO controlla_riga(const std::string& riga, json& voce) {
     } catch (const json::exception&) {
         return RIGA_REGISTRO::ALTERATA;
     }
-    if (scritta != riga || !campo(voce, "hash").is_string())
-        return RIGA_REGISTRO::ALTERATA;
+    if (scritta != riga || !campo(voce, "hash").is_string()) return RIGA_REGISTRO::ALTERATA;
     json senza = voce;
     senza.erase("hash");
     return testo_hash(senza) == campo(voce, "hash").get<std::string>() ? RIGA_REGISTRO::INTEGRA
-                                                                  : RIGA_REGISTRO::ALTERATA;
+                                                                       : RIGA_REGISTRO::ALTERATA;
 }

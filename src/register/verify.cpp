@@ -147,7 +147,10 @@ void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
 }
 
 // The data files against the hashes of the last save.
-std::string confronta_file(const json& salvataggio, bool& uguali) {
+// A file that is one a save cut short put in place (`interrotto`, the
+// fingerprints its note gives) is that save's, not changed outside the program.
+std::string confronta_file(const json& salvataggio, const std::vector<IMPRONTA>& interrotto,
+                           bool& uguali, bool& del_salvataggio_interrotto) {
     std::string r;
     uguali = true;
     for (const json& f : campo(salvataggio, "file")) {
@@ -157,6 +160,11 @@ std::string confronta_file(const json& salvataggio, bool& uguali) {
         const std::optional<IMPRONTA> i =
             impronta_file(percorso, sha ? ALGORITMO_FILE::SHA256 : ALGORITMO_FILE::BLAKE2B);
         if (i && esadecimale(*i) == testo(f, sha ? "sha256" : "blake2b")) continue;
+        const std::optional<IMPRONTA> nuova = impronta_file(percorso);
+        if (nuova && std::find(interrotto.begin(), interrotto.end(), *nuova) != interrotto.end()) {
+            del_salvataggio_interrotto = true;
+            continue;
+        }
         uguali = false;
         r += "Il file " + percorso +
              (i ? " e' stato modificato fuori dal programma" : " manca o non si puo' leggere") +
@@ -211,7 +219,8 @@ std::string esito_ancore(const CATENA& c, bool verificabili, const std::vector<A
 
 } // namespace
 
-ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c) {
+ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c,
+                                 const std::vector<IMPRONTA>& salvataggio_interrotto) {
     ESITO_VERIFICA e;
     CATENA c;
     // The register itself: only its owner may have written it.
@@ -267,9 +276,14 @@ ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string&
         e.rapporto +=
             "Nessun salvataggio registrato: i file dei dati non sono stati confrontati.\n";
     } else {
-        bool uguali = true;
-        const std::string differenze = confronta_file(*c.salvataggio, uguali);
-        if (uguali) {
+        bool uguali = true, interrotto = false;
+        const std::string differenze =
+            confronta_file(*c.salvataggio, salvataggio_interrotto, uguali, interrotto);
+        if (uguali && interrotto) {
+            e.rapporto += "I file dei dati sono quelli di un salvataggio interrotto dopo averli "
+                          "messi al loro posto:\nla sua voce sara' scritta al prossimo "
+                          "caricamento.\n";
+        } else if (uguali) {
             e.rapporto += "I file dei dati sono quelli dell'ultimo salvataggio (voce n." +
                           numero_di(*c.salvataggio) + " del " + quando_di(*c.salvataggio) + ").\n";
         } else {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "storage/file_hash.h"
 
 struct ESITO_VERIFICA {
     bool integro = false; // the chain holds and the files are those last saved
@@ -11,4 +14,8 @@ struct ESITO_VERIFICA {
 
 // `registro` is the register of the fines file `file_c`, whose last save
 // entry names the data files to compare (`file_c` with its folder resolved).
-ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c);
+// `salvataggio_interrotto`: the new files' fingerprints in the note of a
+// save that a stop cut short before its entry (see the journal), so that
+// its files are recognised as that save's.
+ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c,
+                                 const std::vector<IMPRONTA>& salvataggio_interrotto = {});

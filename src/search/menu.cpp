@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "console/conventions.h"
 #include "search/search.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -40,5 +41,5 @@ void esegui(char scelta) {
 } // namespace
 
 void menu_cerca() {
-    ciclo_menu(MENU, '5', esegui);
+    ciclo_menu(MENU, '5', esegui, guarda_di_nuovo);
 }

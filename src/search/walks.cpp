@@ -8,6 +8,7 @@
 #include "owners/owners.h"
 #include "payments/payments.h"
 #include "search/search.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ int percorri(NODO_CONTRAVV* lista, const Percorso& p) {
         stampa_contravv(f);
         console_out() << p.prompt;
         const std::string risposta = leggi_comando();
-        if (comando_e(risposta, 'M')) p.completa(f);
+        if (comando_e(risposta, 'M') && !rifiuta_in_consultazione()) p.completa(f);
         if (comando_e(risposta, 'X')) return 0;
     }
     console_out() << p.fine;

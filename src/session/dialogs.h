@@ -2,6 +2,8 @@
 // about an archive held by another session.
 #pragma once
 
+#include "session/lock.h"
+
 // The load dialogue: asks both paths (ENTER for the defaults), loads, reports
 // the outcome and pauses. 0 when both files were loaded; 1 when a file cannot
 // be opened, or the clerk said no; -1 when memory ran out. Only a
@@ -13,6 +15,15 @@ int carica();
 // (neither file changed), -1 when the clerk chose not to save.
 int salva();
 
-// Tells the clerk that the archive is held by another session (its process
-// number when known, 0 otherwise).
-void avvisa_archivio_in_uso(long pid);
+// Tells the clerk that the archive is held by another session (its user
+// and process when known).
+void avvisa_archivio_in_uso(const TITOLARE_ARCHIVIO& t);
+
+// In consultation: tells the clerk, in one line, that nothing can be
+// changed, and pauses; true then. False, saying nothing, anywhere else.
+// Every choice that would change the archive asks this first.
+bool rifiuta_in_consultazione();
+
+// In consultation: a fresh look at the archive, taken each time the clerk
+// comes back to a menu. Nothing anywhere else.
+void guarda_di_nuovo();

@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "console/console.h"
 #include "storage/file_ops.h"
 
 namespace {
@@ -19,14 +18,9 @@ constexpr const char* SUFFISSO = ".giornale";
 // A journal this long is no journal of ours: it is set aside unread.
 constexpr off_t LUNGHEZZA_MAX = off_t{256} << 20;
 
-int fd_giornale = -1;
-std::string percorso_in_uso;
-bool avvisato = false; // the clerk knows the work is not protected
-bool lasciato = false; // the file at percorso_in_uso is not to be touched
-
-void smetti() {
-    if (fd_giornale >= 0) close(fd_giornale);
-    fd_giornale = -1;
+void smetti(GIORNALE_IN_USO& g) {
+    if (g.fd >= 0) close(g.fd);
+    g.fd = -1;
 }
 
 // Removes the temporary files that starting this journal left when a stop
@@ -113,20 +107,21 @@ bool scrivi_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE>
     return fd >= 0;
 }
 
-bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
-    smetti();
-    percorso_in_uso = percorso;
-    lasciato = false;
-    fd_giornale = crea_giornale(percorso, voci);
-    if (fd_giornale < 0) return false;
-    avvisato = false;
+bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
+                    std::span<const VOCE_GIORNALE> voci) {
+    smetti(g);
+    g.percorso = percorso;
+    g.lasciato = false;
+    g.fd = crea_giornale(percorso, voci);
+    if (g.fd < 0) return false;
+    g.avvisato = false;
     return true;
 }
 
-bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza) {
-    smetti();
-    percorso_in_uso = percorso;
-    lasciato = false;
+bool giornale_riprendi(GIORNALE_IN_USO& g, const std::string& percorso, std::size_t lunghezza) {
+    smetti(g);
+    g.percorso = percorso;
+    g.lasciato = false;
     const int fd =
         open(percorso.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return false;
@@ -135,8 +130,8 @@ bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza) {
         close(fd);
         return false;
     }
-    fd_giornale = fd;
-    avvisato = false;
+    g.fd = fd;
+    g.avvisato = false;
     return true;
 }
 
@@ -147,8 +142,8 @@ VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo) {
     return v;
 }
 
-bool giornale_aggiungi(const VOCE_GIORNALE& voce) {
-    if (fd_giornale < 0) return false;
+bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce) {
+    if (g.fd < 0) return false;
     std::string dati;
     try {
         codifica_voce(voce, dati);
@@ -158,42 +153,38 @@ bool giornale_aggiungi(const VOCE_GIORNALE& voce) {
         codifica_voce(voce_di_adesso(TIPO_VOCE::INIZIO), prova);
         const GIORNALE_LETTO riletto = decodifica_giornale(prova + dati);
         if (riletto.voci.size() != 2 || !riletto.voci[1].ammessa) {
-            smetti();
+            smetti(g);
             return false;
         }
     } catch (const std::bad_alloc&) {
-        smetti();
+        smetti(g);
         return false;
     }
-    if (scrivi_e_sincronizza(fd_giornale, dati)) return true;
+    if (scrivi_e_sincronizza(g.fd, dati)) return true;
     // A part of the entry may be there: it is a torn tail, which reading drops.
-    smetti();
+    smetti(g);
     return false;
 }
 
-bool giornale_attivo() {
-    return fd_giornale >= 0;
+bool giornale_attivo(const GIORNALE_IN_USO& g) {
+    return g.fd >= 0;
 }
 
-const std::string& giornale_in_uso() {
-    return percorso_in_uso;
+void giornale_rimuovi(GIORNALE_IN_USO& g) {
+    smetti(g);
+    if (!g.percorso.empty() && !g.lasciato) unlink(g.percorso.c_str());
+    g.percorso.clear();
+    g.lasciato = false;
 }
 
-void giornale_rimuovi() {
-    smetti();
-    if (!percorso_in_uso.empty() && !lasciato) unlink(percorso_in_uso.c_str());
-    percorso_in_uso.clear();
-    lasciato = false;
+void giornale_lascia(GIORNALE_IN_USO& g, const std::string& percorso) {
+    smetti(g);
+    g.percorso = percorso;
+    g.lasciato = true;
+    g.avvisato = false;
 }
 
-void giornale_lascia(const std::string& percorso) {
-    smetti();
-    percorso_in_uso = percorso;
-    lasciato = true;
-    avvisato = false;
-}
-
-std::string metti_da_parte(const std::string& percorso) {
+std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso) {
     const std::time_t ora = std::time(nullptr);
     std::tm t{};
     localtime_r(&ora, &t);
@@ -203,7 +194,7 @@ std::string metti_da_parte(const std::string& percorso) {
     for (int n = 1; n < 100; ++n) {
         const std::string nuovo = n == 1 ? base : base + "-" + std::to_string(n);
         if (rinomina_senza_sostituire(percorso, nuovo)) {
-            if (percorso == percorso_in_uso) smetti();
+            if (percorso == g.percorso) smetti(g);
             return nuovo;
         }
         if (errno != EEXIST) return "";
@@ -211,26 +202,26 @@ std::string metti_da_parte(const std::string& percorso) {
     return "";
 }
 
-bool annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo,
+bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
                          const std::string& descrizione) {
-    if (fd_giornale < 0) return true; // the clerk has been told already
+    if (g.fd < 0) return true; // the clerk has been told already
     bool scritto = false;
     if (completo) {
         try {
             VOCE_GIORNALE v = voce_di_adesso(TIPO_VOCE::MODIFICHE);
             v.modifiche.assign(gruppo.begin(), gruppo.end());
             v.descrizione = descrizione.substr(0, 0xFFFF);
-            scritto = giornale_aggiungi(v);
+            scritto = giornale_aggiungi(g, v);
         } catch (const std::bad_alloc&) {
             scritto = false;
         }
     }
-    if (!scritto) smetti();
+    if (!scritto) smetti(g);
     return scritto;
 }
 
-bool giornale_da_avvisare() {
-    if (avvisato) return false;
-    avvisato = true;
+bool giornale_da_avvisare(GIORNALE_IN_USO& g) {
+    if (g.avvisato) return false;
+    g.avvisato = true;
     return true;
 }

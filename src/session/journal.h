@@ -16,6 +16,15 @@
 #include "model/changes.h"
 #include "storage/journal_format.h"
 
+// The journal an archive in use writes to: part of the session's value
+// (archive.h), changed only through the functions below.
+struct GIORNALE_IN_USO {
+    int fd = -1;           // open for appending; -1 when no journal is written
+    std::string percorso;  // its path ("" when none)
+    bool avvisato = false; // the clerk knows the work is not protected
+    bool lasciato = false; // the file at `percorso` is not to be touched
+};
+
 // The journal of the fines file at `file_c` (a path with its links followed).
 std::string percorso_giornale(const std::string& file_c);
 
@@ -39,18 +48,19 @@ bool scrivi_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE>
 
 // Starts a fresh journal at `percorso` holding only `voci`, an INIZIO entry
 // first: written beside it, flushed and renamed over whatever journal was
-// there. From then on the journal is the one written to. False when it
-// cannot be written.
-bool giornale_avvia(const std::string& percorso, std::span<const VOCE_GIORNALE> voci);
-inline bool giornale_avvia(const std::string& percorso, const VOCE_GIORNALE& inizio) {
-    return giornale_avvia(percorso, std::span<const VOCE_GIORNALE>(&inizio, 1));
+// there. From then on `g` writes to it. False when it cannot be written.
+bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
+                    std::span<const VOCE_GIORNALE> voci);
+inline bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
+                           const VOCE_GIORNALE& inizio) {
+    return giornale_avvia(g, percorso, std::span<const VOCE_GIORNALE>(&inizio, 1));
 }
 
 // Goes on writing the journal at `percorso` after its first `lunghezza`
 // bytes (the whole entries read back), dropping any torn tail. False when
 // it cannot be opened for writing, or is no longer a file the program
 // trusts.
-bool giornale_riprendi(const std::string& percorso, std::size_t lunghezza);
+bool giornale_riprendi(GIORNALE_IN_USO& g, const std::string& percorso, std::size_t lunghezza);
 
 // An empty entry of that kind, made now.
 VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo);
@@ -59,33 +69,34 @@ VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo);
 // being written, when the entry is one its reader would not take back
 // whole (a field beyond its limits, a value no record may hold), or when
 // it could not be written whole; the journal is then no longer written to.
-bool giornale_aggiungi(const VOCE_GIORNALE& voce);
+bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce);
 
-// Whether a journal is being written to, and its path.
-bool giornale_attivo();
-const std::string& giornale_in_uso();
+// Whether a journal is being written to.
+bool giornale_attivo(const GIORNALE_IN_USO& g);
 
 // Stops writing and removes the file, unless it is one left alone.
-void giornale_rimuovi();
+void giornale_rimuovi(GIORNALE_IN_USO& g);
 
 // No journal is written: the file at `percorso` (one that could not be set
 // aside, or something that is not this program's) is left alone, never
 // appended to or removed, and the clerk is warned that the work is not
 // protected.
-void giornale_lascia(const std::string& percorso);
+void giornale_lascia(GIORNALE_IN_USO& g, const std::string& percorso);
 
 // Renames the journal at `percorso` to its dated name, never over another
-// file. The new path, or "" when it could not be renamed.
-std::string metti_da_parte(const std::string& percorso);
+// file (`g` stops writing when it is its journal). The new path, or ""
+// when it could not be renamed.
+std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso);
 
 // The journal's part of the listener of the model's changes: each
 // operation becomes a MODIFICHE entry, with the words that describe it
-// when it was given some (registro_descrizione_prossima). False when it could not be written
+// when it was given some (the register's descrizione_prossima). False when
+// it could not be written
 // now: the journal is then no longer written to, and the clerk must be
 // told (giornale_da_avvisare).
-bool annota_nel_giornale(std::span<const MODIFICA> gruppo, bool completo,
+bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
                          const std::string& descrizione = "");
 
 // Whether the clerk is still to be told that the work is not protected
 // against a crash: true once, until a journal is written again.
-bool giornale_da_avvisare();
+bool giornale_da_avvisare(GIORNALE_IN_USO& g);

@@ -9,13 +9,13 @@
 #include "console/conventions.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "register/register.h"
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
 #include "session/warnings.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
-#include "storage/put_in_place.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -53,9 +53,23 @@ constexpr const char* MSG_BLOCCO_NON_FIDATO_FINE =
 constexpr const char* MSG_SALVATAGGIO_INCERTO =
     "\n\n\n ! ATTENZIONE\n\nUn salvataggio di questo archivio si e' interrotto a meta' e non "
     "puo' essere\ncompletato con certezza: i due file dei dati potrebbero non corrispondere.\n";
+constexpr const char* MSG_SALVATAGGIO_INCERTO_FILE = "File presenti:\n";
 constexpr const char* MSG_SALVATAGGIO_INCERTO_FINE =
-    "Nessun dato caricato: ripristinare i file dalle copie precedenti, poi spostare il\n"
-    "giornale in un'altra cartella prima di caricare di nuovo.\n\n";
+    "Nessun dato caricato: rimettere al loro posto due file dello stesso salvataggio\n"
+    "(i due nuovi, o i due che c'erano prima), poi spostare il giornale in un'altra\n"
+    "cartella prima di caricare di nuovo.\n\n";
+constexpr const char* MSG_STESSO_FILE =
+    "\n\n\n ! ATTENZIONE\n\nI due percorsi indicano lo stesso file: le contravvenzioni e i "
+    "dati anagrafici\nsono in due file diversi.\n\n";
+constexpr const char* DOMANDA_CONSULTAZIONE = "Aprirlo in sola consultazione? (s/n) ";
+constexpr const char* MSG_CONSULTAZIONE =
+    "\nArchivio aperto in sola consultazione: si vedono i dati salvati e le modifiche\n"
+    "confermate nell'altra sessione, aggiornati a ogni ritorno a un menu;\n"
+    "nessuna modifica e' possibile.\n";
+constexpr const char* MSG_CONSULTAZIONE_SENZA_GIORNALE =
+    "\nArchivio aperto in sola consultazione: si vedono i dati dell'ultimo salvataggio\n"
+    "(le modifiche non salvate dell'altra sessione non sono leggibili da questo utente);\n"
+    "nessuna modifica e' possibile.\n";
 constexpr const char* MSG_GIORNALE_NON_FIDATO =
     "\n ! ATTENZIONE\n\nAl posto del giornale delle modifiche c'e' un file che non e' di "
     "questo programma:\n";
@@ -146,18 +160,29 @@ void stampa_esito_giornale(const APERTURA& a, bool recupera, const ESITO_GIORNAL
 // A load that found the archive in use, something at its lock file's name
 // that is not the program's, a save cut short it cannot finish, or files
 // it cannot open or read.
+// What a file a save cut short left is, by its name.
+const char* ruolo_nel_salvataggio(const std::string& percorso) {
+    const std::string nome = nome_di(percorso);
+    if (nome.find(".tmp-") != std::string::npos) return " (nuovo, non ancora al suo posto)\n";
+    if (nome.find(".bak-") != std::string::npos) return " (quello che c'era prima)\n";
+    return " (file dei dati)\n";
+}
+
 void stampa_apertura_fallita(const APERTURA& a) {
-    if (a.in_uso) {
-        avvisa_archivio_in_uso(a.pid);
+    if (a.stesso_file) {
+        console_out() << MSG_STESSO_FILE;
+    } else if (a.in_uso) {
+        avvisa_archivio_in_uso(a.titolare);
+    } else if (a.salvataggio_in_corso) {
+        console_out() << "\n\n\n ! ATTENZIONE\n\nL'altra sessione sta salvando l'archivio da "
+                         "troppo tempo: riprovare piu' tardi.\n\n";
     } else if (!a.blocco_non_fidato.empty()) {
         stampa_percorso(MSG_BLOCCO_NON_FIDATO, a.blocco_non_fidato, MSG_BLOCCO_NON_FIDATO_FINE);
     } else if (!a.salvataggio_incerto.empty()) {
-        console_out() << MSG_SALVATAGGIO_INCERTO;
-        for (std::size_t i = 0; i + 1 < a.salvataggio_incerto.size(); ++i) {
-            stampa_percorso(a.salvataggio_incerto[i]);
-            stampa_percorso(" (copia precedente: ", percorso_copia(a.salvataggio_incerto[i]),
-                            ")\n");
-        }
+        console_out() << MSG_SALVATAGGIO_INCERTO << MSG_SALVATAGGIO_INCERTO_FILE;
+        for (std::size_t i = 0; i + 1 < a.salvataggio_incerto.size(); ++i)
+            stampa_percorso("  ", a.salvataggio_incerto[i],
+                            ruolo_nel_salvataggio(a.salvataggio_incerto[i]));
         stampa_percorso("Giornale del salvataggio: ", a.salvataggio_incerto.back());
         console_out() << MSG_SALVATAGGIO_INCERTO_FINE;
     } else {
@@ -172,6 +197,32 @@ int nulla_caricato() {
     return 1;
 }
 
+// An archive another session holds: opened for consultation when the
+// clerk says so.
+int consulta(const NOMI_ARCHIVIO& nomi, const TITOLARE_ARCHIVIO& t) {
+    console_out() << "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione"
+                  << chi_tiene(t) << ".\n";
+    if (!domanda_sn(DOMANDA_CONSULTAZIONE)) return nulla_caricato();
+    APERTURA a = apri_archivio(nomi, MODO_APERTURA::LETTORE, conferma_forma);
+    if (a.esito == CARICAMENTO_RIFIUTATO) return nulla_caricato();
+    if (a.esito != 0) {
+        stampa_apertura_fallita(a);
+        pausa();
+        return a.esito;
+    }
+    if (!concludi_apertura(a, true).caricato) {
+        console_out() << MSG_ERRORE_APERTURA;
+        pausa();
+        return 1;
+    }
+    copia_campo(nome_file_c, nomi.file_c.c_str());
+    copia_campo(nome_file_a, nomi.file_a.c_str());
+    console_out() << (a.giornale_altrui ? MSG_CONSULTAZIONE_SENZA_GIORNALE : MSG_CONSULTAZIONE)
+                  << MSG_CARICATO;
+    pausa();
+    return 0;
+}
+
 } // namespace
 
 int carica() {
@@ -179,7 +230,9 @@ int carica() {
     console_out() << TITOLO_CARICA;
     const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
     const std::string file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-    APERTURA a = apri_archivio(file_c, file_a, conferma_forma);
+    const NOMI_ARCHIVIO nomi = nomi_archivio(file_c, file_a);
+    APERTURA a = apri_archivio(nomi, MODO_APERTURA::TITOLARE, conferma_forma);
+    if (a.in_uso) return consulta(nomi, a.titolare);
     if (a.esito == CARICAMENTO_RIFIUTATO) return nulla_caricato();
     if (a.esito != 0) {
         stampa_apertura_fallita(a);
@@ -209,7 +262,7 @@ int carica() {
     } else if (!g.protetto) {
         avvisa_giornale_mancante(g.giornale);
     }
-    if (!registro_attivo()) avvisa_registro_mancante();
+    if (!registro_attivo(registro_sessione())) avvisa_registro_mancante();
     pausa();
     return 0;
 }

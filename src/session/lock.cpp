@@ -6,11 +6,14 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <optional>
+#include <pwd.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "storage/file_ops.h"
 
@@ -39,11 +42,10 @@ bool e_il_file(int fd, const std::string& percorso) {
            ora.st_dev == aperto.st_dev && ora.st_ino == aperto.st_ino;
 }
 
-// The process holding a lock on the file open at `fd`, from the system's
-// list of locks; 0 when it cannot be told.
-long pid_dal_sistema(int fd) {
-    struct stat st;
-    FILE* f = fstat(fd, &st) == 0 ? std::fopen("/proc/locks", "re") : nullptr;
+// The process holding a lock on one of these files (device and inode),
+// from the system's list of locks; 0 when none is held or it cannot be told.
+long pid_dal_sistema(const std::vector<std::pair<dev_t, ino_t>>& file) {
+    FILE* f = file.empty() ? nullptr : std::fopen("/proc/locks", "re");
     if (f == nullptr) return 0;
     long trovato = 0;
     char riga[256];
@@ -52,12 +54,19 @@ long pid_dal_sistema(int fd) {
         unsigned maggiore = 0, minore = 0;
         unsigned long long inode = 0;
         if (std::sscanf(riga, "%*d: FLOCK %*s %*s %ld %x:%x:%llu", &pid, &maggiore, &minore,
-                        &inode) == 4 &&
-            maggiore == major(st.st_dev) && minore == minor(st.st_dev) && inode == st.st_ino)
-            trovato = pid;
+                        &inode) != 4)
+            continue;
+        for (const auto& [dev, ino] : file)
+            if (maggiore == major(dev) && minore == minor(dev) && inode == ino) trovato = pid;
     }
     std::fclose(f);
     return trovato;
+}
+
+long pid_dal_sistema(int fd) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return 0;
+    return pid_dal_sistema({{st.st_dev, st.st_ino}});
 }
 
 long pid_nel_file(int fd) {
@@ -186,6 +195,16 @@ bool stesso_blocco(const std::string& file_c, const BLOCCO_ARCHIVIO& b) {
     return b.fd >= 0 && e_il_file(b.fd, percorso_blocco(file_c));
 }
 
+bool riblocca_dati(BLOCCO_ARCHIVIO& b, const std::string& file_c, const std::string& file_a,
+                   long& pid) {
+    chiudi(b.fd_c);
+    chiudi(b.fd_a);
+    std::optional<ESITO_BLOCCO> esito;
+    b.fd_c = blocca_dati(file_c, esito, pid, {});
+    if (!esito) b.fd_a = blocca_dati(file_a, esito, pid, {});
+    return !esito;
+}
+
 void sposta_blocco(BLOCCO_ARCHIVIO& b, int fd_c, int fd_a) {
     chiudi(b.fd_c);
     chiudi(b.fd_a);
@@ -203,4 +222,28 @@ void rilascia_blocco(BLOCCO_ARCHIVIO& b) {
 void rinuncia_blocco(BLOCCO_ARCHIVIO& b) {
     if (b.creato && b.fd >= 0 && e_il_file(b.fd, b.percorso)) unlink(b.percorso.c_str());
     rilascia_blocco(b);
+}
+
+TITOLARE_ARCHIVIO titolare_archivio(const std::string& blocco, const std::string& file_c,
+                                    const std::string& file_a) {
+    std::vector<std::pair<dev_t, ino_t>> file;
+    for (const std::string* p : {&blocco, &file_c, &file_a}) {
+        struct stat st;
+        if (lstat(p->c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            file.emplace_back(st.st_dev, st.st_ino);
+    }
+    TITOLARE_ARCHIVIO t;
+    t.pid = pid_dal_sistema(file);
+    if (t.pid == 0) return t;
+    struct stat st;
+    const std::string processo = "/proc/" + std::to_string(t.pid);
+    if (stat(processo.c_str(), &st) != 0) return t;
+    passwd pw{};
+    passwd* trovato = nullptr;
+    char buf[1024];
+    if (getpwuid_r(st.st_uid, &pw, buf, sizeof buf, &trovato) == 0 && trovato != nullptr)
+        t.utente = trovato->pw_name;
+    else
+        t.utente = std::to_string(st.st_uid);
+    return t;
 }

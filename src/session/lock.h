@@ -53,6 +53,13 @@ ESITO_BLOCCO prendi_blocco(const std::string& file_c, const std::string& file_a,
 // followed): the very file it locked, or, where it locked none, its lock file.
 bool stesso_blocco(const std::string& file_c, const BLOCCO_ARCHIVIO& b);
 
+// After the load finished a save that a stop cut short: the locks of the
+// data files, taken on the files replaced, are taken again on the files
+// now in place. False, with the holder's process, when another program
+// holds one of them.
+bool riblocca_dati(BLOCCO_ARCHIVIO& b, const std::string& file_c, const std::string& file_a,
+                   long& pid);
+
 // After a save put new data files in place: the locks move to them. `fd_c`
 // and `fd_a` are open on the new files and already locked (the save locks
 // its temporary files before renaming them), and are taken over.
@@ -64,3 +71,12 @@ void rilascia_blocco(BLOCCO_ARCHIVIO& b);
 // Releases the locks taken for a load that did not happen: a lock file
 // that taking them made is removed first, so that nothing is left on disk.
 void rinuncia_blocco(BLOCCO_ARCHIVIO& b);
+
+// Who holds an archive's locks, found in the system's list of locks
+// without taking any: a reader so never blocks or delays the holder.
+struct TITOLARE_ARCHIVIO {
+    long pid = 0;       // 0: nobody holds the archive
+    std::string utente; // the user the holding process runs as
+};
+TITOLARE_ARCHIVIO titolare_archivio(const std::string& blocco, const std::string& file_c,
+                                    const std::string& file_a);

@@ -1,13 +1,17 @@
 // Finishing a save that a stop cut short between its renames, from the
 // note it left in the journal. The note names each temporary file and the
 // data file it replaces, by absolute path and by identity (device, inode,
-// size, time), so that the state of each rename can be told for certain
-// from any working folder; anything else (a copy of the folder, files
-// changed since by hand) is left alone and called uncertain.
+// size, time), and, since notes carry it, by the new file's SHA-256: the
+// state of each rename is told for certain from any working folder, and
+// in a copy of the folder (a restore) by the bytes of the files found
+// there under the same names. Anything else (files changed since by hand,
+// a temporary file gone) is left alone and called uncertain.
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "session/names.h"
 #include "storage/journal_format.h"
 
 enum class ROLL_FORWARD {
@@ -15,11 +19,26 @@ enum class ROLL_FORWARD {
     INCERTO,  // the files are not those the note speaks of: nothing touched
 };
 
-// For a SALVATAGGIO entry, the last of a journal found beside the fines
-// file `reale_c` of the archive being loaded (`reale_a` its owners file,
-// both resolved): each rename either done (the data file is the temporary
-// file) or still to do (the temporary file is there and the data file is
-// as it was), the data files being the ones loaded; the ones to do are
-// done, and their folders flushed.
-ROLL_FORWARD completa_salvataggio(const VOCE_GIORNALE& nota, const std::string& reale_c,
-                                  const std::string& reale_a);
+// What a note says of the files found now, without touching them.
+struct ESAME_SALVATAGGIO {
+    bool certo = false;
+    // With `certo`: where each data file's saved content is now (the data
+    // file itself when its rename is done, else its temporary file), in
+    // the note's order, and which renames are still to do.
+    std::vector<std::string> contenuto;
+    std::vector<std::string> destinazione;
+    std::vector<bool> da_fare;
+    // The old data files' second names, by the note's identities (those
+    // that are found): each becomes that file's backup when the save is
+    // finished.
+    std::vector<std::string> secondi_nomi;
+    // Without `certo`: the files that really exist around the data files
+    // (the data files, temporary files, second names), for the clerk.
+    std::vector<std::string> presenti;
+};
+ESAME_SALVATAGGIO esamina_salvataggio(const VOCE_GIORNALE& nota, const NOMI_ARCHIVIO& nomi);
+
+// Finishes the save that `esame` (certain) found: the renames still to do
+// are done and their folders flushed; each old file's second name becomes
+// its backup. INCERTO when a rename fails.
+ROLL_FORWARD completa_salvataggio(const ESAME_SALVATAGGIO& esame);

@@ -9,12 +9,11 @@
 #include "console/conventions.h"
 #include "model/changes.h"
 #include "model/lists.h"
+#include "register/register.h"
 #include "session/archive.h"
 #include "session/journal.h"
 #include "session/path_prompt.h"
 #include "session/warnings.h"
-#include "session/read_only.h"
-#include "register/register.h"
 #include "storage/archive_files.h"
 #include "storage/file_ops.h"
 #include "storage/put_in_place.h"
@@ -114,15 +113,16 @@ void stampa_esito(bool salvato, const ESITO_SALVATAGGIO& e, const std::string& f
 
 } // namespace
 
-void avvisa_archivio_in_uso(long pid) {
-    console_out() << "\n\n\n ! ATTENZIONE\n\n" << testo_archivio_in_uso(pid) << "\n";
+void avvisa_archivio_in_uso(const TITOLARE_ARCHIVIO& t) {
+    console_out() << "\n\n\n ! ATTENZIONE\n\n" << testo_archivio_in_uso(t) << "\n";
 }
 
 int salva() {
+    if (rifiuta_in_consultazione()) return 1;
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '3') {
-        registro_non_salvare(modifiche_non_salvate());
+        registro_non_salvare(registro_sessione(), modifiche_non_salvate());
         return -1;
     }
     std::string file_c = nome_file_c;
@@ -137,7 +137,7 @@ int salva() {
         }
         long pid = 0;
         if (!blocca_destinazione(file_c, file_a, pid)) {
-            avvisa_archivio_in_uso(pid);
+            avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
             pausa();
             return 1;
         }
@@ -153,9 +153,10 @@ int salva() {
     ESITO_SALVATAGGIO esito;
     const bool salvato = salva_archivio(file_c, file_a, esito);
     stampa_esito(salvato, esito, file_c, file_a);
-    if (!giornale_attivo() && !giornale_in_uso().empty())
-        avvisa_giornale_mancante(giornale_in_uso());
-    if (!registro_attivo()) avvisa_registro_mancante();
+    const GIORNALE_IN_USO& giornale = giornale_sessione();
+    if (!giornale_attivo(giornale) && !giornale.percorso.empty())
+        avvisa_giornale_mancante(giornale.percorso);
+    if (!registro_attivo(registro_sessione())) avvisa_registro_mancante();
     pausa();
     return salvato ? 0 : 1;
 }

@@ -57,18 +57,38 @@ int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA confe
     return esito;
 }
 
-bool scrivi_archivio(const char* file_c, const char* file_a, PASSI_SOSTITUZIONE* passi,
-                     FUORI_LAYOUT* fuori) {
+namespace {
+
+// Both files' writers: the owners file first, so that it is complete
+// before the fines name its codes.
+template <class F> bool con_scrittori(FUORI_LAYOUT* fuori, F&& fai) {
     FUORI_LAYOUT fuori_c, fuori_a; // each file is written on its own thread
     try {
-        // The owners file goes first, so that it is complete before the fines name its codes.
-        const std::array<FILE_DA_SCRIVERE, 2> files{
-            {{file_a, parti_anagrafica(lista_anagraf, fuori_a)},
-             {file_c, parti_contravvenzioni(lista_contravv, fuori_c)}}};
-        const bool scritto = sostituisci_file(files, passi);
+        const bool fatto = fai(fuori_c, fuori_a);
         if (fuori != nullptr) *fuori = fuori_c.motivo != nullptr ? fuori_c : fuori_a;
-        return scritto;
+        return fatto;
     } catch (const std::bad_alloc&) {
         return false;
     }
+}
+
+} // namespace
+
+bool prepara_archivio(const char* file_c, const char* file_a, bool impronte, FILE_PREPARATI& p,
+                      FUORI_LAYOUT* fuori) {
+    return con_scrittori(fuori, [&](FUORI_LAYOUT& fuori_c, FUORI_LAYOUT& fuori_a) {
+        const std::array<FILE_DA_SCRIVERE, 2> files{
+            {{file_a, parti_anagrafica(lista_anagraf, fuori_a)},
+             {file_c, parti_contravvenzioni(lista_contravv, fuori_c)}}};
+        return prepara_file(files, impronte, p);
+    });
+}
+
+bool scrivi_archivio(const char* file_c, const char* file_a, FUORI_LAYOUT* fuori) {
+    return con_scrittori(fuori, [&](FUORI_LAYOUT& fuori_c, FUORI_LAYOUT& fuori_a) {
+        const std::array<FILE_DA_SCRIVERE, 2> files{
+            {{file_a, parti_anagrafica(lista_anagraf, fuori_a)},
+             {file_c, parti_contravvenzioni(lista_contravv, fuori_c)}}};
+        return sostituisci_file(files);
+    });
 }

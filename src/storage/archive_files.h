@@ -38,7 +38,11 @@ int carica_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA confe
 // temporary file in its own folder, flushed to disk and renamed over the
 // old one only when both were written (sostituisci_file). True on success;
 // false when anything failed (memory too), and then neither data file has
-// changed and no temporary file is left. `passi`, when given, is told of
-// the renames and tells what became of them (see sostituisci_file).
-bool scrivi_archivio(const char* file_c, const char* file_a, PASSI_SOSTITUZIONE* passi = nullptr,
-                     FUORI_LAYOUT* fuori = nullptr);
+// changed and no temporary file is left.
+bool scrivi_archivio(const char* file_c, const char* file_a, FUORI_LAYOUT* fuori = nullptr);
+
+// The first step of the same save: both files written to temporary files,
+// flushed and locked (owners file first, then fines file), not yet in place
+// (see prepara_file). False, nothing left on disk, as scrivi_archivio.
+bool prepara_archivio(const char* file_c, const char* file_a, bool impronte, FILE_PREPARATI& p,
+                      FUORI_LAYOUT* fuori = nullptr);

@@ -131,8 +131,8 @@ bool prepara(const FILE_DA_SCRIVERE& f, SCRITTURA& s, bool blocca, bool impronta
     const int fd = mkostemp(modello.data(), O_CLOEXEC);
     if (fd < 0) return false;
     s.temporaneo = std::move(modello);
-    bool scritto =
-        scrivi_contenuto(fd, f.contenuto, fermo, impronta ? &s.impronta : nullptr) && fsync(fd) == 0;
+    bool scritto = scrivi_contenuto(fd, f.contenuto, fermo, impronta ? &s.impronta : nullptr) &&
+                   fsync(fd) == 0;
     if (scritto) {
         // The replaced file keeps its owner where the system allows it.
         if (esiste && (st.st_uid != geteuid() || st.st_gid != getegid()))
@@ -175,12 +175,6 @@ bool prepara_tutti(std::span<const FILE_DA_SCRIVERE> files, std::vector<SCRITTUR
     return !fallito.load();
 }
 
-// Removes the temporary files and second names of the data file `nome`
-// that a crash left in `cartella`.
-void togli_avanzi(const std::string& cartella, const std::string& nome) {
-    togli_file_se(cartella, [&](std::string_view voce) { return nome_temporaneo_di(voce, nome); });
-}
-
 } // namespace
 
 namespace {
@@ -216,47 +210,61 @@ bool nome_temporaneo_di(std::string_view voce, std::string_view nome) {
     return caratteri_casuali(voce.substr(lunghezza - CARATTERI_CASUALI));
 }
 
-bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZIONE* passi) {
-    PASSI_SOSTITUZIONE nessun_passo;
-    PASSI_SOSTITUZIONE& p = passi != nullptr ? *passi : nessun_passo;
-    p.esito = ESITO_POSTO{};
-    p.descrittori.clear();
-    p.impronte_scritte.clear();
+bool prepara_file(std::span<const FILE_DA_SCRIVERE> files, bool impronte, FILE_PREPARATI& p) {
+    p = FILE_PREPARATI{};
     std::vector<SCRITTURA> scritture(files.size());
-    bool pronti = prepara_tutti(files, scritture, p.blocca_nuovi, p.impronte);
-    RINOMINE rinomine;
-    if (pronti) {
-        try {
-            std::vector<std::string> temporanei;
-            for (const SCRITTURA& s : scritture) {
-                rinomine.emplace_back(s.temporaneo, s.destinazione);
-                temporanei.push_back(s.temporaneo);
-            }
-            // Their names are on disk before any note names them.
-            pronti = sincronizza_cartelle_di(temporanei);
-            if (pronti && p.prima_di_rinominare) pronti = p.prima_di_rinominare(rinomine);
-        } catch (const std::bad_alloc&) {
-            pronti = false;
+    bool pronti = prepara_tutti(files, scritture, true, impronte);
+    try {
+        std::vector<std::string> temporanei;
+        for (const SCRITTURA& s : scritture) {
+            if (!s.temporaneo.empty()) p.rinomine.emplace_back(s.temporaneo, s.destinazione);
+            if (s.fd >= 0) p.descrittori.push_back(s.fd);
+            temporanei.push_back(s.temporaneo);
+            if (impronte) p.impronte.push_back(s.impronta);
         }
+        // Their names are on disk before any note names them.
+        pronti = pronti && sincronizza_cartelle_di(temporanei);
+    } catch (const std::bad_alloc&) {
+        pronti = false;
     }
-    if (pronti) pronti = metti_al_posto(rinomine, p.rinomina_fallita, p.esito);
-    if (!pronti) {
-        // A failure at any step: the temporary files made so far go.
-        chiudi_tutti(scritture);
-        for (const SCRITTURA& s : scritture)
-            if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
+    if (pronti) return true;
+    chiudi_tutti(scritture);
+    for (const SCRITTURA& s : scritture)
+        if (!s.temporaneo.empty()) unlink(s.temporaneo.c_str());
+    p = FILE_PREPARATI{};
+    return false;
+}
+
+bool metti_preparati(FILE_PREPARATI& p, ESITO_POSTO& esito) {
+    return metti_al_posto(p.rinomine, esito);
+}
+
+void rinuncia_preparati(FILE_PREPARATI& p) {
+    chiudi_preparati(p);
+    for (const auto& [temporaneo, dati] : p.rinomine) unlink(temporaneo.c_str());
+    p.rinomine.clear();
+}
+
+void chiudi_preparati(FILE_PREPARATI& p) {
+    for (int fd : p.descrittori) close(fd);
+    p.descrittori.clear();
+}
+
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files) {
+    FILE_PREPARATI p;
+    if (!prepara_file(files, false, p)) return false;
+    ESITO_POSTO esito;
+    if (!metti_preparati(p, esito)) {
+        rinuncia_preparati(p);
         return false;
     }
-    if (p.impronte)
-        for (const SCRITTURA& s : scritture) p.impronte_scritte.push_back(s.impronta);
-    if (p.blocca_nuovi) {
-        for (const SCRITTURA& s : scritture) p.descrittori.push_back(s.fd);
-    } else {
-        chiudi_tutti(scritture);
-    }
-    // Leftovers of a stopped save are known stale only under the archive's
-    // lock: without it they may be another program's save under way.
-    if (p.sotto_blocco)
-        for (const SCRITTURA& s : scritture) togli_avanzi(s.cartella, s.nome);
+    chiudi_preparati(p);
     return true;
+}
+
+void togli_avanzi(const std::string& file) {
+    const std::string destinazione = segui_collegamenti(file);
+    const std::string nome = nome_di(destinazione);
+    togli_file_se(cartella_di(destinazione),
+                  [&](std::string_view voce) { return nome_temporaneo_di(voce, nome); });
 }

@@ -25,46 +25,50 @@ struct FILE_DA_SCRIVERE {
     PROSSIMA_PARTE contenuto; // gives its whole new content, part by part
 };
 
-// Writes each file to a temporary file ".<name>.tmp-XXXXXX" in the data
-// file's own folder, all files at the same time, each on its own thread
-// (which is where its content function is called), the content passing
-// through a buffer of about one block and never held whole; checks every
-// write, flushes it to disk, and
-// only when all were written puts them in place of the data files, in the
-// given order, each old data file kept as "<name>.bak" (metti_al_posto). A
-// new data file is readable and writable by its owner only; a replaced one
-// keeps its owner and group bits and gets none for others. When a file cannot be written (a missing
-// folder, no permission, a full disk, a path that is a folder or not a
-// plain file, memory running out) or put in place (a rename or a flush of
-// its folder refused) no data file has changed, no temporary file is left,
-// and the result is false.
-//
-// `passi`, when given, is told of the two moments a journal must note:
-// once every temporary file is written and flushed, with their folders,
-// just before the first rename, with each (temporary file, data file) pair
-// in rename order (when it answers false nothing is renamed and the save
-// fails); and when the files could not all be put in place (see
-// metti_al_posto), once the old ones are back. With `sotto_blocco` (the
-// caller holds the archive's lock) the leftovers of a stopped save of
-// these data files (temporary files, second names) are removed after a
-// successful save. With `blocca_nuovi`, each temporary file is locked
-// (flock) before it is renamed and stays open: after a success
-// `descrittori` holds them, in order, for the caller to keep or close.
-// `esito` tells what became of the renames and the backups. With
-// `impronte`, each file's fingerprint is computed by its writer thread as
-// its blocks go out, and `impronte_scritte` holds them after a success,
-// in the order of the files.
-struct PASSI_SOSTITUZIONE {
-    std::function<bool(const RINOMINE& rinomine)> prima_di_rinominare;
-    std::function<void()> rinomina_fallita;
-    bool sotto_blocco = false;
-    bool blocca_nuovi = false;
-    ESITO_POSTO esito;
-    std::vector<int> descrittori;
-    bool impronte = false;
-    std::vector<IMPRONTA> impronte_scritte;
+// A save in two steps, as a lock file is held, then committed or rolled
+// back. prepara_file writes each file to a temporary file
+// ".<name>.tmp-XXXXXX" in the data file's own folder, all files at the
+// same time, each on its own thread (which is where its content function
+// is called), the content passing through a buffer of about one block and
+// never held whole; checks every write, flushes each file and then their
+// folders, and locks each temporary file (flock), keeping it open. Nothing
+// is in place yet: the caller notes what it is about to rename, then puts
+// them in place (metti_preparati) or gives them up (rinuncia_preparati).
+// A new data file is readable and writable by its owner only; a replaced
+// one keeps its owner and group bits and gets none for others. When a file
+// cannot be written (a missing folder, no permission, a full disk, a path
+// that is a folder or not a plain file, memory running out) no temporary
+// file is left, and the result is false.
+struct FILE_PREPARATI {
+    RINOMINE rinomine;              // (temporary file, data file), in the order given
+    std::vector<int> descrittori;   // each temporary file, open and locked
+    std::vector<IMPRONTA> impronte; // with `impronte`: each file's fingerprint, computed
+                                    // by its writer as its blocks went out
 };
-bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files, PASSI_SOSTITUZIONE* passi = nullptr);
+bool prepara_file(std::span<const FILE_DA_SCRIVERE> files, bool impronte, FILE_PREPARATI& p);
+
+// Puts prepared files in place of their data files, in order, each old data
+// file kept as "<name>.bak" (metti_al_posto). On success the descriptors
+// stay open and locked, now on the data files, for the caller to keep or
+// close (chiudi_preparati); on failure the temporary files are still there
+// for rinuncia_preparati, and `esito` tells what became of the renames.
+bool metti_preparati(FILE_PREPARATI& p, ESITO_POSTO& esito);
+
+// Gives up prepared files: their temporary files are removed, descriptors closed.
+void rinuncia_preparati(FILE_PREPARATI& p);
+// Closes the descriptors of files put in place.
+void chiudi_preparati(FILE_PREPARATI& p);
+
+// The whole of it, for a caller that notes nothing and keeps no lock:
+// prepared, put in place, closed. False when anything failed: no data
+// file has changed (see metti_al_posto for a way back that fails) and no
+// temporary file is left.
+bool sostituisci_file(std::span<const FILE_DA_SCRIVERE> files);
+
+// Removes the temporary files and second names that a stopped save left
+// beside the data file at `file` (links followed). Only under the
+// archive's lock: without it they may be another program's save under way.
+void togli_avanzi(const std::string& file);
 
 // Whether a name in a folder is a temporary file of the data file `nome`,
 // or a second name of it that a stopped save left ("<nome>.bak-XXXXXX").

@@ -83,17 +83,24 @@ bool scrivi_intero(int fd, std::string_view dati) {
     return true;
 }
 
-void togli_file_se(const std::string& cartella,
-                   const std::function<bool(std::string_view nome)>& scelto) {
+std::vector<std::string> file_scelti(const std::string& cartella,
+                                     const std::function<bool(std::string_view nome)>& scelto) {
+    std::vector<std::string> trovati;
     DIR* d = opendir(cartella.c_str());
-    if (d == nullptr) return;
+    if (d == nullptr) return trovati;
     while (const dirent* voce = readdir(d)) {
         if (!scelto(voce->d_name)) continue;
         struct stat st;
         if (fstatat(dirfd(d), voce->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            unlinkat(dirfd(d), voce->d_name, 0);
+            trovati.push_back(unisci(cartella, voce->d_name));
     }
     closedir(d);
+    return trovati;
+}
+
+void togli_file_se(const std::string& cartella,
+                   const std::function<bool(std::string_view nome)>& scelto) {
+    for (const std::string& f : file_scelti(cartella, scelto)) unlink(f.c_str());
 }
 
 bool sincronizza_cartella(const std::string& cartella) {

@@ -49,6 +49,9 @@ bool scrivi_intero(int fd, std::string_view dati);
 // number of bytes read (less than `n`: errno is 0 at the end of the file).
 std::size_t leggi_intero(int fd, char* dati, std::size_t n);
 
+// The regular files of the folder whose names `scelto` picks, by path.
+std::vector<std::string> file_scelti(const std::string& cartella,
+                                     const std::function<bool(std::string_view nome)>& scelto);
 // Removes the regular files of the folder whose names `scelto` picks (the
 // leftovers of a step a stop cut short); links and other kinds of file stay.
 void togli_file_se(const std::string& cartella,

@@ -3,6 +3,7 @@
 #include "storage/journal_format.h"
 
 #include <cstring>
+#include <optional>
 #include <type_traits>
 #include <zlib.h>
 
@@ -51,6 +52,12 @@ struct SCRITTORE {
     template <class T, class F> void serie(const std::vector<T>& v, int byte, F&& campi) {
         intero(v.size(), byte);
         for (const T& x : v) campi(*this, x);
+    }
+    // A part that entries of earlier versions end without: written always.
+    bool altro() const { return true; }
+    void impronta(const std::optional<IMPRONTA>& i) {
+        si_no(i.has_value());
+        if (i) out.append(reinterpret_cast<const char*>(i->data()), i->size());
     }
 };
 
@@ -109,6 +116,20 @@ struct LETTORE {
     template <class T, class F> void serie(std::vector<T>& v, int byte, F&& campi) {
         const uint64_t n = prendi(byte);
         for (uint64_t i = 0; i < n && ok; ++i) campi(*this, v.emplace_back());
+    }
+    // Whether the body goes on (an entry of an earlier version may end here).
+    bool altro() const { return ok && !resto.empty(); }
+    void impronta(std::optional<IMPRONTA>& i) {
+        bool c = false;
+        si_no(c);
+        if (!c || !ok) return;
+        if (resto.size() < IMPRONTA{}.size()) {
+            ok = false;
+            return;
+        }
+        i.emplace();
+        std::memcpy(i->data(), resto.data(), i->size());
+        resto.remove_prefix(i->size());
     }
 };
 
@@ -202,6 +223,10 @@ template <class C, class X> void campi_voce(C& c, X& v) {
         break;
     case TIPO_VOCE::SALVATAGGIO:
         c.serie(v.rinomine, 1, [](C& c2, auto& r) { campi_rinomina(c2, r); });
+        // The new files' fingerprints, after the renames (a note of an
+        // earlier version has none).
+        if (c.altro())
+            for (auto& r : v.rinomine) c.impronta(r.impronta);
         break;
     case TIPO_VOCE::SALVATAGGIO_FALLITO:
         break;

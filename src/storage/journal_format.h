@@ -9,7 +9,8 @@
 //   from, path and identity of each;
 // - MODIFICHE: one operation of the clerk, its changes in order;
 // - SALVATAGGIO: a save whose temporary files are complete and flushed is
-//   about to rename them over the data files (pairs temporary, data file);
+//   about to rename them over the data files (pairs temporary, data file,
+//   then, in notes since they carry them, each new file's SHA-256);
 // - SALVATAGGIO_FALLITO: that save did not put its files in place;
 // - MODIFICHE_DESCRITTE: a MODIFICHE entry with the words its maker gave
 //   the operation first (an import names its file), so that a recovery
@@ -21,11 +22,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/changes.h"
+#include "storage/file_hash.h"
 #include "storage/file_identity.h"
 
 constexpr std::string_view INTESTAZIONE_GIORNALE = "SANZIONARIO GIORNALE 1\n";
@@ -41,11 +44,14 @@ enum class TIPO_VOCE : uint8_t {
 // One rename of a save, with what is needed to tell later whether it is
 // still to be done: the temporary file (its device and inode) and the data
 // file it replaces, as it was then.
+// Its SHA-256, when the save computed it, recognises the new file by its
+// bytes wherever it is found (a copy of the folder, say).
 struct RINOMINA {
     std::string temporaneo;
     std::string destinazione;
     IDENTITA_FILE id_temporaneo;
     IDENTITA_FILE id_destinazione;
+    std::optional<IMPRONTA> impronta;
 };
 
 struct VOCE_GIORNALE {

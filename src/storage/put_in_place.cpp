@@ -87,12 +87,18 @@ bool fai_copia(const std::string& file, const SECONDO_NOME& s) {
 
 } // namespace
 
+bool diventa_copia(const std::string& file, const std::string& secondo_nome) {
+    SECONDO_NOME s;
+    s.stato = COPIA::FATTA;
+    s.nome = secondo_nome;
+    return fai_copia(file, s);
+}
+
 std::string percorso_copia(const std::string& file) {
     return file + ".bak";
 }
 
-bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annota_fallimento,
-                    ESITO_POSTO& esito) {
+bool metti_al_posto(const RINOMINE& rinomine, ESITO_POSTO& esito) {
     esito = ESITO_POSTO{};
     std::vector<SECONDO_NOME> copie;
     const auto togli_secondi_nomi = [&] {
@@ -106,23 +112,24 @@ bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annot
             return false;
         }
     }
+    // Each rename reaches the disk before the next is made: a power cut can
+    // so leave only a first part of them done, in order, which is what the
+    // next load knows how to finish.
     std::size_t fatte = 0;
     bool riuscito = true;
-    for (; fatte < rinomine.size(); ++fatte) {
-        if (rename(rinomine[fatte].first.c_str(), rinomine[fatte].second.c_str()) != 0) {
+    for (; riuscito && fatte < rinomine.size(); ++fatte) {
+        const auto& [temporaneo, file] = rinomine[fatte];
+        if (rename(temporaneo.c_str(), file.c_str()) != 0) {
             riuscito = false;
             break;
         }
+        riuscito = sincronizza_cartella(cartella_di(file));
     }
-    std::vector<std::string> rinominati;
-    for (std::size_t i = 0; i < fatte; ++i) rinominati.push_back(rinomine[i].second);
-    if (riuscito) riuscito = sincronizza_cartelle_di(rinominati);
     if (!riuscito) {
         // A data file that could not be replaced or flushed: the others go
-        // back to what they were, and only then is the failure noted.
+        // back to what they were.
         rimetti(rinomine, copie, fatte, esito.rimasti_nuovi);
         togli_secondi_nomi();
-        if (annota_fallimento) annota_fallimento();
         return false;
     }
     for (std::size_t i = 0; i < rinomine.size(); ++i) {

@@ -2,7 +2,6 @@
 // data files, all or none, each replaced data file kept as "<name>.bak".
 #pragma once
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +11,11 @@ using RINOMINE = std::vector<std::pair<std::string, std::string>>;
 
 // The backup of a data file: the same folder, ".bak" added to its name.
 std::string percorso_copia(const std::string& file);
+
+// The second name a stopped save gave the old data file `file` becomes
+// its backup, as a save that ended would have made it. False when it
+// could not (the second name is then removed).
+bool diventa_copia(const std::string& file, const std::string& secondo_nome);
 
 // What became of the renames, beyond all or none.
 struct ESITO_POSTO {
@@ -27,14 +31,12 @@ struct ESITO_POSTO {
 
 // Gives each existing data file a second name beside it (so that it can
 // be put back), renames each temporary file over its data file, in order,
-// and flushes their folders. Only when all of that succeeded does each
+// flushing its folder after each rename. Only when all of that succeeded does each
 // second name become the data file's backup "<name>.bak", replacing the
 // previous save's, with the data file's own permissions less any for
 // others. When a rename or a flush fails, the data files already replaced
-// are put back (a new one is removed), the backups stay exactly as they
-// were, and `annota_fallimento` (when given) is called; the result is then
-// false, and `esito.rimasti_nuovi` names any data file that could not be
-// put back. The temporary files are left for the caller in every case but
-// success.
-bool metti_al_posto(const RINOMINE& rinomine, const std::function<void()>& annota_fallimento,
-                    ESITO_POSTO& esito);
+// are put back (a new one is removed) and the backups stay exactly as they
+// were; the result is then false, and `esito.rimasti_nuovi` names any data
+// file that could not be put back. The temporary files are left for the
+// caller in every case but success.
+bool metti_al_posto(const RINOMINE& rinomine, ESITO_POSTO& esito);

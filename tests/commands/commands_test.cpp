@@ -2,12 +2,15 @@
 // export, import and check an archive, each run as a child process.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/driver.h"
 #include "support/folder.h"
 #include "support/record_text.h"
+#include "support/texts.h"
 
 namespace {
 
@@ -16,13 +19,36 @@ namespace {
 // be quoted, a fine without owner.
 ARCHIVIO piccolo() {
     ARCHIVIO a;
-    a.anagrafica = testo_anagraf({1, "ROSSI", "MARIO", {5, 3, 1970}, "VIA ROMA 10", "Forl\x8D",
-                                  "47121", "FC", "RSSMRA70C05F205Z", "FC1234567A"}) +
-                   testo_anagraf({2, "BIANCHI", "ANNA", {1, 1, 1980}, "PIAZZA \"DUOMO\" 1",
-                                  "Roma", "00100", "RM", "BNCNNA80A41H501U", "RM7654321B"});
+    a.anagrafica = testo_anagraf({1,
+                                  "ROSSI",
+                                  "MARIO",
+                                  {5, 3, 1970},
+                                  "VIA ROMA 10",
+                                  "Forl\x8D",
+                                  "47121",
+                                  "FC",
+                                  "RSSMRA70C05F205Z",
+                                  "FC1234567A"}) +
+                   testo_anagraf({2,
+                                  "BIANCHI",
+                                  "ANNA",
+                                  {1, 1, 1980},
+                                  "PIAZZA \"DUOMO\" 1",
+                                  "Roma",
+                                  "00100",
+                                  "RM",
+                                  "BNCNNA80A41H501U",
+                                  "RM7654321B"});
     a.contravvenzioni =
-        testo_contravv({1, {12, 3, 2026}, "Milano, via Po", "AB123CD", "Divieto di sosta", 41,
-                        nullptr, true, {20, 3, 2026}},
+        testo_contravv({1,
+                        {12, 3, 2026},
+                        "Milano, via Po",
+                        "AB123CD",
+                        "Divieto di sosta",
+                        41,
+                        nullptr,
+                        true,
+                        {20, 3, 2026}},
                        1) +
         testo_contravv({2, {1, 4, 2026}, "Torino", "XY987ZT", "Eccesso di velocit\x85", 38.5}) +
         testo_contravv({3, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 167}, 2);
@@ -84,9 +110,11 @@ TEST(Commands, ExportInBothDialectsReadBackByPython) {
     const Sessione s = comando(c, {"esporta"});
     EXPECT_EQ(s.output, INTESTAZIONE +
                             "1,2026-03-12,\"Milano, via Po\",AB123CD,Divieto di sosta,41.00,sì,"
-                            "2026-03-20," + ROSSI + "\r\n" +
+                            "2026-03-20," +
+                            ROSSI + "\r\n" +
                             "2,2026-04-01,Torino,XY987ZT,Eccesso di velocità,38.50,no,,,,,,,,,,,"
-                            "\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,no,," + BIANCHI + "\r\n");
+                            "\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,no,," +
+                            BIANCHI + "\r\n");
     EXPECT_EQ(s.stato, 0);
     EXPECT_EQ(s.errori, "");
     // Every field of both dialects as Python's csv module reads it back,
@@ -104,8 +132,8 @@ TEST(Commands, ExportInBothDialectsReadBackByPython) {
          {std::tuple{"standard.csv", ",", "2026-03-12", "41.00", "2026-03-20"},
           std::tuple{"italiano.csv", ";", "12/03/2026", "41,00", "20/03/2026"}}) {
         SCOPED_TRACE(file);
-        const std::string comando_python = "cd '" + c.percorso + "' && python3 leggi.py " +
-                                           file + " '" + sep + "' > letto.txt";
+        const std::string comando_python =
+            "cd '" + c.percorso + "' && python3 leggi.py " + file + " '" + sep + "' > letto.txt";
         ASSERT_EQ(std::system(comando_python.c_str()), 0);
         const std::string letto = c.leggi("letto.txt");
         const std::string nascita = std::string(sep) == "," ? "1970-03-05" : "05/03/1970";
@@ -146,10 +174,12 @@ TEST(Commands, ImportRecordsTheValidRowsAndListsTheOthers) {
     EXPECT_EQ(prova.stato, 1);
     EXPECT_EQ(c.leggi(DATI_C), prima);
     const Sessione s = comando(c, {"importa-pagamenti", "pagamenti.csv"});
-    EXPECT_EQ(s.output, "Righe lette: 6\nPagamenti registrati: 1\n" + tabella("registrato") + "Archivio salvato.\n");
+    EXPECT_EQ(s.output, "Righe lette: 6\nPagamenti registrati: 1\n" + tabella("registrato") +
+                            "Archivio salvato.\n");
     EXPECT_EQ(s.stato, 1);
-    EXPECT_NE(comando(c, {"esporta"}).output.find("\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,sì,"
-                                                  "2026-04-10,"),
+    EXPECT_NE(comando(c, {"esporta"})
+                  .output.find("\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,sì,"
+                               "2026-04-10,"),
               std::string::npos);
     EXPECT_FALSE(c.esiste(DATI_C + ".giornale"));
 }
@@ -158,12 +188,20 @@ TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
     ARCHIVIO a = piccolo();
     EXPECT_EQ(comando(Cartella(a), {"controlla"}).stato, 0);
     // A fine naming owner 7, a second owner 2, a paid fine without owner.
-    a.anagrafica += testo_anagraf({2, "VERDI", "LUCA", {2, 2, 1990}, "VIA PO 1", "Roma", "00100",
-                                   "RM", "VRDLCU90B02H501X", "RM1111111C"});
+    a.anagrafica += testo_anagraf({2,
+                                   "VERDI",
+                                   "LUCA",
+                                   {2, 2, 1990},
+                                   "VIA PO 1",
+                                   "Roma",
+                                   "00100",
+                                   "RM",
+                                   "VRDLCU90B02H501X",
+                                   "RM1111111C"});
     a.contravvenzioni +=
         testo_contravv({4, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 42}, 7) +
-        testo_contravv({5, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 42, nullptr, true,
-                        {4, 4, 2026}});
+        testo_contravv(
+            {5, {3, 4, 2026}, "Roma", "EF456GH", "Sosta", 42, nullptr, true, {4, 4, 2026}});
     Cartella c(a);
     const Sessione s = comando(c, {"controlla"});
     EXPECT_EQ(s.output,
@@ -183,18 +221,83 @@ TEST(Commands, CheckReportsWhatAnAdministratorMustKnow) {
     EXPECT_EQ(s.stato, 1);
 }
 
-TEST(Commands, EachCommandIsRefusedWhileASessionHoldsTheArchive) {
+TEST(Commands, AHeldArchiveIsReadWithItsHoldersConfirmedWorkAndOnlyTheImportIsRefused) {
     Cartella c(piccolo());
     c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n3,2026-04-10,167\n");
     Programma sessione(c.percorso);
-    ASSERT_TRUE(sessione.digita("5\n\n\n", "Caricamento avvenuto correttamente."));
-    for (const auto& argomenti : std::vector<std::vector<std::string>>{
-             {"esporta"}, {"importa-pagamenti", "pagamenti.csv"}, {"controlla"}}) {
-        const Sessione s = comando(c, argomenti);
-        EXPECT_EQ(s.errori, "sanzionario " + argomenti[0] +
-                                ": L'archivio e' gia' in uso in un'altra sessione (processo " +
-                                std::to_string(sessione.pid) +
-                                ").\nChiudere l'altra sessione e riprovare.\n");
-        EXPECT_EQ(s.stato, 1);
+    ASSERT_TRUE(sessione.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                                "Contravvenzione n.4 inserita correttamente."));
+    const auto su_disco = c.contenuto();
+    const std::string tenuto =
+        ": l'archivio e' in uso in un'altra sessione" + testi::chi_tiene(sessione.pid);
+    const std::string letto =
+        tenuto + ": i dati comprendono le sue modifiche confermate e non ancora salvate.\n";
+    const std::string rifiutato = ": L'archivio e' gia' in uso in un'altra sessione" +
+                                  testi::chi_tiene(sessione.pid) +
+                                  ".\nChiudere l'altra sessione e riprovare.\n";
+    const struct {
+        std::vector<std::string> argomenti;
+        std::string errori;
+        int stato;
+        std::string nell_uscita; // the holder's unsaved fine, as each shows it
+    } casi[] = {
+        {{"esporta"}, "sanzionario esporta" + letto, 0, "\r\n4,2026-02-01,Roma,ZZ999ZZ,Sosta,"},
+        {{"controlla"},
+         "sanzionario controlla" + letto,
+         0,
+         "1 modifiche confermate della sessione in corso"},
+        {{"registro"},
+         "sanzionario registro" + tenuto +
+             ": il registro comprende le sue operazioni confermate.\n",
+         0,
+         "ZZ999ZZ"},
+        {{"importa-pagamenti", "--prova", "pagamenti.csv"},
+         "sanzionario importa-pagamenti" + rifiutato,
+         1,
+         ""},
+        {{"importa-pagamenti", "pagamenti.csv"},
+         "sanzionario importa-pagamenti" + rifiutato,
+         1,
+         ""},
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.argomenti.front() + " " + caso.argomenti.back());
+        const Sessione s = comando(c, caso.argomenti);
+        EXPECT_EQ(s.errori, caso.errori);
+        EXPECT_EQ(s.stato, caso.stato);
+        EXPECT_NE(s.output.find(caso.nell_uscita), std::string::npos) << s.output;
+        EXPECT_EQ(c.contenuto(), su_disco) << "a reader writes nothing";
     }
+}
+
+TEST(Commands, AnArchiveReachedThroughALinkIsTheArchiveItselfForEveryCommand) {
+    Cartella c(piccolo());
+    c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n3,2026-04-10,167\n");
+    // A session that ended without saving: its journal beside the real fines file.
+    Programma p(c.percorso);
+    ASSERT_TRUE(p.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                         "Contravvenzione n.4 inserita correttamente."));
+    p.uccidi(SIGKILL);
+    std::filesystem::create_directory(c.file("altrove"));
+    std::filesystem::create_symlink("../dati/contravvenzioni.txt", c.file("altrove/c.txt"));
+    const Sessione k = comando(c, {"controlla", "-c", "altrove/c.txt"});
+    EXPECT_NE(k.output.find("1 modifiche non salvate di una sessione interrotta"),
+              std::string::npos)
+        << k.output;
+    EXPECT_EQ(k.stato, 1);
+    // The trial and the import take the same decision, in the same words.
+    const Sessione prova =
+        comando(c, {"importa-pagamenti", "--prova", "-c", "altrove/c.txt", "pagamenti.csv"});
+    const Sessione vera = comando(c, {"importa-pagamenti", "-c", "altrove/c.txt", "pagamenti.csv"});
+    EXPECT_NE(prova.errori.find("di una sessione interrotta"), std::string::npos) << prova.errori;
+    EXPECT_EQ(prova.errori, vera.errori);
+    EXPECT_EQ(prova.output, vera.output);
+    EXPECT_EQ(prova.stato, 1);
+    EXPECT_EQ(vera.stato, 1);
+    // One file given for both is refused as such, naming no process.
+    const Sessione stesso = comando(c, {"controlla", "-a", "altrove/c.txt"});
+    EXPECT_EQ(stesso.errori, "sanzionario controlla: dati/contravvenzioni.txt e altrove/c.txt sono "
+                             "lo stesso file: le contravvenzioni e i dati anagrafici sono in due "
+                             "file diversi.\n");
+    EXPECT_EQ(stesso.stato, 1);
 }

@@ -25,10 +25,10 @@
 #include "input/line.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "storage/journal_format.h"
-#include "session/replay.h"
 #include "session/dialogs.h"
+#include "session/replay.h"
 #include "storage/archive_files.h"
+#include "storage/journal_format.h"
 #include "support/folder.h"
 #include "support/texts.h"
 
@@ -127,7 +127,7 @@ inline std::string prova_caricamento(std::string_view dati, const std::string& c
     const CONTEGGI caricati = conteggi();
     // A record the layout cannot hold is refused by the save, which writes nothing.
     FUORI_LAYOUT fuori;
-    if (difetto.empty() && !scrivi_archivio(c1.c_str(), a1.c_str(), nullptr, &fuori)) {
+    if (difetto.empty() && !scrivi_archivio(c1.c_str(), a1.c_str(), &fuori)) {
         if (fuori.motivo == nullptr) difetto = "saving the loaded archive failed";
         libera_liste();
         return difetto;

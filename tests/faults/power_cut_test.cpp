@@ -14,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <string_view>
+#include <vector>
 
 #include "faults/fault_support.h"
 #include "faults/journal_trials.h"
@@ -152,6 +153,8 @@ enum class SALVATAGGIO {
     NESSUNA_RINOMINA,      // the entry flushed, no rename made
     UNA_RINOMINA,          // the owners file renamed, the fines file not
     DUE_RINOMINE,          // both renamed, the journal not yet started afresh
+    SOLO_LA_SECONDA,       // the fines file renamed, the owners file not: an order the
+                           // save's flush after each rename rules out, recognised all the same
 };
 
 struct CASO_SALVATAGGIO {
@@ -169,8 +172,10 @@ std::string temporaneo(const std::string& file) {
 // Leaves in `c` what a power cut during a save would: the journal of the
 // script's session, then (as far as `fin_qui` says) the temporary files,
 // the save's entry naming them (by absolute path when `assoluti`, as the
-// program writes it; as typed, as an earlier version did), the renames.
-void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti) {
+// program writes it; as typed, as an earlier version did; with the new
+// files' SHA-256 when `impronte`, as the program writes it now), the renames.
+void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti,
+                        bool impronte = false) {
     const ARCHIVIO nuovo = PROVA_TAGLIO::riferimenti_->file_dopo(
         static_cast<int>(PROVA_TAGLIO::copione_->passi.size()));
     const GIORNALE_LETTO letto = decodifica_giornale(*PROVA_TAGLIO::giornale_);
@@ -188,19 +193,19 @@ void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti) {
         for (const std::string& f : {file_a, file_c})
             v.rinomine.push_back({nome(temporaneo(f)), nome(f),
                                   identita_file(c.file(temporaneo(f)).c_str()),
-                                  identita_file(c.file(f).c_str())});
+                                  identita_file(c.file(f).c_str()),
+                                  impronte ? impronta_file(c.file(temporaneo(f))) : std::nullopt});
         std::string voce;
         codifica_voce(v, voce);
         giornale += fin_qui == SALVATAGGIO::VOCE_TAGLIATA ? voce.substr(0, voce.size() / 2) : voce;
     }
     c.scrivi(GIORNALE, giornale);
-    const int rinomine = fin_qui == SALVATAGGIO::UNA_RINOMINA   ? 1
-                         : fin_qui == SALVATAGGIO::DUE_RINOMINE ? 2
-                                                                : 0;
-    for (int k = 0; k < rinomine; ++k) {
-        const std::string& f = k == 0 ? file_a : file_c;
+    std::vector<std::string> rinominati;
+    if (fin_qui == SALVATAGGIO::UNA_RINOMINA) rinominati = {file_a};
+    if (fin_qui == SALVATAGGIO::DUE_RINOMINE) rinominati = {file_a, file_c};
+    if (fin_qui == SALVATAGGIO::SOLO_LA_SECONDA) rinominati = {file_c};
+    for (const std::string& f : rinominati)
         ASSERT_EQ(std::rename(c.file(temporaneo(f)).c_str(), c.file(f).c_str()), 0);
-    }
 }
 
 } // namespace
@@ -215,6 +220,7 @@ TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRename
         {"before the first rename", SALVATAGGIO::NESSUNA_RINOMINA, false},
         {"between the two renames", SALVATAGGIO::UNA_RINOMINA, false},
         {"after both renames", SALVATAGGIO::DUE_RINOMINE, false},
+        {"with the second rename on disk and not the first", SALVATAGGIO::SOLO_LA_SECONDA, false},
     };
     for (const CASO_SALVATAGGIO& caso : casi) {
         SCOPED_TRACE(std::string("power cut ") + caso.nome);
@@ -234,28 +240,45 @@ TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRename
 
 TEST_F(FaultPowerCut, BetweenTheRenamesTheSaveIsFinishedFromAnyFolderAndACopyIsNeverLoadedMixed) {
     const ARCHIVIO nuovo = riferimenti_->file_dopo(static_cast<int>(copione_->passi.size()));
-    Cartella c(copione_->archivio);
-    taglia_salvataggio(c, SALVATAGGIO::UNA_RINOMINA, true);
-    // A copy of the folder as the cut left it: a new owners file, an old fines file.
-    Cartella copia;
-    std::filesystem::copy(c.file("dati"), copia.file("dati"),
-                          std::filesystem::copy_options::recursive);
-    const std::string a_meta = copia.leggi(DATI_A), c_meta = copia.leggi(DATI_C);
+    for (const bool impronte : {false, true}) {
+        SCOPED_TRACE(impronte ? "a note with the new files' fingerprints" : "an older note");
+        Cartella c(copione_->archivio);
+        taglia_salvataggio(c, SALVATAGGIO::UNA_RINOMINA, true, impronte);
+        // A copy of the folder as the cut left it: a new owners file, an old fines file.
+        Cartella copia;
+        std::filesystem::copy(c.file("dati"), copia.file("dati"),
+                              std::filesystem::copy_options::recursive);
+        const std::string a_meta = copia.leggi(DATI_A), c_meta = copia.leggi(DATI_C);
 
-    // Loaded from another working folder by their full paths: finished.
-    Cartella altrove;
-    const Sessione s =
-        esegui_programma(altrove, "5\n" + c.file(DATI_C) + "\n" + c.file(DATI_A) + "\n\n7\n3\n\n");
-    EXPECT_NE(s.output.find(testi::CARICATO), std::string::npos) << s.output;
-    EXPECT_EQ(c.leggi(DATI_A), nuovo.anagrafica);
-    EXPECT_EQ(c.leggi(DATI_C), nuovo.contravvenzioni);
+        // Loaded from another working folder by their full paths: finished.
+        Cartella altrove;
+        const Sessione s = esegui_programma(altrove, "5\n" + c.file(DATI_C) + "\n" +
+                                                         c.file(DATI_A) + "\n\n7\n3\n\n");
+        EXPECT_NE(s.output.find(testi::CARICATO), std::string::npos) << s.output;
+        EXPECT_EQ(c.leggi(DATI_A), nuovo.anagrafica);
+        EXPECT_EQ(c.leggi(DATI_C), nuovo.contravvenzioni);
 
-    // The copy: its files are not those the note speaks of. Named, never loaded.
-    const Sessione k = esegui_programma(copia, "5\n\n\n\n7\n\n");
-    EXPECT_NE(k.output.find("non puo' essere\ncompletato con certezza"), std::string::npos)
-        << k.output;
-    EXPECT_NE(k.output.find(DATI_C + " (copia precedente: " + DATI_C + ".bak)"), std::string::npos);
-    EXPECT_EQ(k.output.find(testi::CARICATO), std::string::npos);
-    EXPECT_EQ(copia.leggi(DATI_A), a_meta);
-    EXPECT_EQ(copia.leggi(DATI_C), c_meta);
+        // The copy: its bytes prove which files are which when the note
+        // carries them, and the save is finished there too; otherwise the
+        // files that really exist are named, never a backup older than the
+        // last save, and nothing is loaded.
+        const Sessione k = esegui_programma(copia, "5\n\n\n\n7\n3\n\n");
+        if (impronte) {
+            EXPECT_NE(k.output.find(testi::CARICATO), std::string::npos) << k.output;
+            EXPECT_EQ(copia.leggi(DATI_A), nuovo.anagrafica);
+            EXPECT_EQ(copia.leggi(DATI_C), nuovo.contravvenzioni);
+            continue;
+        }
+        EXPECT_NE(k.output.find("non puo' essere\ncompletato con certezza"), std::string::npos)
+            << k.output;
+        EXPECT_NE(k.output.find("  " + copia.file(DATI_C) + " (file dei dati)\n"),
+                  std::string::npos);
+        EXPECT_NE(k.output.find("  " + copia.file(temporaneo(DATI_C)) +
+                                " (nuovo, non ancora al suo posto)\n"),
+                  std::string::npos);
+        EXPECT_EQ(k.output.find(".bak"), std::string::npos) << "no backup is advised";
+        EXPECT_EQ(k.output.find(testi::CARICATO), std::string::npos);
+        EXPECT_EQ(copia.leggi(DATI_A), a_meta);
+        EXPECT_EQ(copia.leggi(DATI_C), c_meta);
+    }
 }

@@ -4,6 +4,7 @@
 // plant at its name.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -363,6 +364,58 @@ TEST(RegisterSession, AnImportStoppedBeforeItsRegisterEntryIsRecoveredAsItWasMad
         return;
     }
     FAIL() << "no write of the register came after the journal's";
+}
+
+TEST(RegisterSession, ASaveStoppedAfterItsNoteIsFinishedByTheNextLoadWithItsEntryAndItsLocks) {
+    // Killed before each rename, then before each write to the register,
+    // until the journal's last word is the save's note: every such state
+    // is a save cut short, never files changed outside the program.
+    int stati = 0;
+    for (const char* chiamata : {"rename", "write"}) {
+        for (uint64_t volta = 1; volta < 80; ++volta) {
+            CartellaCampione c;
+            const std::string contatori = c.file("contatori");
+            scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
+            OPZIONI o;
+            o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+                          {guasto_io::VAR_CONTATORI, contatori},
+                          {guasto_io::VAR_CHIAMATA, chiamata},
+                          {guasto_io::VAR_VOLTA, std::to_string(volta)},
+                          {guasto_io::VAR_MODO, "uccidi"}};
+            if (guasti::SANITIZZATO)
+                o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
+            esegui_programma(c, UNA_MULTA_SALVATA, o);
+            const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
+            if (!g.riconosciuto || g.voci.back().tipo != TIPO_VOCE::SALVATAGGIO) continue;
+            ++stati;
+            SCOPED_TRACE(std::string("killed at ") + chiamata + " " + std::to_string(volta));
+            const Sessione prima = registro(c, "--verifica");
+            EXPECT_EQ(prima.stato, 0) << prima.output;
+            EXPECT_EQ(prima.output.find("fuori dal programma"), std::string::npos);
+
+            // The load finishes it: the files it put in place are held (a
+            // hard link from another folder is only offered a consultation),
+            // no second name is left, and the register has the save.
+            Programma primo(c.percorso);
+            ASSERT_TRUE(primo.digita("5\n\n\n", "Caricamento avvenuto correttamente."));
+            EXPECT_EQ(guasti::volte(c.leggi(DATI_C), "ZZ999ZZ"), 1u);
+            for (const auto& voce : fs::directory_iterator(c.file("dati")))
+                EXPECT_EQ(voce.path().filename().string().find(".bak-"), std::string::npos)
+                    << voce.path();
+            fs::create_directory(c.file("altro"));
+            fs::create_hard_link(c.file(DATI_C), c.file("altro/c.txt"));
+            fs::create_hard_link(c.file(DATI_A), c.file("altro/a.txt"));
+            const Sessione secondo = esegui_programma(c, "5\naltro/c.txt\naltro/a.txt\nn\n\n7\n\n");
+            EXPECT_NE(secondo.output.find("Aprirlo in sola consultazione?"), std::string::npos)
+                << secondo.output;
+            primo.uccidi(SIGKILL);
+            const Sessione dopo = registro(c, "--verifica");
+            EXPECT_EQ(dopo.stato, 0) << dopo.output;
+            EXPECT_NE(dopo.output.find("quelli dell'ultimo salvataggio"), std::string::npos);
+            break; // the first such state of this kind of call
+        }
+    }
+    EXPECT_EQ(stati, 2) << "a stop between the renames, and one before the save's entry";
 }
 
 TEST(RegisterSession, WhatOthersPlantAtItsNameIsNeverWrittenAndTheWorkGoesOn) {

@@ -184,13 +184,14 @@ TEST(RecoverySession, AnEntryWithValuesNoRecordMayHoldEndsWhatIsRecovered) {
 
     // Nor does the writer put down an entry its reader would stop at: the
     // journal is given up instead, and the clerk told.
-    ASSERT_TRUE(giornale_avvia(c.file("prova.giornale"), letto.voci[0]));
+    GIORNALE_IN_USO g;
+    ASSERT_TRUE(giornale_avvia(g, c.file("prova.giornale"), letto.voci[0]));
     VOCE_GIORNALE falsa = letto.voci[1];
     falsa.modifiche[0].contravv.data_verbale.gg = 36;
-    EXPECT_FALSE(giornale_aggiungi(falsa));
-    EXPECT_FALSE(giornale_attivo());
+    EXPECT_FALSE(giornale_aggiungi(g, falsa));
+    EXPECT_FALSE(giornale_attivo(g));
     EXPECT_EQ(decodifica_giornale(c.leggi("prova.giornale")).voci.size(), 1u);
-    giornale_rimuovi();
+    giornale_rimuovi(g);
 }
 
 TEST(RecoverySession, ReloadingWithUnsavedChangesAsksFirst) {
@@ -243,21 +244,24 @@ TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
     primo.digita("5\n\n\n");
     ASSERT_TRUE(primo.attendi(IN_PAUSA_DOPO_IL_CARICAMENTO));
 
-    // A second program cannot load the archive, even with its lock file
+    // A second program does not hold the archive (it is offered a
+    // consultation instead, declined here), even with its lock file
     // deleted, nor through a hard link to the fines file, nor another
-    // archive sharing its owners file; nor save onto it from another one.
+    // archive sharing its owners file; nor may it save onto it from
+    // another one.
     fs::remove(c.file(DATI_C + ".blocco"));
     fs::create_hard_link(c.file(DATI_C), c.file("dati/collegamento.txt"));
-    const std::string rifiuto = in_uso(primo.pid);
     const Sessione s = esegui_programma(
-        c, "5\n\n\n\n5\ndati/collegamento.txt\n\n\n5\naltro/contravvenzioni.txt\n\n\n"
+        c, "5\n\n\nn\n\n5\ndati/collegamento.txt\n\nn\n\n5\naltro/contravvenzioni.txt\n\nn\n\n"
            "5\naltro/contravvenzioni.txt\naltro/anagrafica.txt\n\n"
            "6\n2\n\n\n\n7\n3\n\n");
     pulita(s);
+    const std::string rifiuto = consultare(primo.pid) + NULLA_CARICATO;
     const std::string rifiutato = "\f" + MENU + "\f" + CARICA + rifiuto;
     EXPECT_EQ(s.output, BANNER + MENU + "\f" + CARICA + rifiuto + rifiutato + rifiutato + "\f" +
                             MENU + "\f" + CARICA + CARICATO + "\f" + MENU + "\f" + SALVA + SALVA_C +
-                            SALVA_A + rifiuto + "\f" + MENU + USCITA + SALVA + "\f" + CONGEDO);
+                            SALVA_A + in_uso(primo.pid) + "\f" + MENU + USCITA + SALVA + "\f" +
+                            CONGEDO);
     EXPECT_EQ(c.leggi(DATI_C), campione("contravvenzioni.txt"));
 
     // Once the first one is gone, however it ended, the archive is free.
@@ -266,6 +270,36 @@ TEST(RecoverySession, OneProgramPerArchiveAtLoadAndAtSaveAs) {
     EXPECT_EQ(esegui_programma(c, "5\n\n\n\n7\n3\n\n").output, BANNER + MENU + "\f" + CARICA +
                                                                    CARICATO + "\f" + MENU + USCITA +
                                                                    SALVA + "\f" + CONGEDO);
+}
+
+TEST(RecoverySession, ASecondClerkConsultsAHeldArchiveSeeingItsConfirmedWorkAndChangingNothing) {
+    ArchivioCampione c;
+    Programma primo(c.percorso);
+    ASSERT_TRUE(primo.digita("5\n\n\n\n1\n2\n01/02/2026\nRoma\nab123cd\nSosta\n50\nn\n",
+                             "Contravvenzione n.21 inserita correttamente."));
+    Programma secondo(c.percorso);
+    ASSERT_TRUE(secondo.digita("5\n\n\ns\n\n", CONSULTAZIONE));
+    // The holder's unsaved fine is there; every choice that would change
+    // something says so in one line; a fresh look at each menu shows what
+    // the holder confirms meanwhile.
+    ASSERT_TRUE(secondo.digita("1\n1\n21\n", "AB123CD"));
+    ASSERT_TRUE(secondo.digita("\n2\n\n", SOLA_CONSULTAZIONE));
+    ASSERT_TRUE(primo.digita("\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n",
+                             "Contravvenzione n.22 inserita correttamente."));
+    ASSERT_TRUE(secondo.digita("5\n1\n1\n22\n", "ZZ999ZZ"));
+    const auto su_disco = c.contenuto();
+    secondo.digita("\n5\n");
+    // Each from the main menu and back to it.
+    for (const std::string scelta : {"3\n2\n\n6\n", "3\n3\n\n6\n", "3\n4\n\n6\n", "2\n2\n\n5\n",
+                                     "2\n3\n\n5\n", "2\n4\n\n5\n", "6\n\n"})
+        ASSERT_TRUE(secondo.digita(scelta, SOLA_CONSULTAZIONE)) << scelta;
+    // Leaving asks nothing: there is nothing to save.
+    secondo.digita("7\n\n");
+    ASSERT_EQ(secondo.termina(), 0);
+    EXPECT_EQ(secondo.output.substr(secondo.output.size() - CONGEDO.size() - 1 - MENU.size()),
+              MENU + "\f" + CONGEDO);
+    EXPECT_EQ(c.contenuto(), su_disco) << "the consultation wrote nothing";
+    EXPECT_EQ(secondo.errori, "");
 }
 
 TEST(RecoverySession, WhatOthersLeaveAtTheLockOrJournalNameIsNeverTrustedNorWaitedOn) {

@@ -83,3 +83,11 @@ std::string Cartella::leggi(const std::string& nome) const {
 bool Cartella::esiste(const std::string& nome) const {
     return fs::exists(file(nome));
 }
+
+std::map<std::string, std::string> Cartella::contenuto() const {
+    std::map<std::string, std::string> c;
+    for (const auto& voce : std::filesystem::recursive_directory_iterator(percorso))
+        if (voce.is_regular_file())
+            c[std::filesystem::relative(voce.path(), percorso).string()] = leggi_file(voce.path());
+    return c;
+}

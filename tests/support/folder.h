@@ -2,6 +2,8 @@
 // fills, reads and removes the files the program works on.
 #pragma once
 
+#include <map>
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -38,6 +40,9 @@ struct Cartella {
                 const std::string& contenuto) const;  // folders made as needed
     std::string leggi(const std::string& nome) const; // "" when missing
     bool esiste(const std::string& nome) const;
+    // Every file inside, by its path from the folder, with its bytes: what
+    // a program that must write nothing leaves as it found.
+    std::map<std::string, std::string> contenuto() const;
 };
 
 // A working folder holding the sample archive under the default paths.

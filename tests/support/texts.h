@@ -3,7 +3,9 @@
 // the main dialogue, the menus, the record dialogues and the input routines.
 #pragma once
 
+#include <pwd.h>
 #include <string>
+#include <unistd.h>
 
 namespace testi {
 
@@ -82,6 +84,24 @@ inline std::string giornale_illeggibile(const std::string& dove) {
            "leggibile.\nE' conservato nel file\n" +
            dove + "\n";
 }
+// Who holds an archive, as the messages name it: the test's own user, a process.
+inline std::string chi_tiene(long pid) {
+    const passwd* p = getpwuid(geteuid());
+    return " (utente " + std::string(p != nullptr ? p->pw_name : "?") + ", processo " +
+           std::to_string(pid) + ")";
+}
+// A load of an archive another session holds, and the question it asks.
+inline std::string consultare(long pid) {
+    return "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione" +
+           chi_tiene(pid) + ".\nAprirlo in sola consultazione? (s/n) ";
+}
+inline const std::string CONSULTAZIONE =
+    "\nArchivio aperto in sola consultazione: si vedono i dati salvati e le modifiche\n"
+    "confermate nell'altra sessione, aggiornati a ogni ritorno a un menu;\n"
+    "nessuna modifica e' possibile.\n\n\nCaricamento avvenuto correttamente.\n\n" +
+    PAUSA;
+inline const std::string SOLA_CONSULTAZIONE =
+    "\nL'archivio e' aperto in sola consultazione: nessuna modifica e' possibile.\n\n" + PAUSA;
 inline std::string in_uso(long pid) {
     return "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione (processo " +
            std::to_string(pid) + ").\nChiudere l'altra sessione e riprovare.\n\n" + PAUSA;

@@ -113,9 +113,11 @@ int fallisci() {
 }
 
 // A call on a path, failed with the chosen error when it is the chosen one.
+// In the mode that kills, the program stops dead before the call instead.
 bool guasta_percorso(FAMIGLIA f, const char* funzione, const char* percorso) {
     if (!conta(f) || modo == MODO::CORTA) return false;
     segna(funzione, percorso);
+    if (modo == MODO::UCCISIONE) raise(SIGKILL);
     return true;
 }
 
