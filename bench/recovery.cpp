@@ -10,11 +10,10 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "register/register.h"
-#include "register/register_file.h"
 #include "session/archive.h"
+#include "session/names.h"
 #include "session/journal.h"
 #include "storage/file_identity.h"
-#include "storage/file_ops.h"
 #include "storage/journal_format.h"
 
 namespace {
@@ -86,11 +85,12 @@ TEMPO_RECUPERO misura_recupero(const std::string& file_c, const std::string& fil
     std::ofstream(percorso_giornale(file_c), std::ios::binary) << giornale;
     // The register names this journal and holds none of its operations (a
     // stop after each journal entry): the recovery writes them all.
-    const std::string registro = percorso_registro(segui_collegamenti(file_c));
-    registro_apri(registro);
-    registro_segue_giornale(0, 0); // the journal's INIZIO above is dated 0
-    registro_caricamento({});
-    registro_fine_sessione(0, false);
+    const std::string registro = nomi_archivio(file_c, file_a).registro;
+    REGISTRO_IN_USO r;
+    registro_apri(r, registro);
+    registro_segue_giornale(r, 0, 0); // the journal's INIZIO above is dated 0
+    registro_caricamento(r, {});
+    registro_fine_sessione(r, 0, false);
     const std::size_t byte_prima = leggi_tutto(registro.c_str()).size();
     // On the disk, as the program leaves its journal: the register's flush
     // then waits for its own bytes only, not for what the benchmark wrote.
