@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks what `cmake --install` puts in an installation tree: exactly the
-# program, its two manual pages, the sample archive, the copyright file and
+# program, its two manual pages, the sample archive, the roles' SQL file,
+# the copyright file and
 # the changelog, each where it belongs and with its permissions, under any
 # prefix and DESTDIR;
 # and that the installed program and pages show the project version.
@@ -24,7 +25,8 @@ atteso="755 bin/sanzionario
 644 share/man/it/man1/sanzionario.1
 644 share/man/man1/sanzionario.1
 644 share/sanzionario/esempio/dati/anagrafica.txt
-644 share/sanzionario/esempio/dati/contravvenzioni.txt"
+644 share/sanzionario/esempio/dati/contravvenzioni.txt
+644 share/sanzionario/ruoli.sql"
 trovato=$(cd "$radice/dest" && find . ! -type d -printf '%m %P\n' | sort -k2 |
           sed "s| ${prefisso#/}/| |")
 if [ "$trovato" != "$atteso" ]; then

@@ -22,7 +22,9 @@ struct COMANDO {
 const COMANDO COMANDI[] = {{"esporta", comando_esporta},
                            {"importa-pagamenti", comando_importa_pagamenti},
                            {"controlla", comando_controlla},
-                           {"registro", comando_registro}};
+                           {"registro", comando_registro},
+                           {"importa-archivio", comando_importa_archivio},
+                           {"esporta-archivio", comando_esporta_archivio}};
 
 constexpr const char* AIUTO =
     "Uso: sanzionario [OPZIONE]\n"
@@ -42,10 +44,16 @@ constexpr const char* AIUTO =
     "  registro [--verifica] [--json] [--contravvenzione N] [--anagrafica CODICE]\n"
     "           [--targa TARGA] [--utente UTENTE] [--dal gg/mm/aaaa] [--al gg/mm/aaaa]\n"
     "           [FILE DELLE CONTRAVVENZIONI]\n"
-    "      mostra o verifica il registro delle modifiche\n\n"
-    "Per esporta, importa-pagamenti e controlla, -c e -a (--contravvenzioni,\n"
-    "--anagrafica) indicano i file dell'archivio, se non sono dati/contravvenzioni.txt\n"
-    "e dati/anagrafica.txt. Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
+    "      mostra o verifica il registro delle modifiche\n"
+    "  importa-archivio [-c FILE] [-a FILE] --database CONNESSIONE [--sostituisci]\n"
+    "                   [--accetta-letture-dubbie]\n"
+    "      copia l'archivio dai suoi file in un database PostgreSQL\n"
+    "  esporta-archivio [-c FILE] [-a FILE] --database CONNESSIONE\n"
+    "      scrive nei file l'archivio di un database PostgreSQL\n\n"
+    "Per tutti i comandi ma registro, -c e -a (--contravvenzioni, --anagrafica)\n"
+    "indicano i file dell'archivio, se non sono dati/contravvenzioni.txt e\n"
+    "dati/anagrafica.txt; --database, o la variabile SANZIONARIO_DATABASE, il\n"
+    "database. Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
     "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
 
 int errore(const std::string& messaggio) {

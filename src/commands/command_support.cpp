@@ -108,6 +108,22 @@ bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APE
     return false;
 }
 
+bool giornale_da_sistemare(const char* comando, const APERTURA& a) {
+    const std::string prima = std::string("sanzionario ") + comando + ": ";
+    if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
+        std::cerr << prima << "al posto del giornale di recupero " << a.nomi.giornale
+                  << " c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
+    } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
+        std::cerr << prima << "il giornale di recupero " << a.nomi.giornale
+                  << " non si puo' leggere.\nCaricare l'archivio nel programma, poi riprovare.\n";
+    } else if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
+        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.nomi.giornale
+                  << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
+                     "recuperarne le modifiche, poi riprovare.\n";
+    }
+    return a.giornale != GIORNALE_TROVATO::NESSUNO;
+}
+
 bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a) {
     if (!apri_archivio_comando(comando, f, MODO_APERTURA::LETTORE, nullptr, a)) return false;
     avvisa_lettura_di_archivio_tenuto(comando, a);

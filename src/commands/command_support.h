@@ -49,6 +49,12 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
 bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APERTURA modo,
                            CONFERMA_FORMA conferma, APERTURA& a);
 
+// For a command that writes: whether the journal an opening found beside
+// the archive stops it (one that is not the program's, one that cannot
+// be read, the changes of a session that did not end, to be recovered in
+// the program first), after telling why on standard error.
+bool giornale_da_sistemare(const char* comando, const APERTURA& a);
+
 // The archive read for a command that only reads: opened as a reader, the
 // records as the reader takes them, and put in the current lists. When
 // another session holds it, standard error says so in one line: whose

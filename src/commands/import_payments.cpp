@@ -21,7 +21,6 @@
 #include "commands/payment_list.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "model/walk.h"
 #include "register/register.h"
 #include "session/archive.h"
 #include "session/dialogs.h"
@@ -168,34 +167,16 @@ struct PAGAMENTO {
     uint32_t linea;
 };
 
-// The first fine, in list order (as the dialogues find it), of each number
-// the rows name: one walk of the list, and an index no larger than the list
-// of payments.
-std::unordered_map<uint32_t, NODO_CONTRAVV*> multe_nominate(const ELENCO& e) {
-    std::unordered_map<uint32_t, NODO_CONTRAVV*> indice;
-    indice.reserve(e.righe.size() + e.numeri.size());
-    for (const RIGA_ELENCO& r : e.righe)
-        if (r.quanti == 1) indice.emplace(r.numeri, nullptr);
-    for (uint32_t n : e.numeri) indice.emplace(n, nullptr);
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
-        const auto it = indice.find(f->numero);
-        if (it != indice.end() && it->second == nullptr) it->second = f;
-    }
-    return indice;
-}
-
 // The fine a row pays, or why it names none: by its number column, or by
-// the numbers its reason names (exactly one of them must be a fine's).
+// the numbers its reason names (exactly one of them must be a fine's); a
+// number names the first fine in list order that has it, found through
+// the door's index as the dialogues find it.
 struct MULTA_DELLA_RIGA {
     NODO_CONTRAVV* multa = nullptr;
     std::string motivo;
 };
-MULTA_DELLA_RIGA multa_della_riga(const ELENCO& e, const RIGA_ELENCO& r,
-                                  const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice) {
-    const auto trovata = [&](uint32_t n) -> NODO_CONTRAVV* {
-        const auto it = indice.find(n);
-        return it == indice.end() ? nullptr : it->second;
-    };
+MULTA_DELLA_RIGA multa_della_riga(const ELENCO& e, const RIGA_ELENCO& r) {
+    const auto trovata = [](uint32_t n) { return trova_numero(lista_contravv, n); };
     if (e.c.numero >= 0) {
         if (r.segni & NUMERO_CITATO)
             return {nullptr, "numero della contravvenzione non valido: " +
@@ -230,11 +211,10 @@ MULTA_DELLA_RIGA multa_della_riga(const ELENCO& e, const RIGA_ELENCO& r,
 // Why a row cannot be recorded, or "" when it can, its payment then in `p`.
 // `gia_nel_file`: the line where each fine was paid earlier in the list.
 std::string motivo_scarto(const ELENCO& e, const RIGA_ELENCO& r,
-                          const std::unordered_map<uint32_t, NODO_CONTRAVV*>& indice,
                           const std::unordered_map<const NODO_CONTRAVV*, uint32_t>& gia_nel_file,
                           PAGAMENTO& p) {
     if (r.segni & MANCANO_CAMPI) return "mancano dei campi";
-    const MULTA_DELLA_RIGA m = multa_della_riga(e, r, indice);
+    const MULTA_DELLA_RIGA m = multa_della_riga(e, r);
     if (m.multa == nullptr) return m.motivo;
     NODO_CONTRAVV* f = m.multa;
     const std::string n = "la contravvenzione n." + std::to_string(f->numero);
@@ -262,11 +242,10 @@ std::string motivo_scarto(const ELENCO& e, const RIGA_ELENCO& r,
 // the others to `scarti`, with their lines.
 void controlla_righe(const ELENCO& e, std::vector<PAGAMENTO>& validi,
                      std::vector<std::pair<uint32_t, std::string>>& scarti) {
-    const auto indice = multe_nominate(e);
     std::unordered_map<const NODO_CONTRAVV*, uint32_t> gia_nel_file;
     for (const RIGA_ELENCO& r : e.righe) {
         PAGAMENTO p{};
-        std::string motivo = motivo_scarto(e, r, indice, gia_nel_file, p);
+        std::string motivo = motivo_scarto(e, r, gia_nel_file, p);
         if (!motivo.empty()) {
             scarti.emplace_back(r.linea, std::move(motivo));
             continue;
@@ -313,16 +292,7 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
     const std::string prima = std::string("sanzionario ") + COMANDO + ": ";
     if (a.titolare.pid != 0) {
         std::cerr << prima << testo_archivio_in_uso(a.titolare);
-    } else if (a.giornale == GIORNALE_TROVATO::NON_FIDATO) {
-        std::cerr << prima << "al posto del giornale di recupero " << a.nomi.giornale
-                  << " c'e' un file che non e' del programma: toglierlo, poi riprovare.\n";
-    } else if (a.giornale == GIORNALE_TROVATO::ILLEGGIBILE) {
-        std::cerr << prima << "il giornale di recupero " << a.nomi.giornale
-                  << " non si puo' leggere.\nCaricare l'archivio nel programma, poi riprovare.\n";
-    } else if (a.giornale != GIORNALE_TROVATO::NESSUNO) {
-        std::cerr << prima << "accanto all'archivio c'e' il giornale " << a.nomi.giornale
-                  << " di una sessione interrotta.\nCaricare l'archivio nel programma per "
-                     "recuperarne le modifiche, poi riprovare.\n";
+    } else if (giornale_da_sistemare(COMANDO, a)) {
     } else if (concludi_apertura(a, false).caricato) {
         if (!prova && registro_previsto() && !registro_attivo(registro_sessione()))
             std::cerr << prima << "attenzione, il registro delle modifiche "

@@ -213,6 +213,27 @@ std::string cp850_in_utf8(std::string_view cp850) {
     return r;
 }
 
+std::optional<std::string> utf8_in_cp850(std::string_view utf8) {
+    static const RESA_CP850 resa = resa_cp850("UTF-8");
+    std::string r;
+    r.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            r += utf8[i++];
+            continue;
+        }
+        const std::size_t lunghezza = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+        const std::string_view carattere = utf8.substr(i, lunghezza);
+        std::size_t alto = 0;
+        while (alto < resa.alta.size() && resa.alta[alto] != carattere) ++alto;
+        if (alto == resa.alta.size()) return std::nullopt;
+        r += static_cast<char>(0x80 + alto);
+        i += lunghezza;
+    }
+    return r;
+}
+
 std::string al_terminale(std::string_view set, std::string_view cp850) {
     std::string r;
     rendi(resa_cp850(set), cp850, r);

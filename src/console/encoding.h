@@ -5,6 +5,7 @@
 
 #include <array>
 #include <iconv.h>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,11 @@ struct Decodifica {
 // Code page 850 text in UTF-8, whatever the terminal: the register and the
 // exported files are UTF-8.
 std::string cp850_in_utf8(std::string_view cp850);
+// The way back, exactly: UTF-8 text whose every character code page 850
+// holds, in its bytes; nothing when a character has none (no
+// transliteration) or the text is no UTF-8. cp850_in_utf8 and this give
+// back every byte but NUL.
+std::optional<std::string> utf8_in_cp850(std::string_view utf8);
 
 // Whole-text conversions of one line. Test seam: the console converts as
 // it reads and writes (Decodifica, rendi); the tests check the rules here.

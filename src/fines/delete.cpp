@@ -17,7 +17,7 @@ int canc_contravv() {
     ins_int(&numero);
     // One walk finds the fine and the one before it, to unlink it afterwards.
     NODO_CONTRAVV* prima = nullptr;
-    NODO_CONTRAVV* f = trova_contravv(lista_contravv, numero, &prima);
+    NODO_CONTRAVV* f = trova_numero(lista_contravv, numero, &prima);
     if (f == nullptr) {
         vis_contravv(lista_contravv, numero); // the empty-list or not-found message
         pausa();

@@ -4,6 +4,7 @@
 #include "console/text.h"
 #include "fines/fines.h"
 #include "input/date.h"
+#include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 
@@ -40,7 +41,7 @@ int vis_contravv(NODO_CONTRAVV* lista, unsigned long numero) {
         console_out() << "\nNon e' presente alcuna contravvenzione.\n";
         return -1;
     }
-    const NODO_CONTRAVV* f = trova_contravv(lista, numero);
+    const NODO_CONTRAVV* f = trova_numero(lista, numero);
     if (f == nullptr) {
         console_out() << "\nLa contravvenzione cercata non e' stata trovata.\n";
         return 1;

@@ -87,7 +87,7 @@ int mod_contravv(NODO_CONTRAVV* lista) {
     uint32_t numero = 0;
     ins_int(&numero);
     // One walk finds the fine that is shown and then edited.
-    NODO_CONTRAVV* f = trova_contravv(lista, numero);
+    NODO_CONTRAVV* f = trova_numero(lista, numero);
     if (f == nullptr) {
         vis_contravv(lista, numero); // the empty-list or not-found message
         pausa();

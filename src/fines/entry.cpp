@@ -15,7 +15,7 @@ namespace {
 // after the message and a pause, when no number or no memory is left.
 NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
     NODO_CONTRAVV* ultima = nullptr;
-    const auto numero = nuovo_numero(lista, &ultima);
+    const auto numero = numero_nuovo(lista, &ultima);
     if (!numero) {
         console_out() << "\n\nATTENZIONE: numerazione delle contravvenzioni esaurita.\n\n"
                          "Impossibile inserire nuove contravvenzioni\n\n";

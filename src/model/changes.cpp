@@ -4,12 +4,12 @@
 #include "model/changes.h"
 
 #include <new>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "model/lists.h"
+#include "model/owner_data_index.h"
+#include "model/record_index.h"
 #include "model/walk.h"
 
 namespace {
@@ -29,26 +29,201 @@ bool codici_unici = true;
 // owner they were merged into (nullptr: removed).
 std::unordered_map<NODO_ANAGRAF*, NODO_ANAGRAF*> accantonati;
 
-uint32_t id(const NODO_CONTRAVV* f) {
-    return f->numero;
+// The index of each list in use: given by the load or made in one walk
+// when first needed, then kept by every change below. It is trusted only
+// while the lists stand as the door left them: a change past the door (the
+// list helpers used on the lists in use, a head replaced) is noticed at
+// the next call, and the index made again. When memory for it runs out,
+// every look-up walks the list, as before there was an index.
+INDICE_ID<NODO_CONTRAVV> indice_c;
+INDICE_ID<NODO_ANAGRAF> indice_a;
+bool indici_buoni = false; // the indexes match the lists as they stood at `versione_indici`
+uint64_t versione_indici = 0;
+const NODO_CONTRAVV* testa_c = nullptr;
+const NODO_ANAGRAF* testa_a = nullptr;
+
+INDICE_ID<NODO_CONTRAVV>& indice_di(const NODO_CONTRAVV*) {
+    return indice_c;
 }
-uint32_t id(const NODO_ANAGRAF* a) {
-    return a->codice;
+INDICE_ID<NODO_ANAGRAF>& indice_di(const NODO_ANAGRAF*) {
+    return indice_a;
+}
+NODO_CONTRAVV*& lista_di(const NODO_CONTRAVV*) {
+    return lista_contravv;
+}
+NODO_ANAGRAF*& lista_di(const NODO_ANAGRAF*) {
+    return lista_anagraf;
+}
+
+// The owners by their nine data fields, over indice_a: made at the first
+// check for an equal owner and kept from then on, while indice_a can carry
+// it (dati_indicizzabili). Drafts enter it when confirmed.
+INDICE_DATI indice_dati;
+bool dati_buoni = false;
+
+// The lists as they stand now are the ones the indexes describe.
+void indici_allineati() {
+    versione_indici = versione_liste();
+    testa_c = lista_contravv;
+    testa_a = lista_anagraf;
+}
+
+// Whether the indexes can be used, made again when the lists changed past them.
+bool indici_pronti() {
+    if (indici_buoni && versione_indici == versione_liste() && testa_c == lista_contravv &&
+        testa_a == lista_anagraf)
+        return true;
+    dati_buoni = false;
+    try {
+        indicizza(indice_c, lista_contravv);
+        indicizza(indice_a, lista_anagraf);
+        indici_buoni = true;
+        indici_allineati();
+    } catch (const std::bad_alloc&) {
+        azzera_indice(indice_c);
+        azzera_indice(indice_a);
+        indici_buoni = false;
+    }
+    return indici_buoni;
+}
+
+// Whether `lista` is a list in use with its index ready.
+template <class N> bool indicizzata(const N* lista) {
+    return lista == lista_di(lista) && indici_pronti();
+}
+
+// The index told of a record appended to its list, or about to be unlinked
+// from it; when memory runs out, the index is given up until made again.
+template <class N> void in_indice(N* r) {
+    if (!indici_buoni) return;
+    try {
+        indice_aggiunto(indice_di(r), r);
+    } catch (const std::bad_alloc&) {
+        indici_buoni = false;
+    }
+}
+// The owner `a` (not a draft) enters the data index, or leaves it.
+void dati_dentro(const NODO_ANAGRAF* a) {
+    if (!dati_buoni || a == bozza_anagraf) return;
+    try {
+        dati_buoni = dati_indicizzabili(indice_a) && dati_entrati(indice_dati, indice_a, a);
+    } catch (const std::bad_alloc&) {
+        dati_buoni = false;
+    }
+}
+void dati_fuori(const NODO_ANAGRAF* a) {
+    if (dati_buoni && a != bozza_anagraf) dati_buoni = dati_usciti(indice_dati, a);
+}
+void dati_fuori(const NODO_CONTRAVV*) {
+}
+
+template <class N> void fuori_indice(N* r, N* prima) {
+    dati_fuori(r);
+    if (!indici_buoni) return;
+    try {
+        indice_tolto(indice_di(r), r, prima);
+    } catch (const std::bad_alloc&) {
+        indici_buoni = false;
+    }
+}
+
+// Unlinks `r` from its list, `prima` being the record before it (nullptr:
+// it is the head).
+template <class N> void sgancia_dopo(N* r, N* prima) {
+    fuori_indice(r, prima);
+    (prima == nullptr ? lista_di(r) : prima->next) = r->next;
+    r->next = nullptr;
+    if (indici_buoni) indici_allineati();
+}
+
+// Appends `r` to its list, after `coda` when given (its known tail), else
+// after the tail the index knows, else after a walk.
+template <class N> void accoda_indicizzato(N* r, N* const* coda) {
+    N*& lista = lista_di(r);
+    if (coda != nullptr) {
+        accoda_dopo(lista, *coda, r);
+    } else if (indicizzata(lista)) {
+        accoda_dopo(lista, indice_di(r).coda, r);
+    } else {
+        accoda(lista, r);
+    }
+    in_indice(r);
+    if (indici_buoni) indici_allineati();
+}
+
+// Whether `r` stands in its list; if so, the record before it in `prima`.
+template <class N> bool nella_lista(N* r, N*& prima) {
+    N* lista = lista_di(r);
+    prima = nullptr;
+    if (indicizzata(lista) && indice_di(r).unici) {
+        if (indice_trova(indice_di(r), identificativo(r)) != r) return false;
+        prima = indice_prima(indice_di(r), lista, r);
+        return true;
+    }
+    for (N* q = lista; q != nullptr; prima = q, q = seguente(q))
+        if (q == r) return true;
+    prima = nullptr;
+    return false;
+}
+
+// The record before `r` in its list (nullptr for the head).
+template <class N> N* prima_nella_lista(const N* r) {
+    N* lista = lista_di(r);
+    if (indicizzata(lista)) return indice_prima(indice_di(r), lista, r);
+    N* prima = nullptr;
+    for (N* q = lista; q != nullptr && q != r; q = seguente(q)) prima = q;
+    return prima;
 }
 
 template <class N> POSIZIONE posizione_in(N* lista, const N* p, bool unici) {
-    POSIZIONE pos{id(p), 0};
-    if (unici) return pos;
+    POSIZIONE pos{identificativo(p), 0};
+    if (indicizzata(lista) ? indice_di(p).unici : unici) return pos;
     for (const N* q = lista; q != nullptr && q != p; q = seguente(q))
-        if (id(q) == pos.id) ++pos.ordine;
+        if (identificativo(q) == pos.id) ++pos.ordine;
     return pos;
 }
 
 template <class N> N* cerca_posizione(N* lista, POSIZIONE pos) {
+    if (indicizzata(lista) && indice_di(lista).unici)
+        return pos.ordine == 0 ? indice_trova(indice_di(lista), pos.id) : nullptr;
     uint32_t visti = 0;
     for (N* q = lista; q != nullptr; q = seguente(q))
-        if (id(q) == pos.id && visti++ == pos.ordine) return q;
+        if (identificativo(q) == pos.id && visti++ == pos.ordine) return q;
     return nullptr;
+}
+
+std::optional<uint32_t> nuovo_id(NODO_CONTRAVV* lista, NODO_CONTRAVV** coda) {
+    return nuovo_numero(lista, coda);
+}
+std::optional<uint32_t> nuovo_id(NODO_ANAGRAF* lista, NODO_ANAGRAF** coda) {
+    return nuovo_codice(lista, coda);
+}
+
+template <class N> N* cerca_id(N* lista, unsigned long id, N** prima) {
+    if (!indicizzata(lista)) {
+        N* p = nullptr;
+        N* r = lista;
+        for (; r != nullptr && identificativo(r) != id; p = r, r = seguente(r)) {
+        }
+        if (prima != nullptr) *prima = r == nullptr ? nullptr : p;
+        return r;
+    }
+    N* r = indice_trova(indice_di(lista), id);
+    if (prima != nullptr)
+        *prima = r == nullptr ? nullptr : indice_prima(indice_di(lista), lista, r);
+    return r;
+}
+
+template <class N> std::optional<uint32_t> id_nuovo(N* lista, N** coda) {
+    if (!indicizzata(lista)) return nuovo_id(lista, coda);
+    INDICE_ID<N>& x = indice_di(lista);
+    if (coda != nullptr) *coda = x.coda;
+    if (x.coda == nullptr) return 1;
+    const uint64_t candidato = uint64_t{identificativo(x.coda)} + 1;
+    const uint64_t scelto =
+        indice_trova(x, candidato) == nullptr ? candidato : uint64_t{indice_massimo(x, lista)} + 1;
+    if (scelto > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(scelto);
 }
 
 // The record as it stands before a change, to whoever keeps it.
@@ -126,19 +301,13 @@ void senza_proprietario(NODO_CONTRAVV* f) {
 // Takes the owner `a` out of its list and moves each fine that points to it
 // to `verso`, keeping its payment, or, with `verso` nullptr, leaves it
 // without owner data and unpaid; then frees `a`. False, changing nothing,
-// when `a` is not in the list. The owners' walk, to unlink it, runs on a
-// thread of its own beside the fines' walk: on a large archive the two
-// take the time of the longer one. Fines point only to owners of the list,
-// so that the fines' walk changes nothing when `a` is not there.
-bool togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* verso) {
-    bool tolto = false;
-    std::thread owners;
-    try {
-        owners = std::thread([&] { tolto = sgancia(lista_anagraf, a); });
-    } catch (const std::system_error&) {
-        tolto = sgancia(lista_anagraf, a); // one after the other
-    }
-    for (NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = seguente(f)) {
+// when `a` is not in the list. `senza_multe`: no fine points to it (a
+// draft), so that the fines are not walked.
+bool togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* verso, bool senza_multe = false) {
+    NODO_ANAGRAF* precedente = nullptr;
+    if (!nella_lista(a, precedente)) return false;
+    for (NODO_CONTRAVV* f = senza_multe ? nullptr : lista_contravv; f != nullptr;
+         f = seguente(f)) {
         if (f->anagraf != a) continue;
         prima(f);
         if (verso != nullptr) {
@@ -147,10 +316,10 @@ bool togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* verso) {
             senza_proprietario(f);
         }
     }
-    if (owners.joinable()) owners.join();
-    if (!tolto) return false;
+    sgancia_dopo(a, precedente);
     if (a == bozza_anagraf) bozza_anagraf = nullptr;
     libera_anagraf(a);
+    if (indici_buoni) indici_allineati();
     return true;
 }
 
@@ -167,6 +336,7 @@ NODO_ANAGRAF* fine_catena(NODO_ANAGRAF* a) {
 void libera_accantonati() {
     for (const auto& [a, altro] : accantonati) libera_anagraf(a);
     accantonati.clear();
+    if (indici_buoni) indici_allineati(); // none of them was in a list
 }
 
 } // namespace
@@ -199,6 +369,10 @@ void modifiche_salvate() {
 void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool n_unici, bool c_unici) {
     libera_liste();
     libera_accantonati();
+    indici_buoni = false; // made at the first look-up
+    dati_buoni = false;
+    azzera_indice(indice_c);
+    azzera_indice(indice_a);
     lista_contravv = contravv;
     lista_anagraf = anagraf;
     numeri_unici = n_unici;
@@ -210,6 +384,15 @@ void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool n_unici
     gruppo_completo = true;
     profondita = 0;
     operazioni_non_salvate = 0;
+}
+
+void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool n_unici, bool c_unici,
+                    INDICE_ID<NODO_CONTRAVV>&& ic, INDICE_ID<NODO_ANAGRAF>&& ia) {
+    installa_liste(contravv, anagraf, n_unici, c_unici);
+    indice_c = std::move(ic);
+    indice_a = std::move(ia);
+    indici_buoni = true;
+    indici_allineati();
 }
 
 LISTE_TOLTE togli_liste() {
@@ -227,12 +410,14 @@ void rimetti_liste(const LISTE_TOLTE& liste) {
 }
 
 void accoda_bozza(NODO_CONTRAVV* f, NODO_CONTRAVV* coda) {
-    accoda_dopo(lista_contravv, coda, f);
+    indici_pronti();
+    accoda_indicizzato(f, &coda);
     bozza_contravv = f;
 }
 
 void accoda_bozza(NODO_ANAGRAF* a, NODO_ANAGRAF* coda) {
-    accoda_dopo(lista_anagraf, coda, a);
+    indici_pronti();
+    accoda_indicizzato(a, &coda);
     bozza_anagraf = a;
 }
 
@@ -243,6 +428,7 @@ void conferma_bozza(NODO_CONTRAVV* f) {
 
 void conferma_bozza(NODO_ANAGRAF* a) {
     if (a == bozza_anagraf) bozza_anagraf = nullptr;
+    dati_dentro(a);
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::ANAGRAF_AGGIUNTA;
     m.anagraf = immagine(a);
@@ -250,7 +436,8 @@ void conferma_bozza(NODO_ANAGRAF* a) {
 }
 
 void scarta_bozza(NODO_ANAGRAF* a) {
-    togli_persona(a, nullptr);
+    indici_pronti();
+    togli_persona(a, nullptr, true);
 }
 
 void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& n) {
@@ -265,6 +452,7 @@ void modifica_dati(NODO_CONTRAVV* f, const NODO_CONTRAVV& n) {
 
 void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
     prima(a);
+    dati_fuori(a);
     copia_campo(a->cognome, n.cognome);
     copia_campo(a->nome, n.nome);
     a->data_nascita = n.data_nascita;
@@ -274,6 +462,7 @@ void modifica_dati(NODO_ANAGRAF* a, const NODO_ANAGRAF& n) {
     copia_campo(a->cap, n.cap);
     copia_campo(a->codice_fiscale, n.codice_fiscale);
     copia_campo(a->patente, n.patente);
+    dati_dentro(a);
     if (a == bozza_anagraf) return;
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::ANAGRAF_CAMBIATA;
@@ -310,6 +499,7 @@ void annulla_pagamento(NODO_CONTRAVV* f) {
 }
 
 void elimina_contravv(NODO_CONTRAVV* f, NODO_CONTRAVV* prima, bool anche_anagraf) {
+    indici_pronti();
     ::prima(f);
     MODIFICA m;
     m.tipo = TIPO_MODIFICA::CONTRAVV_TOLTA;
@@ -319,11 +509,11 @@ void elimina_contravv(NODO_CONTRAVV* f, NODO_CONTRAVV* prima, bool anche_anagraf
     if (a != nullptr) ::prima(a);
     // Unlinked before its owner goes, so that detaching the owner's fines
     // never meets the fine being deleted.
-    (prima == nullptr ? lista_contravv : prima->next) = f->next;
-    f->next = nullptr;
+    sgancia_dopo(f, prima);
     if (a != nullptr) togli_persona(a, nullptr);
     if (f == bozza_contravv) bozza_contravv = nullptr;
     libera_contravv(f);
+    if (indici_buoni) indici_allineati();
     annota(m);
 }
 
@@ -332,6 +522,7 @@ bool elimina_anagraf(NODO_ANAGRAF* a) {
     m.tipo = TIPO_MODIFICA::ANAGRAF_TOLTA;
     m.dove = posizione(a);
     prima(a);
+    indici_pronti();
     if (!togli_persona(a, nullptr)) return false;
     annota(m);
     return true;
@@ -345,6 +536,7 @@ void unisci_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* altro) {
     m.anagraf_di = posizione(altro);
     prima(a);
     prima(altro);
+    indici_pronti();
     if (togli_persona(a, altro)) annota(m);
 }
 
@@ -364,26 +556,21 @@ NODO_ANAGRAF* in_posizione(NODO_ANAGRAF* lista, POSIZIONE p) {
 void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* const* coda) {
     f->anagraf = anagraf;
     f->con_anagraf = anagraf != nullptr;
-    if (coda != nullptr) {
-        accoda_dopo(lista_contravv, *coda, f);
-    } else {
-        accoda(lista_contravv, f);
-    }
+    indici_pronti();
+    accoda_indicizzato(f, coda);
     annota(modifica_contravv(TIPO_MODIFICA::CONTRAVV_AGGIUNTA, f));
 }
 
 void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda) {
-    if (coda != nullptr) {
-        accoda_dopo(lista_anagraf, *coda, a);
-    } else {
-        accoda(lista_anagraf, a);
-    }
+    indici_pronti();
+    accoda_indicizzato(a, coda);
     conferma_bozza(a);
 }
 
 void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& i, NODO_ANAGRAF* anagraf) {
     prima(f);
     NODO_CONTRAVV* next = f->next;
+    if (i.numero != f->numero) indici_buoni = false; // made again at the next look-up
     *f = i;
     f->next = next;
     f->anagraf = anagraf;
@@ -409,8 +596,8 @@ void accantona_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* prima, NODO_ANAGRAF* altro
     m.dove = posizione(a);
     m.con_anagraf_di = altro != nullptr;
     if (altro != nullptr) m.anagraf_di = posizione(altro);
-    (prima == nullptr ? lista_anagraf : prima->next) = a->next;
-    a->next = nullptr;
+    indici_pronti();
+    sgancia_dopo(a, prima);
     annota(m);
 }
 
@@ -431,4 +618,49 @@ void sistema_accantonati() {
         }
     }
     libera_accantonati();
+}
+
+NODO_CONTRAVV* trova_numero(NODO_CONTRAVV* lista, unsigned long numero, NODO_CONTRAVV** prima) {
+    return cerca_id(lista, numero, prima);
+}
+NODO_ANAGRAF* trova_codice(NODO_ANAGRAF* lista, unsigned long codice, NODO_ANAGRAF** prima) {
+    return cerca_id(lista, codice, prima);
+}
+
+NODO_CONTRAVV* precedente(const NODO_CONTRAVV* f) {
+    return prima_nella_lista(f);
+}
+NODO_ANAGRAF* precedente(const NODO_ANAGRAF* a) {
+    return prima_nella_lista(a);
+}
+
+std::optional<uint32_t> numero_nuovo(NODO_CONTRAVV* lista, NODO_CONTRAVV** coda) {
+    return id_nuovo(lista, coda);
+}
+std::optional<uint32_t> codice_nuovo(NODO_ANAGRAF* lista, NODO_ANAGRAF** coda) {
+    return id_nuovo(lista, coda);
+}
+
+NODO_CONTRAVV* ultima_contravv() {
+    return indicizzata(lista_contravv) ? indice_c.coda : coda(lista_contravv);
+}
+NODO_ANAGRAF* ultima_anagraf() {
+    return indicizzata(lista_anagraf) ? indice_a.coda : coda(lista_anagraf);
+}
+
+NODO_ANAGRAF* anagraf_uguale(NODO_ANAGRAF* p) {
+    if (indicizzata(lista_anagraf) && dati_indicizzabili(indice_a)) {
+        if (!dati_buoni) {
+            try {
+                indicizza_dati(indice_dati, indice_a, lista_anagraf, bozza_anagraf);
+                dati_buoni = true;
+            } catch (const std::bad_alloc&) {
+                indice_dati = INDICE_DATI{};
+            }
+        }
+        if (dati_buoni) return dati_uguali(indice_dati, indice_a, p);
+    }
+    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = seguente(q))
+        if (q != p && stessi_dati(q, p)) return q;
+    return nullptr;
 }

@@ -4,7 +4,8 @@
 // fine linked to an owner, a payment set or cleared, two owners merged)
 // goes through these functions. They keep the links consistent (a fine
 // with owner data points to a record of the owners list; a paid fine has
-// owner data; removing an owner detaches and unpays its fines) and report
+// owner data; removing an owner detaches and unpays its fines), keep the
+// index of each list by identifier that every look-up below uses, and report
 // each change, as a value that outlives the records, to the listener that
 // keeps the recovery journal.
 //
@@ -21,8 +22,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
+#include "model/record_index.h"
 #include "model/records.h"
 
 // Where a record stands in its list, so that it can be found again on a
@@ -87,6 +90,11 @@ void modifiche_salvate();
 void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool numeri_unici,
                     bool codici_unici);
 
+// The same, with the index of each list made as the load read it.
+void installa_liste(NODO_CONTRAVV* contravv, NODO_ANAGRAF* anagraf, bool numeri_unici,
+                    bool codici_unici, INDICE_ID<NODO_CONTRAVV>&& indice_contravv,
+                    INDICE_ID<NODO_ANAGRAF>&& indice_anagraf);
+
 // The lists in use and what the door knows of them, taken out whole: a
 // load installs new lists and, when it fails after that, puts these back.
 struct LISTE_TOLTE {
@@ -135,6 +143,34 @@ bool elimina_anagraf(NODO_ANAGRAF* a);
 
 // Every fine of `a` goes to `altro`, keeping its payment; then `a` is removed.
 void unisci_anagraf(NODO_ANAGRAF* a, NODO_ANAGRAF* altro);
+
+// Look-ups in the lists in use, through the index the door keeps of each
+// (see model/record_index.h): it is made with the lists by the load (or in
+// one walk at the first look-up after the lists were changed past the
+// door) and kept by every change above, so that no look-up walks a list of
+// this system's own numbering. Each gives what a walk of the list gives.
+//
+// The first record with that identifier in list order, or nullptr; when
+// asked, the record before it (nullptr for the head), for elimina_contravv.
+// Any list other than the one in use is walked.
+NODO_CONTRAVV* trova_numero(NODO_CONTRAVV* lista, unsigned long numero,
+                            NODO_CONTRAVV** prima = nullptr);
+NODO_ANAGRAF* trova_codice(NODO_ANAGRAF* lista, unsigned long codice,
+                           NODO_ANAGRAF** prima = nullptr);
+// The record before one of the list in use (nullptr for its head).
+NODO_CONTRAVV* precedente(const NODO_CONTRAVV* f);
+NODO_ANAGRAF* precedente(const NODO_ANAGRAF* a);
+// The identifier a record appended now receives, and the list's tail, as
+// nuovo_numero and nuovo_codice give them (model/lists.h).
+std::optional<uint32_t> numero_nuovo(NODO_CONTRAVV* lista, NODO_CONTRAVV** coda = nullptr);
+std::optional<uint32_t> codice_nuovo(NODO_ANAGRAF* lista, NODO_ANAGRAF** coda = nullptr);
+// The first owner of the list in use, other than `p`, with the nine data
+// fields of `p`, as a walk finds it; nullptr when none (found through a
+// hash of the nine fields, made at the first call).
+NODO_ANAGRAF* anagraf_uguale(NODO_ANAGRAF* p);
+// The last record of the list in use (nullptr when it is empty).
+NODO_CONTRAVV* ultima_contravv();
+NODO_ANAGRAF* ultima_anagraf();
 
 // Finding a record again from its position; nullptr when no record stands there.
 POSIZIONE posizione(const NODO_CONTRAVV* f);

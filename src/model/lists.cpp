@@ -7,14 +7,28 @@
 #include <atomic>
 #include <cstring>
 
-#include "model/walk.h"
 #include "model/record_blocks.h"
+#include "model/walk.h"
 
 namespace {
 
 // 0 or less: no failure planned. The loader allocates owners and fines on
 // two threads at once: exactly one allocation takes the count to 0 and fails.
 std::atomic<long> allocazioni_al_guasto{0};
+
+// Changes to the links of the lists in use (the loader frees records on
+// two threads, hence atomic).
+std::atomic<uint64_t> versione{0};
+
+void cambiata() {
+    versione.fetch_add(1, std::memory_order_relaxed);
+}
+
+template <class N> void cambiata(N* const& lista) {
+    if (&lista == static_cast<const void*>(&lista_contravv) ||
+        &lista == static_cast<const void*>(&lista_anagraf))
+        cambiata();
+}
 
 bool allocazione_negata() {
     if (allocazioni_al_guasto.load(std::memory_order_relaxed) <= 0) return false;
@@ -88,6 +102,7 @@ template <class N> std::optional<uint32_t> prossimo(N* lista, N** coda) {
 }
 
 template <class N> void dopo(N*& lista, N* coda, N* p) {
+    cambiata(lista);
     p->next = nullptr;
     if (coda == nullptr) {
         lista = p;
@@ -97,6 +112,7 @@ template <class N> void dopo(N*& lista, N* coda, N* p) {
 }
 
 template <class N> void in_coda(N*& lista, N* p) {
+    cambiata(lista);
     p->next = nullptr;
     if (lista == nullptr) {
         lista = p;
@@ -106,6 +122,7 @@ template <class N> void in_coda(N*& lista, N* p) {
 }
 
 template <class N> bool togli(N*& lista, N* p) {
+    cambiata(lista);
     N* prima = nullptr;
     for (N* q = lista; q != nullptr; prima = q, q = seguente(q)) {
         if (q != p) continue;
@@ -121,6 +138,7 @@ template <class N> bool togli(N*& lista, N* p) {
 }
 
 template <class N> void libera_tutti(N*& lista) {
+    cambiata(lista);
     rendi_lista(lista);
     lista = nullptr;
 }
@@ -138,9 +156,11 @@ void guasto_allocazione(long n) {
 }
 
 void libera_contravv(NODO_CONTRAVV* p) {
+    cambiata();
     rendi(p);
 }
 void libera_anagraf(NODO_ANAGRAF* p) {
+    cambiata();
     rendi(p);
 }
 void libera_lista(NODO_CONTRAVV*& lista) {
@@ -195,6 +215,10 @@ bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) {
 }
 bool sgancia(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p) {
     return togli(lista, p);
+}
+
+uint64_t versione_liste() {
+    return versione.load(std::memory_order_relaxed);
 }
 
 void copia_campo(char* campo, std::size_t cap, const char* testo) {

@@ -53,6 +53,12 @@ void accoda_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* coda, NODO_ANAGRAF* p);
 bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p);
 bool sgancia(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p);
 
+// Counts the changes these helpers make to the links of the two lists in
+// use (lista_contravv, lista_anagraf: a record appended, unlinked or freed,
+// a list freed), so that an index of them can tell that it no longer
+// matches lists changed past it.
+uint64_t versione_liste();
+
 // Copies text into a fixed field of capacity cap (terminator included), cut to fit.
 void copia_campo(char* campo, std::size_t cap, const char* testo);
 template <std::size_t N> void copia_campo(char (&campo)[N], const char* testo) {

@@ -5,7 +5,7 @@
 #include "owners/owners.h"
 
 int canc_anagraf(unsigned long codice) {
-    NODO_ANAGRAF* p = trova_anagraf(lista_anagraf, codice);
+    NODO_ANAGRAF* p = trova_codice(lista_anagraf, codice);
     if (p == nullptr) return -1;
     return canc_anagraf_record(p);
 }

@@ -62,7 +62,7 @@ void unisci_doppione(NODO_ANAGRAF* p) {
 } // namespace
 
 int mod_anagraf(NODO_ANAGRAF* lista, unsigned long codice) {
-    NODO_ANAGRAF* p = trova_anagraf(lista, codice);
+    NODO_ANAGRAF* p = trova_codice(lista, codice);
     if (p == nullptr) return -1;
     return mod_anagraf_record(p);
 }

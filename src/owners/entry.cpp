@@ -1,13 +1,11 @@
 // Entering an owner's data: a new record at the tail of the owners list,
 // the owner form, and the merge into an owner already on file with the
 // same nine data fields.
-#include <cstring>
 
 #include "console/console.h"
 #include "input/date.h"
 #include "model/changes.h"
 #include "model/lists.h"
-#include "model/walk.h"
 #include "owners/form.h"
 #include "owners/owners.h"
 
@@ -17,7 +15,7 @@ namespace {
 // nullptr, after the message and a pause, when no code or no memory is left.
 NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
     NODO_ANAGRAF* ultimo = nullptr;
-    const auto codice = nuovo_codice(lista, &ultimo);
+    const auto codice = codice_nuovo(lista, &ultimo);
     if (!codice) {
         console_out() << "\n\n ! ATTENZIONE: codici dei dati anagrafici esauriti.\n\n"
                          "Impossibile inserire nuovi dati anagrafici\n\n";
@@ -36,15 +34,6 @@ NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
     // before its form.
     accoda_bozza(p, ultimo);
     return p;
-}
-
-bool stessi_dati(const NODO_ANAGRAF* a, const NODO_ANAGRAF* b) {
-    return std::strcmp(a->cognome, b->cognome) == 0 && std::strcmp(a->nome, b->nome) == 0 &&
-           ordine_data(a->data_nascita, b->data_nascita) == -1 &&
-           std::strcmp(a->indirizzo, b->indirizzo) == 0 && std::strcmp(a->citta, b->citta) == 0 &&
-           std::strcmp(a->cap, b->cap) == 0 && std::strcmp(a->provincia, b->provincia) == 0 &&
-           std::strcmp(a->codice_fiscale, b->codice_fiscale) == 0 &&
-           std::strcmp(a->patente, b->patente) == 0;
 }
 
 } // namespace
@@ -74,7 +63,6 @@ NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF* lista) {
 }
 
 NODO_ANAGRAF* anagraf_doppia(NODO_ANAGRAF* p) {
-    for (NODO_ANAGRAF* q = lista_anagraf; q != nullptr; q = seguente(q))
-        if (q != p && stessi_dati(q, p)) return q;
-    return p;
+    NODO_ANAGRAF* uguale = anagraf_uguale(p);
+    return uguale != nullptr ? uguale : p;
 }

@@ -39,7 +39,7 @@ void visualizza() {
         elenca_tutti();
         return;
     }
-    NODO_ANAGRAF* p = trova_anagraf(lista_anagraf, codice);
+    NODO_ANAGRAF* p = trova_codice(lista_anagraf, codice);
     if (p == nullptr) {
         inesistente();
         return;
@@ -59,7 +59,7 @@ void inserisci() {
         return;
     }
     std::ostream& out = console_out();
-    NODO_CONTRAVV* f = trova_contravv(lista_contravv, numero);
+    NODO_CONTRAVV* f = trova_numero(lista_contravv, numero);
     if (lista_contravv == nullptr) {
         out << "\nErrore: non e' presente alcuna contravvenzione.\n";
     } else if (f == nullptr) {
@@ -79,7 +79,7 @@ void inserisci() {
 // Reads a code and shows the first record that has it, then asks whether to
 // go on; nullptr when there is no such record or the clerk typed X.
 NODO_ANAGRAF* scegli_anagraf(const char* prompt, const char* conferma) {
-    NODO_ANAGRAF* p = trova_anagraf(lista_anagraf, chiedi_numero(prompt));
+    NODO_ANAGRAF* p = trova_codice(lista_anagraf, chiedi_numero(prompt));
     if (p == nullptr) {
         inesistente();
         return nullptr;

@@ -21,7 +21,7 @@ int ins_pagam(unsigned long numero) {
         pausa();
         return -1;
     }
-    NODO_CONTRAVV* f = trova_contravv(lista_contravv, numero);
+    NODO_CONTRAVV* f = trova_numero(lista_contravv, numero);
     if (f == nullptr) {
         console_out() << "\nLa contravvenzione cercata non esiste.\n";
         pausa();

@@ -17,7 +17,7 @@ NODO_CONTRAVV* cerca_multa(NODO_CONTRAVV* lista, unsigned long numero) {
         console_out() << "\nNon e' presente alcuna contravvenzione.\n";
         return nullptr;
     }
-    NODO_CONTRAVV* f = trova_contravv(lista, numero);
+    NODO_CONTRAVV* f = trova_numero(lista, numero);
     if (f == nullptr) console_out() << "\nLa contravvenzione cercata non esiste.\n";
     return f;
 }

@@ -46,7 +46,8 @@ int leggi_archivio(const char* file_c, const char* file_a, CONFERMA_FORMA confer
 }
 
 void installa_lette(LISTE_LETTE& nuove) {
-    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici);
+    installa_liste(nuove.contravv, nuove.anagraf, nuove.numeri_unici, nuove.codici_unici,
+                   std::move(nuove.indice_c), std::move(nuove.indice_a));
     nuove = LISTE_LETTE{};
 }
 

@@ -203,11 +203,13 @@ int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& cre
     return esito;
 }
 
-void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a, const INDICE_ANAGRAF& indice,
-                         MULTE_ORFANE& orfane) {
+void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a,
+                         const INDICE_ID<NODO_ANAGRAF>& indice, MULTE_ORFANE& orfane,
+                         INDICE_ID<NODO_CONTRAVV>& multe) {
     for (NODO_CONTRAVV* c = da; c != nullptr; c = c->next) {
+        indice_aggiunto(multe, c);
         if (c->con_anagraf) {
-            c->anagraf = cerca_codice(indice, codice_serbato(c));
+            c->anagraf = indice_trova(indice, codice_serbato(c));
             c->con_anagraf = c->anagraf != nullptr;
             if (!c->con_anagraf && orfane.quante++ == 0) orfane.prima = c->numero;
         }

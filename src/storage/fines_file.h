@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "model/record_index.h"
 #include "model/records.h"
 #include "storage/atomic_write.h"
 #include "storage/file_read.h"
-#include "storage/owner_index.h"
 #include "storage/record_lines.h"
 #include "storage/record_shape.h"
 
@@ -62,6 +62,8 @@ int contravvenzioni_da_file(LETTURA_DATI& file, NODO_CONTRAVV*& lista, bool& cre
 // to and including `a` (to the end of the list when `a` is nullptr), to the
 // owner that `indice` gives for the code it holds; a fine whose code names
 // no owner, or that names none, is left without owner. Those whose code
-// names no owner are counted in `orfane`.
-void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a, const INDICE_ANAGRAF& indice,
-                         MULTE_ORFANE& orfane);
+// names no owner are counted in `orfane`. Each fine is added to `multe`, the
+// index of the fines list, in the same step. Throws std::bad_alloc.
+void collega_proprietari(NODO_CONTRAVV* da, const NODO_CONTRAVV* a,
+                         const INDICE_ID<NODO_ANAGRAF>& indice, MULTE_ORFANE& orfane,
+                         INDICE_ID<NODO_CONTRAVV>& multe);

@@ -1,12 +1,15 @@
 // The two files of a load on two threads. This one reads the fines; a
 // second one reads the owners, indexes their codes, and then follows the
-// fines as they are read, linking each to its owner and filling in the
-// pages of the blocks the fines will take next. A failure on either side
-// stops the other at its next record. Once both are done, the index is
-// dropped and the address space reserved for fines and not used goes back.
+// fines as they are read, linking each to its owner, indexing it, and
+// filling in the pages of the blocks the fines will take next. A failure on
+// either side stops the other at its next record. Once both are done, the
+// address space reserved for fines and not used goes back; the two indexes
+// go with the lists to the change door.
 #include "storage/list_load.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <new>
 #include <sys/stat.h>
 #include <system_error>
@@ -16,7 +19,6 @@
 #include "model/record_blocks.h"
 #include "storage/file_read.h"
 #include "storage/fines_file.h"
-#include "storage/owner_index.h"
 #include "storage/owners_file.h"
 
 namespace {
@@ -32,7 +34,7 @@ constexpr std::size_t BLOCCHI_IN_ANTICIPO = 2;
 struct LETTURA_ANAGRAFICA {
     int fd = -1;
     NODO_ANAGRAF* lista = nullptr;
-    INDICE_ANAGRAF indice;
+    INDICE_ID<NODO_ANAGRAF> indice;
     FORMA_FILE forma;
     int esito = 0;
 };
@@ -50,18 +52,20 @@ void leggi_anagrafica(LETTURA_ANAGRAFICA& l, AVANZAMENTO_MULTE& avanzamento) {
                                          [] { anticipa_blocco_contravv(1); });
         }
         l.forma = codici.forma;
-        if (l.esito == 0) l.indice = indicizza_anagrafica(l.lista, codici.quanti, codici.massimo);
+        if (l.esito == 0) indicizza(l.indice, l.lista, codici.quanti, codici.massimo);
     } catch (const std::bad_alloc&) {
         l.esito = -1;
     }
     if (l.esito != 0) avanzamento.fermo.store(true, std::memory_order_relaxed);
 }
 
-// Links the fines as the other thread publishes them, from the head of
-// `lista` (read only once a first fine is published), until the reading is
-// over; while there is nothing to link, fills in pages of the next blocks.
-void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
-                 AVANZAMENTO_MULTE& avanzamento, MULTE_ORFANE& orfane) {
+// Links and indexes the fines as the other thread publishes them, from the
+// head of `lista` (read only once a first fine is published), until the
+// reading is over; while there is nothing to link, fills in pages of the
+// next blocks. Throws std::bad_alloc.
+void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ID<NODO_ANAGRAF>& indice,
+                 AVANZAMENTO_MULTE& avanzamento, MULTE_ORFANE& orfane,
+                 INDICE_ID<NODO_CONTRAVV>& multe) {
     const NODO_CONTRAVV* collegata = nullptr; // the last fine linked
     for (;;) {
         const unsigned turno = avanzamento.turno.load(std::memory_order_acquire);
@@ -70,7 +74,7 @@ void segui_multe(NODO_CONTRAVV* const& lista, const INDICE_ANAGRAF& indice,
         NODO_CONTRAVV* ultima = avanzamento.ultima.load(std::memory_order_acquire);
         if (ultima != nullptr && ultima != collegata) {
             collega_proprietari(collegata == nullptr ? lista : collegata->next, ultima, indice,
-                                orfane);
+                                orfane, multe);
             collegata = ultima;
             continue;
         }
@@ -105,14 +109,28 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     anagrafica.fd = fd_a;
     NODO_CONTRAVV* contravv = nullptr;
     bool crescenti = true;
-    riserva_contravv(multe_stimate(fd_c));
+    const std::size_t stimate = multe_stimate(fd_c);
+    riserva_contravv(stimate);
+    INDICE_ID<NODO_CONTRAVV> multe;
+    int esito_indice = 0;
+    try {
+        azzera_indice(multe, stimate,
+                      static_cast<uint32_t>(std::min<std::size_t>(stimate, UINT32_MAX)));
+    } catch (const std::bad_alloc&) {
+        esito_indice = -1;
+    }
 
     std::thread parallelo;
     try {
         parallelo = std::thread([&] {
             leggi_anagrafica(anagrafica, avanzamento);
-            if (anagrafica.esito == 0)
-                segui_multe(contravv, anagrafica.indice, avanzamento, liste.orfane);
+            if (anagrafica.esito != 0 || esito_indice != 0) return;
+            try {
+                segui_multe(contravv, anagrafica.indice, avanzamento, liste.orfane, multe);
+            } catch (const std::bad_alloc&) {
+                esito_indice = -1;
+                avanzamento.fermo.store(true, std::memory_order_relaxed);
+            }
         });
     } catch (const std::system_error&) {
     } catch (const std::bad_alloc&) {
@@ -124,17 +142,27 @@ int leggi_liste(int fd_c, int fd_a, LISTE_LETTE& liste) {
     if (collegate) parallelo.join();
     chiudi_riserva_contravv();
 
-    const int esito = fallito(anagrafica.esito) ? anagrafica.esito : fallito(esito_c) ? esito_c : 0;
+    if (!collegate && esito_indice == 0 && !fallito(anagrafica.esito) && !fallito(esito_c)) {
+        try {
+            collega_proprietari(contravv, nullptr, anagrafica.indice, liste.orfane, multe);
+        } catch (const std::bad_alloc&) {
+            esito_indice = -1;
+        }
+    }
+    const int esito = fallito(anagrafica.esito) ? anagrafica.esito
+                      : fallito(esito_c)        ? esito_c
+                                                : esito_indice;
     if (esito != 0) {
         libera_lista(contravv);
         libera_lista(anagrafica.lista);
         return esito;
     }
-    if (!collegate) collega_proprietari(contravv, nullptr, anagrafica.indice, liste.orfane);
     liste.contravv = contravv;
     liste.anagraf = anagrafica.lista;
     liste.numeri_unici = crescenti;
-    liste.codici_unici = anagrafica.indice.codici_unici;
+    liste.codici_unici = anagrafica.indice.unici;
+    liste.indice_c = std::move(multe);
+    liste.indice_a = std::move(anagrafica.indice);
     liste.forma_c = forma_c;
     liste.forma_a = anagrafica.forma;
     return 0;

@@ -1,0 +1,328 @@
+// The rows of both tables: written with COPY, read a row at a time.
+#include "database/archive_tables.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "console/encoding.h"
+#include "model/lists.h"
+#include "storage/columns.h"
+#include "storage/record_shape.h"
+
+namespace {
+
+// Rows sent to the server at a time.
+constexpr std::size_t BLOCCO_COPIA = std::size_t{1} << 20;
+
+long data_in_numero(DATA d) {
+    return long{d.aaaa} * 10000 + long{d.mm} * 100 + d.gg;
+}
+
+DATA numero_in_data(long n) {
+    return {static_cast<int16_t>(n % 100), static_cast<int16_t>(n / 100 % 100),
+            static_cast<int16_t>(n / 10000)};
+}
+
+// A field of a COPY row in text format, its tab before it unless first.
+struct RIGA_COPIA {
+    std::string& testo;
+    bool primo = true;
+
+    void separa() {
+        if (!primo) testo += '\t';
+        primo = false;
+    }
+    void numero(long long n) {
+        separa();
+        testo += std::to_string(n);
+    }
+    void nullo() {
+        separa();
+        testo += "\\N";
+    }
+    void grezzo(const char* t) {
+        separa();
+        testo += t;
+    }
+    template <std::size_t N> void campo(const char (&c)[N]) {
+        separa();
+        for (const char ch : cp850_in_utf8(testo_campo(c))) {
+            switch (ch) {
+            case '\\':
+                testo += "\\\\";
+                break;
+            case '\t':
+                testo += "\\t";
+                break;
+            case '\n':
+                testo += "\\n";
+                break;
+            case '\r':
+                testo += "\\r";
+                break;
+            default:
+                testo += ch;
+            }
+        }
+    }
+    void fine() { testo += '\n'; }
+};
+
+void riga_anagrafica(std::string& t, const NODO_ANAGRAF& a, long posizione) {
+    RIGA_COPIA r{t};
+    r.numero(a.codice);
+    r.numero(posizione);
+    r.campo(a.cognome);
+    r.campo(a.nome);
+    r.numero(data_in_numero(a.data_nascita));
+    r.campo(a.indirizzo);
+    r.campo(a.citta);
+    r.campo(a.provincia);
+    r.campo(a.cap);
+    r.campo(a.codice_fiscale);
+    r.campo(a.patente);
+    r.fine();
+}
+
+void riga_contravvenzione(std::string& t, const NODO_CONTRAVV& c, long posizione) {
+    RIGA_COPIA r{t};
+    r.numero(c.numero);
+    r.numero(posizione);
+    r.numero(data_in_numero(c.data_verbale));
+    r.campo(c.luogo);
+    r.campo(c.targa);
+    r.campo(c.tipo);
+    char importo[32];
+    std::snprintf(importo, sizeof importo, "%.17g", c.importo);
+    r.grezzo(importo);
+    if (c.con_anagraf && c.anagraf != nullptr) {
+        r.numero(c.anagraf->codice);
+    } else {
+        r.nullo();
+    }
+    r.grezzo(c.pagata ? "t" : "f");
+    r.numero(data_in_numero(c.data_pagamento));
+    r.fine();
+}
+
+bool invia(DATABASE& db, std::string& blocco) {
+    if (blocco.empty()) return true;
+    const bool fatto =
+        PQputCopyData(db.pg.get(), blocco.data(), static_cast<int>(blocco.size())) == 1;
+    blocco.clear();
+    return fatto;
+}
+
+template <class N, class RIGA>
+bool copia_lista(DATABASE& db, const std::string& sql, const N* lista, RIGA riga) {
+    RISPOSTA inizio(PQexec(db.pg.get(), sql.c_str()));
+    if (inizio == nullptr || PQresultStatus(inizio.get()) != PGRES_COPY_IN) {
+        db.errore = errore_di(db, inizio.get());
+        return false;
+    }
+    std::string blocco;
+    long posizione = 0;
+    bool inviato = true;
+    for (const N* p = lista; p != nullptr && inviato; p = p->next) {
+        riga(blocco, *p, ++posizione);
+        if (blocco.size() >= BLOCCO_COPIA) inviato = invia(db, blocco);
+    }
+    inviato = inviato && invia(db, blocco);
+    PQputCopyEnd(db.pg.get(), inviato ? nullptr : "copia interrotta");
+    bool fatto = true;
+    while (PGresult* r = PQgetResult(db.pg.get())) {
+        RISPOSTA esito(r);
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && fatto) {
+            db.errore = errore_di(db, r);
+            fatto = false;
+        }
+    }
+    return fatto && inviato;
+}
+
+// A text column's value in a record's field of `n` bytes: false when it
+// does not fit or holds a character the data files cannot.
+bool in_campo(const char* utf8, char* campo, std::size_t n) {
+    const std::optional<std::string> t = utf8_in_cp850(utf8);
+    if (!t || t->size() >= n) return false;
+    std::memcpy(campo, t->data(), t->size());
+    campo[t->size()] = '\0';
+    return true;
+}
+
+// The text columns of a row, from column `da` on, into their fields; ""
+// or why one cannot be.
+struct CAMPO_TESTO {
+    int colonna;
+    char* campo;
+    std::size_t n;
+    const char* nome;
+};
+std::string testi_in_campi(const PGresult* r, std::initializer_list<CAMPO_TESTO> campi,
+                           const std::string& record) {
+    for (const CAMPO_TESTO& c : campi)
+        if (!in_campo(PQgetvalue(r, 0, c.colonna), c.campo, c.n))
+            return record + " ha nel campo " + c.nome +
+                   " un testo che i file dell'archivio non possono contenere";
+    return "";
+}
+
+long numero_di(const PGresult* r, int colonna) {
+    return std::strtol(PQgetvalue(r, 0, colonna), nullptr, 10);
+}
+
+// Runs a query a row at a time, giving each row to `riga` (which answers
+// "" or why it refuses the row), until the end or the first refusal.
+template <class RIGA> bool per_ogni_riga(DATABASE& db, const char* sql, RIGA riga) {
+    if (PQsendQuery(db.pg.get(), sql) != 1 || PQsetSingleRowMode(db.pg.get()) != 1) {
+        db.errore = errore_di(db, nullptr);
+        return false;
+    }
+    bool fatto = true;
+    while (PGresult* r = PQgetResult(db.pg.get())) {
+        RISPOSTA esito(r);
+        const ExecStatusType stato = PQresultStatus(r);
+        if (stato == PGRES_SINGLE_TUPLE && fatto) {
+            db.errore = riga(r);
+            fatto = db.errore.empty();
+        } else if (stato != PGRES_SINGLE_TUPLE && stato != PGRES_TUPLES_OK && fatto) {
+            db.errore = errore_di(db, r);
+            fatto = false;
+        }
+    }
+    return fatto;
+}
+
+} // namespace
+
+std::string ostacolo_alle_tabelle(const NODO_CONTRAVV* contravv, const NODO_ANAGRAF* anagraf) {
+    std::unordered_set<uint32_t> visti;
+    for (const NODO_ANAGRAF* a = anagraf; a != nullptr; a = a->next) {
+        const std::string nome = "i dati anagrafici con codice " + std::to_string(a->codice);
+        if (!visti.insert(a->codice).second)
+            return "il codice anagrafico " + std::to_string(a->codice) + " compare piu' volte";
+        if (const char* motivo = campo_non_scrivibile(*a)) return nome + ": " + motivo;
+    }
+    visti.clear();
+    for (const NODO_CONTRAVV* c = contravv; c != nullptr; c = c->next) {
+        if (!visti.insert(c->numero).second)
+            return "il numero di contravvenzione " + std::to_string(c->numero) +
+                   " compare piu' volte";
+        if (const char* motivo = campo_non_scrivibile(*c))
+            return "la contravvenzione n." + std::to_string(c->numero) + ": " + motivo;
+    }
+    return "";
+}
+
+std::optional<CONTEGGIO_TABELLE> conta_tabelle(DATABASE& db) {
+    RISPOSTA r;
+    if (!esegui(db,
+                "SELECT (SELECT count(*) FROM sanzionario.contravvenzioni),"
+                " (SELECT count(*) FROM sanzionario.anagrafica)",
+                {}, &r))
+        return std::nullopt;
+    return CONTEGGIO_TABELLE{numero_di(r.get(), 0), numero_di(r.get(), 1)};
+}
+
+bool svuota_tabelle(DATABASE& db) {
+    return esegui(db,
+                  "DELETE FROM sanzionario.contravvenzioni; DELETE FROM sanzionario.anagrafica");
+}
+
+bool scrivi_tabelle(DATABASE& db, const NODO_CONTRAVV* contravv, const NODO_ANAGRAF* anagraf) {
+    return copia_lista(db,
+                       "COPY sanzionario.anagrafica (codice, posizione, cognome, nome, "
+                       "data_nascita, indirizzo, citta, provincia, cap, codice_fiscale, patente) "
+                       "FROM STDIN",
+                       anagraf, riga_anagrafica) &&
+           copia_lista(db,
+                       "COPY sanzionario.contravvenzioni (numero, posizione, data_verbale, luogo, "
+                       "targa, tipo, importo, proprietario, pagata, data_pagamento) FROM STDIN",
+                       contravv, riga_contravvenzione);
+}
+
+bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
+    NODO_ANAGRAF* coda_a = nullptr;
+    NODO_CONTRAVV* coda_c = nullptr;
+    std::unordered_map<long, NODO_ANAGRAF*> per_codice;
+    bool crescenti = true;
+    const auto anagrafica = [&](const PGresult* r) -> std::string {
+        NODO_ANAGRAF* a = nuovo_anagraf();
+        if (a == nullptr) return "memoria insufficiente";
+        accoda_dopo(liste.anagraf, coda_a, a);
+        coda_a = a;
+        a->codice = static_cast<uint32_t>(numero_di(r, 0));
+        a->data_nascita = numero_in_data(numero_di(r, 3));
+        const std::string nome = "i dati anagrafici con codice " + std::to_string(a->codice);
+        const std::string motivo =
+            testi_in_campi(r,
+                           {{1, a->cognome, sizeof a->cognome, "cognome"},
+                            {2, a->nome, sizeof a->nome, "nome"},
+                            {4, a->indirizzo, sizeof a->indirizzo, "indirizzo"},
+                            {5, a->citta, sizeof a->citta, "citta"},
+                            {6, a->provincia, sizeof a->provincia, "provincia"},
+                            {7, a->cap, sizeof a->cap, "cap"},
+                            {8, a->codice_fiscale, sizeof a->codice_fiscale, "codice_fiscale"},
+                            {9, a->patente, sizeof a->patente, "patente"}},
+                           nome);
+        if (!motivo.empty()) return motivo;
+        if (!testi_ammessi(*a)) return nome + " hanno un a capo in un testo";
+        per_codice.emplace(a->codice, a);
+        return "";
+    };
+    const auto contravvenzione = [&](const PGresult* r) -> std::string {
+        NODO_CONTRAVV* c = nuovo_contravv();
+        if (c == nullptr) return "memoria insufficiente";
+        crescenti = crescenti && (coda_c == nullptr || coda_c->numero < numero_di(r, 0));
+        accoda_dopo(liste.contravv, coda_c, c);
+        coda_c = c;
+        c->numero = static_cast<uint32_t>(numero_di(r, 0));
+        c->data_verbale = numero_in_data(numero_di(r, 1));
+        const std::string nome = "la contravvenzione n." + std::to_string(c->numero);
+        const std::string motivo = testi_in_campi(r,
+                                                  {{2, c->luogo, sizeof c->luogo, "luogo"},
+                                                   {3, c->targa, sizeof c->targa, "targa"},
+                                                   {4, c->tipo, sizeof c->tipo, "tipo"}},
+                                                  nome);
+        if (!motivo.empty()) return motivo;
+        if (!testi_ammessi(*c)) return nome + " ha un a capo in un testo";
+        c->importo = std::strtod(PQgetvalue(r, 0, 5), nullptr);
+        if (!PQgetisnull(r, 0, 6)) {
+            const auto proprietario = per_codice.find(numero_di(r, 6));
+            if (proprietario == per_codice.end()) return nome + " nomina dati anagrafici mancanti";
+            c->anagraf = proprietario->second;
+            c->con_anagraf = true;
+        }
+        c->pagata = PQgetvalue(r, 0, 7)[0] == 't';
+        c->data_pagamento = numero_in_data(numero_di(r, 8));
+        return "";
+    };
+    bool letto = false;
+    try {
+        letto = per_ogni_riga(
+                    db,
+                    "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, provincia, "
+                    "cap, codice_fiscale, patente FROM sanzionario.anagrafica ORDER BY posizione",
+                    anagrafica) &&
+                per_ogni_riga(
+                    db,
+                    "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
+                    "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
+                    contravvenzione);
+    } catch (const std::bad_alloc&) {
+        db.errore = "memoria insufficiente";
+    }
+    if (!letto) {
+        libera_lista(liste.contravv);
+        libera_lista(liste.anagraf);
+        return false;
+    }
+    liste.numeri_unici = crescenti;
+    liste.codici_unici = true;
+    return true;
+}
