@@ -85,14 +85,19 @@ bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
         std::string righe = registro.a_capo ? "" : "\n";
         uint64_t numero = registro.numero;
         std::string hash = registro.hash;
-        std::size_t ultima = 0;
+        json ultima = json::object();
         for (MEMBRI& m : voci) {
-            ultima = righe.size();
             righe += incatena_membri(m, ++numero, hash);
+            if (&m == &voci.back()) {
+                // The last entry, as registro.ultima keeps it: all but its
+                // records, which may run to megabytes.
+                for (const auto& [chiave, testo] : m)
+                    if (chiave != "record") ultima.update(json::parse("{" + testo + "}"));
+            }
             MEMBRI().swap(m);
         }
         if (appendi_al_registro(registro.fd, righe)) {
-            registro.ultima = json::parse(righe.substr(ultima, righe.size() - ultima - 1));
+            registro.ultima = std::move(ultima);
             registro.numero = numero;
             registro.hash = std::move(hash);
             registro.a_capo = true;
@@ -347,6 +352,10 @@ void annota_recuperate(REGISTRO_IN_USO& registro, std::span<const MODIFICA> grup
             m = testata;
             if (!descrivi_semplice(registro.prima_di, gruppo, completo, m)) m.clear();
         }
+        if (m.empty() && gruppo.size() > 1) {
+            m = membri_di(voce(registro, "operazione"));
+            if (!descrivi_pagamenti(registro.prima_di, gruppo, completo, m)) m.clear();
+        }
         if (m.empty()) m = membri_di(voce_operazione(registro, gruppo, completo));
         registro.prima_di.clear();
         metti_membro(m, "recuperata", "true");
@@ -414,11 +423,28 @@ bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gr
     }
     bool scritto = false;
     try {
-        json v = voce_operazione(registro, gruppo, completo);
-        if (!descrizione.empty())
-            v["descrizione"] =
-                descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
-        scritto = scrivi(registro, v);
+        // Many payments at once (an import): the entry written as text
+        // straight from the records, each payment in a hundred bytes.
+        std::vector<MEMBRI> testo(1);
+        if (gruppo.size() > 1) {
+            testo[0] = membri_di(voce(registro, "operazione"));
+            if (!descrivi_pagamenti(registro.prima_di, gruppo, completo, testo[0]))
+                testo[0].clear();
+        }
+        if (!testo[0].empty()) {
+            if (!descrizione.empty())
+                metti_membro(testo[0], "descrizione",
+                             testo_json_di(descrizione + (completo ? "" : " (registrata in parte: "
+                                                                            "memoria esaurita)")));
+            registro.prima_di.clear();
+            scritto = scrivi_membri(registro, testo);
+        } else {
+            json v = voce_operazione(registro, gruppo, completo);
+            if (!descrizione.empty())
+                v["descrizione"] =
+                    descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
+            scritto = scrivi(registro, v);
+        }
     } catch (const std::exception&) {
         smetti(registro);
     }

@@ -414,6 +414,34 @@ std::string proprietario_scritto(bool con, uint32_t codice) {
 
 } // namespace
 
+bool descrivi_pagamenti(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+                        bool completo, MEMBRI& m) {
+    if (!solo_pagamenti(prima, gruppo)) return false;
+    std::string record;
+    record.reserve(gruppo.size() * 100 + 2);
+    record += '[';
+    for (const MODIFICA& x : gruppo) {
+        if (record.size() > 1) record += ',';
+        record += "{\"contravvenzione\":";
+        numero_scritto(x.contravv.numero, record);
+        record += ",\"importo\":";
+        if (!testo_json(fisso2(x.contravv.importo), record)) return false;
+        record += ",\"pagata_il\":";
+        record += data_scritta(x.contravv.data_pagamento);
+        record += ",\"proprietario\":";
+        record += proprietario_scritto(x.con_anagraf_di, x.anagraf_di.id);
+        record += ",\"targa\":";
+        if (!testo_json(cp850_in_utf8(x.contravv.targa), record)) return false;
+        record += '}';
+    }
+    record += ']';
+    metti_membro(m, "descrizione",
+                 testo_json_di("Registrazione di " + std::to_string(gruppo.size()) + " pagamenti" +
+                               (completo ? "" : " (registrata in parte: memoria esaurita)")));
+    metti_membro(m, "record", record);
+    return true;
+}
+
 bool descrivi_semplice(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
                        bool completo, MEMBRI& m) {
     if (gruppo.size() != 1) return false;

@@ -91,6 +91,10 @@ std::string incatena_membri(MEMBRI& m, uint64_t n, std::string& hash);
 // other operation.
 bool descrivi_semplice(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
                        bool completo, MEMBRI& m);
+// The same for an operation that only pays fines, more than one (an
+// import): its compact entry, as descrivi_operazione writes it.
+bool descrivi_pagamenti(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+                        bool completo, MEMBRI& m);
 
 // Checks one line of the register as read back: a JSON object written by
 // this library exactly so, whose "hash" is that of the rest. `voce` gets

@@ -540,4 +540,23 @@ TEST(RegisterEntries, TheRecoverysTextIsTheLibrarysOwn) {
             EXPECT_EQ(testo, membri_di(v));
         }
     }
+    // Two payments at once, as an import makes them: the compact entry.
+    NODO_CONTRAVV g = f;
+    g.numero = 8;
+    std::strcpy(g.targa, "ZZ\x8D99");
+    NODO_CONTRAVV g_pagata = g;
+    g_pagata.pagata = true;
+    g_pagata.data_pagamento = {11, 4, 2026};
+    MODIFICA seconda = modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, g_pagata, false, 0);
+    seconda.dove = POSIZIONE{8, 0};
+    const std::vector<MODIFICA> pagamenti = {
+        modifica(TIPO_MODIFICA::CONTRAVV_CAMBIATA, pagata, true, 5), seconda};
+    const std::vector<PRIMA_DI> prima = {con_5, {true, 8, nullptr, {g, false, 0}}};
+    std::vector<PRIMA_DI> copia = prima;
+    json v = json::object();
+    descrivi_operazione(copia, pagamenti, true, v);
+    MEMBRI testo;
+    ASSERT_TRUE(descrivi_pagamenti(prima, pagamenti, true, testo));
+    EXPECT_EQ(testo, membri_di(v));
+    EXPECT_FALSE(descrivi_pagamenti(prima, std::span(pagamenti).first(1), true, testo));
 }
