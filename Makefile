@@ -5,6 +5,8 @@
 # and two for installing it:
 #   make install [PREFIX=/usr/local] [DESTDIR=...]
 #              installs the program, its manual pages and the sample archive
+#   make uninstall [PREFIX=/usr/local] [DESTDIR=...]
+#              removes what make install wrote (build/install_manifest.txt)
 #   make package
 #              builds the Debian package sanzionario_<version>_<arch>.deb
 #              in the build folder
@@ -16,7 +18,7 @@ PREFIX ?= /usr/local
 # keeps them, so that run, install and package reuse its objects as they are.
 TESTS_OFF = $(if $(wildcard $(BUILD_DIR)/CMakeCache.txt),,-DSANZ_TESTS=OFF)
 
-.PHONY: all build run test install package clean
+.PHONY: all build run test install uninstall package clean
 
 all: build
 
@@ -38,6 +40,10 @@ test:
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+uninstall:
+	@test -f $(BUILD_DIR)/install_manifest.txt || { echo "nothing installed from $(BUILD_DIR)"; exit 1; }
+	@while IFS= read -r f; do rm -f -- "$$f" && echo "removed $$f"; done < $(BUILD_DIR)/install_manifest.txt
 
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB

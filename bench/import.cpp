@@ -28,6 +28,8 @@ TEMPO_IMPORTAZIONE misura_importazione(const std::string& cartella, const std::s
     const ESITO_PROCESSO p =
         esegui({SANZIONARIO_BIN, "importa-pagamenti", "pagamenti.csv"}, cartella, "");
     t.secondi = p.secondi;
+    t.picco = p.picco;
+    t.byte_elenco = csv.size();
     t.riuscito = p.riuscito; // status 0: every row recorded
     std::remove(elenco.c_str());
     return t;

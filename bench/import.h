@@ -8,6 +8,8 @@
 struct TEMPO_IMPORTAZIONE {
     double secondi = 0; // the whole command: start, load, checks, journal, save, end
     std::size_t pagamenti = 0;
+    long long picco = 0;       // the command's highest resident memory, in bytes
+    std::size_t byte_elenco = 0; // of the list
     bool riuscito = false;
 };
 

@@ -9,6 +9,9 @@
 //   avvisi      the office's settings and the notice codes: the input
 //               stands for a settings file, then (after a NUL byte) a
 //               payment row whose code is looked for
+//   elenco      a payment list: the input is read as the CSV importa-pagamenti
+//               reads, each field as an amount and as a reason, and quoted
+//               as a message quotes it
 //   ins_str ... domanda_sn
 //               one console input routine (guasti::BERSAGLI): the input is
 //               typed at the console until it runs out
@@ -49,7 +52,7 @@ const char* cartella() {
     return propria;
 }
 
-enum class TIPO { CARICA, GIORNALE, AVVISI, ROUTINE };
+enum class TIPO { CARICA, GIORNALE, AVVISI, ELENCO, ROUTINE };
 TIPO tipo = TIPO::CARICA;
 guasti::ROUTINE routine = guasti::ROUTINE::INS_STR;
 const char* nome = "carica";
@@ -69,6 +72,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         tipo = TIPO::AVVISI;
         return 0;
     }
+    if (std::strcmp(scelto, "elenco") == 0) {
+        tipo = TIPO::ELENCO;
+        return 0;
+    }
     for (const auto& [bersaglio, r] : guasti::BERSAGLI) {
         if (std::strcmp(scelto, bersaglio) == 0) {
             tipo = TIPO::ROUTINE;
@@ -76,7 +83,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
             return 0;
         }
     }
-    std::fprintf(stderr, "SANZ_FUZZ_BERSAGLIO=\"%s\" names no target; the targets: carica giornale avvisi",
+    std::fprintf(stderr,
+                 "SANZ_FUZZ_BERSAGLIO=\"%s\" names no target; the targets: carica giornale avvisi elenco",
                  scelto);
     for (const auto& [bersaglio, r] : guasti::BERSAGLI) std::fprintf(stderr, " %s", bersaglio);
     std::fprintf(stderr, "\n");
@@ -90,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
         case TIPO::CARICA: difetto = guasti::prova_caricamento(input, cartella()); break;
         case TIPO::GIORNALE: difetto = guasti::prova_giornale(input, CAMPIONE); break;
         case TIPO::AVVISI: difetto = guasti::prova_avvisi(input, cartella()); break;
+        case TIPO::ELENCO: difetto = guasti::prova_elenco(input); break;
         case TIPO::ROUTINE: difetto = guasti::prova_routine(routine, input); break;
     }
     if (!difetto.empty()) {

@@ -23,7 +23,7 @@ cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWith
   exit 2
 cmake --build "$build" -j2 >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 2; }
 
-bersagli=(carica giornale avvisi ins_str ins_txt ins_num ins_int ins_double ins_data ins_cf ins_pat leggi_scelta
+bersagli=(carica giornale avvisi elenco ins_str ins_txt ins_num ins_int ins_double ins_data ins_cf ins_pat leggi_scelta
           domanda_sn)
 mkdir -p "$build/crashes"
 memoria=/tmp
@@ -39,7 +39,7 @@ for b in "${bersagli[@]}"; do
   mkdir -p "$lavoro"
   lunghezza=4096
   durata=$secondi
-  if [ "$b" = carica ] || [ "$b" = giornale ]; then
+  if [ "$b" = carica ] || [ "$b" = giornale ] || [ "$b" = elenco ]; then
     lunghezza=16384
     durata=$((secondi * 3))
   fi

@@ -55,4 +55,13 @@ install(FILES ${CMAKE_BINARY_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/debian/ch
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/compress-man.cmake
                             ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides.cmake)
+# A package made with the placeholders above says so when it is built.
+if(SANZ_MAINTAINER MATCHES "\\.example>$" OR SANZ_HOMEPAGE MATCHES "\\.example/")
+  set(SANZ_SEGNAPOSTO ON)
+else()
+  set(SANZ_SEGNAPOSTO OFF)
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/cpack-warning.cmake.in
+               ${CMAKE_BINARY_DIR}/cpack-warning.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack-warning.cmake)
 include(CPack)

@@ -2,6 +2,7 @@
 // argument that is not one, which names a command.
 #include "app/command_line.h"
 
+#include <csignal>
 #include <cstring>
 #include <getopt.h>
 #include <iostream>
@@ -91,6 +92,9 @@ int esegui_riga_di_comando(int argc, char** argv) {
         }
     }
     if (optind == argc) return avvia_sanzionario();
+    // A file-size limit is an ordinary write error for a command too, told
+    // and ended with status 1, never a death by signal halfway through.
+    std::signal(SIGXFSZ, SIG_IGN);
     for (const COMANDO& c : COMANDI)
         if (std::strcmp(argv[optind], c.nome) == 0) return c.esegui(argc - optind, argv + optind);
     return errore(std::string("comando sconosciuto: ") + argv[optind]);

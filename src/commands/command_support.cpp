@@ -2,15 +2,19 @@
 #include "commands/command_support.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <getopt.h>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "console/encoding.h"
-#include "storage/file_identity.h"
+#include "commands/owned_files.h"
+#include "storage/file_ops.h"
 
 int errore_uso(const char* comando, const std::string& messaggio) {
     std::cerr << "sanzionario " << comando << ": " << messaggio << "\nProvare 'sanzionario "
@@ -146,45 +150,145 @@ namespace {
 constexpr std::size_t BLOCCO_USCITA = std::size_t{1} << 20;
 
 void scrivi_blocco(USCITA& u) {
-    for (std::size_t fatto = 0; fatto < u.blocco.size() && !u.errore;) {
-        const ssize_t n = write(u.fd, u.blocco.data() + fatto, u.blocco.size() - fatto);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) u.errore = true;
-        fatto += n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
+    if (!u.errore && !scrivi_intero(u.fd, u.blocco)) u.errore = true;
     u.blocco.clear();
+}
+
+// The temporary file a signal must remove, as a C string a handler may use.
+char temporaneo_segnale[4096];
+
+void togli_e_rilancia(int segnale) {
+    if (temporaneo_segnale[0] != '\0') unlink(temporaneo_segnale);
+    signal(segnale, SIG_DFL);
+    raise(segnale);
+}
+
+void segnali_togliono(const std::string& temporaneo) {
+    if (temporaneo.size() >= sizeof temporaneo_segnale) return;
+    std::memcpy(temporaneo_segnale, temporaneo.c_str(), temporaneo.size() + 1);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(s, togli_e_rilancia);
+}
+
+void segnali_come_prima() {
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(s, SIG_DFL);
+    temporaneo_segnale[0] = '\0';
+}
+
+// What kind of file stands at a name that is not a regular file.
+std::string tipo_di(mode_t m) {
+    if (S_ISLNK(m)) return "un collegamento simbolico, che non viene seguito";
+    if (S_ISFIFO(m)) return "una FIFO";
+    if (S_ISDIR(m)) return "una cartella";
+    if (S_ISCHR(m) || S_ISBLK(m)) return "un dispositivo";
+    if (S_ISSOCK(m)) return "un socket";
+    return "un file speciale";
+}
+
+// Why the output may not be written at `percorso`, or "".
+std::string motivo_rifiuto(const std::string& percorso, const FILE_ARCHIVIO& f) {
+    if (percorso.back() == '/' || nome_di(percorso) == "." || nome_di(percorso) == "..")
+        return "non e' il nome di un file";
+    if (const std::string suo = file_dell_archivio(f, percorso); !suo.empty())
+        return "e' " + suo + ": un comando non scrive mai sui file dell'archivio";
+    // The folders along the path: a link that another user put in a folder
+    // that others may write to is not followed (the rule of the system's
+    // protected links).
+    std::string prima = percorso.front() == '/' ? "/" : ".";
+    const std::string cartella = cartella_di(percorso);
+    for (std::size_t inizio = 0; inizio < cartella.size();) {
+        std::size_t fine = cartella.find('/', inizio);
+        if (fine == std::string::npos) fine = cartella.size();
+        const std::string parte = cartella.substr(inizio, fine - inizio);
+        inizio = fine + 1;
+        if (parte.empty() || parte == ".") continue;
+        const std::string qui = unisci(prima, parte);
+        struct stat st, sc;
+        if (lstat(qui.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && st.st_uid != geteuid() &&
+            st.st_uid != 0 && stat(prima.c_str(), &sc) == 0 && (sc.st_mode & S_IWOTH) != 0)
+            return "non viene scritto: il percorso passa per " + qui +
+                   ", un collegamento simbolico di un altro utente in una cartella in cui tutti "
+                   "possono scrivere";
+        prima = qui;
+    }
+    struct stat st;
+    if (lstat(percorso.c_str(), &st) != 0) return errno == ENOENT ? "" : std::string("non si puo' esaminare: ") + std::strerror(errno);
+    if (!S_ISREG(st.st_mode))
+        return "e' " + tipo_di(st.st_mode) + ": si scrive solo in un file regolare";
+    if (!sostituibile(percorso))
+        return "e' un file di un altro utente in una cartella in cui tutti possono scrivere: "
+               "non viene sostituito";
+    return "";
 }
 
 } // namespace
 
 bool apri_uscita(USCITA& u, const FILE_ARCHIVIO& f) {
+    const std::string prima = std::string("sanzionario ") + u.comando + ": ";
     if (u.percorso.empty() || u.percorso == "-") {
+        struct stat st;
+        const std::string suo =
+            fstat(STDOUT_FILENO, &st) == 0 ? file_dell_archivio(f, st) : std::string();
+        if (!suo.empty()) {
+            std::cerr << prima << "l'uscita standard e' " << suo
+                      << ": un comando non scrive mai sui file dell'archivio.\n";
+            return false;
+        }
         u.fd = STDOUT_FILENO;
         return true;
     }
-    const IDENTITA_FILE uscita = identita_file(u.percorso.c_str());
-    for (const std::string& dati : {f.contravvenzioni, f.anagrafica}) {
-        if (stesso_inode(uscita, identita_file(dati.c_str()))) {
-            std::cerr << "sanzionario " << u.comando << ": " << u.percorso
-                      << " e' un file dell'archivio: non viene sovrascritto.\n";
-            return false;
-        }
+    if (const std::string motivo = motivo_rifiuto(u.percorso, f); !motivo.empty()) {
+        std::cerr << prima << u.percorso << " " << motivo << ".\n";
+        return false;
     }
-    u.fd = open(u.percorso.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (u.fd >= 0) return true;
-    std::cerr << "sanzionario " << u.comando << ": impossibile creare " << u.percorso << ".\n";
-    return false;
+    std::string modello = unisci(cartella_di(u.percorso), "." + nome_di(u.percorso) + ".tmp-XXXXXX");
+    u.fd = mkostemp(modello.data(), O_CLOEXEC);
+    if (u.fd < 0) {
+        std::cerr << prima << "impossibile creare un file nella cartella di " << u.percorso
+                  << ": " << std::strerror(errno) << ".\n";
+        return false;
+    }
+    fchmod(u.fd, 0600);
+    u.temporaneo = modello;
+    segnali_togliono(u.temporaneo);
+    return true;
 }
 
 void forse_scrivi(USCITA& u) {
     if (u.blocco.size() >= BLOCCO_USCITA) scrivi_blocco(u);
 }
 
+void abbandona_uscita(USCITA& u) {
+    if (u.fd >= 0 && u.fd != STDOUT_FILENO) close(u.fd);
+    u.fd = -1;
+    if (!u.temporaneo.empty()) unlink(u.temporaneo.c_str());
+    u.temporaneo.clear();
+    segnali_come_prima();
+}
+
 bool chiudi_uscita(USCITA& u) {
     scrivi_blocco(u);
-    if (u.fd != STDOUT_FILENO && close(u.fd) != 0) u.errore = true;
+    const bool su_file = u.fd != STDOUT_FILENO;
+    int errore = u.errore ? errno : 0;
+    if (su_file && !u.errore) {
+        if (fsync(u.fd) != 0 || close(u.fd) != 0) {
+            u.errore = true;
+            errore = errno;
+        }
+        u.fd = -1;
+        if (!u.errore && rename(u.temporaneo.c_str(), u.percorso.c_str()) != 0) {
+            u.errore = true;
+            errore = errno;
+        }
+        if (!u.errore) {
+            u.temporaneo.clear();
+            sincronizza_cartella(cartella_di(u.percorso));
+        }
+    }
+    if (su_file) abbandona_uscita(u);
     if (!u.errore) return true;
     std::cerr << "sanzionario " << u.comando << ": impossibile scrivere "
-              << (u.fd == STDOUT_FILENO ? "sull'uscita" : u.percorso) << ".\n";
+              << (su_file ? u.percorso : std::string("sull'uscita"))
+              << (errore != 0 ? std::string(": ") + std::strerror(errore) : std::string())
+              << ".\n";
     return false;
 }

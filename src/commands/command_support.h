@@ -65,20 +65,33 @@ bool leggi_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, APERTUR
 // saving, which its output lacks, are told as a warning.
 bool leggi_archivio_da_riportare(const char* comando, const FILE_ARCHIVIO& f, APERTURA& a);
 
-// Where a command's output goes: the file `percorso` (made anew; never one
-// of the archive's files) or standard output when it is empty or "-".
-// Written a block at a time, so that a large output is never held whole.
+// Where a command's output goes: standard output when `percorso` is empty
+// or "-", else the file `percorso`, written as a save writes: to a
+// temporary file beside it (".<name>.tmp-XXXXXX", mode 0600: the output
+// holds personal data), flushed to the disk, then renamed into place and
+// the folder flushed, so that the file is whole or as it was. Never onto a
+// file the archive owns (owned_files.h), never through a symbolic link (at
+// the last component, nor one along the path that another user owns in a
+// folder others may write to), only onto a regular file: a FIFO, a device
+// or a folder at that name is refused at once. Written a block at a time,
+// so that a large output is never held whole. A signal that ends the
+// command removes the temporary file.
 struct USCITA {
     const char* comando = "";
     std::string percorso;
     int fd = -1;
+    std::string temporaneo; // the file being written, for a path
     std::string blocco;
     bool errore = false;
 };
-// False, after telling why on standard error, when the file cannot be made.
+// False, after telling why on standard error, when the output is refused
+// or the file cannot be made.
 bool apri_uscita(USCITA& u, const FILE_ARCHIVIO& f);
 // Writes the block when it has grown large.
 void forse_scrivi(USCITA& u);
-// Writes what is left and closes the file; false, after telling why on
-// standard error, when anything could not be written.
+// Writes what is left, flushes and closes the file and puts it in place;
+// false, after telling why on standard error (the temporary file removed),
+// when anything could not be written.
 bool chiudi_uscita(USCITA& u);
+// Gives up the output: the temporary file is removed, nothing is in place.
+void abbandona_uscita(USCITA& u);

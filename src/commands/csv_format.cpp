@@ -31,6 +31,15 @@ void aggiungi_campo(std::string& riga, std::string_view testo, const DIALETTO_CS
     riga += quotato;
 }
 
+bool sembra_formula(std::string_view testo) {
+    return !testo.empty() && std::string_view("=+-@\t\r").find(testo.front()) != std::string_view::npos;
+}
+
+void aggiungi_testo(std::string& riga, std::string_view testo, const DIALETTO_CSV& d) {
+    if (d.formule_grezze || !sembra_formula(testo)) return aggiungi_campo(riga, testo, d);
+    aggiungi_campo(riga, "'" + std::string(testo), d);
+}
+
 std::string data_csv(DATA d, const DIALETTO_CSV& dialetto) {
     if (d.gg == 0 && d.mm == 0 && d.aaaa == 0) return "";
     if (d.gg < 0 || d.mm < 0 || d.aaaa < 0 || d.gg > 99 || d.mm > 99 || d.aaaa > 9999) {

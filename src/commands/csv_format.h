@@ -16,6 +16,10 @@ struct DIALETTO_CSV {
     bool date_italiane; // gg/mm/aaaa, else aaaa-mm-gg
     char decimale;
     bool bom; // the file starts with the UTF-8 byte-order mark
+    // Text cells that a spreadsheet would take for a formula are written
+    // as they are (--formule-grezze), for programs that read the CSV
+    // themselves; by default they get a leading apostrophe.
+    bool formule_grezze = false;
 };
 
 inline constexpr DIALETTO_CSV CSV_STANDARD{',', false, '.', false};
@@ -26,6 +30,15 @@ inline constexpr std::string_view BOM_UTF8 = "\xEF\xBB\xBF";
 // first: as it is, or between double quotes (the quotes in it doubled)
 // when it holds the separator, a quote or a line end.
 void aggiungi_campo(std::string& riga, std::string_view testo, const DIALETTO_CSV& d);
+
+// Appends a text field (a place, a name, an address...): as
+// aggiungi_campo, but a text that a spreadsheet would read as a formula,
+// its first character one of = + - @, a tab or a carriage return, gets a
+// leading apostrophe, as the common guidance against CSV injection
+// advises, unless the dialect asks for the texts raw.
+void aggiungi_testo(std::string& riga, std::string_view testo, const DIALETTO_CSV& d);
+// Whether a spreadsheet would read the text as a formula.
+bool sembra_formula(std::string_view testo);
 
 // A date in the dialect's form; empty for the empty date 0/0/0.
 std::string data_csv(DATA d, const DIALETTO_CSV& dialetto);

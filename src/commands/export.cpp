@@ -3,10 +3,13 @@
 // program. It reads the archive under its lock and changes nothing.
 #include <iostream>
 #include <string>
+#include <unistd.h>
 
 #include "commands/command_support.h"
 #include "commands/commands.h"
 #include "commands/csv_format.h"
+#include "commands/export_cells.h"
+#include "commands/xlsx_export.h"
 #include "model/lists.h"
 
 namespace {
@@ -15,47 +18,41 @@ constexpr const char* COMANDO = "esporta";
 
 constexpr const char* AIUTO =
     "Uso: sanzionario esporta [OPZIONI]\n"
-    "Scrive l'archivio in formato CSV: una riga per contravvenzione, con i dati\n"
-    "del proprietario (vuoti per una contravvenzione senza dati anagrafici).\n\n"
+    "Scrive l'archivio in formato CSV, o come foglio di calcolo xlsx: una riga per\n"
+    "contravvenzione, con i dati del proprietario (vuoti per una contravvenzione\n"
+    "senza dati anagrafici).\n\n"
     "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
     "                              (predefinito: dati/contravvenzioni.txt)\n"
     "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
     "                              (predefinito: dati/anagrafica.txt)\n"
     "  -o, --uscita FILE           scrive nel FILE invece che sull'uscita standard\n"
+    "      --formato csv|xlsx      csv (predefinito) o foglio di calcolo xlsx\n"
+    "                              (celle con il loro tipo; richiede -o)\n"
     "      --anagrafica-sola       solo i dati anagrafici, uno per riga\n"
-    "      --foglio-italiano       per i fogli di calcolo italiani: punto e virgola,\n"
+    "      --foglio-italiano       CSV per i fogli di calcolo italiani: punto e virgola,\n"
     "                              date gg/mm/aaaa, virgola decimale, UTF-8 con BOM\n"
+    "      --formule-grezze        nel CSV, i testi che iniziano con = + - @ senza\n"
+    "                              l'apostrofo che li protegge (per i programmi)\n"
     "  -h, --help                  mostra questo aiuto ed esce\n\n"
     "Senza --foglio-italiano: virgola, date aaaa-mm-gg, punto decimale, UTF-8.\n"
+    "Nel CSV un testo che un foglio di calcolo leggerebbe come formula (che inizia\n"
+    "con = + - @, una tabulazione o un ritorno a capo) ha un apostrofo davanti.\n"
+    "Il FILE e' scritto accanto e poi messo al suo posto, leggibile dal solo\n"
+    "proprietario; mai un file dell'archivio, un collegamento simbolico, una FIFO,\n"
+    "un dispositivo o una cartella.\n"
     "Stato di uscita: 0 esportato, 1 non riuscito, 2 uso errato.\n";
 
-const char* const COLONNE_MULTA[] = {"Numero",     "Data verbale", "Luogo",  "Targa",
-                                     "Infrazione", "Importo",      "Pagata", "Data pagamento"};
-const char* const COLONNE_PERSONA[] = {"Codice proprietario", "Cognome", "Nome", "Data di nascita",
-                                       "Indirizzo",           "Città",   "CAP",  "Provincia",
-                                       "Codice fiscale",      "Patente"};
-constexpr std::size_t N_PERSONA = std::size(COLONNE_PERSONA);
-
-void campi_persona(std::string& riga, const NODO_ANAGRAF* p, const DIALETTO_CSV& d) {
-    if (p == nullptr) {
-        for (std::size_t i = 0; i < N_PERSONA; ++i) aggiungi_campo(riga, "", d);
-        return;
+// A cell of the CSV in the dialect's form.
+void aggiungi_cella(std::string& riga, const CELLA& c, const DIALETTO_CSV& d) {
+    switch (c.tipo) {
+    case TIPO_CELLA::VUOTA: aggiungi_campo(riga, "", d); break;
+    case TIPO_CELLA::TESTO: aggiungi_testo(riga, c.testo, d); break;
+    case TIPO_CELLA::INTERO:
+        aggiungi_campo(riga, std::to_string(static_cast<unsigned long long>(c.numero)), d);
+        break;
+    case TIPO_CELLA::IMPORTO: aggiungi_campo(riga, importo_csv(c.numero, d), d); break;
+    case TIPO_CELLA::DATA: aggiungi_campo(riga, data_csv(c.data, d), d); break;
     }
-    aggiungi_campo(riga, std::to_string(p->codice), d);
-    for (const char* testo : {p->cognome, p->nome}) aggiungi_campo(riga, in_utf8(testo), d);
-    aggiungi_campo(riga, data_csv(p->data_nascita, d), d);
-    for (const char* testo :
-         {p->indirizzo, p->citta, p->cap, p->provincia, p->codice_fiscale, p->patente})
-        aggiungi_campo(riga, in_utf8(testo), d);
-}
-
-void campi_multa(std::string& riga, const NODO_CONTRAVV* f, const DIALETTO_CSV& d) {
-    aggiungi_campo(riga, std::to_string(f->numero), d);
-    aggiungi_campo(riga, data_csv(f->data_verbale, d), d);
-    for (const char* testo : {f->luogo, f->targa, f->tipo}) aggiungi_campo(riga, in_utf8(testo), d);
-    aggiungi_campo(riga, importo_csv(f->importo, d), d);
-    aggiungi_campo(riga, f->pagata ? "sì" : "no", d);
-    aggiungi_campo(riga, f->pagata ? data_csv(f->data_pagamento, d) : "", d);
 }
 
 void scrivi_csv(USCITA& u, bool solo_persone, const DIALETTO_CSV& d) {
@@ -67,23 +64,16 @@ void scrivi_csv(USCITA& u, bool solo_persone, const DIALETTO_CSV& d) {
         forse_scrivi(u);
     };
     if (d.bom) u.blocco += BOM_UTF8;
-    if (!solo_persone)
-        for (const char* c : COLONNE_MULTA) aggiungi_campo(riga, c, d);
-    for (const char* c : COLONNE_PERSONA) aggiungi_campo(riga, c, d);
+    for (const char* c : intestazione_esportazione(solo_persone)) aggiungi_campo(riga, c, d);
     fine_riga();
-    if (solo_persone) {
-        for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) {
-            campi_persona(riga, p, d);
-            fine_riga();
-        }
-        return;
-    }
-    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
-        campi_multa(riga, f, d);
-        campi_persona(riga, f->con_anagraf ? f->anagraf : nullptr, d);
+    righe_esportazione(solo_persone, [&](const std::vector<CELLA>& celle) {
+        for (const CELLA& c : celle) aggiungi_cella(riga, c, d);
         fine_riga();
-    }
+    });
 }
+
+// The rows a worksheet holds, its header's among them.
+constexpr std::size_t RIGHE_XLSX = 1048576;
 
 } // namespace
 
@@ -92,26 +82,63 @@ int comando_esporta(int argc, char** argv) {
     std::string uscita;
     bool solo_persone = false;
     DIALETTO_CSV dialetto = CSV_STANDARD;
+    bool formule_grezze = false;
+    std::string formato = "csv";
     const auto opzione = [&](int o, const char* valore) {
         if (o == 'o') uscita = valore;
         if (o == 's') solo_persone = true;
         if (o == 'i') dialetto = CSV_FOGLIO_ITALIANO;
+        if (o == 'g') formule_grezze = true;
+        if (o == 'f') formato = valore;
     };
     if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
                                                 {{"uscita", required_argument, nullptr, 'o'},
                                                  {"anagrafica-sola", no_argument, nullptr, 's'},
-                                                 {"foglio-italiano", no_argument, nullptr, 'i'}},
+                                                 {"foglio-italiano", no_argument, nullptr, 'i'},
+                                                 {"formule-grezze", no_argument, nullptr, 'g'},
+                                                 {"formato", required_argument, nullptr, 'f'}},
                                                 "o:", opzione))
         return *fine;
-    if (optind < argc)
-        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    if (optind < argc) return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+    dialetto.formule_grezze = formule_grezze;
+    const bool xlsx = formato == "xlsx";
+    if (!xlsx && formato != "csv")
+        return errore_uso(COMANDO, "formato sconosciuto: " + formato + " (csv o xlsx)");
+    if (xlsx && (uscita.empty() || uscita == "-"))
+        return errore_uso(COMANDO, "il formato xlsx si scrive in un file: -o FILE.xlsx");
 
     APERTURA r;
     if (!leggi_archivio_da_riportare(COMANDO, file, r)) return USCITA_FALLITO;
     USCITA u;
     u.comando = COMANDO;
     u.percorso = uscita;
+    if (xlsx) {
+        std::size_t righe = 0;
+        if (solo_persone)
+            for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) ++righe;
+        else
+            for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) ++righe;
+        if (righe + 1 > RIGHE_XLSX) {
+            std::cerr << "sanzionario esporta: " << righe << " righe non stanno in un foglio xlsx "
+                      << "(al massimo " << RIGHE_XLSX - 1 << "): esportare in CSV.\n";
+            return USCITA_FALLITO;
+        }
+    }
     if (!apri_uscita(u, file)) return USCITA_FALLITO;
-    scrivi_csv(u, solo_persone, dialetto);
+    if (!xlsx) {
+        scrivi_csv(u, solo_persone, dialetto);
+        return chiudi_uscita(u) ? USCITA_FATTO : USCITA_FALLITO;
+    }
+    // The library opens the file by name: the temporary one, through the
+    // descriptor already open on it, so that no other file can take its place.
+    const std::string per_descrittore = "/proc/self/fd/" + std::to_string(u.fd);
+    std::string errore;
+    if (!scrivi_xlsx(access(per_descrittore.c_str(), W_OK) == 0 ? per_descrittore : u.temporaneo,
+                     solo_persone, errore)) {
+        std::cerr << "sanzionario esporta: impossibile scrivere " << u.percorso << ": " << errore
+                  << ".\n";
+        abbandona_uscita(u);
+        return USCITA_FALLITO;
+    }
     return chiudi_uscita(u) ? USCITA_FATTO : USCITA_FALLITO;
 }

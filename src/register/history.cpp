@@ -104,7 +104,11 @@ void stampa_evento(std::ostream& out, const json& v) {
                 << data_ora(testo(v, "quando_operazione")) << ")\n";
         if (!campo(v, "record").is_array()) return;
         for (const json& r : campo(v, "record")) {
-            if (r.contains("contravvenzione")) {
+            if (r.contains("pagata_il")) { // a payment among many, written compact
+                out << "  Contravvenzione n." << testo(r, "contravvenzione") << " (targa "
+                    << testo(r, "targa") << ", " << testo(r, "importo") << " euro), pagata il "
+                    << testo(r, "pagata_il") << "\n";
+            } else if (r.contains("contravvenzione")) {
                 stampa_record(out, r, "Contravvenzione n." + testo(r, "contravvenzione"),
                               CAMPI_CONTRAVV);
             } else {
@@ -139,9 +143,11 @@ void stampa_evento(std::ostream& out, const json& v) {
 
 bool tocca(const json& v, const std::function<bool(const json& r, const json& immagine)>& f) {
     if (!campo(v, "record").is_array()) return false;
-    for (const json& r : campo(v, "record"))
+    for (const json& r : campo(v, "record")) {
+        if (r.contains("pagata_il") && f(r, r)) return true; // compact: the record is its image
         for (const char* lato : {"prima", "dopo"})
             if (f(r, campo(r, lato))) return true;
+    }
     return false;
 }
 

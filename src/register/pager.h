@@ -4,5 +4,7 @@
 
 #include <string_view>
 
-// Writes the whole text. False when it could not be written.
+// Writes the whole text. False when it could not be written, or when the
+// pager could not be started: that is told on standard error, and the
+// text then follows plain.
 bool mostra_testo(std::string_view testo);

@@ -7,11 +7,13 @@
 #include <ctime>
 #include <new>
 #include <pwd.h>
-#include <syslog.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "register/anchor.h"
 #include "register/register_file.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -44,9 +46,12 @@ std::string nome_host() {
 
 // What every entry says first: when, who, where, what.
 json voce(REGISTRO_IN_USO& registro, const char* evento) {
+    // Asked once: a recovery writes thousands of entries at once.
+    static const std::string utente = nome_utente();
+    static const std::string host = nome_host();
     json v = {{"quando", testo_ora(std::time(nullptr))},
-              {"utente", nome_utente()},
-              {"host", nome_host()},
+              {"utente", utente},
+              {"host", host},
               {"processo", static_cast<long>(getpid())},
               {"evento", evento}};
     if (const char* sudo = std::getenv("SUDO_USER"); sudo != nullptr && *sudo != '\0')
@@ -61,6 +66,48 @@ json voce(REGISTRO_IN_USO& registro, const char* evento) {
 void smetti(REGISTRO_IN_USO& registro) {
     if (registro.fd >= 0) close(registro.fd);
     registro.fd = -1;
+}
+
+// The chain's last entry to the system log, the register named by its
+// absolute path and identity (see anchor.h).
+void ancora(const REGISTRO_IN_USO& registro) {
+    struct stat st;
+    if (registro.fd < 0 || fstat(registro.fd, &st) != 0) return;
+    invia_ancora({percorso_assoluto(registro.percorso), static_cast<uint64_t>(st.st_dev),
+                  static_cast<uint64_t>(st.st_ino), registro.numero, registro.hash});
+}
+
+// The same as scrivi below for entries held as their members' text (a
+// recovery's), each let go once chained.
+bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
+    if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
+    try {
+        std::string righe = registro.a_capo ? "" : "\n";
+        uint64_t numero = registro.numero;
+        std::string hash = registro.hash;
+        json ultima = json::object();
+        for (MEMBRI& m : voci) {
+            righe += incatena_membri(m, ++numero, hash);
+            if (&m == &voci.back()) {
+                // The last entry, as registro.ultima keeps it: all but its
+                // records, which may run to megabytes.
+                for (const auto& [chiave, testo] : m)
+                    if (chiave != "record") ultima.update(json::parse("{" + testo + "}"));
+            }
+            MEMBRI().swap(m);
+        }
+        if (appendi_al_registro(registro.fd, righe)) {
+            registro.ultima = std::move(ultima);
+            registro.numero = numero;
+            registro.hash = std::move(hash);
+            registro.a_capo = true;
+            return true;
+        }
+    } catch (const std::exception&) {
+        // memory, or a text the library cannot write
+    }
+    smetti(registro);
+    return false;
 }
 
 // Chains and appends the entries in one write, flushed. On failure the
@@ -115,8 +162,15 @@ json file_json(const std::vector<FILE_REGISTRATO>& file) {
 void registro_osserva(REGISTRO_IN_USO& registro, const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
     if (registro.fd < 0 && registro.da_saltare < 0) return;
     try {
-        if (f != nullptr) registro.prima_di.push_back({true, f->numero, immagine_attuale(*f)});
-        if (a != nullptr) registro.prima_di.push_back({false, a->codice, immagine_anagraf(*a)});
+        // A fine is copied, imaged only where its entry needs it (an import
+        // touches thousands).
+        if (f != nullptr) {
+            const bool con = f->con_anagraf && f->anagraf != nullptr;
+            registro.prima_di.push_back(
+                {true, f->numero, nullptr, {*f, con, con ? f->anagraf->codice : 0}});
+        }
+        if (a != nullptr)
+            registro.prima_di.push_back({false, a->codice, immagine_anagraf(*a), {}});
     } catch (const std::bad_alloc&) {
         // the entry shows that record as new
     }
@@ -216,11 +270,7 @@ void registro_salvataggio(REGISTRO_IN_USO& registro, const std::vector<FILE_REGI
         smetti(registro);
         return;
     }
-    // Nothing fails where there is no system log: syslog drops the line.
-    openlog("sanzionario", LOG_PID, LOG_USER);
-    syslog(LOG_NOTICE, "registro %s: voce %llu, hash %s", registro.percorso.c_str(),
-           static_cast<unsigned long long>(registro.numero), registro.hash.c_str());
-    closelog();
+    ancora(registro);
 }
 
 void registro_salvataggio_ripreso(REGISTRO_IN_USO& registro,
@@ -241,7 +291,7 @@ void registro_salvataggio_ripreso(REGISTRO_IN_USO& registro,
         v["file"] = file_json(file);
         v["modifiche_salvate"] = 0;
         v["completato_al_caricamento"] = true;
-        scrivi(registro, std::move(v));
+        if (scrivi(registro, std::move(v))) ancora(registro);
     } catch (const std::exception&) {
         smetti(registro);
     }
@@ -262,7 +312,7 @@ void registro_fine_sessione(REGISTRO_IN_USO& registro, long non_salvate, bool no
         json v = voce(registro, "fine_sessione");
         v["modifiche_non_salvate"] = non_salvate;
         v["chiusa_dal_programma"] = normale;
-        scrivi(registro, std::move(v));
+        if (scrivi(registro, std::move(v))) ancora(registro);
     } catch (const std::exception&) {
         // nothing more is written this session
     }
@@ -270,9 +320,11 @@ void registro_fine_sessione(REGISTRO_IN_USO& registro, long non_salvate, bool no
     registro.percorso.clear();
 }
 
-void registro_prepara_recupero(REGISTRO_IN_USO& registro, long gia, std::vector<int64_t> ore) {
+void registro_prepara_recupero(REGISTRO_IN_USO& registro, long gia, std::vector<int64_t> ore,
+                               std::vector<std::string> descrizioni) {
     registro.da_saltare = gia;
     registro.ore_recupero = std::move(ore);
+    registro.descrizioni_recupero = std::move(descrizioni);
     registro.gruppi_recupero = 0;
     registro.recuperate.clear();
     registro.prima_di.clear();
@@ -285,11 +337,37 @@ void annota_recuperate(REGISTRO_IN_USO& registro, std::span<const MODIFICA> grup
         return;
     }
     try {
-        json v = voce_operazione(registro, gruppo, completo);
-        v["recuperata"] = true;
+        // Kept as text: a journal of thousands of operations the register
+        // lacks is written in one batch, without a tree of values each.
+        MEMBRI m;
+        if (gruppo.size() == 1) {
+            // What every entry of the recovery says alike, written once;
+            // the time once a second.
+            static MEMBRI testata;
+            static std::time_t secondo = -1;
+            if (const std::time_t ora = std::time(nullptr); ora != secondo || testata.empty()) {
+                testata = membri_di(voce(registro, "operazione"));
+                secondo = ora;
+            }
+            m = testata;
+            if (!descrivi_semplice(registro.prima_di, gruppo, completo, m)) m.clear();
+        }
+        if (m.empty() && gruppo.size() > 1) {
+            m = membri_di(voce(registro, "operazione"));
+            if (!descrivi_pagamenti(registro.prima_di, gruppo, completo, m)) m.clear();
+        }
+        if (m.empty()) m = membri_di(voce_operazione(registro, gruppo, completo));
+        registro.prima_di.clear();
+        metti_membro(m, "recuperata", "true");
         if (static_cast<std::size_t>(i) < registro.ore_recupero.size())
-            v["quando_operazione"] = testo_ora(static_cast<std::time_t>(registro.ore_recupero[i]));
-        registro.recuperate.push_back(std::move(v));
+            metti_membro(m, "quando_operazione",
+                         testo_json_di(testo_ora(static_cast<std::time_t>(registro.ore_recupero[i]))));
+        if (static_cast<std::size_t>(i) < registro.descrizioni_recupero.size() &&
+            !registro.descrizioni_recupero[i].empty())
+            metti_membro(m, "descrizione",
+                         testo_json_di(registro.descrizioni_recupero[i] +
+                                       (completo ? "" : " (registrata in parte: memoria esaurita)")));
+        registro.recuperate.push_back(std::move(m));
     } catch (const std::exception&) {
         registro.prima_di.clear();
     }
@@ -301,21 +379,24 @@ void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuper
     // entry's count, or in the entries after it.
     registro_segue_giornale(registro, giornale, registro.gruppi_recupero);
     try {
-        std::vector<json> voci;
+        std::vector<MEMBRI> voci;
+        voci.reserve(registro.recuperate.size() + 1);
         json v = voce(registro, "recupero");
         v["modifiche_recuperate"] = recuperate_n;
         v["modifiche_non_recuperate"] = non_recuperate;
         v["modifiche_gia_registrate"] =
             registro.da_saltare < 0 ? json(nullptr) : json(registro.da_saltare);
         if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
-        voci.push_back(std::move(v));
+        voci.push_back(membri_di(v));
         long k = registro.da_saltare;
-        for (json& r : registro.recuperate) {
-            r["giornale"] = giornale;
-            r["voce_giornale"] = ++k;
+        const std::string testo_giornale = json(giornale).dump();
+        for (MEMBRI& r : registro.recuperate) {
+            metti_membro(r, "giornale", testo_giornale);
+            metti_membro(r, "voce_giornale", std::to_string(++k));
             voci.push_back(std::move(r));
         }
-        scrivi(registro, voci);
+        registro.recuperate.clear();
+        scrivi_membri(registro, voci);
     } catch (const std::exception&) {
         smetti(registro);
     }
@@ -342,11 +423,28 @@ bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gr
     }
     bool scritto = false;
     try {
-        json v = voce_operazione(registro, gruppo, completo);
-        if (!descrizione.empty())
-            v["descrizione"] =
-                descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
-        scritto = scrivi(registro, v);
+        // Many payments at once (an import): the entry written as text
+        // straight from the records, each payment in a hundred bytes.
+        std::vector<MEMBRI> testo(1);
+        if (gruppo.size() > 1) {
+            testo[0] = membri_di(voce(registro, "operazione"));
+            if (!descrivi_pagamenti(registro.prima_di, gruppo, completo, testo[0]))
+                testo[0].clear();
+        }
+        if (!testo[0].empty()) {
+            if (!descrizione.empty())
+                metti_membro(testo[0], "descrizione",
+                             testo_json_di(descrizione + (completo ? "" : " (registrata in parte: "
+                                                                            "memoria esaurita)")));
+            registro.prima_di.clear();
+            scritto = scrivi_membri(registro, testo);
+        } else {
+            json v = voce_operazione(registro, gruppo, completo);
+            if (!descrizione.empty())
+                v["descrizione"] =
+                    descrizione + (completo ? "" : " (registrata in parte: memoria esaurita)");
+            scritto = scrivi(registro, v);
+        }
     } catch (const std::exception&) {
         smetti(registro);
     }

@@ -35,8 +35,9 @@ struct REGISTRO_IN_USO {
     std::string descrizione_prossima;  // the words for the next operation's entry
     long da_saltare = -1;              // a replay: groups the register holds
     std::vector<int64_t> ore_recupero; // a replay: the time of each group
+    std::vector<std::string> descrizioni_recupero; // a replay: the words of each group, if any
     long gruppi_recupero = 0;          // a replay: groups seen
-    std::vector<json> recuperate;      // a replay: entries to write
+    std::vector<MEMBRI> recuperate;    // a replay: entries to write, as text
 };
 
 // Makes the register at `percorso` the one written to (the one in use
@@ -70,7 +71,7 @@ struct FILE_REGISTRATO {
 
 void registro_caricamento(REGISTRO_IN_USO& r, const std::vector<FILE_REGISTRATO>& file);
 // A save of these files. The last hash of the chain also goes to the
-// system log, as an anchor outside the folder.
+// system log, as an anchor outside the folder (anchor.h).
 // `modifiche`: the operations it saved, since the load or the last save;
 // `da_registro`: the register that holds them, when another archive's.
 void registro_salvataggio(REGISTRO_IN_USO& r, const std::vector<FILE_REGISTRATO>& file,
@@ -81,13 +82,17 @@ void registro_salvataggio(REGISTRO_IN_USO& r, const std::vector<FILE_REGISTRATO>
 void registro_salvataggio_ripreso(REGISTRO_IN_USO& r, const std::vector<FILE_REGISTRATO>& file);
 void registro_non_salvare(REGISTRO_IN_USO& r, long modifiche);
 // The session leaves the archive: the clerk ended it (`normale`), or input
-// ended and its unsaved changes stay in the journal.
+// ended and its unsaved changes stay in the journal. An anchor follows
+// this entry too, so that a register cut back to its last save shows.
 void registro_fine_sessione(REGISTRO_IN_USO& r, long non_salvate, bool normale);
 
 // While a journal is replayed: the groups after the first `gia` (those the
 // register already holds) are kept, each with the time its journal entry
 // gives in `ore`, for registro_recupero. -1 for `gia`: none is kept.
-void registro_prepara_recupero(REGISTRO_IN_USO& r, long gia, std::vector<int64_t> ore);
+// `descrizioni`, beside `ore`, the words each operation was given (an
+// import's), so that its entry says what the uninterrupted one says.
+void registro_prepara_recupero(REGISTRO_IN_USO& r, long gia, std::vector<int64_t> ore,
+                               std::vector<std::string> descrizioni = {});
 void annota_recuperate(REGISTRO_IN_USO& r, std::span<const MODIFICA> gruppo, bool completo);
 // The recovery: how many operations were replayed, how many could not be
 // (and where the journal was set aside), then the operations kept above.

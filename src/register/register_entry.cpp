@@ -3,7 +3,9 @@
 #include "register/register_entry.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -98,6 +100,104 @@ std::string descrizione(std::span<const MODIFICA> gruppo, const std::vector<VOCE
     return "Modifica di una contravvenzione";
 }
 
+// The bytes nlohmann-json's dump() gives (no indent, UTF-8 as it is, an
+// invalid sequence refused), written faster: a recovery chains thousands
+// of entries at once. False, leaving `out` as it was, for what it does not
+// write itself (a floating-point number, a text that is no UTF-8): the
+// library's own dump is then used.
+bool valida_utf8(std::string_view t) {
+    for (std::size_t i = 0; i < t.size();) {
+        const auto b = static_cast<unsigned char>(t[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t n = 0;
+        uint32_t cp = 0;
+        if (b >= 0xC2 && b <= 0xDF) n = 2, cp = b & 0x1F;
+        else if (b >= 0xE0 && b <= 0xEF) n = 3, cp = b & 0x0F;
+        else if (b >= 0xF0 && b <= 0xF4) n = 4, cp = b & 0x07;
+        else return false;
+        if (i + n > t.size()) return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto c = static_cast<unsigned char>(t[i + k]);
+            if ((c & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+bool testo_json(std::string_view t, std::string& out) {
+    if (!valida_utf8(t)) return false;
+    out += '"';
+    for (const char c : t) {
+        switch (c) {
+        case '\b': out += "\\b"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\f': out += "\\f"; break;
+        case '\r': out += "\\r"; break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char u[8];
+                std::snprintf(u, sizeof u, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+                out += u;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return true;
+}
+
+bool scrivi_json(const json& j, std::string& out) {
+    char n[24];
+    switch (j.type()) {
+    case json::value_t::null: out += "null"; return true;
+    case json::value_t::boolean: out += j.get<bool>() ? "true" : "false"; return true;
+    case json::value_t::number_integer:
+        out.append(n, std::to_chars(n, n + sizeof n, j.get<int64_t>()).ptr);
+        return true;
+    case json::value_t::number_unsigned:
+        out.append(n, std::to_chars(n, n + sizeof n, j.get<uint64_t>()).ptr);
+        return true;
+    case json::value_t::string: return testo_json(j.get_ref<const std::string&>(), out);
+    case json::value_t::array: {
+        out += '[';
+        bool primo = true;
+        for (const json& x : j.get_ref<const json::array_t&>()) {
+            if (!primo) out += ',';
+            primo = false;
+            if (!scrivi_json(x, out)) return false;
+        }
+        out += ']';
+        return true;
+    }
+    case json::value_t::object: {
+        out += '{';
+        bool primo = true;
+        for (const auto& [chiave, x] : j.get_ref<const json::object_t&>()) {
+            if (!primo) out += ',';
+            primo = false;
+            if (!testo_json(chiave, out)) return false;
+            out += ':';
+            if (!scrivi_json(x, out)) return false;
+        }
+        out += '}';
+        return true;
+    }
+    default: return false; // floating point, binary, discarded: the library's
+    }
+}
+
 std::string testo_hash(const json& voce) {
     return esadecimale(impronta_di(voce.dump()));
 }
@@ -146,15 +246,68 @@ json immagine_attuale(const NODO_CONTRAVV& f) {
     return immagine_contravv(f, con ? json(f.anagraf->codice) : json(nullptr));
 }
 
+namespace {
+
+bool stessa_data(DATA a, DATA b) {
+    return a.gg == b.gg && a.mm == b.mm && a.aaaa == b.aaaa;
+}
+
+// Whether the operation only pays fines, each once, more than one: each
+// change a fine that was unpaid, now paid, nothing else about it changed.
+bool solo_pagamenti(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo) {
+    if (gruppo.size() < 2 || prima.size() != gruppo.size()) return false;
+    for (std::size_t i = 0; i < gruppo.size(); ++i) {
+        const MODIFICA& m = gruppo[i];
+        const PRIMA_DI& p = prima[i];
+        const NODO_CONTRAVV& a = p.copia.f;
+        const NODO_CONTRAVV& b = m.contravv;
+        if (m.tipo != TIPO_MODIFICA::CONTRAVV_CAMBIATA || !p.contravv || p.id != m.dove.id ||
+            a.numero != b.numero || a.pagata || !b.pagata || !stessa_data(a.data_verbale, b.data_verbale) ||
+            std::strcmp(a.luogo, b.luogo) != 0 || std::strcmp(a.targa, b.targa) != 0 ||
+            std::strcmp(a.tipo, b.tipo) != 0 || a.importo != b.importo ||
+            p.copia.con_proprietario != m.con_anagraf_di ||
+            (m.con_anagraf_di && p.copia.proprietario != m.anagraf_di.id))
+            return false;
+    }
+    // Each fine once: the changes' fines in order, none twice.
+    std::unordered_map<uint32_t, bool> visti;
+    visti.reserve(gruppo.size());
+    for (const MODIFICA& m : gruppo)
+        if (!visti.emplace(m.dove.id, true).second) return false;
+    return true;
+}
+
+} // namespace
+
 void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
                          bool completo, json& voce) {
+    if (solo_pagamenti(prima, gruppo)) {
+        json record = json::array();
+        record.get_ref<json::array_t&>().reserve(gruppo.size());
+        for (const MODIFICA& m : gruppo) {
+            json uno = json::object();
+            uno["contravvenzione"] = m.contravv.numero;
+            uno["targa"] = cp850_in_utf8(m.contravv.targa);
+            uno["importo"] = fisso2(m.contravv.importo);
+            uno["proprietario"] = proprietario_di(m);
+            uno["pagata_il"] = data(m.contravv.data_pagamento);
+            record.push_back(std::move(uno));
+        }
+        voce["descrizione"] = "Registrazione di " + std::to_string(gruppo.size()) + " pagamenti" +
+                              (completo ? "" : " (registrata in parte: memoria esaurita)");
+        voce["record"] = std::move(record);
+        return;
+    }
     VOCI v;
     v.elenco.reserve(prima.size());
     v.dove.reserve(prima.size());
     for (PRIMA_DI& p : prima) {
         VOCE_RECORD& r = voce_di(v, p.contravv, p.id);
         if (!r.prima.is_null()) continue;
-        r.prima = std::move(p.immagine);
+        r.prima = p.contravv ? immagine_contravv(p.copia.f, p.copia.con_proprietario
+                                                                ? json(p.copia.proprietario)
+                                                                : json(nullptr))
+                             : std::move(p.immagine);
         r.dopo = json(json::value_t::discarded);
     }
     for (const MODIFICA& m : gruppo) {
@@ -213,37 +366,205 @@ void descrivi_operazione(std::vector<PRIMA_DI>& prima, std::span<const MODIFICA>
     voce["record"] = std::move(record);
 }
 
+namespace {
+
+// A date as data() gives it, written.
+std::string data_scritta(DATA d) {
+    if (d.gg == 0 && d.mm == 0 && d.aaaa == 0) return "null";
+    char t[40];
+    std::snprintf(t, sizeof t, "%02d/%02d/%04d", d.gg, d.mm, d.aaaa);
+    return testo_json_di(t);
+}
+
+void numero_scritto(uint64_t n, std::string& out) {
+    char t[24];
+    out.append(t, std::to_chars(t, t + sizeof t, n).ptr);
+}
+
+// A fine's image as immagine_contravv makes it, written: its keys in order.
+bool immagine_scritta(const NODO_CONTRAVV& f, const std::string& proprietario, std::string& out) {
+    out += "{\"data_pagamento\":";
+    out += data_scritta(f.data_pagamento);
+    out += ",\"data_verbale\":";
+    out += data_scritta(f.data_verbale);
+    out += ",\"importo\":";
+    if (!testo_json(fisso2(f.importo), out)) return false;
+    out += ",\"luogo\":";
+    if (!testo_json(cp850_in_utf8(f.luogo), out)) return false;
+    out += ",\"numero\":";
+    numero_scritto(f.numero, out);
+    out += ",\"pagata\":";
+    out += f.pagata ? "true" : "false";
+    out += ",\"proprietario\":";
+    out += proprietario;
+    out += ",\"targa\":";
+    if (!testo_json(cp850_in_utf8(f.targa), out)) return false;
+    out += ",\"tipo\":";
+    if (!testo_json(cp850_in_utf8(f.tipo), out)) return false;
+    out += '}';
+    return true;
+}
+
+std::string proprietario_scritto(bool con, uint32_t codice) {
+    std::string t;
+    if (!con) return "null";
+    numero_scritto(codice, t);
+    return t;
+}
+
+} // namespace
+
+bool descrivi_pagamenti(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+                        bool completo, MEMBRI& m) {
+    if (!solo_pagamenti(prima, gruppo)) return false;
+    std::string record;
+    record.reserve(gruppo.size() * 100 + 2);
+    record += '[';
+    for (const MODIFICA& x : gruppo) {
+        if (record.size() > 1) record += ',';
+        record += "{\"contravvenzione\":";
+        numero_scritto(x.contravv.numero, record);
+        record += ",\"importo\":";
+        if (!testo_json(fisso2(x.contravv.importo), record)) return false;
+        record += ",\"pagata_il\":";
+        record += data_scritta(x.contravv.data_pagamento);
+        record += ",\"proprietario\":";
+        record += proprietario_scritto(x.con_anagraf_di, x.anagraf_di.id);
+        record += ",\"targa\":";
+        if (!testo_json(cp850_in_utf8(x.contravv.targa), record)) return false;
+        record += '}';
+    }
+    record += ']';
+    metti_membro(m, "descrizione",
+                 testo_json_di("Registrazione di " + std::to_string(gruppo.size()) + " pagamenti" +
+                               (completo ? "" : " (registrata in parte: memoria esaurita)")));
+    metti_membro(m, "record", record);
+    return true;
+}
+
+bool descrivi_semplice(const std::vector<PRIMA_DI>& prima, std::span<const MODIFICA> gruppo,
+                       bool completo, MEMBRI& m) {
+    if (gruppo.size() != 1) return false;
+    const MODIFICA& x = gruppo[0];
+    const bool una_multa = prima.size() == 1 && prima[0].contravv && prima[0].id == x.dove.id;
+    const std::string dopo = proprietario_scritto(x.con_anagraf_di, x.anagraf_di.id);
+    std::string record = "[{\"contravvenzione\":";
+    std::string d;
+    switch (x.tipo) {
+    case TIPO_MODIFICA::CONTRAVV_CAMBIATA: {
+        if (!una_multa) return false;
+        const COPIA_CONTRAVV& c = prima[0].copia;
+        const std::string prima_di = proprietario_scritto(c.con_proprietario, c.proprietario);
+        numero_scritto(x.dove.id, record);
+        record += ",\"dopo\":";
+        if (!immagine_scritta(x.contravv, dopo, record)) return false;
+        record += ",\"prima\":";
+        if (!immagine_scritta(c.f, prima_di, record)) return false;
+        if (prima_di != dopo) d = "Dati del proprietario di una contravvenzione";
+        else if (!c.f.pagata && x.contravv.pagata) d = "Registrazione di un pagamento";
+        else if (c.f.pagata && !x.contravv.pagata) d = "Annullamento di un pagamento";
+        else if (data_scritta(c.f.data_pagamento) != data_scritta(x.contravv.data_pagamento))
+            d = "Modifica di un pagamento";
+        else d = "Modifica di una contravvenzione";
+        break;
+    }
+    case TIPO_MODIFICA::CONTRAVV_AGGIUNTA:
+        if (!prima.empty()) return false;
+        numero_scritto(x.contravv.numero, record);
+        record += ",\"dopo\":";
+        if (!immagine_scritta(x.contravv, dopo, record)) return false;
+        record += ",\"prima\":null";
+        d = "Nuova contravvenzione";
+        break;
+    case TIPO_MODIFICA::CONTRAVV_TOLTA: {
+        if (!una_multa || x.anche_anagraf) return false;
+        const COPIA_CONTRAVV& c = prima[0].copia;
+        numero_scritto(x.dove.id, record);
+        record += ",\"dopo\":null,\"prima\":";
+        if (!immagine_scritta(c.f, proprietario_scritto(c.con_proprietario, c.proprietario),
+                              record))
+            return false;
+        d = "Cancellazione di una contravvenzione";
+        break;
+    }
+    default: return false;
+    }
+    record += "}]";
+    if (!completo) d += " (registrata in parte: memoria esaurita)";
+    metti_membro(m, "descrizione", testo_json_di(d));
+    metti_membro(m, "record", record);
+    return true;
+}
+
+MEMBRI membri_di(const json& voce) {
+    MEMBRI membri;
+    for (const auto& [chiave, valore] : voce.get_ref<const json::object_t&>()) {
+        std::string membro = "\"" + chiave + "\":";
+        const std::size_t inizio = membro.size();
+        if (!scrivi_json(valore, membro)) {
+            membro.resize(inizio);
+            membro += valore.dump();
+        }
+        membri.emplace_back(chiave, std::move(membro));
+    }
+    return membri;
+}
+
+void metti_membro(MEMBRI& m, const std::string& chiave, std::string_view valore) {
+    std::string membro = "\"" + chiave + "\":";
+    membro += valore;
+    const auto posto = std::lower_bound(m.begin(), m.end(), chiave,
+                                        [](const auto& x, const std::string& k) { return x.first < k; });
+    if (posto != m.end() && posto->first == chiave) {
+        posto->second = std::move(membro);
+    } else {
+        m.emplace(posto, chiave, std::move(membro));
+    }
+}
+
+std::string testo_json_di(std::string_view testo) {
+    std::string t;
+    if (!testo_json(testo, t)) t = json(std::string(testo)).dump(); // throws, as the library does
+    return t;
+}
+
 // The line is the library's own dump of the entry with its hash; the hash
 // is that of the dump without it. Both come from one dump of each member
 // (an import's entry runs to tens of megabytes): the library writes an
 // object as its members in key order, each as "key":value, between braces
 // and apart by commas, and the keys of an entry are plain words.
+std::string incatena_membri(MEMBRI& m, uint64_t n, std::string& hash) {
+    std::erase_if(m, [](const auto& x) { return x.first == "hash"; });
+    char numero[24];
+    metti_membro(m, "n", std::string_view(numero, std::to_chars(numero, numero + sizeof numero, n).ptr - numero));
+    metti_membro(m, "precedente", "\"" + hash + "\"");
+    const auto unisci = [&] {
+        std::size_t n_byte = 2;
+        for (const auto& x : m) n_byte += x.second.size() + 1;
+        std::string riga;
+        riga.reserve(n_byte + 1);
+        riga += '{';
+        for (const auto& x : m) {
+            riga += x.second;
+            riga += ',';
+        }
+        riga.back() = '}';
+        return riga;
+    };
+    hash = esadecimale(impronta_di(unisci()));
+    metti_membro(m, "hash", "\"" + hash + "\"");
+    std::string riga = unisci();
+    riga += '\n';
+    return riga;
+}
+
 std::string incatena(json& voce, uint64_t n, std::string& hash) {
     voce.erase("hash");
     voce["n"] = n;
     voce["precedente"] = hash;
-    std::vector<std::pair<std::string, std::string>> membri;
-    for (const auto& [chiave, valore] : voce.items())
-        membri.emplace_back(chiave, "\"" + chiave + "\":" + valore.dump());
-    const auto unisci = [&](const std::string* con_hash) {
-        std::string riga = "{";
-        bool messo = con_hash == nullptr;
-        for (const auto& [chiave, testo] : membri) {
-            if (!messo && chiave > "hash") {
-                riga += *con_hash + ",";
-                messo = true;
-            }
-            riga += testo + ",";
-        }
-        if (!messo) riga += *con_hash + ",";
-        riga.back() = '}';
-        return riga;
-    };
-    hash = esadecimale(impronta_di(unisci(nullptr)));
-    const std::string membro_hash = "\"hash\":\"" + hash + "\"";
+    MEMBRI m = membri_di(voce);
+    std::string riga = incatena_membri(m, n, hash);
     voce["hash"] = hash;
-    std::string riga = unisci(&membro_hash);
-    riga += '\n';
     return riga;
 }
 

@@ -5,11 +5,17 @@
 #include "register/verify.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <map>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "register/anchor.h"
 #include "register/reading.h"
 #include "register/register_entry.h"
 #include "storage/file_hash.h"
+#include "storage/file_ops.h"
 
 namespace {
 
@@ -53,6 +59,10 @@ struct CATENA {
     std::string processo;
     bool contando = false;
     long operazioni = 0;
+    // The trusted anchors, by the entry they name: its hash and when it was sent.
+    std::map<uint64_t, std::pair<std::string, std::string>> ancore;
+    // The entries after which an anchor was sent (saves, ends of sessions).
+    std::vector<uint64_t> ancorate;
 };
 
 void conta_operazioni(CATENA& c, const json& v) {
@@ -121,6 +131,14 @@ void esamina(CATENA& c, const RIGA_LETTA& r, const std::string& file_c) {
     }
     c.voci = atteso;
     c.hash = testo(v, "hash");
+    if (const auto a = c.ancore.find(atteso); a != c.ancore.end() && a->second.first != c.hash) {
+        c.rottura = "La voce n." + std::to_string(atteso) + " (" + riga +
+                    ") non e' quella che il registro di sistema attesta dal " + a->second.second +
+                    " (hash " + a->second.first + "): il registro e' stato riscritto.\n";
+        return;
+    }
+    if (testo(v, "evento") == "salvataggio" || testo(v, "evento") == "fine_sessione")
+        c.ancorate.push_back(atteso);
     conta_operazioni(c, v);
     if (testo(v, "evento") != "salvataggio" || !campo(v, "file").is_array()) return;
     for (const json& f : campo(v, "file"))
@@ -156,12 +174,85 @@ std::string confronta_file(const json& salvataggio, const std::vector<IMPRONTA>&
     return r;
 }
 
+// What the anchors say beyond the chain: forged ones, a register shorter
+// than they attest, or which anchors could not be checked at all.
+std::string esito_ancore(const CATENA& c, bool verificabili, const std::vector<ANCORA_LETTA>& false_,
+                         long altri_file, bool& integro) {
+    std::string r;
+    for (const ANCORA_LETTA& f : false_) {
+        integro = false;
+        r += "Ancora falsa nel registro di sistema (" + f.quando + "): scritta " +
+             (f.uid >= 0 ? "dall'utente " + std::to_string(f.uid) : std::string("da un utente ignoto")) +
+             (f.pid >= 0 ? " (processo " + std::to_string(f.pid) + ")" : std::string()) +
+             ", non dal proprietario del registro: voce n." + std::to_string(f.a.voce) + ", hash " +
+             f.a.hash + ".\n";
+    }
+    if (!c.ancore.empty() && c.ancore.rbegin()->first > c.voci) {
+        integro = false;
+        r += "Il registro finisce alla voce n." + std::to_string(c.voci) +
+             ", ma il registro di sistema ne attesta la voce n." +
+             std::to_string(c.ancore.rbegin()->first) + " dal " + c.ancore.rbegin()->second.second +
+             ": e' stato troncato.\n";
+    }
+    if (altri_file > 0)
+        r += "Ancore di un altro file che stava a questo percorso (un altro inode): " +
+             std::to_string(altri_file) + ", non confrontate.\n";
+    if (verificabili) {
+        const std::size_t n = c.ancore.size();
+        r += n == 0 ? "Ancore: il registro di sistema (journald) non ne ha per questo registro.\n"
+                    : "Ancore: " + std::to_string(n) +
+                          (n == 1 ? " controllata" : " controllate") +
+                          " nel registro di sistema (journald), l'ultima sulla voce n." +
+                          std::to_string(c.ancore.rbegin()->first) + " del " +
+                          c.ancore.rbegin()->second.second + ".\n";
+        return r;
+    }
+    if (c.ancorate.empty()) return r + "Ancore: nessuna voce del registro ne ha mandata una.\n";
+    r += "Ancore non controllate: il registro di sistema qui non e' journald, e una riga di "
+         "syslog non si distingue da una falsa. Sono quelle delle voci ";
+    const std::size_t da = c.ancorate.size() > 10 ? c.ancorate.size() - 10 : 0;
+    if (da > 0) r += "(le ultime 10 di " + std::to_string(c.ancorate.size()) + ") ";
+    for (std::size_t i = da; i < c.ancorate.size(); ++i)
+        r += (i == da ? "n." : ", n.") + std::to_string(c.ancorate[i]);
+    return r + ": confrontarle a mano con journalctl -t sanzionario o /var/log/syslog.\n";
+}
+
 } // namespace
 
 ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c,
                                  const std::vector<IMPRONTA>& salvataggio_interrotto) {
     ESITO_VERIFICA e;
     CATENA c;
+    // The register itself: only its owner may have written it.
+    struct stat st{};
+    const int fd = open(registro.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const bool aperto = fd >= 0 && fstat(fd, &st) == 0;
+    if (fd >= 0) close(fd);
+    if (aperto && S_ISREG(st.st_mode)) {
+        if (st.st_uid != geteuid() && geteuid() != 0) {
+            e.rapporto = "Il registro " + registro + " appartiene a un altro utente (" +
+                         std::to_string(st.st_uid) + "): non e' verificato.\n";
+            return e;
+        }
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            char permessi[8];
+            std::snprintf(permessi, sizeof permessi, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+            e.rapporto = "Il registro " + registro + " puo' essere scritto anche da altri (permessi " +
+                         permessi + "): non e' verificato.\n";
+            return e;
+        }
+    }
+    std::vector<ANCORA_LETTA> lette, false_;
+    long altri_file = 0;
+    const bool verificabili =
+        aperto && leggi_ancore(percorso_assoluto(registro), static_cast<uint64_t>(st.st_dev),
+                               static_cast<uint64_t>(st.st_ino), lette, altri_file);
+    for (ANCORA_LETTA& a : lette) {
+        if (a.uid >= 0 && static_cast<uid_t>(a.uid) == st.st_uid)
+            c.ancore[a.a.voce] = {a.a.hash, a.quando};
+        else
+            false_.push_back(std::move(a));
+    }
     const LETTURA_REGISTRO letto =
         leggi_registro(registro, [&](const RIGA_LETTA& r) { esamina(c, r, file_c); });
     if (letto == LETTURA_REGISTRO::ASSENTE) {
@@ -184,20 +275,22 @@ ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string&
     if (!c.salvataggio) {
         e.rapporto +=
             "Nessun salvataggio registrato: i file dei dati non sono stati confrontati.\n";
-        return e;
-    }
-    bool uguali = true, interrotto = false;
-    const std::string differenze =
-        confronta_file(*c.salvataggio, salvataggio_interrotto, uguali, interrotto);
-    if (uguali && interrotto) {
-        e.rapporto += "I file dei dati sono quelli di un salvataggio interrotto dopo averli "
-                      "messi al loro posto:\nla sua voce sara' scritta al prossimo caricamento.\n";
-    } else if (uguali) {
-        e.rapporto += "I file dei dati sono quelli dell'ultimo salvataggio (voce n." +
-                      numero_di(*c.salvataggio) + " del " + quando_di(*c.salvataggio) + ").\n";
     } else {
-        e.rapporto += differenze;
-        e.integro = false;
+        bool uguali = true, interrotto = false;
+        const std::string differenze =
+            confronta_file(*c.salvataggio, salvataggio_interrotto, uguali, interrotto);
+        if (uguali && interrotto) {
+            e.rapporto += "I file dei dati sono quelli di un salvataggio interrotto dopo averli "
+                          "messi al loro posto:\nla sua voce sara' scritta al prossimo "
+                          "caricamento.\n";
+        } else if (uguali) {
+            e.rapporto += "I file dei dati sono quelli dell'ultimo salvataggio (voce n." +
+                          numero_di(*c.salvataggio) + " del " + quando_di(*c.salvataggio) + ").\n";
+        } else {
+            e.rapporto += differenze;
+            e.integro = false;
+        }
     }
+    e.rapporto += esito_ancore(c, verificabili, false_, altri_file, e.integro);
     return e;
 }

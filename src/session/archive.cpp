@@ -80,7 +80,8 @@ VOCE_GIORNALE inizio_di(const NOMI_ARCHIVIO& n, const IDENTITA_FILE& id_c,
 // Anywhere else (a replay, a consultation) nothing is written.
 void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
     if (!tiene_archivio()) return;
-    const bool nel_giornale = annota_nel_giornale(sessione.giornale, gruppo, completo);
+    const bool nel_giornale = annota_nel_giornale(sessione.giornale, gruppo, completo,
+                                                  sessione.registro.descrizione_prossima);
     if (!giornale_attivo(sessione.giornale))
         sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
     const bool nel_registro = annota_nel_registro(sessione.registro, gruppo, completo,
@@ -132,9 +133,13 @@ void prepara_recupero_registro(const APERTURA& a) {
     const int64_t inizio = a.letto.voci.front().ora;
     const long gia = registro_voci_del_giornale(a.nomi.registro, inizio);
     std::vector<int64_t> ore;
-    for (const VOCE_GIORNALE& v : a.letto.voci)
-        if (v.tipo == TIPO_VOCE::MODIFICHE) ore.push_back(v.ora);
-    registro_prepara_recupero(sessione.registro, gia, std::move(ore));
+    std::vector<std::string> descrizioni;
+    for (const VOCE_GIORNALE& v : a.letto.voci) {
+        if (v.tipo != TIPO_VOCE::MODIFICHE) continue;
+        ore.push_back(v.ora);
+        descrizioni.push_back(v.descrizione);
+    }
+    registro_prepara_recupero(sessione.registro, gia, std::move(ore), std::move(descrizioni));
 }
 
 // Folders of the archive that others may write to: they may block or

@@ -202,13 +202,15 @@ std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso) {
     return "";
 }
 
-bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo) {
+bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
+                         const std::string& descrizione) {
     if (g.fd < 0) return true; // the clerk has been told already
     bool scritto = false;
     if (completo) {
         try {
             VOCE_GIORNALE v = voce_di_adesso(TIPO_VOCE::MODIFICHE);
             v.modifiche.assign(gruppo.begin(), gruppo.end());
+            v.descrizione = descrizione.substr(0, 0xFFFF);
             scritto = giornale_aggiungi(g, v);
         } catch (const std::bad_alloc&) {
             scritto = false;

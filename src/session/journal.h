@@ -89,10 +89,13 @@ void giornale_lascia(GIORNALE_IN_USO& g, const std::string& percorso);
 std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso);
 
 // The journal's part of the listener of the model's changes: each
-// operation becomes a MODIFICHE entry. False when it could not be written
+// operation becomes a MODIFICHE entry, with the words that describe it
+// when it was given some (the register's descrizione_prossima). False when
+// it could not be written
 // now: the journal is then no longer written to, and the clerk must be
 // told (giornale_da_avvisare).
-bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo);
+bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
+                         const std::string& descrizione = "");
 
 // Whether the clerk is still to be told that the work is not protected
 // against a crash: true once, until a journal is written again.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <zlib.h>
 
 #include "console/text_rules.h"
@@ -198,9 +199,19 @@ template <class C, class X> void campi_rinomina(C& c, X& r) {
     campi_identita(c, r.id_destinazione);
 }
 template <class C, class X> void campi_voce(C& c, X& v) {
-    c.tipo(v.tipo, static_cast<uint8_t>(TIPO_VOCE::SALVATAGGIO_FALLITO));
+    TIPO_VOCE tipo = v.tipo == TIPO_VOCE::MODIFICHE &&
+                             (!v.descrizione.empty() || v.modifiche.size() > 0xFFFF)
+                         ? TIPO_VOCE::MODIFICHE_DESCRITTE
+                         : v.tipo;
+    c.tipo(tipo, static_cast<uint8_t>(TIPO_VOCE::MODIFICHE_DESCRITTE));
+    if constexpr (!std::is_const_v<X>)
+        v.tipo = tipo == TIPO_VOCE::MODIFICHE_DESCRITTE ? TIPO_VOCE::MODIFICHE : tipo;
     c.intero(v.ora, 8);
-    switch (v.tipo) {
+    switch (tipo) {
+    case TIPO_VOCE::MODIFICHE_DESCRITTE: // an import's: more changes than 2 bytes count
+        c.testo(v.descrizione);
+        c.serie(v.modifiche, 4, [](C& c2, auto& m) { campi_modifica(c2, m); });
+        break;
     case TIPO_VOCE::INIZIO:
         c.testo(v.file_c);
         campi_identita(c, v.id_c);

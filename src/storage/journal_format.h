@@ -11,7 +11,13 @@
 // - SALVATAGGIO: a save whose temporary files are complete and flushed is
 //   about to rename them over the data files (pairs temporary, data file,
 //   then, in notes since they carry them, each new file's SHA-256);
-// - SALVATAGGIO_FALLITO: that save did not put its files in place.
+// - SALVATAGGIO_FALLITO: that save did not put its files in place;
+// - MODIFICHE_DESCRITTE: a MODIFICHE entry with the words its maker gave
+//   the operation first (an import names its file), so that a recovery
+//   describes it in the register as the operation itself would have, and
+//   its changes counted in 4 bytes (an import's may be more than 65,535:
+//   any entry of more is written so).
+//   It is read back as MODIFICHE with its `descrizione`.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +38,7 @@ enum class TIPO_VOCE : uint8_t {
     MODIFICHE = 2,
     SALVATAGGIO = 3,
     SALVATAGGIO_FALLITO = 4,
+    MODIFICHE_DESCRITTE = 5,
 };
 
 // One rename of a save, with what is needed to tell later whether it is
@@ -53,6 +60,7 @@ struct VOCE_GIORNALE {
     std::string file_c, file_a;      // INIZIO
     IDENTITA_FILE id_c, id_a;        // INIZIO
     std::vector<MODIFICA> modifiche; // MODIFICHE
+    std::string descrizione;         // MODIFICHE: the operation's words, when it was given some
     std::vector<RINOMINA> rinomine;  // SALVATAGGIO
     // MODIFICHE, as read: false when a record image holds a value no record
     // may hold (a day 36, an amount beyond its columns, a text with a line

@@ -177,21 +177,24 @@ TEST(Commands, ImportRecordsTheValidRowsAndListsTheOthers) {
                               "3;11/04/2026;167\r\n"
                               "4\x1b[2J;01/05/2026;1\r\n");
     const std::string prima = c.leggi(DATI_C);
-    const std::string tabella = "Righe scartate: 5\n"
+    const auto tabella = [](const std::string& fatto) {
+        return "Righe scartate: 5\nriga 2: " + fatto +
+               " il pagamento della contravvenzione n.3 (10/04/2026, 167,00)\n"
                                 "riga 3: la contravvenzione n.1 e' gia' pagata (20/03/2026)\n"
                                 "riga 4: la contravvenzione n.2 non ha i dati anagrafici del "
                                 "proprietario\n"
                                 "riga 5: la contravvenzione n.9 non esiste\n"
                                 "riga 6: la contravvenzione n.3 compare gia' alla riga 2\n"
                                 "riga 7: numero della contravvenzione non valido: \"4?[2J\"\n";
+    };
     const Sessione prova = comando(c, {"importa-pagamenti", "--prova", "pagamenti.csv"});
-    EXPECT_EQ(prova.output, "Righe lette: 6\nPagamenti da registrare: 1\n" + tabella +
+    EXPECT_EQ(prova.output, "Righe lette: 6\nPagamenti da registrare: 1\n" + tabella("da registrare") +
                                 "Prova: nessuna modifica all'archivio.\n");
     EXPECT_EQ(prova.stato, 1);
     EXPECT_EQ(c.leggi(DATI_C), prima);
     const Sessione s = comando(c, {"importa-pagamenti", "pagamenti.csv"});
-    EXPECT_EQ(s.output,
-              "Righe lette: 6\nPagamenti registrati: 1\n" + tabella + "Archivio salvato.\n");
+    EXPECT_EQ(s.output, "Righe lette: 6\nPagamenti registrati: 1\n" + tabella("registrato") +
+                            "Archivio salvato.\n");
     EXPECT_EQ(s.stato, 1);
     EXPECT_NE(comando(c, {"esporta"})
                   .output.find("\r\n3,2026-04-03,Roma,EF456GH,Sosta,167.00,sì,"
@@ -220,18 +223,20 @@ TEST(Commands, ImportMatchesPaymentsByNoticeCode) {
                            "11/04/2026;41,50;bonifico verbale 5;\n");
     const Sessione s = comando(c, {"importa-pagamenti", "--ufficio", UFFICIO_CAMPIONE, "pagopa.csv"});
     EXPECT_EQ(s.output,
-              "Righe lette: 6\nPagamenti registrati: 2\nRighe scartate: 4\n"
-              "riga 2: pagamento della contravvenzione n.3 con il codice avviso " + r3 +
+              "Righe lette: 6\nPagamenti registrati: 3\nRighe scartate: 3\n"
+              "riga 2: registrato il pagamento della contravvenzione n.3 con il codice avviso " +
+                  r3 +
                   ", importo ridotto 116,90 (la data della notifica non e' nell'archivio: il "
                   "pagamento entro 5 giorni non e' verificato)\n"
               "riga 3: l'importo ridotto 29,40 e' pagato con il codice avviso " + i4 +
                   " dell'importo intero (42,00)\n"
-              "riga 4: pagamento della contravvenzione n.4 con il codice avviso " + i4 +
-                  ", importo intero 42,00\n"
+              "riga 4: registrato il pagamento della contravvenzione n.4 con il codice avviso " +
+                  i4 + ", importo intero 42,00\n"
               "riga 5: codice avviso non riconosciuto: \"" + sbagliato + "\"\n"
               "riga 6: importo 40,00 diverso da quello del codice avviso " + i5 +
                   " (intero 41,50)\n"
-              "riga 7: nessun codice avviso nella riga\n"
+              // No code, but the reason names the fine and the amount is its own.
+              "riga 7: registrato il pagamento della contravvenzione n.5 (11/04/2026, 41,50)\n"
               "Archivio salvato.\n");
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(s.stato, 1);

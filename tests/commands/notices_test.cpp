@@ -196,11 +196,16 @@ TEST(CommandNotices, RefusedWithoutSettingsOverTheArchiveOrOnAFullDisk) {
     EXPECT_FALSE(c.esiste("a.pdf"));
     s = avvisi(c, {"--contravvenzione", "3", "-o", DATI_C});
     EXPECT_EQ(s.errori, "sanzionario avvisi: " + DATI_C +
-                            " e' un file dell'archivio: non viene sovrascritto.\n");
+                            " e' il file delle contravvenzioni dell'archivio (" + DATI_C +
+                            "): un comando non scrive mai sui file dell'archivio.\n");
     EXPECT_EQ(s.stato, 1);
     EXPECT_EQ(c.leggi(DATI_C), prima);
-    // A disk that fills up while the PDF is written.
-    s = avvisi(c, {"--contravvenzione", "3", "-o", "/dev/full"});
-    EXPECT_EQ(s.errori, "sanzionario avvisi: impossibile scrivere /dev/full.\n");
+    // A disk that fills up while the PDF is written: told, no file left.
+    o.argomenti = {"avvisi", "--ufficio", UFFICIO, "--contravvenzione", "3", "-o", "pieno.pdf"};
+    o.limite_file = 4096;
+    s = esegui_programma(c, "", o);
+    EXPECT_EQ(s.errori, "sanzionario avvisi: impossibile scrivere pieno.pdf: File too large.\n");
+    EXPECT_FALSE(c.esiste("pieno.pdf"));
+    EXPECT_EQ(temporanei(c.percorso), 0);
     EXPECT_EQ(s.stato, 1);
 }

@@ -11,8 +11,12 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <utility>
+#include <vector>
 
+#include "commands/payment_list.h"
 #include "console/console.h"
 #include "console/conventions.h"
 #include "faults/list_check.h"
@@ -29,6 +33,38 @@
 #include "support/texts.h"
 
 namespace guasti {
+
+// ---------------------------------------------------------------------------
+// Payment lists
+
+// The payment list's reader: what holds of every input.
+inline std::string prova_elenco(std::string_view input) {
+    const int fd = memfd_create("elenco", MFD_CLOEXEC);
+    if (fd < 0 || write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
+        lseek(fd, 0, SEEK_SET) != 0)
+        std::abort();
+    std::string difetto;
+    std::size_t ultima = 0, linea = 0;
+    leggi_elenco_csv(
+        fd,
+        [&](std::vector<std::string>& campi, std::size_t l) {
+            if (l <= ultima && difetto.empty()) difetto = "row lines not increasing";
+            ultima = l;
+            for (const std::string& c : campi) {
+                if (c.size() > CAMPO_MAX + 1 && difetto.empty()) difetto = "a field beyond the bound";
+                if (const auto i = leggi_importo_elenco(c); i && *i >= 100'000'000'000'000 &&
+                    difetto.empty())
+                    difetto = "an amount of 10^12 euro or more";
+                numeri_nella_causale(c);
+                for (const char b : citato(c))
+                    if ((static_cast<unsigned char>(b) < 0x20 || b == 0x7F) && difetto.empty())
+                        difetto = "a control character quoted";
+            }
+        },
+        linea);
+    close(fd);
+    return difetto;
+}
 
 // ---------------------------------------------------------------------------
 // Loader

@@ -21,6 +21,7 @@ std::string prova_file(const std::string& bersaglio, const fs::path& file, const
     if (bersaglio == "carica") return prova_caricamento(dati, c.percorso);
     if (bersaglio == "giornale") return prova_giornale(dati, SANZIONARIO_SAMPLE_DIR "/dati");
     if (bersaglio == "avvisi") return prova_avvisi(dati, c.percorso);
+    if (bersaglio == "elenco") return prova_elenco(dati);
     for (const auto& [nome, routine] : BERSAGLI)
         if (bersaglio == nome) return prova_routine(routine, dati);
     return "no fuzz target is called " + bersaglio;
