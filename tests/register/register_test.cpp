@@ -543,7 +543,7 @@ TEST(RegisterEntries, TheRecoverysTextIsTheLibrarysOwn) {
     // Two payments at once, as an import makes them: the compact entry.
     NODO_CONTRAVV g = f;
     g.numero = 8;
-    std::strcpy(g.targa, "ZZ\x8D99");
+    std::strcpy(g.targa, "ZZ\x8D" "99");
     NODO_CONTRAVV g_pagata = g;
     g_pagata.pagata = true;
     g_pagata.data_pagamento = {11, 4, 2026};
