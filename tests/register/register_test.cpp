@@ -103,6 +103,28 @@ const std::string OGNI_OPERAZIONE =
 const std::string UNA_MULTA_SALVATA =
     "1\n\n\n\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n5\n6\n1\n\n7\n3\n\n";
 
+// Runs `input` in `c` under the fault library (the program with
+// `argomenti`, when given), the program stopped dead
+// before the `volta`-th call of kind `chiamata` ("write", "rename"...);
+// the call it was stopped at, with its file ("" when it ran to its end).
+std::string fermato_alla(const Cartella& c, const std::string& input, const char* chiamata,
+                         uint64_t volta, const std::vector<std::string>& argomenti = {}) {
+    const std::string contatori = c.file("contatori");
+    scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
+    OPZIONI o;
+    o.argomenti = argomenti;
+    o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
+                  {guasto_io::VAR_CONTATORI, contatori},
+                  {guasto_io::VAR_CHIAMATA, chiamata},
+                  {guasto_io::VAR_VOLTA, std::to_string(volta)},
+                  {guasto_io::VAR_MODO, "uccidi"}};
+    if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
+    esegui_programma(c, input, o);
+    guasto_io::CONTATORI k{};
+    std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+    return k.chiamata_guasta;
+}
+
 std::vector<std::string> righe(const std::string& testo) {
     std::vector<std::string> r;
     std::istringstream in(testo);
@@ -252,22 +274,9 @@ TEST(RegisterSession, AStopBetweenTheJournalAndTheRegisterIsMadeGoodByTheRecover
     // register: its journal entry is flushed, the clerk was never told.
     for (uint64_t volta = 1; volta < 60; ++volta) {
         CartellaCampione c;
-        const std::string contatori = c.file("contatori");
-        scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
-        OPZIONI o;
-        o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
-                      {guasto_io::VAR_CONTATORI, contatori},
-                      {guasto_io::VAR_CHIAMATA, "write"},
-                      {guasto_io::VAR_VOLTA, std::to_string(volta)},
-                      {guasto_io::VAR_MODO, "uccidi"}};
-        if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
-        esegui_programma(c, UNA_MULTA_SALVATA, o);
-        guasto_io::CONTATORI k{};
-        std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+        const std::string fermata = fermato_alla(c, UNA_MULTA_SALVATA, "write", volta);
         const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
-        if (std::string(k.chiamata_guasta).find(".registro") == std::string::npos ||
-            g.voci.size() != 2)
-            continue;
+        if (fermata.find(".registro") == std::string::npos || g.voci.size() != 2) continue;
         SCOPED_TRACE("killed at write " + std::to_string(volta));
         EXPECT_EQ(righe(c.leggi(REGISTRO)).size(), 1u) << "the load only";
 
@@ -293,22 +302,9 @@ TEST(RegisterSession, ARecoveryWritesOnlyTheOperationsTheRegisterLacks) {
                                   "2\n01/02/2026\nMilano\nyy888yy\nSosta\n60\nn\n\n5\n7\n3\n\n";
     for (uint64_t volta = 1; volta < 80; ++volta) {
         CartellaCampione c;
-        const std::string contatori = c.file("contatori");
-        scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
-        OPZIONI o;
-        o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
-                      {guasto_io::VAR_CONTATORI, contatori},
-                      {guasto_io::VAR_CHIAMATA, "write"},
-                      {guasto_io::VAR_VOLTA, std::to_string(volta)},
-                      {guasto_io::VAR_MODO, "uccidi"}};
-        if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
-        esegui_programma(c, due_multe, o);
-        guasto_io::CONTATORI k{};
-        std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+        const std::string fermata = fermato_alla(c, due_multe, "write", volta);
         const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
-        if (std::string(k.chiamata_guasta).find(".registro") == std::string::npos ||
-            g.voci.size() != 3)
-            continue;
+        if (fermata.find(".registro") == std::string::npos || g.voci.size() != 3) continue;
         SCOPED_TRACE("killed at write " + std::to_string(volta));
         ASSERT_EQ(righe(c.leggi(REGISTRO)).size(), 2u) << "the load and fine 21";
         const Sessione s = esegui_programma(c, "5\n\n\ns\n\n6\n1\n\n7\n3\n\n");
@@ -330,23 +326,10 @@ TEST(RegisterSession, AnImportStoppedBeforeItsRegisterEntryIsRecoveredAsItWasMad
     for (uint64_t volta = 1; volta < 80; ++volta) {
         CartellaCampione c;
         c.scrivi("pagamenti.csv", "Numero,Data pagamento,Importo\n16,2026-06-20,165.00\n");
-        const std::string contatori = c.file("contatori");
-        scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
-        OPZIONI o;
-        o.argomenti = {"importa-pagamenti", "pagamenti.csv"};
-        o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
-                      {guasto_io::VAR_CONTATORI, contatori},
-                      {guasto_io::VAR_CHIAMATA, "write"},
-                      {guasto_io::VAR_VOLTA, std::to_string(volta)},
-                      {guasto_io::VAR_MODO, "uccidi"}};
-        if (guasti::SANITIZZATO) o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
-        esegui_programma(c, "", o);
-        guasto_io::CONTATORI k{};
-        std::memcpy(&k, leggi_file(contatori).data(), sizeof k);
+        const std::string fermata =
+            fermato_alla(c, "", "write", volta, {"importa-pagamenti", "pagamenti.csv"});
         const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
-        if (std::string(k.chiamata_guasta).find(".registro") == std::string::npos ||
-            g.voci.size() != 2)
-            continue;
+        if (fermata.find(".registro") == std::string::npos || g.voci.size() != 2) continue;
         SCOPED_TRACE("killed at write " + std::to_string(volta));
         const Sessione s = esegui_programma(c, "5\n\n\ns\n\n6\n1\n\n7\n3\n\n");
         EXPECT_NE(s.output.find(RECUPERATE), std::string::npos);
@@ -374,17 +357,7 @@ TEST(RegisterSession, ASaveStoppedAfterItsNoteIsFinishedByTheNextLoadWithItsEntr
     for (const char* chiamata : {"rename", "write"}) {
         for (uint64_t volta = 1; volta < 80; ++volta) {
             CartellaCampione c;
-            const std::string contatori = c.file("contatori");
-            scrivi_file(contatori, std::string(sizeof(guasto_io::CONTATORI), '\0'));
-            OPZIONI o;
-            o.ambiente = {{"LD_PRELOAD", SANZIONARIO_IO_FAULT_LIB},
-                          {guasto_io::VAR_CONTATORI, contatori},
-                          {guasto_io::VAR_CHIAMATA, chiamata},
-                          {guasto_io::VAR_VOLTA, std::to_string(volta)},
-                          {guasto_io::VAR_MODO, "uccidi"}};
-            if (guasti::SANITIZZATO)
-                o.ambiente.push_back({"ASAN_OPTIONS", "verify_asan_link_order=0"});
-            esegui_programma(c, UNA_MULTA_SALVATA, o);
+            fermato_alla(c, UNA_MULTA_SALVATA, chiamata, volta);
             const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
             if (!g.riconosciuto || g.voci.back().tipo != TIPO_VOCE::SALVATAGGIO) continue;
             ++stati;
@@ -458,11 +431,13 @@ TEST(RegisterAnchors, ForgedOrCutBackTheSystemLogTellsWhereItCan) {
     fs::permissions(c.file(REGISTRO), fs::perms::group_write, fs::perm_options::remove);
     if (!ancore_verificabili()) {
         // No journald: verification names the anchors it could not check.
-        EXPECT_NE(registro(c, "--verifica").output.find(
-                      "Ancore non controllate: il registro di sistema qui non e' journald, e una "
-                      "riga di syslog non si distingue da una falsa. Sono quelle delle voci n.3, "
-                      "n.5: confrontarle a mano"),
-                  std::string::npos);
+        EXPECT_NE(
+            registro(c, "--verifica")
+                .output.find(
+                    "Ancore non controllate: il registro di sistema qui non e' journald, e una "
+                    "riga di syslog non si distingue da una falsa. Sono quelle delle voci n.3, "
+                    "n.5: confrontarle a mano"),
+            std::string::npos);
         std::cout << "[ SKIPPED  ] *** no journald here: the forged and the cut-back register's "
                      "anchors are not tried ***\n";
         return;
@@ -481,8 +456,8 @@ TEST(RegisterAnchors, ForgedOrCutBackTheSystemLogTellsWhereItCan) {
     // Another user writes a line just like an anchor.
     const std::string assoluto = fs::canonical(c.file(REGISTRO)).string();
     const std::string falsa = "setpriv --reuid=65534 --regid=65534 --clear-groups logger -t "
-                              "'sanzionario[1]' 'registro " + assoluto + ": voce 5, hash " +
-                              std::string(64, 'f') + "'";
+                              "'sanzionario[1]' 'registro " +
+                              assoluto + ": voce 5, hash " + std::string(64, 'f') + "'";
     ASSERT_EQ(std::system(falsa.c_str()), 0);
     usleep(500000); // journald writes it
     const Sessione s = registro(c, "--verifica");
@@ -501,7 +476,8 @@ TEST(RegisterEntries, TheRecoverysTextIsTheLibrarysOwn) {
     std::strcpy(f.targa, "AB123CD");
     std::strcpy(f.tipo, "Velocit\x85");
     f.importo = 1173.5;
-    const auto modifica = [&](TIPO_MODIFICA tipo, const NODO_CONTRAVV& dopo, bool con, uint32_t codice) {
+    const auto modifica = [&](TIPO_MODIFICA tipo, const NODO_CONTRAVV& dopo, bool con,
+                              uint32_t codice) {
         MODIFICA m;
         m.tipo = tipo;
         m.dove = POSIZIONE{f.numero, 0};
@@ -536,14 +512,16 @@ TEST(RegisterEntries, TheRecoverysTextIsTheLibrarysOwn) {
             json v = json::object();
             descrivi_operazione(prima, std::span<const MODIFICA>(&k.m, 1), completo, v);
             MEMBRI testo;
-            ASSERT_TRUE(descrivi_semplice(k.prima, std::span<const MODIFICA>(&k.m, 1), completo, testo));
+            ASSERT_TRUE(
+                descrivi_semplice(k.prima, std::span<const MODIFICA>(&k.m, 1), completo, testo));
             EXPECT_EQ(testo, membri_di(v));
         }
     }
     // Two payments at once, as an import makes them: the compact entry.
     NODO_CONTRAVV g = f;
     g.numero = 8;
-    std::strcpy(g.targa, "ZZ\x8D" "99");
+    std::strcpy(g.targa, "ZZ\x8D"
+                         "99");
     NODO_CONTRAVV g_pagata = g;
     g_pagata.pagata = true;
     g_pagata.data_pagamento = {11, 4, 2026};
