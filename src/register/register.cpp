@@ -77,6 +77,18 @@ void ancora(const REGISTRO_IN_USO& registro) {
                   static_cast<uint64_t>(st.st_ino), registro.numero, registro.hash});
 }
 
+// Appends the chained lines, flushed; only once they are on disk does the
+// register take their chain (last number and hash) and last entry as its own.
+bool accoda(REGISTRO_IN_USO& registro, const std::string& righe, uint64_t numero,
+            std::string hash, json ultima) {
+    if (!appendi_al_registro(registro.fd, righe)) return false;
+    registro.ultima = std::move(ultima);
+    registro.numero = numero;
+    registro.hash = std::move(hash);
+    registro.a_capo = true;
+    return true;
+}
+
 // The same as scrivi below for entries held as their members' text (a
 // recovery's), each let go once chained.
 bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
@@ -96,13 +108,7 @@ bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
             }
             MEMBRI().swap(m);
         }
-        if (appendi_al_registro(registro.fd, righe)) {
-            registro.ultima = std::move(ultima);
-            registro.numero = numero;
-            registro.hash = std::move(hash);
-            registro.a_capo = true;
-            return true;
-        }
+        if (accoda(registro, righe, numero, std::move(hash), std::move(ultima))) return true;
     } catch (const std::exception&) {
         // memory, or a text the library cannot write
     }
@@ -119,13 +125,7 @@ bool scrivi(REGISTRO_IN_USO& registro, std::vector<json>& voci) {
         uint64_t numero = registro.numero;
         std::string hash = registro.hash;
         for (json& v : voci) righe += incatena(v, ++numero, hash);
-        if (appendi_al_registro(registro.fd, righe)) {
-            registro.ultima = voci.back();
-            registro.numero = numero;
-            registro.hash = std::move(hash);
-            registro.a_capo = true;
-            return true;
-        }
+        if (accoda(registro, righe, numero, std::move(hash), voci.back())) return true;
     } catch (const std::exception&) {
         // memory, or a text the library cannot write
     }
