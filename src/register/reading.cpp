@@ -1,5 +1,5 @@
 // A register read line by line through the C library's getline, however
-// long a line is.
+// long a line is, up to the zeros at its end.
 #include "register/reading.h"
 
 #include <cerrno>
@@ -25,8 +25,13 @@ LETTURA_REGISTRO leggi_registro(const std::string& percorso,
     ssize_t n;
     errno = 0;
     while ((n = getline(&buffer, &capacita, f)) > 0) {
-        ++r.numero;
         r.completa = buffer[n - 1] == '\n';
+        // Only the last line lacks its end: the zeros a session keeps
+        // ahead of the content are no part of it.
+        if (!r.completa)
+            while (n > 0 && buffer[n - 1] == '\0') --n;
+        if (n == 0) break;
+        ++r.numero;
         r.testo.assign(buffer, static_cast<std::size_t>(r.completa ? n - 1 : n));
         riga(r);
     }

@@ -18,6 +18,7 @@ enum class LETTURA_REGISTRO {
 };
 
 // Calls `riga` for each line of the register at `percorso`, opened without
-// following a link and without waiting (a FIFO is no register).
+// following a link and without waiting (a FIFO is no register). The zeros
+// at its end, kept ahead by a session that writes it, are no line.
 LETTURA_REGISTRO leggi_registro(const std::string& percorso,
                                 const std::function<void(const RIGA_LETTA&)>& riga);

@@ -63,16 +63,18 @@ json voce(REGISTRO_IN_USO& registro, const char* evento) {
     return v;
 }
 
-void smetti(REGISTRO_IN_USO& registro) {
-    if (registro.fd >= 0) close(registro.fd);
-    registro.fd = -1;
+// Stops writing the register. `restituisci`: the session closes it, and
+// the zeros ahead go back; never after a write that failed, whose torn
+// tail stays as it is.
+void smetti(REGISTRO_IN_USO& registro, bool restituisci = false) {
+    chiudi_file_registro(registro.file, restituisci);
 }
 
 // The chain's last entry to the system log, the register named by its
 // absolute path and identity (see anchor.h).
 void ancora(const REGISTRO_IN_USO& registro) {
     struct stat st;
-    if (registro.fd < 0 || fstat(registro.fd, &st) != 0) return;
+    if (registro.file.fd < 0 || fstat(registro.file.fd, &st) != 0) return;
     invia_ancora({percorso_assoluto(registro.percorso), static_cast<uint64_t>(st.st_dev),
                   static_cast<uint64_t>(st.st_ino), registro.numero, registro.hash});
 }
@@ -81,7 +83,7 @@ void ancora(const REGISTRO_IN_USO& registro) {
 // register take their chain (last number and hash) and last entry as its own.
 bool accoda(REGISTRO_IN_USO& registro, const std::string& righe, uint64_t numero,
             std::string hash, json ultima) {
-    if (!appendi_al_registro(registro.fd, righe)) return false;
+    if (!appendi_al_registro(registro.file, righe)) return false;
     registro.ultima = std::move(ultima);
     registro.numero = numero;
     registro.hash = std::move(hash);
@@ -92,7 +94,7 @@ bool accoda(REGISTRO_IN_USO& registro, const std::string& righe, uint64_t numero
 // The same as scrivi below for entries held as their members' text (a
 // recovery's), each let go once chained.
 bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
-    if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
+    if (registro.file.fd < 0 || voci.empty()) return registro.file.fd >= 0;
     try {
         std::string righe = registro.a_capo ? "" : "\n";
         uint64_t numero = registro.numero;
@@ -119,7 +121,7 @@ bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
 // Chains and appends the entries in one write, flushed. On failure the
 // register is no longer written to (what was cut short is a torn line).
 bool scrivi(REGISTRO_IN_USO& registro, std::vector<json>& voci) {
-    if (registro.fd < 0 || voci.empty()) return registro.fd >= 0;
+    if (registro.file.fd < 0 || voci.empty()) return registro.file.fd >= 0;
     try {
         std::string righe = registro.a_capo ? "" : "\n";
         uint64_t numero = registro.numero;
@@ -160,7 +162,7 @@ json file_json(const std::vector<FILE_REGISTRATO>& file) {
 } // namespace
 
 void registro_osserva(REGISTRO_IN_USO& registro, const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
-    if (registro.fd < 0 && registro.da_saltare < 0) return;
+    if (registro.file.fd < 0 && registro.da_saltare < 0) return;
     try {
         // A fine is copied, imaged only where its entry needs it (an import
         // touches thousands).
@@ -191,7 +193,7 @@ json voce_operazione(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gruppo
 bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
     // A new file: its chain, its journal and its last entry are read anew;
     // a replay under way and the words for the next operation stay.
-    smetti(registro);
+    smetti(registro, true);
     registro.percorso = percorso;
     registro.numero = 0;
     registro.hash = HASH_INIZIALE;
@@ -203,8 +205,7 @@ bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
     registro.prima_di.clear();
     if (escluso) return false;
     CODA_REGISTRO coda;
-    registro.fd = apri_file_registro(percorso, coda);
-    if (registro.fd < 0) return false;
+    if (!apri_file_registro(percorso, registro.file, coda)) return false;
     registro.a_capo = coda.a_capo;
     registro.ultima = coda.ultima;
     if (coda.ultima.is_object()) {
@@ -218,7 +219,7 @@ bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
 }
 
 bool registro_attivo(const REGISTRO_IN_USO& registro) {
-    return registro.fd >= 0;
+    return registro.file.fd >= 0;
 }
 
 const std::string& registro_in_uso(const REGISTRO_IN_USO& registro) {
@@ -316,7 +317,7 @@ void registro_fine_sessione(REGISTRO_IN_USO& registro, long non_salvate, bool no
     } catch (const std::exception&) {
         // nothing more is written this session
     }
-    smetti(registro);
+    smetti(registro, true);
     registro.percorso.clear();
 }
 
@@ -411,7 +412,7 @@ bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gr
                          bool nel_giornale) {
     const std::string descrizione = std::move(registro.descrizione_prossima);
     registro.descrizione_prossima.clear();
-    if (registro.fd < 0) {
+    if (registro.file.fd < 0) {
         registro.prima_di.clear();
         return true;
     }

@@ -17,11 +17,12 @@
 #include "register/register_entry.h"
 #include "storage/file_hash.h"
 #include "storage/file_identity.h"
+#include "storage/space_ahead.h"
 
 // The register an archive in use writes to: part of the session's value
 // (session/archive.h), changed only through the functions below.
 struct REGISTRO_IN_USO {
-    int fd = -1;          // open for appending; -1 when it is not written
+    FILE_ACCODATO file;   // its descriptor -1 when it is not written
     std::string percorso; // "" when none
     uint64_t numero = 0;  // of the last entry
     std::string hash = HASH_INIZIALE;

@@ -1,13 +1,11 @@
 // Opening the register with the checks of the program's own files,
-// reading its last line, appending and flushing.
+// reading its last line, appending in place and flushing.
 #include "register/register_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "storage/file_ops.h"
 
 namespace {
 
@@ -52,27 +50,43 @@ bool inizio_riga(int fd, off_t fine, off_t& inizio) {
     return true;
 }
 
-bool leggi_coda(int fd, CODA_REGISTRO& coda) {
+// How the register ends, its content ending at `contenuto` (zeros after).
+bool leggi_coda(int fd, off_t contenuto, CODA_REGISTRO& coda) {
     coda = CODA_REGISTRO{};
-    struct stat st;
-    if (fstat(fd, &st) != 0) return false;
-    if (st.st_size == 0) return true;
-    std::string ultimo;
-    if (!leggi_in(fd, st.st_size - 1, 1, ultimo)) return false;
-    coda.a_capo = ultimo == "\n";
-    // The last whole line: before the final line end, or before a torn tail.
-    off_t fine = st.st_size - 1;
-    if (!coda.a_capo && !inizio_riga(fd, st.st_size, fine)) return false;
-    if (fine <= 0) return true;
-    if (!coda.a_capo) --fine;
-    off_t inizio = 0;
+    if (contenuto == 0) return true;
     std::string riga;
-    if (!inizio_riga(fd, fine, inizio) ||
-        !leggi_in(fd, inizio, static_cast<std::size_t>(fine - inizio), riga))
-        return false;
-    json voce;
-    if (controlla_riga(riga, voce) != RIGA_REGISTRO::ILLEGGIBILE) coda.ultima = std::move(voce);
+    if (!leggi_in(fd, contenuto - 1, 1, riga)) return false;
+    coda.a_capo = riga == "\n";
+    // The line end of the last whole line: the final one, or the one
+    // before a torn tail (-1: there is none).
+    off_t fine = contenuto - 1;
+    if (!coda.a_capo) {
+        if (!inizio_riga(fd, contenuto, fine)) return false;
+        --fine;
+    }
+    while (fine > 0) {
+        off_t inizio = 0;
+        if (!inizio_riga(fd, fine, inizio) ||
+            !leggi_in(fd, inizio, static_cast<std::size_t>(fine - inizio), riga))
+            return false;
+        // The debris of a torn write in place: the entry before it is the last.
+        if (riga.find('\0') == std::string::npos) {
+            json voce;
+            if (controlla_riga(riga, voce) != RIGA_REGISTRO::ILLEGGIBILE)
+                coda.ultima = std::move(voce);
+            return true;
+        }
+        fine = inizio - 1;
+    }
     return true;
+}
+
+// Where the content of the open register ends; -1 when it cannot be read.
+off_t fine_registro(int fd, off_t& dimensione) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return -1;
+    dimensione = st.st_size;
+    return fine_del_testo(fd, st.st_size);
 }
 
 } // namespace
@@ -81,27 +95,35 @@ std::string percorso_registro(const std::string& file_c) {
     return file_c + SUFFISSO;
 }
 
-int apri_file_registro(const std::string& percorso, CODA_REGISTRO& coda) {
-    const int fd = open(percorso.c_str(),
-                        O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
+bool apri_file_registro(const std::string& percorso, FILE_ACCODATO& f, CODA_REGISTRO& coda) {
+    f = FILE_ACCODATO{};
+    const int fd =
+        open(percorso.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
     bool usabile = false;
+    off_t dimensione = 0, fine = -1;
     try {
-        usabile = registro_fidato(fd) && leggi_coda(fd, coda);
+        usabile = registro_fidato(fd) && (fine = fine_registro(fd, dimensione)) >= 0 &&
+                  leggi_coda(fd, fine, coda);
     } catch (const std::exception&) {
         usabile = false;
     }
-    if (usabile) return fd;
-    close(fd);
-    return -1;
+    if (!usabile) {
+        close(fd);
+        return false;
+    }
+    f = {fd, fine, dimensione};
+    return true;
 }
 
 bool leggi_coda_registro(const std::string& percorso, CODA_REGISTRO& coda) {
     const int fd = open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     bool letta = false;
+    off_t dimensione = 0, fine = -1;
     try {
-        letta = registro_fidato(fd) && leggi_coda(fd, coda);
+        letta = registro_fidato(fd) && (fine = fine_registro(fd, dimensione)) >= 0 &&
+                leggi_coda(fd, fine, coda);
     } catch (const std::exception&) {
         letta = false;
     }
@@ -109,6 +131,13 @@ bool leggi_coda_registro(const std::string& percorso, CODA_REGISTRO& coda) {
     return letta;
 }
 
-bool appendi_al_registro(int fd, std::string_view righe) {
-    return scrivi_intero(fd, righe) && fdatasync(fd) == 0;
+bool appendi_al_registro(FILE_ACCODATO& f, std::string_view righe) {
+    return accoda_in_posto(f, righe);
+}
+
+void chiudi_file_registro(FILE_ACCODATO& f, bool restituisci) {
+    if (f.fd < 0) return;
+    if (restituisci) restituisci_spazio(f);
+    close(f.fd);
+    f = FILE_ACCODATO{};
 }

@@ -1,5 +1,6 @@
-// The journal file: created whole beside the fines file, appended to and
-// flushed at each operation, set aside under a dated name, removed.
+// The journal file: created whole beside the fines file, appended to in
+// place and flushed at each operation, set aside under a dated name,
+// removed.
 #include "session/journal.h"
 
 #include <cerrno>
@@ -19,8 +20,8 @@ constexpr const char* SUFFISSO = ".giornale";
 constexpr off_t LUNGHEZZA_MAX = off_t{256} << 20;
 
 void smetti(GIORNALE_IN_USO& g) {
-    if (g.fd >= 0) close(g.fd);
-    g.fd = -1;
+    if (g.file.fd >= 0) close(g.file.fd);
+    g.file = FILE_ACCODATO{};
 }
 
 // Removes the temporary files that starting this journal left when a stop
@@ -31,10 +32,6 @@ void togli_temporanei(const std::string& percorso) {
     togli_file_se(cartella_di(percorso), [&](std::string_view nome) {
         return nome.size() == prefisso.size() + 6 && nome.starts_with(prefisso);
     });
-}
-
-bool scrivi_e_sincronizza(int fd, std::string_view dati) {
-    return scrivi_intero(fd, dati) && fdatasync(fd) == 0;
 }
 
 } // namespace
@@ -78,33 +75,35 @@ GIORNALE_SU_DISCO leggi_file_giornale(const std::string& percorso, GIORNALE_LETT
 
 namespace {
 
-// scrivi_giornale, giving back the journal open for appending (-1 on failure).
-int crea_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
+// scrivi_giornale, giving back the journal open for writing in place, its
+// entries followed by zeros (fd -1 on failure).
+FILE_ACCODATO crea_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
     std::string dati(INTESTAZIONE_GIORNALE);
     std::string temporaneo = percorso + ".tmp-XXXXXX";
     try {
         for (const VOCE_GIORNALE& v : voci) codifica_voce(v, dati);
     } catch (const std::bad_alloc&) {
-        return -1;
+        return {};
     }
-    const int fd = mkostemp(temporaneo.data(), O_CLOEXEC | O_APPEND);
-    if (fd < 0) return -1;
-    if (!scrivi_e_sincronizza(fd, dati) || rename(temporaneo.c_str(), percorso.c_str()) != 0 ||
+    FILE_ACCODATO f;
+    f.fd = mkostemp(temporaneo.data(), O_CLOEXEC);
+    if (f.fd < 0) return {};
+    if (!accoda_in_posto(f, dati) || rename(temporaneo.c_str(), percorso.c_str()) != 0 ||
         !sincronizza_cartella(cartella_di(percorso))) {
-        close(fd);
+        close(f.fd);
         unlink(temporaneo.c_str());
-        return -1;
+        return {};
     }
     togli_temporanei(percorso);
-    return fd;
+    return f;
 }
 
 } // namespace
 
 bool scrivi_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci) {
-    const int fd = crea_giornale(percorso, voci);
-    if (fd >= 0) close(fd);
-    return fd >= 0;
+    const FILE_ACCODATO f = crea_giornale(percorso, voci);
+    if (f.fd >= 0) close(f.fd);
+    return f.fd >= 0;
 }
 
 bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
@@ -112,8 +111,8 @@ bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
     smetti(g);
     g.percorso = percorso;
     g.lasciato = false;
-    g.fd = crea_giornale(percorso, voci);
-    if (g.fd < 0) return false;
+    g.file = crea_giornale(percorso, voci);
+    if (g.file.fd < 0) return false;
     g.avvisato = false;
     return true;
 }
@@ -122,15 +121,17 @@ bool giornale_riprendi(GIORNALE_IN_USO& g, const std::string& percorso, std::siz
     smetti(g);
     g.percorso = percorso;
     g.lasciato = false;
-    const int fd =
-        open(percorso.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int fd = open(percorso.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return false;
+    // Cut where the whole entries end: a torn tail, and whatever a torn
+    // write left further on among the zeros, go; the next entry brings
+    // fresh zeros.
     if (!file_proprio(fd) || ftruncate(fd, static_cast<off_t>(lunghezza)) != 0 ||
         fdatasync(fd) != 0) {
         close(fd);
         return false;
     }
-    g.fd = fd;
+    g.file = {fd, static_cast<off_t>(lunghezza), static_cast<off_t>(lunghezza)};
     g.avvisato = false;
     return true;
 }
@@ -143,7 +144,7 @@ VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo) {
 }
 
 bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce) {
-    if (g.fd < 0) return false;
+    if (g.file.fd < 0) return false;
     std::string dati;
     try {
         codifica_voce(voce, dati);
@@ -160,14 +161,14 @@ bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce) {
         smetti(g);
         return false;
     }
-    if (scrivi_e_sincronizza(g.fd, dati)) return true;
+    if (accoda_in_posto(g.file, dati)) return true;
     // A part of the entry may be there: it is a torn tail, which reading drops.
     smetti(g);
     return false;
 }
 
 bool giornale_attivo(const GIORNALE_IN_USO& g) {
-    return g.fd >= 0;
+    return g.file.fd >= 0;
 }
 
 void giornale_rimuovi(GIORNALE_IN_USO& g) {
@@ -204,7 +205,7 @@ std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso) {
 
 bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
                          const std::string& descrizione) {
-    if (g.fd < 0) return true; // the clerk has been told already
+    if (g.file.fd < 0) return true; // the clerk has been told already
     bool scritto = false;
     if (completo) {
         try {

@@ -4,9 +4,11 @@
 // (dati/contravvenzioni.txt.giornale), readable and writable by its owner
 // only. From a successful load on, every operation that changes the lists
 // is appended to it and flushed to the disk (fdatasync) before the program
-// tells the clerk that the operation is done. A journal set aside keeps
-// its name with the date and time added (".giornale.AAAAMMGG-HHMMSS").
-// The bytes are described in journal_format.h.
+// tells the clerk that the operation is done: written in place over zeros
+// kept ahead of its entries (space_ahead.h), which its reader takes for
+// the end. A journal set aside keeps its name with the date and time
+// added (".giornale.AAAAMMGG-HHMMSS"). The bytes are described in
+// journal_format.h.
 #pragma once
 
 #include <cstddef>
@@ -15,11 +17,12 @@
 
 #include "model/changes.h"
 #include "storage/journal_format.h"
+#include "storage/space_ahead.h"
 
 // The journal an archive in use writes to: part of the session's value
 // (archive.h), changed only through the functions below.
 struct GIORNALE_IN_USO {
-    int fd = -1;           // open for appending; -1 when no journal is written
+    FILE_ACCODATO file;    // its descriptor -1 when no journal is written
     std::string percorso;  // its path ("" when none)
     bool avvisato = false; // the clerk knows the work is not protected
     bool lasciato = false; // the file at `percorso` is not to be touched
@@ -47,8 +50,9 @@ GIORNALE_SU_DISCO leggi_file_giornale(const std::string& percorso, GIORNALE_LETT
 bool scrivi_giornale(const std::string& percorso, std::span<const VOCE_GIORNALE> voci);
 
 // Starts a fresh journal at `percorso` holding only `voci`, an INIZIO entry
-// first: written beside it, flushed and renamed over whatever journal was
-// there. From then on `g` writes to it. False when it cannot be written.
+// first, and zeros ahead of them: written beside it, flushed and renamed
+// over whatever journal was there. From then on `g` writes to it. False
+// when it cannot be written.
 bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
                     std::span<const VOCE_GIORNALE> voci);
 inline bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
@@ -57,7 +61,8 @@ inline bool giornale_avvia(GIORNALE_IN_USO& g, const std::string& percorso,
 }
 
 // Goes on writing the journal at `percorso` after its first `lunghezza`
-// bytes (the whole entries read back), dropping any torn tail. False when
+// bytes (the whole entries read back), dropping any torn tail and the
+// zeros that were ahead. False when
 // it cannot be opened for writing, or is no longer a file the program
 // trusts.
 bool giornale_riprendi(GIORNALE_IN_USO& g, const std::string& percorso, std::size_t lunghezza);
@@ -91,9 +96,8 @@ std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso);
 // The journal's part of the listener of the model's changes: each
 // operation becomes a MODIFICHE entry, with the words that describe it
 // when it was given some (the register's descrizione_prossima). False when
-// it could not be written
-// now: the journal is then no longer written to, and the clerk must be
-// told (giornale_da_avvisare).
+// it could not be written now: the journal is then no longer written to,
+// and the clerk must be told (giornale_da_avvisare).
 bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
                          const std::string& descrizione = "");
 

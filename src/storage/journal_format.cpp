@@ -263,7 +263,11 @@ GIORNALE_LETTO decodifica_giornale(std::string_view dati) {
         LETTORE cornice{dati.substr(pos)};
         const std::size_t lunghezza = cornice.prendi(4);
         const uint32_t somma = static_cast<uint32_t>(cornice.prendi(4));
-        if (!cornice.ok || lunghezza > CORPO_MAX || cornice.resto.size() < lunghezza) break;
+        // No entry is empty: a frame of length 0 is the zeros the writer
+        // keeps ahead (whose checksum, that of no bytes, is 0 too).
+        if (!cornice.ok || lunghezza == 0 || lunghezza > CORPO_MAX ||
+            cornice.resto.size() < lunghezza)
+            break;
         const std::string_view corpo = cornice.resto.substr(0, lunghezza);
         if (somma_di_controllo(corpo) != somma) break;
         VOCE_GIORNALE v;

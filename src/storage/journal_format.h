@@ -1,6 +1,7 @@
 // The bytes of the recovery journal.
 //
-// A journal is the text "SANZIONARIO GIORNALE 1\n" followed by entries.
+// A journal is the text "SANZIONARIO GIORNALE 1\n" followed by entries,
+// and, while it is written, zeros ahead of them (space_ahead.h).
 // Each entry is framed by the length of its body and a CRC-32 of it (both
 // 4 bytes, little-endian), so that the torn or garbled tail a power cut may
 // leave is recognised and dropped, never replayed. A body starts with its
@@ -78,7 +79,8 @@ struct GIORNALE_LETTO {
 };
 
 // Reads a journal's bytes: every entry up to the first one that is cut
-// short, fails its checksum or does not decode. An entry whose values no
+// short, fails its checksum or does not decode; the zeros a journal keeps
+// ahead of its entries end them. An entry whose values no
 // record may hold is read all the same, marked not `ammessa`. Not `riconosciuto` (and no
 // entry) when the text or the INIZIO entry is missing or damaged.
 GIORNALE_LETTO decodifica_giornale(std::string_view dati);

@@ -1,6 +1,8 @@
 // Power cuts, simulated on what had reached the disk. Each journal entry is
-// one write followed by a flush, so a cut while entry i is written leaves
-// the entries before it and any part of entry i, or garbage of its length.
+// one write followed by a flush, in place over the zeros kept ahead of the
+// entries, so a cut while entry i is written leaves the entries before it
+// and any part of entry i (its first part lost and a later one written,
+// too), or garbage of its length, with the zeros after it.
 // A cut during a save leaves incomplete temporary files, or complete ones
 // named by the save's journal entry with none, one or both renamed. After
 // each, a run loads, recovers and saves: no operation whose flush had
@@ -43,13 +45,28 @@ std::vector<std::size_t> inizi_voci(std::string_view g) {
     return inizi;
 }
 
+// A journal as a session leaves it on the disk: its entries, then zeros.
+struct GIORNALE_LASCIATO {
+    std::string voci;
+    std::size_t dimensione = 0;
+
+    // `contenuto` written over the same file: the zeros after it stay.
+    std::string con(const std::string& contenuto) const {
+        return contenuto + std::string(dimensione - std::min(dimensione, contenuto.size()), '\0');
+    }
+};
+
 // A session of the script ended by the end of its input: its journal.
-std::string giornale_di(const COPIONE& c) {
+GIORNALE_LASCIATO giornale_di(const COPIONE& c) {
     Cartella s(c.archivio);
     const Sessione fine = esegui_programma(s, tasti(c, static_cast<int>(c.passi.size())));
     EXPECT_EQ(fine.stato, 0);
     EXPECT_EQ(passi_visti(c, fine.output), static_cast<int>(c.passi.size()));
-    return s.leggi(GIORNALE);
+    const std::string file = s.leggi(GIORNALE);
+    const std::size_t voci = decodifica_giornale(file).lunghezza_valida;
+    EXPECT_GT(file.size(), voci) << "no zeros ahead of the entries";
+    EXPECT_EQ(file.find_first_not_of('\0', voci), std::string::npos);
+    return {file.substr(0, voci), file.size()};
 }
 
 // The journal as if it had been started on the data files now in `c`: its
@@ -85,6 +102,10 @@ const TAGLIO TAGLI[] = {
      [](const std::string& v, std::mt19937&) { return v.substr(0, v.size() - 1); }},
     {"garbage of its length",
      [](const std::string& v, std::mt19937& caso) { return casuali(v.size(), caso); }},
+    {"its first half lost, the rest written over the zeros",
+     [](const std::string& v, std::mt19937&) {
+         return std::string(v.size() / 2, '\0') + v.substr(v.size() / 2);
+     }},
     {"one byte changed",
      [](const std::string& v, std::mt19937& caso) {
          std::string w = v;
@@ -97,7 +118,7 @@ struct PROVA_TAGLIO : ::testing::Test {
     static void SetUpTestSuite() {
         copione_ = new COPIONE(copione(60, SANITIZZATO ? 10 : 20, 2026));
         riferimenti_ = new RIFERIMENTI(*copione_);
-        giornale_ = new std::string(giornale_di(*copione_));
+        giornale_ = new GIORNALE_LASCIATO(giornale_di(*copione_));
     }
     static void TearDownTestSuite() {
         delete riferimenti_;
@@ -106,39 +127,44 @@ struct PROVA_TAGLIO : ::testing::Test {
     }
     static COPIONE* copione_;
     static RIFERIMENTI* riferimenti_;
-    static std::string* giornale_;
+    static GIORNALE_LASCIATO* giornale_;
 };
 COPIONE* PROVA_TAGLIO::copione_ = nullptr;
 RIFERIMENTI* PROVA_TAGLIO::riferimenti_ = nullptr;
-std::string* PROVA_TAGLIO::giornale_ = nullptr;
+GIORNALE_LASCIATO* PROVA_TAGLIO::giornale_ = nullptr;
 
 using FaultPowerCut = PROVA_TAGLIO;
 
 } // namespace
 
 TEST_F(FaultPowerCut, DuringAnyJournalWriteRecoveryKeepsEveryFlushedOperationAndNoTornOne) {
-    const std::vector<std::size_t> inizi = inizi_voci(*giornale_);
+    const std::string& voci = giornale_->voci;
+    const std::vector<std::size_t> inizi = inizi_voci(voci);
     const int passi = static_cast<int>(copione_->passi.size());
     // The first entry says which files the journal starts from; then one per step.
     ASSERT_EQ(inizi.size(), static_cast<std::size_t>(passi) + 2) << "entries and steps differ";
-    ASSERT_EQ(inizi.back(), giornale_->size()) << "the journal ends in the middle of an entry";
+    ASSERT_EQ(inizi.back(), voci.size()) << "the journal ends in the middle of an entry";
     std::mt19937 caso(7);
     for (int i = 1; i <= passi; ++i) {
-        const std::string voce = giornale_->substr(inizi[i], inizi[i + 1] - inizi[i]);
+        const std::string voce = voci.substr(inizi[i], inizi[i + 1] - inizi[i]);
         for (const TAGLIO& t : TAGLI) {
             SCOPED_TRACE("entry of step " + std::to_string(i) + ": " + t.nome);
             Cartella c(copione_->archivio); // the archive the script starts from
-            c.scrivi(GIORNALE,
-                     per_questi_file(giornale_->substr(0, inizi[i]) + t.resto(voce, caso), c));
+            const std::string giornale =
+                giornale_->con(per_questi_file(voci.substr(0, inizi[i]) + t.resto(voce, caso), c));
+            c.scrivi(GIORNALE, giornale);
+            // A cut of its last bytes, when they were zeros like those ahead,
+            // left every byte of the entry on the disk: it is whole.
+            const int fatti = giornale.compare(inizi[i], voce.size(), voce) == 0 ? i : i - 1;
             const RECUPERO r = recupera_e_salva(c);
             ASSERT_EQ(r.stato, 0) << r.output;
             EXPECT_EQ(r.errori, "");
             ASSERT_TRUE(r.salvato);
-            EXPECT_EQ(r.domanda, i > 1) << "the question comes with a change to recover";
-            EXPECT_EQ(r.recuperate, i > 1);
-            EXPECT_TRUE(impronta_di(c) == riferimenti_->dopo(i - 1))
+            EXPECT_EQ(r.domanda, fatti > 0) << "the question comes with a change to recover";
+            EXPECT_EQ(r.recuperate, fatti > 0);
+            EXPECT_TRUE(impronta_di(c) == riferimenti_->dopo(fatti))
                 << "recovered is the archive after these steps: ["
-                << riferimenti_->quali(impronta_di(c)) << "], not after " << i - 1;
+                << riferimenti_->quali(impronta_di(c)) << "], not after " << fatti;
             EXPECT_EQ(avanzi(c), "");
         }
     }
@@ -178,9 +204,9 @@ void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti,
                         bool impronte = false) {
     const ARCHIVIO nuovo = PROVA_TAGLIO::riferimenti_->file_dopo(
         static_cast<int>(PROVA_TAGLIO::copione_->passi.size()));
-    const GIORNALE_LETTO letto = decodifica_giornale(*PROVA_TAGLIO::giornale_);
+    const GIORNALE_LETTO letto = decodifica_giornale(PROVA_TAGLIO::giornale_->voci);
     const std::string file_a = letto.voci.front().file_a, file_c = letto.voci.front().file_c;
-    std::string giornale = per_questi_file(*PROVA_TAGLIO::giornale_, c);
+    std::string giornale = per_questi_file(PROVA_TAGLIO::giornale_->voci, c);
     if (fin_qui == SALVATAGGIO::TEMPORANEI_INCOMPLETI) {
         c.scrivi(temporaneo(file_a), nuovo.anagrafica.substr(0, nuovo.anagrafica.size() / 2));
     } else {
@@ -199,7 +225,7 @@ void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti,
         codifica_voce(v, voce);
         giornale += fin_qui == SALVATAGGIO::VOCE_TAGLIATA ? voce.substr(0, voce.size() / 2) : voce;
     }
-    c.scrivi(GIORNALE, giornale);
+    c.scrivi(GIORNALE, PROVA_TAGLIO::giornale_->con(giornale));
     std::vector<std::string> rinominati;
     if (fin_qui == SALVATAGGIO::UNA_RINOMINA) rinominati = {file_a};
     if (fin_qui == SALVATAGGIO::DUE_RINOMINE) rinominati = {file_a, file_c};
@@ -213,7 +239,7 @@ void taglia_salvataggio(const Cartella& c, SALVATAGGIO fin_qui, bool assoluti,
 TEST_F(FaultPowerCut, DuringASaveTheNextLoadReplaysTheJournalOrFinishesTheRenames) {
     const int passi = static_cast<int>(copione_->passi.size());
     const ARCHIVIO nuovo = riferimenti_->file_dopo(passi);
-    ASSERT_TRUE(decodifica_giornale(*giornale_).riconosciuto);
+    ASSERT_TRUE(decodifica_giornale(giornale_->con(giornale_->voci)).riconosciuto);
     const CASO_SALVATAGGIO casi[] = {
         {"while the temporary files were written", SALVATAGGIO::TEMPORANEI_INCOMPLETI, true},
         {"while the save's journal entry was written", SALVATAGGIO::VOCE_TAGLIATA, true},

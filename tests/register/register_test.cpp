@@ -20,6 +20,7 @@
 #include "register/anchor.h"
 #include "register/register_entry.h"
 #include "storage/journal_format.h"
+#include "storage/space_ahead.h"
 
 using namespace testi;
 namespace fs = std::filesystem;
@@ -125,9 +126,11 @@ std::string fermato_alla(const Cartella& c, const std::string& input, const char
     return k.chiamata_guasta;
 }
 
+// The lines of a text; of a register, those of its content (the zeros a
+// session keeps ahead of it are none).
 std::vector<std::string> righe(const std::string& testo) {
     std::vector<std::string> r;
-    std::istringstream in(testo);
+    std::istringstream in(testo.substr(0, testo.find_last_not_of('\0') + 1));
     for (std::string riga; std::getline(in, riga);) r.push_back(riga);
     return r;
 }
@@ -151,6 +154,7 @@ TEST(RegisterSession, EveryKindOfOperationReadsBackAsItsHistory) {
     ASSERT_EQ(s.stato, 0);
     EXPECT_EQ(s.errori, "");
     EXPECT_EQ(permessi(c.file(REGISTRO)), 0600u);
+    EXPECT_EQ(c.leggi(REGISTRO).back(), '\n') << "the zeros ahead are given back at the end";
     const Sessione storia = registro(c, "");
     EXPECT_EQ(storia.stato, 0);
     std::ifstream atteso(SANZIONARIO_TESTS_DIR "/register/register_history.txt");
@@ -293,6 +297,43 @@ TEST(RegisterSession, AStopBetweenTheJournalAndTheRegisterIsMadeGoodByTheRecover
         return;
     }
     FAIL() << "no write of the register came after the journal's";
+}
+
+TEST(RegisterSession, APowerCutInAWriteInPlaceNeverRestartsTheChainNorPassesForAnEntry) {
+    CartellaCampione c;
+    ASSERT_EQ(esegui_programma(c, UNA_MULTA_SALVATA).stato, 0);
+    const std::vector<std::string> r = righe(c.leggi(REGISTRO));
+    ASSERT_EQ(r.size(), 5u);
+    // The save's entry, r[2], was being written over the zeros ahead of
+    // the first two when the power went.
+    const std::string salvataggio = r[2] + "\n", meta(salvataggio.size() / 2, '\0');
+    const struct {
+        const char* nome;
+        std::string rimasto;
+        std::string rapporto; // what the verification says of the lines before the new ones
+    } casi[] = {
+        {"none of it on the disk", "", "Catena integra"},
+        {"its first half", salvataggio.substr(0, meta.size()),
+         "La riga 3 non e' una voce intera del registro"},
+        {"its first half lost, the rest written", meta + salvataggio.substr(meta.size()),
+         "La riga 3 non e' una voce intera del registro"},
+    };
+    for (const auto& k : casi) {
+        SCOPED_TRACE(k.nome);
+        c.scrivi(REGISTRO,
+                 r[0] + "\n" + r[1] + "\n" + k.rimasto + std::string(SPAZIO_AVANTI, '\0'));
+        ASSERT_EQ(esegui_programma(c, "5\n\n\n\n7\n3\n\n").stato, 0);
+        // The next session goes on from the last whole entry, on a line of its own.
+        const std::string dopo = c.leggi(REGISTRO);
+        EXPECT_EQ(dopo.back(), '\n');
+        const std::vector<std::string> n = righe(dopo);
+        ASSERT_EQ(n.size(), k.rimasto.empty() ? 5u : 6u);
+        const json caricamento = voce(n[n.size() - 3]);
+        EXPECT_EQ(caricamento["evento"], "caricamento");
+        EXPECT_EQ(caricamento["n"], 3);
+        EXPECT_EQ(caricamento["precedente"], voce(r[1])["hash"]);
+        EXPECT_NE(registro(c, "--verifica").output.find(k.rapporto), std::string::npos);
+    }
 }
 
 TEST(RegisterSession, ARecoveryWritesOnlyTheOperationsTheRegisterLacks) {
