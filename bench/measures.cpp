@@ -161,6 +161,12 @@ ESITO_PROCESSO esegui(const std::vector<std::string>& argomenti, const std::stri
     return e;
 }
 
+std::string leggi_righe(const char* percorso) {
+    std::string testo = leggi_tutto(percorso);
+    testo.resize(testo.find_last_not_of('\0') + 1);
+    return testo;
+}
+
 std::string leggi_tutto(const char* percorso) {
     std::string testo;
     const int fd = open(percorso, O_RDONLY | O_CLOEXEC);

@@ -37,6 +37,9 @@ ESITO_PROCESSO esegui(const std::vector<std::string>& argomenti, const std::stri
 
 // The whole content of a file (empty when it cannot be read).
 std::string leggi_tutto(const char* percorso);
+// The lines of a register as a reader takes them: without the zeros a
+// session keeps ahead of them.
+std::string leggi_righe(const char* percorso);
 
 // The content of a file, in memory aligned for direct writes.
 struct DATI_ALLINEATI {

@@ -91,7 +91,7 @@ TEMPO_RECUPERO misura_recupero(const std::string& file_c, const std::string& fil
     registro_segue_giornale(r, 0, 0); // the journal's INIZIO above is dated 0
     registro_caricamento(r, {});
     registro_fine_sessione(r, 0, false);
-    const std::size_t byte_prima = leggi_tutto(registro.c_str()).size();
+    const std::size_t byte_prima = leggi_righe(registro.c_str()).size();
     // On the disk, as the program leaves its journal: the register's flush
     // then waits for its own bytes only, not for what the benchmark wrote.
     sync();
@@ -102,7 +102,7 @@ TEMPO_RECUPERO misura_recupero(const std::string& file_c, const std::string& fil
     const ESITO_GIORNALE e = offerto ? concludi_apertura(a, true) : ESITO_GIORNALE{};
     t.recupero = adesso() - inizio;
     t.riuscito = offerto && e.recuperato && e.recuperate == static_cast<long>(operazioni);
-    const std::string scritto = leggi_tutto(registro.c_str()).substr(byte_prima);
+    const std::string scritto = leggi_righe(registro.c_str()).substr(byte_prima);
     t.byte_registro = scritto.size();
     t.voci_registro = static_cast<std::size_t>(std::count(scritto.begin(), scritto.end(), '\n'));
     if (!offerto) abbandona_apertura(a);

@@ -295,7 +295,7 @@ std::map<std::string, double> misura_sqlite(const std::string& cartella, int vol
     return mediane;
 }
 
-double misura_fdatasync(const std::string& cartella, int volte) {
+double misura_fdatasync(const std::string& cartella, int volte, double pausa) {
     const std::string percorso = cartella + "/fdatasync.bin";
     const int fd = open(percorso.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
     if (fd < 0) return 0;
@@ -303,6 +303,7 @@ double misura_fdatasync(const std::string& cartella, int volte) {
     std::vector<double> durate;
     bool riuscito = true;
     for (int i = 0; i < volte && riuscito; ++i) {
+        if (pausa > 0) usleep(static_cast<useconds_t>(pausa * 1e6));
         const double inizio = adesso();
         riuscito = write(fd, blocco.data(), blocco.size()) == static_cast<ssize_t>(blocco.size()) &&
                    fdatasync(fd) == 0;

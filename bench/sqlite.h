@@ -16,5 +16,7 @@
 std::map<std::string, double> misura_sqlite(const std::string& cartella, int volte);
 
 // The median seconds of appending 4 KB to a file and flushing it with
-// fdatasync, in `cartella`; 0 when it failed.
-double misura_fdatasync(const std::string& cartella, int volte);
+// fdatasync, in `cartella`, one after the other, or each after `pausa`
+// seconds of sleep (a disk left idle answers the next flush later); 0
+// when it failed.
+double misura_fdatasync(const std::string& cartella, int volte, double pausa = 0);
