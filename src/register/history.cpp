@@ -130,6 +130,10 @@ void stampa_evento(std::ostream& out, const json& v) {
             << ", " << testo(v, "modifiche_non_recuperate") << " non recuperabili\n";
         if (v.contains("giornale_messo_da_parte"))
             out << "  giornale conservato in " << testo(v, "giornale_messo_da_parte") << "\n";
+        if (v.contains("registrate_non_avvenute"))
+            out << "  operazioni registrate ma mai arrivate nel giornale: "
+                << testo(v, "registrate_non_avvenute")
+                << " (interrotte prima della conferma, non sono avvenute)\n";
     } else if (evento == "non_salvare") {
         out << "Non salvare (" << modifiche(v, "modifiche_non_salvate", "non salvat") << ")\n";
     } else if (evento == "fine_sessione") {

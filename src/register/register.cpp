@@ -387,6 +387,11 @@ void registro_recupero(REGISTRO_IN_USO& registro, int64_t giornale, long recuper
         v["modifiche_non_recuperate"] = non_recuperate;
         v["modifiche_gia_registrate"] =
             registro.da_saltare < 0 ? json(nullptr) : json(registro.da_saltare);
+        // Operations registered that the journal never got: a power cut
+        // while both were flushed at once, before the clerk was told they
+        // were done. They never took effect.
+        if (const long mai = registro.da_saltare - recuperate_n - non_recuperate; mai > 0)
+            v["registrate_non_avvenute"] = mai;
         if (!messo_da_parte.empty()) v["giornale_messo_da_parte"] = messo_da_parte;
         voci.push_back(membri_di(v));
         long k = registro.da_saltare;

@@ -13,7 +13,9 @@
 // "dopo" (null where it did not exist, or no longer does). Entries written
 // while a recovery journal is kept name it ("giornale": the time it began)
 // and how many operations of it they cover ("voce_giornale"), so that a
-// recovery can tell which of the journal's operations the register lacks.
+// recovery can tell which of the journal's operations the register lacks,
+// and which of the register's the journal lacks ("registrate_non_avvenute"
+// in its entry: a power cut while both were flushed at once).
 #pragma once
 
 #include <cstdint>

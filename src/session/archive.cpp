@@ -80,12 +80,15 @@ VOCE_GIORNALE inizio_di(const NOMI_ARCHIVIO& n, const IDENTITA_FILE& id_c,
 // Anywhere else (a replay, a consultation) nothing is written.
 void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
     if (!tiene_archivio()) return;
-    const bool nel_giornale = annota_nel_giornale(sessione.giornale, gruppo, completo,
-                                                  sessione.registro.descrizione_prossima);
-    if (!giornale_attivo(sessione.giornale))
-        sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
+    bool nel_giornale = annota_nel_giornale(sessione.giornale, gruppo, completo,
+                                            sessione.registro.descrizione_prossima);
+    // The journal's entry is written first; its flush goes on while the
+    // register's entry is written and flushed, and is awaited here.
     const bool nel_registro = annota_nel_registro(sessione.registro, gruppo, completo,
                                                   giornale_attivo(sessione.giornale));
+    nel_giornale = giornale_attendi(sessione.giornale) && nel_giornale;
+    if (!giornale_attivo(sessione.giornale))
+        sessione.stato = STATO_SESSIONE::TITOLARE_SENZA_PROTEZIONE;
     bool avvisato = !nel_giornale && avvisa_giornale_mancante(sessione.giornale.percorso);
     if (!nel_registro && avvisa_registro_mancante()) avvisato = true;
     if (avvisato) pausa();

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "storage/file_ops.h"
+#include "storage/side_flush.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ constexpr const char* SUFFISSO = ".giornale";
 constexpr off_t LUNGHEZZA_MAX = off_t{256} << 20;
 
 void smetti(GIORNALE_IN_USO& g) {
+    // Never closed under a flush under way.
+    if (g.in_sospeso) attendi_flusso();
+    g.in_sospeso = false;
     if (g.file.fd >= 0) close(g.file.fd);
     g.file = FILE_ACCODATO{};
 }
@@ -143,7 +147,11 @@ VOCE_GIORNALE voce_di_adesso(TIPO_VOCE tipo) {
     return v;
 }
 
-bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce) {
+namespace {
+
+// giornale_aggiungi, the entry's flush made here or, `a_lato`, started
+// beside the caller (giornale_attendi awaits it).
+bool aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce, bool a_lato) {
     if (g.file.fd < 0) return false;
     std::string dati;
     try {
@@ -161,8 +169,30 @@ bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce) {
         smetti(g);
         return false;
     }
-    if (accoda_in_posto(g.file, dati)) return true;
+    if (a_lato && scrivi_in_posto(g.file, dati)) {
+        avvia_flusso(g.file.fd);
+        g.in_sospeso = true;
+        return true;
+    }
+    if (!a_lato && accoda_in_posto(g.file, dati)) return true;
     // A part of the entry may be there: it is a torn tail, which reading drops.
+    smetti(g);
+    return false;
+}
+
+} // namespace
+
+bool giornale_aggiungi(GIORNALE_IN_USO& g, const VOCE_GIORNALE& voce) {
+    return aggiungi(g, voce, false);
+}
+
+bool giornale_attendi(GIORNALE_IN_USO& g) {
+    if (!g.in_sospeso) return true;
+    g.in_sospeso = false;
+    if (attendi_flusso() && g.file.fd >= 0) {
+        scritto_su_disco(g.file);
+        return true;
+    }
     smetti(g);
     return false;
 }
@@ -212,7 +242,7 @@ bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, b
             VOCE_GIORNALE v = voce_di_adesso(TIPO_VOCE::MODIFICHE);
             v.modifiche.assign(gruppo.begin(), gruppo.end());
             v.descrizione = descrizione.substr(0, 0xFFFF);
-            scritto = giornale_aggiungi(g, v);
+            scritto = aggiungi(g, v, true);
         } catch (const std::bad_alloc&) {
             scritto = false;
         }

@@ -26,6 +26,7 @@ struct GIORNALE_IN_USO {
     std::string percorso;  // its path ("" when none)
     bool avvisato = false; // the clerk knows the work is not protected
     bool lasciato = false; // the file at `percorso` is not to be touched
+    bool in_sospeso = false; // an entry's flush is under way (giornale_attendi)
 };
 
 // The journal of the fines file at `file_c` (a path with its links followed).
@@ -95,11 +96,18 @@ std::string metti_da_parte(GIORNALE_IN_USO& g, const std::string& percorso);
 
 // The journal's part of the listener of the model's changes: each
 // operation becomes a MODIFICHE entry, with the words that describe it
-// when it was given some (the register's descrizione_prossima). False when
-// it could not be written now: the journal is then no longer written to,
-// and the clerk must be told (giornale_da_avvisare).
+// when it was given some (the register's descrizione_prossima), written
+// and its flush started beside the caller, who must await it
+// (giornale_attendi) before the operation counts as done. False when it
+// could not be written now: the journal is then no longer written to, and
+// the clerk must be told (giornale_da_avvisare).
 bool annota_nel_giornale(GIORNALE_IN_USO& g, std::span<const MODIFICA> gruppo, bool completo,
                          const std::string& descrizione = "");
+
+// Waits for the flush of the entry annota_nel_giornale wrote. False when
+// it failed: the journal is no longer written to. True when there was
+// none to wait for.
+bool giornale_attendi(GIORNALE_IN_USO& g);
 
 // Whether the clerk is still to be told that the work is not protected
 // against a crash: true once, until a journal is written again.

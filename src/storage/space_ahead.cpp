@@ -41,14 +41,23 @@ off_t zeri(int fd, off_t da, off_t a) {
 
 } // namespace
 
-bool accoda_in_posto(FILE_ACCODATO& f, std::string_view dati) {
+bool scrivi_in_posto(FILE_ACCODATO& f, std::string_view dati) {
     const off_t fine = f.fine + static_cast<off_t>(dati.size());
     if (!scrivi_in(f.fd, dati, f.fine)) return false;
     if (fine > f.riservato)
         f.riservato = zeri(f.fd, fine, (fine + SPAZIO_AVANTI + PAGINA - 1) / PAGINA * PAGINA);
     f.riservato = std::max(f.riservato, fine);
-    if (fdatasync(f.fd) != 0) return false;
-    f.fine = fine;
+    f.scritto = fine;
+    return true;
+}
+
+void scritto_su_disco(FILE_ACCODATO& f) {
+    f.fine = std::max(f.fine, f.scritto);
+}
+
+bool accoda_in_posto(FILE_ACCODATO& f, std::string_view dati) {
+    if (!scrivi_in_posto(f, dati) || fdatasync(f.fd) != 0) return false;
+    scritto_su_disco(f);
     return true;
 }
 

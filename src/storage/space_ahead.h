@@ -20,6 +20,7 @@ struct FILE_ACCODATO {
     int fd = -1;
     off_t fine = 0;      // where the content ends: the next entry goes there
     off_t riservato = 0; // the file's size: from `fine` on, zeros
+    off_t scritto = 0;   // where the bytes written so far end, flushed or not
 };
 
 // Writes `dati` where the content ends and flushes the file (fdatasync).
@@ -29,6 +30,13 @@ struct FILE_ACCODATO {
 // written whole and flushed: `fine` stays where it was, and whatever part
 // of them reached the file is a torn tail, which readers drop.
 bool accoda_in_posto(FILE_ACCODATO& f, std::string_view dati);
+
+// The same in two steps, for a flush made elsewhere (at once with
+// another file's): the bytes written, not flushed (false when they could
+// not be written whole); then, once the file's flush has succeeded, taken
+// as content.
+bool scrivi_in_posto(FILE_ACCODATO& f, std::string_view dati);
+void scritto_su_disco(FILE_ACCODATO& f);
 
 // Gives the zeros ahead back, cutting the file where its content ends
 // (at the end of a session, so that the file at rest holds its content

@@ -363,6 +363,36 @@ TEST(RegisterSession, ARecoveryWritesOnlyTheOperationsTheRegisterLacks) {
     FAIL() << "no write of the register came after the journal's second entry";
 }
 
+TEST(RegisterSession, AnOperationThatReachedTheRegisterAndNotTheJournalIsSaidNeverToHaveHappened) {
+    // Fines 21 and 22 recorded, the input ended; then the power cut of
+    // fine 22's flushes, made at once, as it may fall: its journal entry
+    // lost, its register entry kept.
+    CartellaCampione c;
+    const std::string due_multe = "1\n\n\n\n2\n01/02/2026\nRoma\nzz999zz\nSosta\n50\nn\n\n"
+                                  "2\n01/02/2026\nMilano\nyy888yy\nSosta\n60\nn\n\n5\n";
+    ASSERT_EQ(esegui_programma(c, due_multe).stato, 0);
+    const GIORNALE_LETTO g = decodifica_giornale(c.leggi(DATI_C + ".giornale"));
+    ASSERT_EQ(g.voci.size(), 3u);
+    std::string senza_22(INTESTAZIONE_GIORNALE);
+    codifica_voce(g.voci[0], senza_22);
+    codifica_voce(g.voci[1], senza_22);
+    c.scrivi(DATI_C + ".giornale", senza_22);
+
+    const Sessione s = esegui_programma(c, "5\n\n\ns\n\n6\n1\n\n7\n3\n\n");
+    EXPECT_NE(s.output.find(RECUPERATE), std::string::npos);
+    EXPECT_EQ(guasti::volte(c.leggi(DATI_C), "ZZ999ZZ"), 1u);
+    EXPECT_EQ(guasti::volte(c.leggi(DATI_C), "YY888YY"), 0u);
+    json recupero;
+    for (const std::string& r : righe(c.leggi(REGISTRO)))
+        if (voce(r)["evento"] == "recupero") recupero = voce(r);
+    EXPECT_EQ(recupero["modifiche_recuperate"], 1);
+    EXPECT_EQ(recupero["modifiche_gia_registrate"], 2);
+    EXPECT_EQ(recupero["registrate_non_avvenute"], 1);
+    EXPECT_NE(registro(c, "").output.find("operazioni registrate ma mai arrivate nel giornale: 1"),
+              std::string::npos);
+    EXPECT_EQ(registro(c, "--verifica").stato, 0);
+}
+
 TEST(RegisterSession, AnImportStoppedBeforeItsRegisterEntryIsRecoveredAsItWasMade) {
     for (uint64_t volta = 1; volta < 80; ++volta) {
         CartellaCampione c;
