@@ -39,7 +39,7 @@ namespace {
 constexpr int RIPETIZIONI_CARICA = 9;
 constexpr int RIPETIZIONI_SALVA = 9;
 constexpr int RIPETIZIONI_OPERAZIONI = 7;
-constexpr double MAX_CARICA = 3.0;   // program loading and exiting / wc -l
+constexpr double MAX_CARICA = 1.25;  // program loading and exiting / its floor (floor.cpp)
 constexpr double MAX_SALVA = 1.5;    // save dialogue / one O_DIRECT write and fsync per file
 constexpr double MAX_MEMORIA = 1.05; // the program's peak resident memory / bytes of the records
 constexpr double MAX_OPERAZIONE = 0.005; // seconds
@@ -162,10 +162,13 @@ double misura_caricamento(const ARCHIVIO& a, std::vector<RIGA_TABELLA>& tabella)
     std::cout << "memory:  peak " << mb(static_cast<double>(picco)) << " for " << mb(byte_record)
               << " of records (" << sizeof(NODO_CONTRAVV) << " B a fine, " << sizeof(NODO_ANAGRAF)
               << " B an owner)\n";
-    tabella.push_back(rapporto("program loading and exiting / wc -l", carica / righe, MAX_CARICA,
-                               riuscito, cifra(carica, 3) + " s"));
+    tabella.push_back(rapporto("program loading and exiting / its floor", carica / minimo,
+                               MAX_CARICA, riuscito, cifra(carica, 3) + " s"));
     tabella.push_back({"  its floor: files read, records' memory filled / wc -l",
                        cifra(minimo / righe, 2) + "x (" + cifra(minimo, 3) + " s)", "(yardstick)",
+                       riuscito});
+    tabella.push_back({"  program loading and exiting / wc -l",
+                       cifra(carica / righe, 2) + "x (wc -l " + cifra(righe, 3) + " s)", "",
                        riuscito});
     tabella.push_back(rapporto("peak memory of a load / record bytes",
                                static_cast<double>(picco) / byte_record, MAX_MEMORIA, riuscito,
