@@ -75,8 +75,9 @@ std::string mb(double byte) {
     return cifra(byte / 1e6, 1) + " MB";
 }
 
+// Under 10 ms to the hundredth: an operation is a fraction of a millisecond.
 std::string ms(double secondi) {
-    return cifra(secondi * 1000.0, 1) + " ms";
+    return cifra(secondi * 1000.0, secondi < 0.01 ? 2 : 1) + " ms";
 }
 
 std::size_t numero_argomento(int argc, char** argv, int i, std::size_t predefinito) {
