@@ -12,6 +12,8 @@
 #include "app/version.h"
 #include "commands/command_support.h"
 #include "commands/commands.h"
+#include "database/connection.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -36,7 +38,10 @@ constexpr const char* AIUTO =
     "contravvenzioni, dei dati anagrafici dei proprietari e dei pagamenti.\n\n"
     "Opzioni:\n"
     "  -h, --help       mostra questo aiuto ed esce\n"
-    "  -V, --version    mostra la versione ed esce\n\n"
+    "  -V, --version    mostra la versione ed esce\n"
+    "      --database CONNESSIONE\n"
+    "                   lavora sull'archivio di un database PostgreSQL, condiviso\n"
+    "                   con gli altri impiegati (o la variabile SANZIONARIO_DATABASE)\n\n"
     "Comandi:\n"
     "  esporta [-c FILE] [-a FILE] [-o FILE] [--anagrafica-sola] [--foglio-italiano]\n"
     "      scrive l'archivio in formato CSV\n"
@@ -78,20 +83,26 @@ int errore(const std::string& messaggio) {
 int esegui_riga_di_comando(int argc, char** argv) {
     static const option opzioni[] = {{"help", no_argument, nullptr, 'h'},
                                      {"version", no_argument, nullptr, 'V'},
+                                     {"database", required_argument, nullptr, 'D'},
                                      {nullptr, 0, nullptr, 0}};
     optind = 0;
     opterr = 0;
     // "+": the options stop at the command, whose own options follow it.
+    const char* database = nullptr;
     for (int o; (o = getopt_long(argc, argv, "+hV", opzioni, nullptr)) != -1;) {
         switch (o) {
         case 'h': std::cout << AIUTO; return USCITA_FATTO;
         case 'V':
             std::cout << "sanzionario " SANZIONARIO_VERSIONE "\n";
             return USCITA_FATTO;
+        case 'D': database = optarg; break;
         default: return errore(std::string("opzione non riconosciuta: ") + argv[optind - 1]);
         }
     }
-    if (optind == argc) return avvia_sanzionario();
+    if (optind == argc) {
+        scegli_archivio(indirizzo_database(database));
+        return avvia_sanzionario();
+    }
     // A file-size limit is an ordinary write error for a command too, told
     // and ended with status 1, never a death by signal halfway through.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -11,6 +11,8 @@
 
 #include "console/encoding.h"
 #include "model/lists.h"
+#include "model/record_index.h"
+#include "database/record_rows.h"
 #include "storage/columns.h"
 #include "storage/record_shape.h"
 
@@ -18,10 +20,6 @@ namespace {
 
 // Rows sent to the server at a time.
 constexpr std::size_t BLOCCO_COPIA = std::size_t{1} << 20;
-
-long data_in_numero(DATA d) {
-    return long{d.aaaa} * 10000 + long{d.mm} * 100 + d.gg;
-}
 
 DATA numero_in_data(long n) {
     return {static_cast<int16_t>(n % 100), static_cast<int16_t>(n / 100 % 100),
@@ -304,7 +302,7 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
     };
     bool letto = false;
     try {
-        letto = per_ogni_riga(
+        letto = (per_ogni_riga(
                     db,
                     "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, provincia, "
                     "cap, codice_fiscale, patente FROM sanzionario.anagrafica ORDER BY posizione",
@@ -313,7 +311,12 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
                     db,
                     "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
                     "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
-                    contravvenzione);
+                    contravvenzione));
+        // The index of each list, as a load of the files makes it.
+        if (letto) {
+            indicizza(liste.indice_c, liste.contravv);
+            indicizza(liste.indice_a, liste.anagraf);
+        }
     } catch (const std::bad_alloc&) {
         db.errore = "memoria insufficiente";
     }

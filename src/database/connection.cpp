@@ -103,3 +103,10 @@ std::optional<std::string> valore(DATABASE& db, const std::string& sql,
     if (PQgetisnull(r.get(), 0, 0)) return std::nullopt;
     return std::string(PQgetvalue(r.get(), 0, 0));
 }
+
+std::string nome_database(const DATABASE& db) {
+    if (db.pg == nullptr) return "database";
+    const char* host = PQhost(db.pg.get());
+    return std::string("database ") + PQdb(db.pg.get()) + " (server " +
+           (host != nullptr ? host : "locale") + ", utente " + PQuser(db.pg.get()) + ")";
+}

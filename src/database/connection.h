@@ -53,5 +53,9 @@ bool esegui(DATABASE& db, const std::string& sql, const std::vector<const char*>
 std::optional<std::string> valore(DATABASE& db, const std::string& sql,
                                   const std::vector<const char*>& parametri = {});
 
+// The database connected to, for the register and the messages: its
+// name, server and user, never the password the string may carry.
+std::string nome_database(const DATABASE& db);
+
 // What the server said of a failed statement or of a connection lost.
 std::string errore_di(const DATABASE& db, const PGresult* r);

@@ -349,6 +349,14 @@ void osserva_prima(OSSERVATORE_PRIMA o) {
     osservatore = o;
 }
 
+ASCOLTATORE_MODIFICHE ascoltatore_modifiche() {
+    return ascoltatore;
+}
+
+OSSERVATORE_PRIMA osservatore_prima() {
+    return osservatore;
+}
+
 void apri_operazione() {
     ++profondita;
 }
@@ -564,6 +572,29 @@ void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* con
 void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda) {
     indici_pronti();
     accoda_indicizzato(a, coda);
+    conferma_bozza(a);
+}
+
+void inserisci_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* dopo) {
+    if (dopo == ultima_contravv()) {
+        aggiungi_record(f, anagraf, &dopo);
+        return;
+    }
+    f->anagraf = anagraf;
+    f->con_anagraf = anagraf != nullptr;
+    inserisci_dopo(lista_contravv, dopo, f);
+    indici_buoni = false;
+    annota(modifica_contravv(TIPO_MODIFICA::CONTRAVV_AGGIUNTA, f));
+}
+
+void inserisci_record(NODO_ANAGRAF* a, NODO_ANAGRAF* dopo) {
+    if (dopo == ultima_anagraf()) {
+        aggiungi_record(a, &dopo);
+        return;
+    }
+    inserisci_dopo(lista_anagraf, dopo, a);
+    indici_buoni = false;
+    dati_buoni = false;
     conferma_bozza(a);
 }
 

@@ -52,6 +52,36 @@ constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
     "ad essi\n\n";
 
+// A database archive: every operation is already stored there; "Salva
+// con nome..." writes a copy of it in two text files.
+int salva_copia_del_database() {
+    console_out() << TITOLO_SALVA
+                  << "Nel database ogni operazione e' gia' registrata: \"Salva con nome...\" "
+                     "ne scrive una copia nei due file di testo.\n\n"
+                  << MENU_SALVA;
+    const char scelta = leggi_scelta('1', '3');
+    if (scelta == '1') return 0;
+    if (scelta == '3') return -1;
+    std::string file_c, file_a;
+    for (;;) {
+        file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
+        file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        if (!stesso_file(file_c, file_a)) break;
+        console_out() << MSG_STESSO_FILE;
+    }
+    long pid = 0;
+    if (!blocca_destinazione(file_c, file_a, pid)) {
+        avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
+        pausa();
+        return 1;
+    }
+    FUORI_LAYOUT fuori;
+    const bool scritto = scrivi_archivio(file_c.c_str(), file_a.c_str(), &fuori);
+    console_out() << (scritto ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    pausa();
+    return scritto ? 0 : 1;
+}
+
 // The data files another program changed since this session loaded or
 // saved them, and the one question whether to overwrite them all.
 bool sovrascrivere(const std::vector<std::string>& cambiati) {
@@ -119,6 +149,7 @@ void avvisa_archivio_in_uso(const TITOLARE_ARCHIVIO& t) {
 
 int salva() {
     if (rifiuta_in_consultazione()) return 1;
+    if (archivio_database()) return salva_copia_del_database();
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '3') {
