@@ -41,7 +41,7 @@ bool collegato(const DATABASE& db) {
 bool ricollega(SESSIONE_DATABASE& s) {
     if (collegato(s.db) && esegui(s.db, "SELECT 1")) return true;
     if (collega(s.indirizzo, s.db) != ESITO_COLLEGAMENTO::COLLEGATO) return false;
-    s.da_rileggere = true; // the others' operations told meanwhile were not heard
+    s.da_guardare = true; // the others' operations told meanwhile were not heard
     return esegui(s.db, std::string("LISTEN ") + CANALE_OPERAZIONI);
 }
 
@@ -303,6 +303,7 @@ void usa_database(SESSIONE_DATABASE& s, DATABASE&& db, const std::string& indiri
     s.toccate_a.clear();
     s.rifiutata = false;
     s.da_rileggere = false;
+    s.da_guardare = false;
     esegui(s.db, std::string("LISTEN ") + CANALE_OPERAZIONI);
 }
 
@@ -322,6 +323,7 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
     std::string voce;
     codifica_voce(v, voce);
     const std::string segno = segno_nuovo();
+    bool ritentata = false;
     for (;;) {
         AUTORE_OPERAZIONE autore;
         std::vector<OPERAZIONE_REGISTRATA> altrui;
@@ -339,11 +341,26 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
         }
         if (e == ESITO_SCRITTURA::CADUTA) {
             const std::string perche = s.db.errore;
+            if (collegato(s.db) && esegui(s.db, "SELECT 1")) {
+                // The server is there and refused the operation itself:
+                // asking again would not change its answer.
+                console_out() << "\n\n ! ATTENZIONE\n\nIl database ha rifiutato l'operazione ("
+                              << perche << "): non e' stata registrata.\n";
+                s.rifiutata = true;
+                s.da_rileggere = true;
+                return;
+            }
             const std::optional<int64_t> fatta = gia_fatta(s, segno);
             if (fatta && *fatta > 0) {
                 // Done before the connection went: the lists are read again.
                 s.da_rileggere = true;
                 return;
+            }
+            if (fatta && !ritentata) {
+                // Connected again at once (the server restarted, a connection
+                // cut): the operation goes again without a question.
+                ritentata = true;
+                continue;
             }
             console_out() << MSG_NON_RISPONDE << perche << MSG_NON_ANCORA;
             if (domanda_sn(DOMANDA_RIPROVA)) continue;
@@ -359,7 +376,7 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
 }
 
 bool aggiorna_dal_database(SESSIONE_DATABASE& s) {
-    if (!s.da_rileggere) {
+    if (!s.da_rileggere && !s.da_guardare) {
         // Only when the server told of new operations (or the connection went).
         if (!collegato(s.db)) {
             s.da_rileggere = true;
@@ -377,6 +394,7 @@ bool aggiorna_dal_database(SESSIONE_DATABASE& s) {
     if (!s.da_rileggere) {
         std::vector<OPERAZIONE_REGISTRATA> ops;
         if (!operazioni_dopo(s.db, s.visto, ops)) return false;
+        s.da_guardare = false;
         if (ops.empty()) return true;
         if (riapplica_altrui(s, ops)) {
             s.visto = ops.back().id;
@@ -397,6 +415,7 @@ bool aggiorna_dal_database(SESSIONE_DATABASE& s) {
     s.visto = visto;
     s.rifiutata = false;
     s.da_rileggere = false;
+    s.da_guardare = false;
     return esegui(s.db, std::string("LISTEN ") + CANALE_OPERAZIONI);
 }
 

@@ -44,6 +44,7 @@ struct SESSIONE_DATABASE {
     std::vector<uint32_t> toccate_c, toccate_a; // records the operation under way touches
     bool rifiutata = false;    // the last operation was refused: the lists are to be read again
     bool da_rileggere = false; // the lists may differ from the database: read them again
+    bool da_guardare = false;  // connected again: the log is read at the next look, told or not
 };
 
 // The database archive named by `indirizzo`, read whole in one snapshot
