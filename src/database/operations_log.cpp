@@ -156,7 +156,10 @@ ESITO_PRENOTAZIONE prenota(DATABASE& db, bool contravvenzioni, PRENOTAZIONE& p) 
             : "SELECT codice AS numero, posizione FROM sanzionario.anagrafica";
     RISPOSTA r;
     // The numbers held by programs that went away are free again.
-    if (!esegui(db, "BEGIN") || !blocca_archivio(db) ||
+    // A number held needs no flush of its own: a server that stops loses
+    // it with every connection that held it.
+    if (!esegui(db, "BEGIN") || !esegui(db, "SET LOCAL synchronous_commit = off") ||
+        !blocca_archivio(db) ||
         !esegui(db, "DELETE FROM sanzionario.prenotazioni p WHERE NOT EXISTS (SELECT 1 FROM "
                     "pg_stat_activity s WHERE s.pid = p.processo AND s.backend_start = p.avvio)") ||
         !esegui(db,

@@ -191,6 +191,8 @@ N* posto_per(N* lista, const std::map<uint32_t, int64_t>& nostri, int64_t prima,
     return p;
 }
 
+} // namespace
+
 // The others' operations replayed here, each new record in its place.
 bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTRATA>& ops) {
     std::vector<VOCE_GIORNALE> voci;
@@ -228,6 +230,8 @@ bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTR
     osserva_prima(osservatore);
     return fatto;
 }
+
+namespace {
 
 enum class ESITO_SCRITTURA { FATTA, CONFLITTO, CADUTA };
 

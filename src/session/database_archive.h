@@ -69,6 +69,12 @@ void osserva_per_database(SESSIONE_DATABASE& s, const NODO_CONTRAVV* f, const NO
 // when it could not: the lists stay as they were.
 bool aggiorna_dal_database(SESSIONE_DATABASE& s);
 
+// Operations of the log replayed over the lists in use, in order, each
+// new record after the one before it in the table, past this program's
+// own records that come before it (none, for a serial replay of the log
+// over the archive it started from). False when one does not fit.
+bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTRATA>& ops);
+
 // A number for a new record's form, held for it (fines when
 // `contravvenzioni`). Nothing when the numbers are used up (`esauriti`)
 // or the database cannot be reached (told to the clerk).
