@@ -56,11 +56,12 @@ class DatabaseClerks : public DatabaseProva {
         ASSERT_EQ(esegui_programma(campione, "", o).stato, 0);
     }
 
-    // A clerk at the main menu of the database archive, loaded.
-    std::unique_ptr<Programma> impiegato() {
+    // A clerk at the main menu of the database archive, loaded; as the
+    // login role `ruolo` when given.
+    std::unique_ptr<Programma> impiegato(const std::string& ruolo = "") {
         OPZIONI o;
         o.terminale = true;
-        o.argomenti = {"--database", indirizzo};
+        o.argomenti = {"--database", indirizzo + (ruolo.empty() ? "" : " user=" + ruolo)};
         auto p = std::make_unique<Programma>(campione.percorso, o);
         esegui(*p, {{"\r", MENU}, {"5\r", PAUSA}, {" ", MENU}});
         return p;
@@ -98,8 +99,15 @@ class DatabaseClerks : public DatabaseProva {
 };
 
 TEST_F(DatabaseClerks, TwoFormsAtOnceKeepTheirNumbersAndBothFinesAreKept) {
-    auto a = impiegato();
-    auto b = impiegato();
+    // Two clerks with login roles of their own, with the clerks' grants
+    // alone: neither may see when the other's connection began.
+    ASSERT_EQ(sql(leggi_file(SANZIONARIO_TESTS_DIR "/../sql/ruoli.sql")), "");
+    const std::string ra = "mario_" + nome, rb = "anna_" + nome;
+    ASSERT_EQ(sql("CREATE ROLE " + ra + " LOGIN IN ROLE sanzionario_impiegato; CREATE ROLE " + rb +
+                  " LOGIN IN ROLE sanzionario_impiegato"),
+              "");
+    auto a = impiegato(ra);
+    auto b = impiegato(rb);
     const PASSI apri = {{"1\r", "[5] Menu' principale"}, {"2\r", "(gg/mm/aaaa):"}};
     const auto conferma = [](const std::string& targa) -> PASSI {
         return {{"01/12/2026\rVia Roma\r" + targa + "\rSosta\r41\r", "(s/n)"}, {"n\r", PAUSA}};
