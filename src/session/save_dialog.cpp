@@ -52,6 +52,24 @@ constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
     "ad essi\n\n";
 
+// "Salva con nome...": both paths, asked until they name two files, and
+// the lock of the archive they name; false, after telling the clerk and
+// the pause, when another program holds it.
+bool chiedi_destinazione(std::string& file_c, std::string& file_a) {
+    for (;;) {
+        file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
+        file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        if (!stesso_file(file_c, file_a)) break;
+        // One file cannot hold both: the second save would take the first's place.
+        console_out() << MSG_STESSO_FILE;
+    }
+    long pid = 0;
+    if (blocca_destinazione(file_c, file_a, pid)) return true;
+    avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
+    pausa();
+    return false;
+}
+
 // A database archive: every operation is already stored there; "Salva
 // con nome..." writes a copy of it in two text files.
 int salva_copia_del_database() {
@@ -63,18 +81,7 @@ int salva_copia_del_database() {
     if (scelta == '1') return 0;
     if (scelta == '3') return -1;
     std::string file_c, file_a;
-    for (;;) {
-        file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
-        file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-        if (!stesso_file(file_c, file_a)) break;
-        console_out() << MSG_STESSO_FILE;
-    }
-    long pid = 0;
-    if (!blocca_destinazione(file_c, file_a, pid)) {
-        avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
-        pausa();
-        return 1;
-    }
+    if (!chiedi_destinazione(file_c, file_a)) return 1;
     FUORI_LAYOUT fuori;
     const bool scritto = scrivi_archivio(file_c.c_str(), file_a.c_str(), &fuori);
     console_out() << (scritto ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
@@ -159,19 +166,7 @@ int salva() {
     std::string file_c = nome_file_c;
     std::string file_a = nome_file_a;
     if (scelta == '2') {
-        for (;;) {
-            file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
-            file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-            if (!stesso_file(file_c, file_a)) break;
-            // One file cannot hold both: the second save would take the first's place.
-            console_out() << MSG_STESSO_FILE;
-        }
-        long pid = 0;
-        if (!blocca_destinazione(file_c, file_a, pid)) {
-            avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
-            pausa();
-            return 1;
-        }
+        if (!chiedi_destinazione(file_c, file_a)) return 1;
         copia_campo(nome_file_c, file_c.c_str());
         copia_campo(nome_file_a, file_a.c_str());
     }
