@@ -8,6 +8,7 @@
 #include <new>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "console/encoding.h"
 #include "model/lists.h"
@@ -144,8 +145,17 @@ bool copia_lista(DATABASE& db, const std::string& sql, const N* lista, RIGA riga
 }
 
 // A text column's value in a record's field of `n` bytes: false when it
-// does not fit or holds a character the data files cannot.
+// does not fit or holds a character the data files cannot. Plain ASCII,
+// the usual case, is the same bytes in both.
 bool in_campo(const char* utf8, char* campo, std::size_t n) {
+    std::size_t l = 0;
+    bool ascii = true;
+    for (; utf8[l] != '\0'; ++l) ascii = ascii && static_cast<unsigned char>(utf8[l]) < 0x80;
+    if (ascii) {
+        if (l >= n) return false;
+        std::memcpy(campo, utf8, l + 1);
+        return true;
+    }
     const std::optional<std::string> t = utf8_in_cp850(utf8);
     if (!t || t->size() >= n) return false;
     std::memcpy(campo, t->data(), t->size());
@@ -153,19 +163,63 @@ bool in_campo(const char* utf8, char* campo, std::size_t n) {
     return true;
 }
 
+// One row of a COPY in text format, its fields unescaped in place.
+struct RIGA_LETTA {
+    std::vector<char*> campi; // nullptr for NULL
+    const char* valore(int colonna) const { return campi[static_cast<std::size_t>(colonna)]; }
+    bool nullo(int colonna) const { return valore(colonna) == nullptr; }
+};
+
+// Splits `riga` (without its line end) at its tabs and undoes the
+// escapes; false when it has fewer than `colonne` fields.
+bool dividi_riga(char* riga, std::size_t lunghezza, int colonne, RIGA_LETTA& r) {
+    r.campi.clear();
+    char* fine = riga + lunghezza;
+    char* p = riga;
+    while (true) {
+        char* inizio = p;
+        char* scritto = p;
+        while (p < fine && *p != '\t') {
+            if (*p == '\\' && p + 1 < fine) {
+                const char e = p[1];
+                p += 2;
+                switch (e) {
+                case 'N': inizio = nullptr; break;
+                case 't': *scritto++ = '\t'; break;
+                case 'n': *scritto++ = '\n'; break;
+                case 'r': *scritto++ = '\r'; break;
+                case 'b': *scritto++ = '\b'; break;
+                case 'f': *scritto++ = '\f'; break;
+                case 'v': *scritto++ = '\v'; break;
+                default: *scritto++ = e; break;
+                }
+            } else {
+                *scritto++ = *p++;
+            }
+        }
+        const bool ultimo = p >= fine;
+        *scritto = '\0';
+        r.campi.push_back(inizio);
+        if (ultimo) break;
+        ++p;
+    }
+    return static_cast<int>(r.campi.size()) >= colonne;
+}
+
 // The text columns of a row, from column `da` on, into their fields; ""
-// or why one cannot be.
+// or why one cannot be (`record` names the record, asked only then).
 struct CAMPO_TESTO {
     int colonna;
     char* campo;
     std::size_t n;
     const char* nome;
 };
-std::string testi_in_campi(const PGresult* r, std::initializer_list<CAMPO_TESTO> campi,
-                           const std::string& record) {
+template <class NOME>
+std::string testi_in_campi(const RIGA_LETTA& r, std::initializer_list<CAMPO_TESTO> campi,
+                           NOME record) {
     for (const CAMPO_TESTO& c : campi)
-        if (!in_campo(PQgetvalue(r, 0, c.colonna), c.campo, c.n))
-            return record + " ha nel campo " + c.nome +
+        if (r.nullo(c.colonna) || !in_campo(r.valore(c.colonna), c.campo, c.n))
+            return record() + " ha nel campo " + c.nome +
                    " un testo che i file dell'archivio non possono contenere";
     return "";
 }
@@ -174,22 +228,45 @@ long numero_di(const PGresult* r, int colonna) {
     return std::strtol(PQgetvalue(r, 0, colonna), nullptr, 10);
 }
 
-// Runs a query a row at a time, giving each row to `riga` (which answers
-// "" or why it refuses the row), until the end or the first refusal.
-template <class RIGA> bool per_ogni_riga(DATABASE& db, const char* sql, RIGA riga) {
-    if (PQsendQuery(db.pg.get(), sql) != 1 || PQsetSingleRowMode(db.pg.get()) != 1) {
-        db.errore = errore_di(db, nullptr);
+long numero_di(const RIGA_LETTA& r, int colonna) {
+    return r.nullo(colonna) ? 0 : std::strtol(r.valore(colonna), nullptr, 10);
+}
+
+// Copies a query's rows out (COPY ... TO STDOUT), giving each row to
+// `riga` (which answers "" or why it refuses the row), until the end or
+// the first refusal.
+template <class RIGA> bool per_ogni_riga(DATABASE& db, const char* sql, int colonne, RIGA riga) {
+    RISPOSTA inizio(PQexec(db.pg.get(), (std::string("COPY (") + sql + ") TO STDOUT").c_str()));
+    if (inizio == nullptr || PQresultStatus(inizio.get()) != PGRES_COPY_OUT) {
+        db.errore = errore_di(db, inizio.get());
         return false;
     }
     bool fatto = true;
-    while (PGresult* r = PQgetResult(db.pg.get())) {
-        RISPOSTA esito(r);
-        const ExecStatusType stato = PQresultStatus(r);
-        if (stato == PGRES_SINGLE_TUPLE && fatto) {
-            db.errore = riga(r);
-            fatto = db.errore.empty();
-        } else if (stato != PGRES_SINGLE_TUPLE && stato != PGRES_TUPLES_OK && fatto) {
-            db.errore = errore_di(db, r);
+    RIGA_LETTA r;
+    char* dati = nullptr;
+    int n = 0;
+    while ((n = PQgetCopyData(db.pg.get(), &dati, 0)) > 0) {
+        if (fatto) {
+            std::size_t l = static_cast<std::size_t>(n);
+            if (l > 0 && dati[l - 1] == '\n') --l;
+            if (!dividi_riga(dati, l, colonne, r)) {
+                db.errore = "una riga del database non si legge";
+                fatto = false;
+            } else {
+                db.errore = riga(r);
+                fatto = db.errore.empty();
+            }
+        }
+        PQfreemem(dati);
+    }
+    if (n == -2) {
+        db.errore = errore_di(db, nullptr);
+        fatto = false;
+    }
+    while (PGresult* esito = PQgetResult(db.pg.get())) {
+        RISPOSTA fine(esito);
+        if (PQresultStatus(esito) != PGRES_COMMAND_OK && fatto) {
+            db.errore = errore_di(db, esito);
             fatto = false;
         }
     }
@@ -249,14 +326,14 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
     NODO_CONTRAVV* coda_c = nullptr;
     std::unordered_map<long, NODO_ANAGRAF*> per_codice;
     bool crescenti = true;
-    const auto anagrafica = [&](const PGresult* r) -> std::string {
+    const auto anagrafica = [&](const RIGA_LETTA& r) -> std::string {
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return "memoria insufficiente";
         accoda_dopo(liste.anagraf, coda_a, a);
         coda_a = a;
         a->codice = static_cast<uint32_t>(numero_di(r, 0));
         a->data_nascita = numero_in_data(numero_di(r, 3));
-        const std::string nome = "i dati anagrafici con codice " + std::to_string(a->codice);
+        const auto nome = [a] { return "i dati anagrafici con codice " + std::to_string(a->codice); };
         const std::string motivo =
             testi_in_campi(r,
                            {{1, a->cognome, sizeof a->cognome, "cognome"},
@@ -269,11 +346,11 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
                             {9, a->patente, sizeof a->patente, "patente"}},
                            nome);
         if (!motivo.empty()) return motivo;
-        if (!testi_ammessi(*a)) return nome + " hanno un a capo in un testo";
+        if (!testi_ammessi(*a)) return nome() + " hanno un a capo in un testo";
         per_codice.emplace(a->codice, a);
         return "";
     };
-    const auto contravvenzione = [&](const PGresult* r) -> std::string {
+    const auto contravvenzione = [&](const RIGA_LETTA& r) -> std::string {
         NODO_CONTRAVV* c = nuovo_contravv();
         if (c == nullptr) return "memoria insufficiente";
         crescenti = crescenti && (coda_c == nullptr || coda_c->numero < numero_di(r, 0));
@@ -281,22 +358,22 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
         coda_c = c;
         c->numero = static_cast<uint32_t>(numero_di(r, 0));
         c->data_verbale = numero_in_data(numero_di(r, 1));
-        const std::string nome = "la contravvenzione n." + std::to_string(c->numero);
+        const auto nome = [c] { return "la contravvenzione n." + std::to_string(c->numero); };
         const std::string motivo = testi_in_campi(r,
                                                   {{2, c->luogo, sizeof c->luogo, "luogo"},
                                                    {3, c->targa, sizeof c->targa, "targa"},
                                                    {4, c->tipo, sizeof c->tipo, "tipo"}},
                                                   nome);
         if (!motivo.empty()) return motivo;
-        if (!testi_ammessi(*c)) return nome + " ha un a capo in un testo";
-        c->importo = std::strtod(PQgetvalue(r, 0, 5), nullptr);
-        if (!PQgetisnull(r, 0, 6)) {
+        if (!testi_ammessi(*c)) return nome() + " ha un a capo in un testo";
+        c->importo = r.nullo(5) ? 0 : std::strtod(r.valore(5), nullptr);
+        if (!r.nullo(6)) {
             const auto proprietario = per_codice.find(numero_di(r, 6));
-            if (proprietario == per_codice.end()) return nome + " nomina dati anagrafici mancanti";
+            if (proprietario == per_codice.end()) return nome() + " nomina dati anagrafici mancanti";
             c->anagraf = proprietario->second;
             c->con_anagraf = true;
         }
-        c->pagata = PQgetvalue(r, 0, 7)[0] == 't';
+        c->pagata = !r.nullo(7) && r.valore(7)[0] == 't';
         c->data_pagamento = numero_in_data(numero_di(r, 8));
         return "";
     };
@@ -306,12 +383,12 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
                     db,
                     "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, provincia, "
                     "cap, codice_fiscale, patente FROM sanzionario.anagrafica ORDER BY posizione",
-                    anagrafica) &&
+                    10, anagrafica) &&
                 per_ogni_riga(
                     db,
                     "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
                     "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
-                    contravvenzione));
+                    9, contravvenzione));
         // The index of each list, as a load of the files makes it.
         if (letto) {
             indicizza(liste.indice_c, liste.contravv);

@@ -5,6 +5,12 @@
 
 namespace {
 
+// A connection that holds numbers holds, as long as it lives, the lock
+// (this key, its own process): the numbers of a connection that no longer
+// holds it are free. Any role may see any lock, where it may not see when
+// another role's connection began.
+#define CHIAVE_PRENOTAZIONI "1297"
+
 const char* lista_di(bool contravvenzioni) {
     return contravvenzioni ? "contravvenzioni" : "anagrafica";
 }
@@ -156,9 +162,14 @@ ESITO_PRENOTAZIONE prenota(DATABASE& db, bool contravvenzioni, PRENOTAZIONE& p) 
             : "SELECT codice AS numero, posizione FROM sanzionario.anagrafica";
     RISPOSTA r;
     // The numbers held by programs that went away are free again.
-    if (!esegui(db, "BEGIN") || !blocca_archivio(db) ||
+    // A number held needs no flush of its own: a server that stops loses
+    // it with every connection that held it.
+    if (!esegui(db, "BEGIN") || !esegui(db, "SET LOCAL synchronous_commit = off") ||
+        !blocca_archivio(db) ||
+        !esegui(db, "SELECT pg_advisory_lock(" CHIAVE_PRENOTAZIONI ", pg_backend_pid())") ||
         !esegui(db, "DELETE FROM sanzionario.prenotazioni p WHERE NOT EXISTS (SELECT 1 FROM "
-                    "pg_stat_activity s WHERE s.pid = p.processo AND s.backend_start = p.avvio)") ||
+                    "pg_locks l WHERE l.locktype = 'advisory' AND l.classid = " CHIAVE_PRENOTAZIONI
+                    " AND l.objid = p.processo AND l.objsubid = 2 AND l.granted)") ||
         !esegui(db,
                 "SELECT numero, posizione FROM (" + ultimo +
                     " ORDER BY posizione DESC LIMIT 1) t UNION ALL (SELECT numero, posizione "
@@ -180,8 +191,7 @@ ESITO_PRENOTAZIONE prenota(DATABASE& db, bool contravvenzioni, PRENOTAZIONE& p) 
     const std::string n = std::to_string(numero), pos = std::to_string(posizione);
     if (!esegui(db,
                 "INSERT INTO sanzionario.prenotazioni (lista, numero, posizione, processo, avvio) "
-                "SELECT $1, $2, $3, pid, backend_start FROM pg_stat_activity "
-                "WHERE pid = pg_backend_pid()",
+                "VALUES ($1, $2, $3, pg_backend_pid(), now())",
                 {lista, n.c_str(), pos.c_str()}) ||
         !esegui(db, "COMMIT")) {
         esegui(db, "ROLLBACK");

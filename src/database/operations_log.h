@@ -71,7 +71,8 @@ constexpr const char* CANALE_OPERAZIONI = "sanzionario_operazioni";
 // A number held for a form being filled: the record's identifier and its
 // place in the table's order. The last record's identifier plus one,
 // counting the numbers held by other forms still open; held as long as
-// this connection lives, or until it is given back.
+// this connection lives (a lock of its own says so to every role), or
+// until it is given back.
 struct PRENOTAZIONE {
     uint32_t numero = 0;
     int64_t posizione = 0;

@@ -41,7 +41,7 @@ bool collegato(const DATABASE& db) {
 bool ricollega(SESSIONE_DATABASE& s) {
     if (collegato(s.db) && esegui(s.db, "SELECT 1")) return true;
     if (collega(s.indirizzo, s.db) != ESITO_COLLEGAMENTO::COLLEGATO) return false;
-    s.da_rileggere = true; // the others' operations told meanwhile were not heard
+    s.da_guardare = true; // the others' operations told meanwhile were not heard
     return esegui(s.db, std::string("LISTEN ") + CANALE_OPERAZIONI);
 }
 
@@ -191,6 +191,8 @@ N* posto_per(N* lista, const std::map<uint32_t, int64_t>& nostri, int64_t prima,
     return p;
 }
 
+} // namespace
+
 // The others' operations replayed here, each new record in its place.
 bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTRATA>& ops) {
     std::vector<VOCE_GIORNALE> voci;
@@ -228,6 +230,8 @@ bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTR
     osserva_prima(osservatore);
     return fatto;
 }
+
+namespace {
 
 enum class ESITO_SCRITTURA { FATTA, CONFLITTO, CADUTA };
 
@@ -303,6 +307,7 @@ void usa_database(SESSIONE_DATABASE& s, DATABASE&& db, const std::string& indiri
     s.toccate_a.clear();
     s.rifiutata = false;
     s.da_rileggere = false;
+    s.da_guardare = false;
     esegui(s.db, std::string("LISTEN ") + CANALE_OPERAZIONI);
 }
 
@@ -323,6 +328,7 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
     codifica_voce(v, voce);
     const std::string segno = segno_nuovo();
     s.motivo.clear();
+    bool ritentata = false;
     for (;;) {
         AUTORE_OPERAZIONE autore;
         std::vector<OPERAZIONE_REGISTRATA> altrui;
@@ -343,11 +349,28 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
         }
         if (e == ESITO_SCRITTURA::CADUTA) {
             const std::string perche = s.db.errore;
+            if (collegato(s.db) && esegui(s.db, "SELECT 1")) {
+                // The server is there and refused the operation itself:
+                // asking again would not change its answer.
+                s.motivo = "il database ha rifiutato l'operazione (" + perche + ")";
+                if (s.domande)
+                    console_out() << "\n\n ! ATTENZIONE\n\nIl database ha rifiutato l'operazione ("
+                                  << perche << "): non e' stata registrata.\n";
+                s.rifiutata = true;
+                s.da_rileggere = true;
+                return;
+            }
             const std::optional<int64_t> fatta = gia_fatta(s, segno);
             if (fatta && *fatta > 0) {
                 // Done before the connection went: the lists are read again.
                 s.da_rileggere = true;
                 return;
+            }
+            if (fatta && !ritentata) {
+                // Connected again at once (the server restarted, a connection
+                // cut): the operation goes again without a question.
+                ritentata = true;
+                continue;
             }
             if (s.domande) {
                 console_out() << MSG_NON_RISPONDE << perche << MSG_NON_ANCORA;
@@ -366,7 +389,7 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
 }
 
 bool aggiorna_dal_database(SESSIONE_DATABASE& s) {
-    if (!s.da_rileggere) {
+    if (!s.da_rileggere && !s.da_guardare) {
         // Only when the server told of new operations (or the connection went).
         if (!collegato(s.db)) {
             s.da_rileggere = true;
@@ -384,6 +407,7 @@ bool aggiorna_dal_database(SESSIONE_DATABASE& s) {
     if (!s.da_rileggere) {
         std::vector<OPERAZIONE_REGISTRATA> ops;
         if (!operazioni_dopo(s.db, s.visto, ops)) return false;
+        s.da_guardare = false;
         if (ops.empty()) return true;
         if (riapplica_altrui(s, ops)) {
             s.visto = ops.back().id;
@@ -404,6 +428,7 @@ bool aggiorna_dal_database(SESSIONE_DATABASE& s) {
     s.visto = visto;
     s.rifiutata = false;
     s.da_rileggere = false;
+    s.da_guardare = false;
     return esegui(s.db, std::string("LISTEN ") + CANALE_OPERAZIONI);
 }
 

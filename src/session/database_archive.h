@@ -44,6 +44,7 @@ struct SESSIONE_DATABASE {
     std::vector<uint32_t> toccate_c, toccate_a; // records the operation under way touches
     bool rifiutata = false;    // the last operation was refused: the lists are to be read again
     bool da_rileggere = false; // the lists may differ from the database: read them again
+    bool da_guardare = false;  // connected again: the log is read at the next look, told or not
     // A command is never asked anything: when the server cannot be reached
     // it gives up at once, and tells the refusal itself, from `motivo`.
     bool domande = true;
@@ -71,6 +72,12 @@ void osserva_per_database(SESSIONE_DATABASE& s, const NODO_CONTRAVV* f, const NO
 // server said there are some (or the lists are to be read again). False
 // when it could not: the lists stay as they were.
 bool aggiorna_dal_database(SESSIONE_DATABASE& s);
+
+// Operations of the log replayed over the lists in use, in order, each
+// new record after the one before it in the table, past this program's
+// own records that come before it (none, for a serial replay of the log
+// over the archive it started from). False when one does not fit.
+bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTRATA>& ops);
 
 // A number for a new record's form, held for it (fines when
 // `contravvenzioni`). Nothing when the numbers are used up (`esauriti`)

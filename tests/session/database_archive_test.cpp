@@ -1,14 +1,17 @@
-// Two clerks on one database archive at once, each a real program on its
-// own pipes, against the suite's own server: what one confirms, the other
-// sees; numbers shown on forms being filled are never given twice; a
-// change of a record another clerk changed meanwhile is refused, told,
-// and the record shown as it now is; a program killed in a form leaves
-// nothing behind.
+// Two clerks on one database archive at once, each a real program on a
+// pseudo-terminal of its own, against the suite's own server: what one
+// confirms, the other sees; numbers shown on forms being filled are never
+// given twice; a change of a record another clerk changed meanwhile is
+// refused, told, and the record shown as it now is; a program killed in a
+// form or in a confirmation leaves nothing behind; a server that goes
+// away loses nothing typed.
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <libpq-fe.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "support/driver.h"
@@ -17,9 +20,31 @@
 
 namespace {
 
-constexpr const char* MENU = "[7] Esci\n\n>";
-constexpr const char* MENU_CONTRAVV = "[5] Menu' principale\n";
+constexpr const char* MENU = "[7] Esci";
 constexpr const char* PAUSA = "Premere un tasto per continuare . . .";
+constexpr const char* RIFIUTO = "ha cambiato questi dati il ";
+
+// What is typed, and what shows once it is done ("" for nothing to wait for).
+struct PASSO {
+    std::string digitato;
+    std::string atteso;
+};
+using PASSI = std::vector<PASSO>;
+
+// From the main menu to a fine's amount in the edit screen.
+PASSI fino_all_importo(const std::string& numero) {
+    return {{"1\r", "[5] Menu' principale"},
+            {"3\r", "modificarla"},
+            {numero + "\r", "X per uscire... "},
+            {"\r", "8 fine]"},
+            {"5\r", "euro:"}};
+}
+// From the main menu to a fine's payment date.
+PASSI fino_al_pagamento(const std::string& numero) {
+    return {{"3\r", "[6] Menu' principale"},
+            {"2\r", "senza dati anagrafici."},
+            {numero + "\r", "Inserire la data del pagamento:"}};
+}
 
 class DatabaseClerks : public DatabaseProva {
   protected:
@@ -31,85 +56,187 @@ class DatabaseClerks : public DatabaseProva {
         ASSERT_EQ(esegui_programma(campione, "", o).stato, 0);
     }
 
-    // A clerk at the fines menu of the database archive.
-    std::unique_ptr<Programma> impiegato() {
+    // A clerk at the main menu of the database archive, loaded; as the
+    // login role `ruolo` when given.
+    std::unique_ptr<Programma> impiegato(const std::string& ruolo = "") {
         OPZIONI o;
-        o.argomenti = {"--database", indirizzo};
+        o.terminale = true;
+        o.argomenti = {"--database", indirizzo + (ruolo.empty() ? "" : " user=" + ruolo)};
         auto p = std::make_unique<Programma>(campione.percorso, o);
-        EXPECT_TRUE(p->digita("\n", MENU));
-        EXPECT_TRUE(p->digita("1\n", PAUSA));
-        EXPECT_TRUE(p->digita("\n", MENU_CONTRAVV));
+        esegui(*p, {{"\r", MENU}, {"5\r", PAUSA}, {" ", MENU}});
         return p;
     }
 
-    // A new fine's form opened: the number it shows.
-    static void apri_modulo(Programma& p) { EXPECT_TRUE(p.digita("2\n", "(gg/mm/aaaa):\n")); }
-    static void conferma_modulo(Programma& p, const std::string& targa) {
-        EXPECT_TRUE(p.digita("01/12/2026\nVia Roma\n" + targa + "\nSosta\n41\nn\n", PAUSA));
-    }
-    static void cambia_importo(Programma& p, const std::string& numero, const std::string& importo) {
-        EXPECT_TRUE(p.digita("3\n" + numero + "\n", "X per uscire... "));
-        EXPECT_TRUE(p.digita("\n", "8 fine]\n"));
-        EXPECT_TRUE(p.digita("5\n", "euro:\n"));
-        p.digita(importo + "\n");
-        EXPECT_TRUE(p.invia());
+    static void esegui(Programma& p, const PASSI& passi) {
+        for (const PASSO& s : passi)
+            EXPECT_TRUE(p.digita(s.digitato, s.atteso)) << s.digitato << "\n" << p.output;
     }
 
-    std::string in_tabella(const std::string& sql) { return valore(sql); }
+    // The suite's superuser on the cluster's own database, for what a
+    // clerk's program cannot do: hold the archive's lock, shut the door.
+    std::string amministra(const std::string& sql) {
+        PGconn* c = PQconnectdb((cluster + " dbname=postgres").c_str());
+        PGresult* r = PQexec(c, sql.c_str());
+        std::string errore = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQerrorMessage(c);
+        PQclear(r);
+        PQfinish(c);
+        return errore;
+    }
+
+    // Waits until no living connection holds a number (a killed program's
+    // connection ends as soon as the server notices it); false after 10 s.
+    bool senza_prenotazioni_vive() {
+        for (int i = 0; i < 200; ++i) {
+            if (valore("SELECT count(*) FROM sanzionario.prenotazioni p JOIN pg_stat_activity s "
+                       "ON s.pid = p.processo") == "0")
+                return true;
+            usleep(50000);
+        }
+        return false;
+    }
 
     CartellaCampione campione;
 };
 
 TEST_F(DatabaseClerks, TwoFormsAtOnceKeepTheirNumbersAndBothFinesAreKept) {
-    auto a = impiegato();
-    auto b = impiegato();
-    apri_modulo(*a);
-    apri_modulo(*b);
-    conferma_modulo(*b, "BB222BB"); // the second form confirmed first
-    conferma_modulo(*a, "AA111AA");
+    // Two clerks with login roles of their own, with the clerks' grants
+    // alone: neither may see when the other's connection began.
+    ASSERT_EQ(sql(leggi_file(SANZIONARIO_TESTS_DIR "/../sql/ruoli.sql")), "");
+    const std::string ra = "mario_" + nome, rb = "anna_" + nome;
+    ASSERT_EQ(sql("CREATE ROLE " + ra + " LOGIN IN ROLE sanzionario_impiegato; CREATE ROLE " + rb +
+                  " LOGIN IN ROLE sanzionario_impiegato"),
+              "");
+    auto a = impiegato(ra);
+    auto b = impiegato(rb);
+    const PASSI apri = {{"1\r", "[5] Menu' principale"}, {"2\r", "(gg/mm/aaaa):"}};
+    const auto conferma = [](const std::string& targa) -> PASSI {
+        return {{"01/12/2026\rVia Roma\r" + targa + "\rSosta\r41\r", "(s/n)"}, {"n\r", PAUSA}};
+    };
+    esegui(*a, apri);
+    esegui(*b, apri);
+    esegui(*b, conferma("BB222BB")); // the second form confirmed first
+    esegui(*a, conferma("AA111AA"));
     EXPECT_NE(a->output.find("Contravvenzione n.21 inserita correttamente."), std::string::npos);
     EXPECT_NE(b->output.find("Contravvenzione n.22 inserita correttamente."), std::string::npos);
     // In the table's order, the order the forms were opened in.
-    EXPECT_EQ(in_tabella("SELECT string_agg(numero || ' ' || targa, ',' ORDER BY posizione) "
-                         "FROM sanzionario.contravvenzioni WHERE numero > 20"),
+    EXPECT_EQ(valore("SELECT string_agg(numero || ' ' || targa, ',' ORDER BY posizione) "
+                     "FROM sanzionario.contravvenzioni WHERE numero > 20"),
               "21 AA111AA,22 BB222BB");
     // Each program sees the other's fine as it comes back to a menu.
-    EXPECT_TRUE(a->digita("\n", MENU_CONTRAVV));
-    EXPECT_TRUE(a->digita("1\n22\n", PAUSA));
+    esegui(*a, {{" ", "[5] Menu' principale"}, {"1\r", "tutte]"}, {"22\r", PAUSA}});
     EXPECT_NE(a->output.find("BB222BB"), std::string::npos);
-    EXPECT_EQ(in_tabella("SELECT count(*) FROM sanzionario.prenotazioni"), "0");
+    EXPECT_EQ(valore("SELECT count(*) FROM sanzionario.prenotazioni"), "0");
 }
 
-TEST_F(DatabaseClerks, AChangeOfARecordAnotherClerkChangedIsRefusedAndShownAsItIs) {
-    auto a = impiegato();
-    auto b = impiegato();
-    cambia_importo(*a, "5", "50");
-    EXPECT_TRUE(a->attendi("50.00 euro"));
-    EXPECT_EQ(in_tabella("SELECT importo FROM sanzionario.contravvenzioni WHERE numero = 5"), "50");
-    // B's lists were read before A's change: B's own change of it is refused.
-    cambia_importo(*b, "5", "60");
-    EXPECT_TRUE(b->attendi("La contravvenzione com'e' ora:"));
-    EXPECT_NE(b->output.find("ha cambiato questi dati il "), std::string::npos);
-    EXPECT_NE(b->output.find(": l'operazione non e' stata registrata.\n"), std::string::npos);
-    EXPECT_TRUE(b->attendi("Importo della multa  : 50.00 euro", b->output.find("com'e' ora")));
-    EXPECT_EQ(in_tabella("SELECT importo FROM sanzionario.contravvenzioni WHERE numero = 5"), "50");
-    // One operation in the log, one register entry for it.
-    EXPECT_EQ(in_tabella("SELECT count(*) FROM sanzionario.operazioni"), "1");
-    EXPECT_EQ(in_tabella("SELECT count(*) FROM sanzionario.registro WHERE voce LIKE "
-                         "'%\"evento\":\"operazione\"%'"),
-              "1");
+// The same record changed by two clerks: B confirms while A's screen is
+// open, then A confirms and is refused.
+struct CONFLITTO {
+    const char* caso;
+    PASSI a_prima;      // A, up to the last question of its change
+    PASSI b;            // B's whole change, confirmed
+    std::string a_dopo; // A's answer to that question
+    std::string mostrato; // in the record A is shown as it now is
+    std::string query, valore; // the database keeps B's change, and nothing of A's
+};
+
+TEST_F(DatabaseClerks, TheLaterChangeOfARecordIsRefusedToldAndShownAsItNowIs) {
+    const std::vector<CONFLITTO> casi = {
+        {"the same fine edited", fino_all_importo("5"),
+         [] {
+             PASSI p = fino_all_importo("5");
+             p.push_back({"50\r", "8 fine]"});
+             return p;
+         }(),
+         "60\r", "Importo della multa  : 50.00 euro",
+         "SELECT importo FROM sanzionario.contravvenzioni WHERE numero = 5", "50"},
+        {"the same fine paid", fino_al_pagamento("3"),
+         [] {
+             PASSI p = fino_al_pagamento("3");
+             p.push_back({"05/12/2026\r", "Pagamento aggiunto."});
+             return p;
+         }(),
+         "06/12/2026\r", "5/12/2026",
+         "SELECT data_pagamento FROM sanzionario.contravvenzioni WHERE numero = 3", "20261205"},
+        {"the owner of the fine removed", fino_all_importo("5"),
+         {{"2\r", "[5] Menu' principale"},
+          {"4\r", "eliminarli"},
+          {"1\r", "X per uscire... "},
+          {"\r", "Dati anagrafici eliminati"}},
+         "60\r", "Importo della multa  : 42.00 euro",
+         "SELECT coalesce(proprietario::text, 'nessuno') || ' ' || importo FROM "
+         "sanzionario.contravvenzioni WHERE numero = 5",
+         "nessuno 42"},
+    };
+    for (const CONFLITTO& k : casi) {
+        SCOPED_TRACE(k.caso);
+        sql("TRUNCATE sanzionario.contravvenzioni, sanzionario.anagrafica, sanzionario.operazioni");
+        OPZIONI o;
+        o.argomenti = {"importa-archivio", "--sostituisci", "--database", indirizzo};
+        ASSERT_EQ(esegui_programma(campione, "", o).stato, 0);
+        auto a = impiegato();
+        auto b = impiegato();
+        esegui(*a, k.a_prima);
+        esegui(*b, k.b);
+        const std::size_t da = a->output.size();
+        a->digita(k.a_dopo);
+        EXPECT_TRUE(a->attendi("com'e' ora:", da)) << a->output.substr(da);
+        EXPECT_NE(a->output.find(RIFIUTO, da), std::string::npos);
+        EXPECT_NE(a->output.find(": l'operazione non e' stata registrata.", da), std::string::npos);
+        EXPECT_TRUE(a->attendi(k.mostrato, a->output.find("com'e' ora:", da)));
+        EXPECT_EQ(valore(k.query), k.valore);
+        EXPECT_EQ(valore("SELECT count(*) FROM sanzionario.operazioni"), "1");
+    }
 }
 
-TEST_F(DatabaseClerks, AProgramKilledInAFormLeavesNoRecordAndGivesBackItsNumber) {
+TEST_F(DatabaseClerks, AProgramKilledInAFormOrInAConfirmationLeavesNothingBehind) {
+    // Killed in a form: its number goes to the next new fine.
     auto a = impiegato();
-    apri_modulo(*a);
-    EXPECT_EQ(in_tabella("SELECT count(*) FROM sanzionario.prenotazioni"), "1");
+    esegui(*a, {{"1\r", "[5] Menu' principale"}, {"2\r", "(gg/mm/aaaa):"}});
+    EXPECT_EQ(valore("SELECT count(*) FROM sanzionario.prenotazioni"), "1");
     a->uccidi(SIGKILL);
+    ASSERT_TRUE(senza_prenotazioni_vive());
+    // Killed while its confirmation waits for the archive's lock, which
+    // the administrator holds: nothing of it is written, nothing held.
     auto b = impiegato();
-    apri_modulo(*b);
-    conferma_modulo(*b, "BB222BB");
-    EXPECT_NE(b->output.find("Contravvenzione n.21 inserita correttamente."), std::string::npos);
-    EXPECT_EQ(in_tabella("SELECT count(*) FROM sanzionario.contravvenzioni"), "21");
+    esegui(*b, fino_all_importo("5"));
+    PGconn* c = PQconnectdb(indirizzo.c_str());
+    PQclear(PQexec(c, "SELECT pg_advisory_lock(hashtext('sanzionario.archivio'))"));
+    b->digita("99\r");
+    b->invia();
+    EXPECT_FALSE(b->attendi("8 fine]", b->output.size(), 1));
+    b->uccidi(SIGKILL);
+    PQfinish(c);
+    auto d = impiegato();
+    esegui(*d, {{"1\r", "[5] Menu' principale"},
+                {"2\r", "(gg/mm/aaaa):"},
+                {"01/12/2026\rVia Roma\rCC333CC\rSosta\r41\r", "(s/n)"},
+                {"n\r", PAUSA}});
+    EXPECT_NE(d->output.find("Contravvenzione n.21 inserita correttamente."), std::string::npos);
+    EXPECT_EQ(valore("SELECT importo FROM sanzionario.contravvenzioni WHERE numero = 5"), "42");
+    EXPECT_EQ(valore("SELECT count(*) FROM sanzionario.operazioni"), "1");
+}
+
+TEST_F(DatabaseClerks, AServerThatGoesAwayLosesNothingTypedAndTheProgramConnectsAgain) {
+    auto a = impiegato();
+    // The connection cut under the clerk: the operation goes again at once.
+    esegui(*a, fino_all_importo("5"));
+    amministra("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" + nome +
+               "'");
+    esegui(*a, {{"50\r", "8 fine]"}});
+    EXPECT_EQ(valore("SELECT importo FROM sanzionario.contravvenzioni WHERE numero = 5"), "50");
+    // No server to be had: the clerk is told and asked; nothing is
+    // reported done until the server is back and the clerk says so.
+    esegui(*a, {{"5\r", "euro:"}});
+    ASSERT_EQ(amministra("ALTER DATABASE " + nome + " ALLOW_CONNECTIONS false"), "");
+    amministra("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" + nome +
+               "'");
+    esegui(*a, {{"60\r", "Riprovare? (s/n)"}});
+    EXPECT_NE(a->output.find("Il database non risponde ("), std::string::npos);
+    EXPECT_NE(a->output.find("): l'operazione non e' ancora registrata."), std::string::npos);
+    ASSERT_EQ(amministra("ALTER DATABASE " + nome + " ALLOW_CONNECTIONS true"), "");
+    esegui(*a, {{"s\r", "8 fine]"}});
+    EXPECT_EQ(valore("SELECT importo FROM sanzionario.contravvenzioni WHERE numero = 5"), "60");
+    EXPECT_EQ(valore("SELECT count(*) FROM sanzionario.operazioni"), "2");
 }
 
 } // namespace
