@@ -55,8 +55,8 @@ const std::string AIUTO =
     "sua linea nel file, registrata o con il motivo dello scarto.\n"
     "In un archivio nel database i pagamenti sono registrati in una sola\n"
     "transazione, senza file da salvare; se nel frattempo un altro impiegato ha\n"
-    "cambiato una di quelle contravvenzioni, o il database non risponde, nessuno\n"
-    "e' registrato.\n\n") +
+    "cambiato una di quelle contravvenzioni, o il database rifiuta l'operazione o\n"
+    "non risponde, nessuno e' registrato.\n\n") +
     AIUTO_ARCHIVIO +
     std::string(
     "      --colonne numero=NOME,data=NOME,importo=NOME,causale=NOME\n"
