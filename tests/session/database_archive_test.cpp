@@ -128,6 +128,29 @@ TEST_F(DatabaseClerks, TwoFormsAtOnceKeepTheirNumbersAndBothFinesAreKept) {
     EXPECT_EQ(valore("SELECT count(*) FROM sanzionario.prenotazioni"), "0");
 }
 
+// The screens that do not speak of files say on the database, byte for
+// byte, what they say on the files the database was imported from.
+TEST_F(DatabaseClerks, EveryScreenButLoadAndSaveIsTheSameAsOnTheFiles) {
+    const std::string caricato = "Caricamento avvenuto correttamente.";
+    const std::string giro = "1\n1\n5\n\n5\n"    // a fine shown
+                             "3\n5\n\n6\n"         // the payment statistics
+                             "4\n4\n\n\n\n\n5\n" // the unpaid fines, walked
+                             "2\n1\n3\n\n5\n";    // an owner shown
+    OPZIONI su_db;
+    su_db.argomenti = {"--database", indirizzo};
+    const Sessione file = esegui_programma(campione, "\n5\n\n\n\n" + giro + "7\n3\n\n");
+    const Sessione db = esegui_programma(campione, "\n5\n\n" + giro + "7\n\n", su_db);
+    ASSERT_EQ(file.stato, 0);
+    ASSERT_EQ(db.stato, 0) << db.errori;
+    // From the end of the load to the last main menu, the one of "Esci".
+    const auto parte = [&](const std::string& o) {
+        const std::size_t da = o.find(caricato);
+        return o.substr(da, o.rfind(MENU) - da);
+    };
+    EXPECT_EQ(parte(db.output), parte(file.output));
+    EXPECT_GT(parte(file.output).size(), 2000u);
+}
+
 // The same record changed by two clerks: B confirms while A's screen is
 // open, then A confirms and is refused.
 struct CONFLITTO {
