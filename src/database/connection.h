@@ -31,6 +31,13 @@ struct DATABASE {
     std::string errore; // what went wrong last, for the user: "" when nothing did
 };
 
+// Whether libpq can read `indirizzo` as a connection string or URI; when
+// not, this is what the user is told (never libpq's message, which quotes
+// the string).
+bool indirizzo_leggibile(const std::string& indirizzo);
+constexpr const char* INDIRIZZO_ILLEGGIBILE =
+    "la stringa di collegamento al database non e' scritta correttamente";
+
 enum class ESITO_COLLEGAMENTO {
     COLLEGATO,
     INDIRIZZO_ERRATO, // the connection string cannot be read

@@ -391,6 +391,7 @@ ESITO_GIORNALE concludi_database(APERTURA& a) {
     sessione.stato = STATO_SESSIONE::DATABASE;
     sessione.nomi = a.nomi;
     usa_database(sessione.database, std::move(a.db), a.nomi.database, a.visto);
+    sessione.database.domande = a.modo == MODO_APERTURA::TITOLARE;
     ascolta_modifiche(ascolta_sessione);
     osserva_prima(osserva_sessione);
     if (registro_previsto())
@@ -531,6 +532,10 @@ bool operazione_rifiutata() {
     aggiorna_dal_database(sessione.database);
     sessione.database.rifiutata = false;
     return true;
+}
+
+const std::string& motivo_rifiuto() {
+    return sessione.database.motivo;
 }
 
 bool aggiorna_database() {

@@ -177,6 +177,12 @@ void rinuncia_al_numero(bool contravvenzioni, uint32_t numero);
 // read again from the database: the screen must find its record anew by
 // its identifier, holding no record of before.
 bool operazione_rifiutata();
+// Why it was, in words a command puts in its own message ("un altro
+// impiegato (...) ha cambiato questi dati il ...", "il database non
+// risponde (...)"); "" when it was not. A database archive opened by a
+// command (COMANDO or LETTORE) asks nothing: when the server cannot be
+// reached the operation is refused at once, and nothing is printed.
+const std::string& motivo_rifiuto();
 // What a screen gives back when its operation was refused.
 constexpr int RIFIUTATA = -2;
 

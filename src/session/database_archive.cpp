@@ -327,6 +327,7 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
     std::string voce;
     codifica_voce(v, voce);
     const std::string segno = segno_nuovo();
+    s.motivo.clear();
     bool ritentata = false;
     for (;;) {
         AUTORE_OPERAZIONE autore;
@@ -336,9 +337,12 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
                                                                      voce, segno, autore, altrui, id)
                                                   : ESITO_SCRITTURA::CADUTA;
         if (e == ESITO_SCRITTURA::CONFLITTO) {
-            console_out() << "\n\n ! ATTENZIONE\n\nUn altro impiegato (utente " << autore.utente
-                          << ", " << autore.chi << ") ha cambiato questi dati il "
-                          << autore.quando << ": l'operazione non e' stata registrata.\n";
+            const std::string chi = "(utente " + autore.utente + ", " + autore.chi +
+                                    ") ha cambiato questi dati il " + autore.quando;
+            s.motivo = "un altro impiegato " + chi;
+            if (s.domande)
+                console_out() << "\n\n ! ATTENZIONE\n\nUn altro impiegato " << chi
+                              << ": l'operazione non e' stata registrata.\n";
             s.rifiutata = true;
             s.da_rileggere = true;
             return;
@@ -348,8 +352,10 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
             if (collegato(s.db) && esegui(s.db, "SELECT 1")) {
                 // The server is there and refused the operation itself:
                 // asking again would not change its answer.
-                console_out() << "\n\n ! ATTENZIONE\n\nIl database ha rifiutato l'operazione ("
-                              << perche << "): non e' stata registrata.\n";
+                s.motivo = "il database ha rifiutato l'operazione (" + perche + ")";
+                if (s.domande)
+                    console_out() << "\n\n ! ATTENZIONE\n\nIl database ha rifiutato l'operazione ("
+                                  << perche << "): non e' stata registrata.\n";
                 s.rifiutata = true;
                 s.da_rileggere = true;
                 return;
@@ -366,9 +372,12 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
                 ritentata = true;
                 continue;
             }
-            console_out() << MSG_NON_RISPONDE << perche << MSG_NON_ANCORA;
-            if (domanda_sn(DOMANDA_RIPROVA)) continue;
-            console_out() << MSG_NON_REGISTRATA;
+            if (s.domande) {
+                console_out() << MSG_NON_RISPONDE << perche << MSG_NON_ANCORA;
+                if (domanda_sn(DOMANDA_RIPROVA)) continue;
+                console_out() << MSG_NON_REGISTRATA;
+            }
+            s.motivo = "il database non risponde (" + perche + ")";
             s.rifiutata = true;
             s.da_rileggere = true;
             return;
@@ -438,6 +447,7 @@ std::optional<uint32_t> prenota_numero(SESSIONE_DATABASE& s, bool contravvenzion
             esauriti = true;
             return std::nullopt;
         }
+        if (!s.domande) return std::nullopt;
         console_out() << MSG_NON_RISPONDE << s.db.errore
                       << "): non si puo' dare un numero al nuovo dato.\n";
         if (!domanda_sn(DOMANDA_RIPROVA)) return std::nullopt;
