@@ -415,7 +415,10 @@ bool registra_nel_database(const std::string& elenco, const std::vector<PAGAMENT
     const bool fatto = !operazione_rifiutata();
     if (!fatto)
         std::cerr << "sanzionario importa-pagamenti: " << motivo_rifiuto()
-                  << ": nessun pagamento e' stato registrato.\n";
+                  << (rifiutata_forse_fatta()
+                          ? ": il collegamento si e' interrotto alla conferma, e i pagamenti "
+                            "potrebbero essere stati registrati; controllarli nel database.\n"
+                          : ": nessun pagamento e' stato registrato.\n");
     chiudi_archivio();
     return fatto;
 }

@@ -538,6 +538,10 @@ const std::string& motivo_rifiuto() {
     return sessione.database.motivo;
 }
 
+bool rifiutata_forse_fatta() {
+    return sessione.database.forse_fatta;
+}
+
 bool aggiorna_database() {
     return !archivio_database() || aggiorna_dal_database(sessione.database);
 }

@@ -183,6 +183,9 @@ bool operazione_rifiutata();
 // command (COMANDO or LETTORE) asks nothing: when the server cannot be
 // reached the operation is refused at once, and nothing is printed.
 const std::string& motivo_rifiuto();
+// Whether that operation may have been stored all the same: the connection
+// went at its commit, and the server could not be asked since.
+bool rifiutata_forse_fatta();
 // What a screen gives back when its operation was refused.
 constexpr int RIFIUTATA = -2;
 

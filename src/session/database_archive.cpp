@@ -25,6 +25,9 @@ namespace {
 constexpr const char* MSG_NON_RISPONDE = "\n\n ! ATTENZIONE\n\nIl database non risponde (";
 constexpr const char* MSG_NON_ANCORA = "): l'operazione non e' ancora registrata.\n";
 constexpr const char* DOMANDA_RIPROVA = "Riprovare? (s/n) ";
+constexpr const char* MSG_FORSE_REGISTRATA =
+    "\nIl collegamento si e' interrotto alla conferma: l'operazione potrebbe essere stata\n"
+    "registrata. I dati saranno riletti dal database, dove si vedra'.\n\n";
 constexpr const char* MSG_NON_REGISTRATA =
     "\nL'operazione non e' stata registrata: i dati saranno riletti dal database.\n\n";
 
@@ -233,7 +236,12 @@ bool riapplica_altrui(SESSIONE_DATABASE& s, const std::vector<OPERAZIONE_REGISTR
 
 namespace {
 
-enum class ESITO_SCRITTURA { FATTA, CONFLITTO, CADUTA };
+enum class ESITO_SCRITTURA {
+    FATTA,
+    CONFLITTO,
+    CADUTA, // not done
+    IGNOTA, // the connection went at the commit: done or not, the server knows
+};
 
 ESITO_SCRITTURA scrivi_operazione(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
                                   std::span<const MODIFICA> gruppo, bool completo,
@@ -251,10 +259,13 @@ ESITO_SCRITTURA scrivi_operazione(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registr
     std::optional<int64_t> scritta;
     if (!operazioni_dopo(s.db, s.visto, altrui) || !scrivi_righe(s, k, gruppo, dopo_c, dopo_a) ||
         !segui_catena(s.db, registro) || !annota_nel_registro(registro, gruppo, completo, false) ||
-        !(scritta = registra_operazione(s.db, chi_sono(), segno, voce, k, dopo_c, dopo_a)) ||
-        !esegui(s.db, "COMMIT")) {
+        !(scritta = registra_operazione(s.db, chi_sono(), segno, voce, k, dopo_c, dopo_a))) {
         annulla(s.db);
         return ESITO_SCRITTURA::CADUTA;
+    }
+    if (!esegui(s.db, "COMMIT")) {
+        annulla(s.db);
+        return collegato(s.db) ? ESITO_SCRITTURA::CADUTA : ESITO_SCRITTURA::IGNOTA;
     }
     id = *scritta;
     return ESITO_SCRITTURA::FATTA;
@@ -328,7 +339,9 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
     codifica_voce(v, voce);
     const std::string segno = segno_nuovo();
     s.motivo.clear();
+    s.forse_fatta = false;
     bool ritentata = false;
+    bool incerta = false; // a commit's answer lost, not yet asked of the server
     for (;;) {
         AUTORE_OPERAZIONE autore;
         std::vector<OPERAZIONE_REGISTRATA> altrui;
@@ -347,8 +360,9 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
             s.da_rileggere = true;
             return;
         }
-        if (e == ESITO_SCRITTURA::CADUTA) {
+        if (e == ESITO_SCRITTURA::CADUTA || e == ESITO_SCRITTURA::IGNOTA) {
             const std::string perche = s.db.errore;
+            incerta = incerta || e == ESITO_SCRITTURA::IGNOTA;
             if (collegato(s.db) && esegui(s.db, "SELECT 1")) {
                 // The server is there and refused the operation itself:
                 // asking again would not change its answer.
@@ -361,6 +375,7 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
                 return;
             }
             const std::optional<int64_t> fatta = gia_fatta(s, segno);
+            if (fatta) incerta = false;
             if (fatta && *fatta > 0) {
                 // Done before the connection went: the lists are read again.
                 s.da_rileggere = true;
@@ -375,9 +390,10 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
             if (s.domande) {
                 console_out() << MSG_NON_RISPONDE << perche << MSG_NON_ANCORA;
                 if (domanda_sn(DOMANDA_RIPROVA)) continue;
-                console_out() << MSG_NON_REGISTRATA;
+                console_out() << (incerta ? MSG_FORSE_REGISTRATA : MSG_NON_REGISTRATA);
             }
             s.motivo = "il database non risponde (" + perche + ")";
+            s.forse_fatta = incerta;
             s.rifiutata = true;
             s.da_rileggere = true;
             return;

@@ -45,6 +45,7 @@ struct SESSIONE_DATABASE {
     bool rifiutata = false;    // the last operation was refused: the lists are to be read again
     bool da_rileggere = false; // the lists may differ from the database: read them again
     bool da_guardare = false;  // connected again: the log is read at the next look, told or not
+    bool forse_fatta = false;  // the operation refused may have been committed: its answer was lost
     // A command is never asked anything: when the server cannot be reached
     // it gives up at once, and tells the refusal itself, from `motivo`.
     bool domande = true;
