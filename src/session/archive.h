@@ -27,6 +27,10 @@
 //   TITOLARE --journal cannot be written--> TITOLARE_SENZA_PROTEZIONE
 //   TITOLARE_SENZA_PROTEZIONE --save, journal started again--> TITOLARE
 //   CONSULTAZIONE --fresh look at each menu--> CONSULTAZIONE
+//   NESSUN_ARCHIVIO --load (a database)--> DATABASE
+//   DATABASE --the others' operations at each menu--> DATABASE
+//     (each operation of the clerk is a transaction there: see
+//      database_archive.h; nothing is saved, nothing journaled)
 //   any --another load--> as above; --chiudi_archivio--> NESSUN_ARCHIVIO
 //
 // Only TITOLARE and TITOLARE_SENZA_PROTEZIONE change the archive: the
