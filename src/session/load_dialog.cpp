@@ -207,8 +207,10 @@ int carica_database(const std::string& indirizzo) {
                      "tutti gli impiegati.\n";
     APERTURA a = apri_archivio(nomi_database(indirizzo), MODO_APERTURA::TITOLARE, conferma_forma);
     if (a.esito != 0) {
-        console_out() << "\n\n\n ! ATTENZIONE\n\nIl database non si puo' leggere: "
-                      << a.errore_database << ".\n\n";
+        const std::string& e = a.errore_database;
+        const bool chiuso = !e.empty() && (e.back() == '.' || e.back() == '?' || e.back() == '!');
+        console_out() << "\n\n\n ! ATTENZIONE\n\nIl database non si puo' leggere: " << e
+                      << (chiuso ? "\n\n" : ".\n\n");
         pausa();
         return a.esito;
     }
