@@ -342,7 +342,21 @@ void annota_nel_database(SESSIONE_DATABASE& s, REGISTRO_IN_USO& registro,
     s.forse_fatta = false;
     bool ritentata = false;
     bool incerta = false; // a commit's answer lost, not yet asked of the server
+    // What the register's entry is made of, for each attempt: a failed one
+    // used them up.
+    const std::vector<PRIMA_DI> immagini = registro.prima_di;
+    const std::string descrizione = registro.descrizione_prossima;
+    // Done, refused or given up: none of them belongs to the next operation.
+    struct DOPO {
+        REGISTRO_IN_USO& r;
+        ~DOPO() {
+            r.prima_di.clear();
+            r.descrizione_prossima.clear();
+        }
+    } dopo{registro};
     for (;;) {
+        registro.prima_di = immagini;
+        registro.descrizione_prossima = descrizione;
         AUTORE_OPERAZIONE autore;
         std::vector<OPERAZIONE_REGISTRATA> altrui;
         int64_t id = 0;
