@@ -203,8 +203,8 @@ int nulla_caricato() {
 // operation already stored there.
 int carica_database(const std::string& indirizzo) {
     console_out() << TITOLO_CARICA
-                  << "L'archivio e' nel database: si rilegge com'e' ora, con le operazioni di "
-                     "tutti gli impiegati.\n";
+                  << "L'archivio e' nel database: lo si rilegge com'e' ora, con il lavoro di "
+                     "tutti.\n";
     APERTURA a = apri_archivio(nomi_database(indirizzo), MODO_APERTURA::TITOLARE, conferma_forma);
     if (a.esito != 0) {
         const std::string& e = a.errore_database;

@@ -74,8 +74,8 @@ bool chiedi_destinazione(std::string& file_c, std::string& file_a) {
 // con nome..." writes a copy of it in two text files.
 int salva_copia_del_database() {
     console_out() << TITOLO_SALVA
-                  << "Nel database ogni operazione e' gia' registrata: \"Salva con nome...\" "
-                     "ne scrive una copia nei due file di testo.\n\n"
+                  << "Tutto e' gia' nel database; \"Salva con nome...\" lo copia in due file "
+                     "di testo.\n\n"
                   << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '1') return 0;
