@@ -1,3 +1,5 @@
+// sanzionario_bench --database CONNINFO [FINES]: the same archive on a
+// PostgreSQL server beside its files (database.h).
 // sanzionario_bench [FINES [OWNERS [FOLDER]]]: builds an archive of a large
 // city's office (1,000,000 fines and 500,000 owners unless told otherwise)
 // in a temporary folder, measures loading, saving, memory and the everyday
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "archive.h"
+#include "database.h"
 #include "floor.h"
 #include "import.h"
 #include "machine.h"
@@ -336,6 +339,8 @@ int main(int argc, char** argv) {
     if (argc == 6 && std::strcmp(argv[1], ARGOMENTO_PAVIMENTO) == 0)
         return esegui_pavimento(argv[2], argv[3], std::strtoull(argv[4], nullptr, 10),
                                 std::strtoull(argv[5], nullptr, 10));
+    if (argc >= 3 && std::strcmp(argv[1], "--database") == 0)
+        return esegui_database(argv[2], numero_argomento(argc, argv, 3, 1'000'000));
     if (argc == 3 && std::strcmp(argv[1], ARGOMENTO_SONDA) == 0)
         return esegui_sonda(static_cast<std::size_t>(std::strtoull(argv[2], nullptr, 10)));
 

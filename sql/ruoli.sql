@@ -32,7 +32,9 @@ GRANT SELECT ON ALL TABLES IN SCHEMA sanzionario TO sanzionario_lettore;
 GRANT SELECT ON sanzionario.versione_schema TO sanzionario_impiegato;
 GRANT SELECT, INSERT, UPDATE, DELETE ON sanzionario.contravvenzioni, sanzionario.anagrafica
     TO sanzionario_impiegato;
-GRANT SELECT, INSERT ON sanzionario.modifiche, sanzionario.registro TO sanzionario_impiegato;
+GRANT SELECT, INSERT ON sanzionario.modifiche, sanzionario.registro, sanzionario.operazioni
+    TO sanzionario_impiegato;
+GRANT SELECT, INSERT, DELETE ON sanzionario.prenotazioni TO sanzionario_impiegato;
 GRANT USAGE ON ALL SEQUENCES IN SCHEMA sanzionario TO sanzionario_impiegato;
 
 COMMIT;

@@ -12,6 +12,8 @@
 #include "app/version.h"
 #include "commands/command_support.h"
 #include "commands/commands.h"
+#include "database/connection.h"
+#include "session/dialogs.h"
 
 namespace {
 
@@ -36,7 +38,10 @@ constexpr const char* AIUTO =
     "contravvenzioni, dei dati anagrafici dei proprietari e dei pagamenti.\n\n"
     "Opzioni:\n"
     "  -h, --help       mostra questo aiuto ed esce\n"
-    "  -V, --version    mostra la versione ed esce\n\n"
+    "  -V, --version    mostra la versione ed esce\n"
+    "      --database CONNESSIONE\n"
+    "                   lavora sull'archivio di un database PostgreSQL, condiviso\n"
+    "                   con gli altri impiegati (o la variabile SANZIONARIO_DATABASE)\n\n"
     "Comandi:\n"
     "  esporta [-c FILE] [-a FILE] [-o FILE] [--anagrafica-sola] [--foglio-italiano]\n"
     "      scrive l'archivio in formato CSV\n"
@@ -53,7 +58,7 @@ constexpr const char* AIUTO =
     "      riassume multe, pagamenti e importi del periodo, con grafici\n"
     "  registro [--verifica] [--json] [--contravvenzione N] [--anagrafica CODICE]\n"
     "           [--targa TARGA] [--utente UTENTE] [--dal gg/mm/aaaa] [--al gg/mm/aaaa]\n"
-    "           [FILE DELLE CONTRAVVENZIONI]\n"
+    "           [FILE DELLE CONTRAVVENZIONI | --database CONNESSIONE]\n"
     "      mostra o verifica il registro delle modifiche\n"
     "  importa-archivio [-c FILE] [-a FILE] --database CONNESSIONE [--sostituisci]\n"
     "                   [--accetta-letture-dubbie]\n"
@@ -62,8 +67,11 @@ constexpr const char* AIUTO =
     "      scrive nei file l'archivio di un database PostgreSQL\n\n"
     "Per tutti i comandi ma registro, -c e -a (--contravvenzioni, --anagrafica)\n"
     "indicano i file dell'archivio, se non sono dati/contravvenzioni.txt e\n"
-    "dati/anagrafica.txt; per importa-archivio ed esporta-archivio, --database,\n"
-    "o la variabile SANZIONARIO_DATABASE, indica il database.\n"
+    "dati/anagrafica.txt. Ogni comando prende anche --database CONNESSIONE, dopo il\n"
+    "suo nome: esporta, importa-pagamenti, controlla, avvisi, rapporto e registro\n"
+    "lavorano allora sull'archivio nel database invece che sui file, come quando\n"
+    "c'e' la variabile SANZIONARIO_DATABASE e non sono indicati i file;\n"
+    "importa-archivio ed esporta-archivio copiano fra i file e il database.\n"
     "Il dettaglio di ogni comando: sanzionario COMANDO --help\n"
     "Stato di uscita: 0 riuscito, 1 non riuscito, 2 uso errato.\n";
 
@@ -78,20 +86,31 @@ int errore(const std::string& messaggio) {
 int esegui_riga_di_comando(int argc, char** argv) {
     static const option opzioni[] = {{"help", no_argument, nullptr, 'h'},
                                      {"version", no_argument, nullptr, 'V'},
+                                     {"database", required_argument, nullptr, 'D'},
                                      {nullptr, 0, nullptr, 0}};
     optind = 0;
     opterr = 0;
     // "+": the options stop at the command, whose own options follow it.
+    const char* database = nullptr;
     for (int o; (o = getopt_long(argc, argv, "+hV", opzioni, nullptr)) != -1;) {
         switch (o) {
         case 'h': std::cout << AIUTO; return USCITA_FATTO;
         case 'V':
             std::cout << "sanzionario " SANZIONARIO_VERSIONE "\n";
             return USCITA_FATTO;
+        case 'D': database = optarg; break;
         default: return errore(std::string("opzione non riconosciuta: ") + argv[optind - 1]);
         }
     }
-    if (optind == argc) return avvia_sanzionario();
+    if (optind == argc) {
+        scegli_archivio(indirizzo_database(database));
+        return avvia_sanzionario();
+    }
+    // The database is the command's own option: before the command it
+    // would be left unread, and the command would work on the files.
+    if (database != nullptr)
+        return errore(std::string("--database va indicato dopo il comando: sanzionario ") +
+                      argv[optind] + " --database ...");
     // A file-size limit is an ordinary write error for a command too, told
     // and ended with status 1, never a death by signal halfway through.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -54,7 +54,9 @@ void esegui(char scelta, bool& dati_caricati) {
         break;
     case '7':
         // A consultation changed nothing: there is nothing to save.
-        if (dati_caricati && !sola_consultazione()) esci();
+        // Nor did a database archive leave anything unsaved: each
+        // operation was stored there as it was confirmed.
+        if (dati_caricati && !sola_consultazione() && !archivio_database()) esci();
         break;
     }
 }

@@ -7,6 +7,7 @@
 
 #include "commands/command_support.h"
 #include "commands/commands.h"
+#include "commands/database_command.h"
 #include "model/lists.h"
 #include "register/verify.h"
 #include "storage/file_identity.h"
@@ -16,20 +17,21 @@ namespace {
 
 constexpr const char* COMANDO = "controlla";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario controlla [OPZIONI]\n"
+const std::string AIUTO =
+    std::string("Uso: sanzionario controlla [OPZIONI]\n"
     "Legge l'archivio senza modificarlo e riferisce: il numero dei record, i record\n"
     "che il programma non legge come scritti, le contravvenzioni collegate a dati\n"
     "anagrafici mancanti, i numeri e i codici ripetuti, le contravvenzioni pagate\n"
     "senza dati anagrafici, un giornale di recupero o un salvataggio rimasti in\n"
-    "sospeso, e se il registro delle modifiche e' integro.\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
+    "sospeso, e se il registro delle modifiche e' integro.\n"
+    "In un archivio nel database non ci sono file, giornale ne' salvataggi: il\n"
+    "registro e' la sua tabella, e numeri e codici ripetuti o contravvenzioni\n"
+    "collegate a dati anagrafici mancanti li esclude il database stesso.\n\n") +
+    AIUTO_ARCHIVIO +
+    std::string(
     "  -h, --help                  mostra questo aiuto ed esce\n\n"
     "Stato di uscita: 0 tutto in ordine, 1 problemi trovati o archivio illeggibile,\n"
-    "2 uso errato.\n";
+    "2 uso errato.\n");
 
 // One line of the report; a finding counts as a problem.
 struct RAPPORTO {
@@ -58,48 +60,10 @@ template <class N, class ID> std::string ripetuti(const N* lista, ID id, std::si
     return quanti == 0 ? "nessuno" : std::to_string(quanti) + " (il primo: " + primo + ")";
 }
 
-} // namespace
-
-int comando_controlla(int argc, char** argv) {
-    FILE_ARCHIVIO file;
-    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file, {}, "",
-                                                [](int, const char*) {}))
-        return *fine;
-    if (optind < argc)
-        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
-
-    APERTURA r;
-    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
-    RAPPORTO rapporto;
-    std::cout << "Archivio: " << file.contravvenzioni << ", " << file.anagrafica << "\n";
-    std::size_t multe = 0, persone = 0, pagate_senza = 0, n = 0;
-    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
-        ++multe;
-        pagate_senza += f->pagata && !f->con_anagraf ? 1 : 0;
-    }
-    for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) ++persone;
-    rapporto.riga("Contravvenzioni", std::to_string(multe), false);
-    rapporto.riga("Dati anagrafici", std::to_string(persone), false);
-    rapporto.riga("Contravvenzioni che il programma non legge come scritte", forma(r.forma_c, true),
-                  r.forma_c.malformati > 0);
-    rapporto.riga("Dati anagrafici che il programma non legge come scritti",
-                  forma(r.forma_a, false), r.forma_a.malformati > 0);
-    rapporto.riga("Contravvenzioni collegate a dati anagrafici mancanti",
-                  r.orfane.quante == 0 ? "nessuna"
-                                       : std::to_string(r.orfane.quante) + " (la prima: n." +
-                                             std::to_string(r.orfane.prima) + ")",
-                  r.orfane.quante > 0);
-    const std::string numeri = ripetuti(
-        lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
-    rapporto.riga("Numeri di contravvenzione ripetuti", numeri, n > 0);
-    const std::string codici = ripetuti(
-        lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
-    rapporto.riga("Codici anagrafici ripetuti", codici, n > 0);
-    rapporto.riga("Contravvenzioni pagate senza dati anagrafici",
-                  pagate_senza == 0 ? "nessuna" : std::to_string(pagate_senza), pagate_senza > 0);
-    // The journal of the session holding the archive is its work under
-    // way, already in what was checked; any other is a session's that ended
-    // without saving.
+// The journal and a save cut short: what only files have. The journal of
+// the session holding the archive is its work under way, already in what
+// was checked; any other is a session's that ended without saving.
+void giornale_e_salvataggio(RAPPORTO& rapporto, const APERTURA& r) {
     const bool tenuto = r.titolare.pid != 0;
     const bool in_sospeso = r.giornale == GIORNALE_TROVATO::RECUPERABILE ||
                             r.giornale == GIORNALE_TROVATO::FILE_CAMBIATI;
@@ -123,19 +87,82 @@ int comando_controlla(int argc, char** argv) {
                         "al loro posto)"
                       : "no",
                   r.salvataggio_interrotto);
-    const std::string& registro = r.nomi.registro;
-    if (!identita_file(registro.c_str()).esiste) {
-        rapporto.riga("Registro delle modifiche", "assente", false);
+}
+
+// The register's verification in one line: its report ends with what was
+// found last, the finding when there is one.
+void registro_verificato(RAPPORTO& rapporto, const ESITO_VERIFICA& v) {
+    std::string_view ultima = v.rapporto;
+    while (!ultima.empty() && ultima.back() == '\n') ultima.remove_suffix(1);
+    ultima.remove_prefix(ultima.rfind('\n') + 1);
+    rapporto.riga("Registro delle modifiche",
+                  v.integro ? "verificato" : "non verificato: " + std::string(ultima), !v.integro);
+}
+
+} // namespace
+
+int comando_controlla(int argc, char** argv) {
+    FILE_ARCHIVIO file;
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO.c_str(), argc, argv, file, {}, "",
+                                                [](int, const char*) {}))
+        return *fine;
+    if (optind < argc)
+        return errore_uso(COMANDO, std::string("argomento in piu': ") + argv[optind]);
+
+    APERTURA r;
+    if (!leggi_archivio_comando(COMANDO, file, r)) return USCITA_FALLITO;
+    // A database archive: its register is read on a connection of its own.
+    DATABASE db;
+    if (file.database)
+        if (const auto fine = collega_per_comando(COMANDO, file.database->c_str(), db))
+            return *fine;
+    // What the database's keys exclude is checked all the same, and said so.
+    const auto nessuno = [&](const char* parola, const char* pronome) {
+        return std::string(parola) +
+               (file.database ? std::string(" (il database non ") + pronome + " ammette)" : "");
+    };
+    RAPPORTO rapporto;
+    std::cout << "Archivio: "
+              << (file.database ? nome_database(db) : file.contravvenzioni + ", " + file.anagrafica)
+              << "\n";
+    std::size_t multe = 0, persone = 0, pagate_senza = 0, n = 0;
+    for (const NODO_CONTRAVV* f = lista_contravv; f != nullptr; f = f->next) {
+        ++multe;
+        pagate_senza += f->pagata && !f->con_anagraf ? 1 : 0;
+    }
+    for (const NODO_ANAGRAF* p = lista_anagraf; p != nullptr; p = p->next) ++persone;
+    rapporto.riga("Contravvenzioni", std::to_string(multe), false);
+    rapporto.riga("Dati anagrafici", std::to_string(persone), false);
+    if (!file.database) {
+        rapporto.riga("Contravvenzioni che il programma non legge come scritte",
+                      forma(r.forma_c, true), r.forma_c.malformati > 0);
+        rapporto.riga("Dati anagrafici che il programma non legge come scritti",
+                      forma(r.forma_a, false), r.forma_a.malformati > 0);
+    }
+    rapporto.riga("Contravvenzioni collegate a dati anagrafici mancanti",
+                  r.orfane.quante == 0 ? nessuno("nessuna", "le")
+                                       : std::to_string(r.orfane.quante) + " (la prima: n." +
+                                             std::to_string(r.orfane.prima) + ")",
+                  r.orfane.quante > 0);
+    const std::string numeri = ripetuti(
+        lista_contravv, [](const NODO_CONTRAVV* f) { return f->numero; }, n);
+    rapporto.riga("Numeri di contravvenzione ripetuti", n == 0 ? nessuno("nessuno", "li") : numeri,
+                  n > 0);
+    const std::string codici = ripetuti(
+        lista_anagraf, [](const NODO_ANAGRAF* p) { return p->codice; }, n);
+    rapporto.riga("Codici anagrafici ripetuti", n == 0 ? nessuno("nessuno", "li") : codici, n > 0);
+    rapporto.riga("Contravvenzioni pagate senza dati anagrafici",
+                  pagate_senza == 0 ? "nessuna" : std::to_string(pagate_senza), pagate_senza > 0);
+    if (file.database) {
+        registro_verificato(rapporto, verifica_registro_database(db));
     } else {
-        // Its report ends with what was found last: the finding, when one.
-        const ESITO_VERIFICA v =
-            verifica_registro(registro, r.nomi.reale_c, impronte_della_nota(r.completato));
-        std::string_view ultima = v.rapporto;
-        while (!ultima.empty() && ultima.back() == '\n') ultima.remove_suffix(1);
-        ultima.remove_prefix(ultima.rfind('\n') + 1);
-        rapporto.riga("Registro delle modifiche",
-                      v.integro ? "verificato" : "non verificato: " + std::string(ultima),
-                      !v.integro);
+        giornale_e_salvataggio(rapporto, r);
+        if (!identita_file(r.nomi.registro.c_str()).esiste) {
+            rapporto.riga("Registro delle modifiche", "assente", false);
+        } else {
+            registro_verificato(rapporto, verifica_registro(r.nomi.registro, r.nomi.reale_c,
+                                                            impronte_della_nota(r.completato)));
+        }
     }
     if (rapporto.problemi == 0) {
         std::cout << "Esito: tutto in ordine.\n";

@@ -1,6 +1,7 @@
 // Messages, archive reading and output shared by the commands.
 #include "commands/command_support.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "console/encoding.h"
+#include "commands/database_command.h"
 #include "commands/owned_files.h"
 #include "storage/file_ops.h"
 
@@ -36,17 +38,25 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
                                    {"anagrafica", required_argument, nullptr, 'a'},
                                    {"help", no_argument, nullptr, 'h'}};
     opzioni.insert(opzioni.end(), proprie);
+    const bool database_proprio = std::any_of(proprie.begin(), proprie.end(), [](const option& o) {
+        return o.val == OPZIONE_DATABASE.val;
+    });
+    if (!database_proprio) opzioni.push_back(OPZIONE_DATABASE);
     opzioni.push_back({nullptr, 0, nullptr, 0});
     const std::string lettere = std::string(":c:a:h") + brevi;
     optind = 0;
     opterr = 0;
+    bool file_indicati = false;
+    const char* database = nullptr;
     for (int o; (o = getopt_long(argc, argv, lettere.c_str(), opzioni.data(), nullptr)) != -1;) {
         switch (o) {
         case 'c':
             file.contravvenzioni = optarg;
+            file_indicati = true;
             break;
         case 'a':
             file.anagrafica = optarg;
+            file_indicati = true;
             break;
         case 'h':
             std::cout << aiuto;
@@ -55,11 +65,20 @@ std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto,
         case '?':
             return opzione_sbagliata(comando, o, argv);
         default:
-            propria(o, optarg);
+            if (o == OPZIONE_DATABASE.val && !database_proprio) {
+                database = optarg;
+            } else {
+                propria(o, optarg);
+            }
             break;
         }
     }
-    return std::nullopt;
+    if (database_proprio) return std::nullopt;
+    return database_del_comando(comando, database, file_indicati, file.database);
+}
+
+NOMI_ARCHIVIO nomi_del_comando(const FILE_ARCHIVIO& f) {
+    return f.database ? nomi_database(*f.database) : nomi_archivio(f.contravvenzioni, f.anagrafica);
 }
 
 void avvisa_lettura_di_archivio_tenuto(const char* comando, const APERTURA& a) {
@@ -75,9 +94,10 @@ void avvisa_lettura_di_archivio_tenuto(const char* comando, const APERTURA& a) {
 
 bool apri_archivio_comando(const char* comando, const FILE_ARCHIVIO& f, MODO_APERTURA modo,
                            CONFERMA_FORMA conferma, APERTURA& a) {
-    a = apri_archivio(nomi_archivio(f.contravvenzioni, f.anagrafica), modo, conferma);
+    a = apri_archivio(nomi_del_comando(f), modo, conferma);
     const std::string prima = std::string("sanzionario ") + comando + ": ";
     if (a.esito == 0) return true;
+    if (f.database) return database_illeggibile(comando, a.errore_database), false;
     if (a.stesso_file) {
         std::cerr << prima << f.contravvenzioni << " e " << f.anagrafica
                   << " sono lo stesso file: le contravvenzioni e i dati anagrafici sono in due "

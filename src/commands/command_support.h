@@ -25,24 +25,47 @@ int errore_uso(const char* comando, const std::string& messaggio);
 // returned (':' for a value missing; the options' text starts with ':').
 int opzione_sbagliata(const char* comando, int risultato, char** argv);
 
-// The two data files a command works on: the default ones unless
-// --contravvenzioni and --anagrafica say otherwise.
+// The archive a command works on: its two data files, the default ones
+// unless --contravvenzioni and --anagrafica say otherwise, or a database
+// archive: the one --database names or, when the command line names no
+// data file, the one the variable SANZIONARIO_DATABASE names
+// (database_command.h).
 struct FILE_ARCHIVIO {
     std::string contravvenzioni = "dati/contravvenzioni.txt";
     std::string anagrafica = "dati/anagrafica.txt";
+    std::optional<std::string> database; // its connection string; none: the files
 };
 
+// The lines of the help of every command that works on an archive (but
+// registro) on how it is chosen.
+constexpr const char* AIUTO_ARCHIVIO =
+    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
+    "                              (predefinito: dati/contravvenzioni.txt)\n"
+    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
+    "                              (predefinito: dati/anagrafica.txt)\n"
+    "      --database CONNESSIONE  l'archivio in un database PostgreSQL invece che\n"
+    "                              nei file: stringa di collegamento di libpq\n"
+    "                              (\"dbname=ufficio host=server\") o URI\n"
+    "                              (\"postgresql://server/ufficio\"); senza\n"
+    "                              --database, -c e -a, la variabile\n"
+    "                              SANZIONARIO_DATABASE, se c'e'\n";
+
 // The options of a command, read with getopt_long: those every command
-// takes (-c/--contravvenzioni and -a/--anagrafica into `file`, -h/--help
-// printing `aiuto`) and its own (`proprie`, their short letters in
-// `brevi`), each given to `propria` with its value. Nothing when all were
-// read (argv[optind] is then the first argument after them); otherwise the
-// status to end with: USCITA_FATTO after the help, USCITA_USO after a
-// usage error, told on standard error.
+// takes (-c/--contravvenzioni, -a/--anagrafica and --database into `file`,
+// -h/--help printing `aiuto`) and its own (`proprie`, their short letters
+// in `brevi`), each given to `propria` with its value. A command that
+// copies an archive between its files and a database lists
+// OPZIONE_DATABASE among its own, and reads it itself. Nothing when all
+// were read (argv[optind] is then the first argument after them);
+// otherwise the status to end with: USCITA_FATTO after the help,
+// USCITA_USO after a usage error, told on standard error.
 std::optional<int> leggi_opzioni_comando(const char* comando, const char* aiuto, int argc,
                                          char** argv, FILE_ARCHIVIO& file,
                                          std::initializer_list<option> proprie, const char* brevi,
                                          const std::function<void(int, const char*)>& propria);
+
+// The archive's names (session/names.h): of the database archive, or of the two files.
+NOMI_ARCHIVIO nomi_del_comando(const FILE_ARCHIVIO& f);
 
 // Opens the archive for `comando` in `modo` (see apri_archivio): false,
 // after telling why on standard error, when it could not be opened.

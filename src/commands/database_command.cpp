@@ -18,6 +18,41 @@ std::string fine_frase(const std::string& testo) {
 
 } // namespace
 
+std::optional<int> database_del_comando(const char* comando, const char* opzione,
+                                        bool file_indicati, std::optional<std::string>& database) {
+    database.reset();
+    if (opzione != nullptr && file_indicati)
+        return errore_uso(comando, "--database indica l'archivio nel database: non vale insieme "
+                                   "ai file dell'archivio");
+    if (opzione == nullptr && file_indicati) return std::nullopt;
+    database = indirizzo_database(opzione);
+    if (database && !indirizzo_leggibile(*database)) {
+        database.reset();
+        return errore_uso(comando, INDIRIZZO_ILLEGGIBILE);
+    }
+    return std::nullopt;
+}
+
+int database_illeggibile(const char* comando, const std::string& errore) {
+    std::cerr << "sanzionario " << comando
+              << ": impossibile leggere l'archivio nel database: " << fine_frase(errore);
+    return USCITA_FALLITO;
+}
+
+std::optional<int> archivio_nel_database(const char* comando, DATABASE& db) {
+    const std::optional<int> versione = versione_schema(db);
+    if (!versione) return database_rifiuta(comando, "la lettura", db, false);
+    if (*versione == 0) {
+        std::cerr << "sanzionario " << comando << ": "
+                  << "il database non contiene un archivio del programma (lo schema "
+                     "sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario "
+                     "importa-archivio'.\n";
+        return USCITA_FALLITO;
+    }
+    if (*versione > VERSIONE_SCHEMA) return schema_piu_nuovo(comando, *versione);
+    return std::nullopt;
+}
+
 std::optional<int> collega_per_comando(const char* comando, const char* opzione, DATABASE& db) {
     const std::optional<std::string> indirizzo = indirizzo_database(opzione);
     if (!indirizzo)

@@ -1,6 +1,7 @@
 // The database archive for a command of the command line: the option
-// --database (or the environment variable SANZIONARIO_DATABASE), the
-// connection, and the failures told on standard error.
+// --database (or the environment variable SANZIONARIO_DATABASE), which
+// archive it makes a command work on, the connection, and the failures
+// told on standard error.
 #pragma once
 
 #include <getopt.h>
@@ -19,6 +20,26 @@ constexpr const char* AIUTO_DATABASE =
     "                              (\"dbname=ufficio host=server\") o URI\n"
     "                              (\"postgresql://server/ufficio\"); senza, la\n"
     "                              variabile SANZIONARIO_DATABASE\n";
+
+// Which archive a command works on (see FILE_ARCHIVIO in
+// command_support.h): the database `opzione` names (the value of
+// --database; nullptr when not given), or, when the command line names no
+// data file (`file_indicati` false), the one the environment names; none
+// (the data files) otherwise. The command line wins over the environment.
+// Nothing when settled (`database` then set or not); otherwise USCITA_USO,
+// after telling why: --database with a data file, or a connection string
+// that cannot be read.
+std::optional<int> database_del_comando(const char* comando, const char* opzione,
+                                        bool file_indicati, std::optional<std::string>& database);
+
+// Tells that the database archive could not be read (`errore`, what the
+// server or the program said). USCITA_FALLITO.
+int database_illeggibile(const char* comando, const std::string& errore);
+
+// Whether the database `comando` is connected to holds an archive of this
+// program, in a schema it knows: nothing when it does; otherwise
+// USCITA_FALLITO, after telling why.
+std::optional<int> archivio_nel_database(const char* comando, DATABASE& db);
 
 // Connects `comando` to the database that `opzione` (the value of
 // --database; nullptr when not given) or the environment names. Nothing

@@ -16,15 +16,13 @@ namespace {
 
 constexpr const char* COMANDO = "esporta";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario esporta [OPZIONI]\n"
+const std::string AIUTO =
+    std::string("Uso: sanzionario esporta [OPZIONI]\n"
     "Scrive l'archivio in formato CSV, o come foglio di calcolo xlsx: una riga per\n"
     "contravvenzione, con i dati del proprietario (vuoti per una contravvenzione\n"
-    "senza dati anagrafici).\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
+    "senza dati anagrafici).\n\n") +
+    AIUTO_ARCHIVIO +
+    std::string(
     "  -o, --uscita FILE           scrive nel FILE invece che sull'uscita standard\n"
     "      --formato csv|xlsx      csv (predefinito) o foglio di calcolo xlsx\n"
     "                              (celle con il loro tipo; richiede -o)\n"
@@ -40,7 +38,7 @@ constexpr const char* AIUTO =
     "Il FILE e' scritto accanto e poi messo al suo posto, leggibile dal solo\n"
     "proprietario; mai un file dell'archivio, un collegamento simbolico, una FIFO,\n"
     "un dispositivo o una cartella.\n"
-    "Stato di uscita: 0 esportato, 1 non riuscito, 2 uso errato.\n";
+    "Stato di uscita: 0 esportato, 1 non riuscito, 2 uso errato.\n");
 
 // A cell of the CSV in the dialect's form.
 void aggiungi_cella(std::string& riga, const CELLA& c, const DIALETTO_CSV& d) {
@@ -91,7 +89,7 @@ int comando_esporta(int argc, char** argv) {
         if (o == 'g') formule_grezze = true;
         if (o == 'f') formato = valore;
     };
-    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, file,
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO.c_str(), argc, argv, file,
                                                 {{"uscita", required_argument, nullptr, 'o'},
                                                  {"anagrafica-sola", no_argument, nullptr, 's'},
                                                  {"foglio-italiano", no_argument, nullptr, 'i'},

@@ -10,7 +10,6 @@
 #include "commands/commands.h"
 #include "commands/database_command.h"
 #include "database/archive_tables.h"
-#include "database/schema.h"
 #include "session/archive.h"
 #include "session/names.h"
 #include "storage/archive_files.h"
@@ -36,16 +35,7 @@ const std::string AIUTO =
 bool leggi_database(DATABASE& db) {
     if (!esegui(db, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))
         return database_rifiuta(COMANDO, "la lettura", db, false), false;
-    const std::optional<int> versione = versione_schema(db);
-    if (!versione) return database_rifiuta(COMANDO, "la lettura", db, false), false;
-    if (*versione == 0) {
-        std::cerr << "sanzionario " << COMANDO << ": "
-                  << "il database non contiene un archivio del programma (lo schema "
-                     "sanzionario manca o non e' del programma).\nCrearlo con 'sanzionario "
-                     "importa-archivio'.\n";
-        return false;
-    }
-    if (*versione > VERSIONE_SCHEMA) return schema_piu_nuovo(COMANDO, *versione), false;
+    if (archivio_nel_database(COMANDO, db)) return false;
     LISTE_LETTE liste;
     if (!leggi_tabelle(db, liste)) {
         std::cerr << "sanzionario " << COMANDO << ": "

@@ -1,7 +1,8 @@
 // sanzionario importa-pagamenti: the payments of a list from the bank or
 // the payment platform, checked row by row against the archive; those that
 // pass are recorded as one operation and the archive saved as the save
-// dialogue saves it.
+// dialogue saves it (a database archive commits the operation, and has
+// nothing to save).
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -33,8 +34,8 @@ namespace {
 
 constexpr const char* COMANDO = "importa-pagamenti";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario importa-pagamenti [OPZIONI] FILE.csv\n"
+const std::string AIUTO =
+    std::string("Uso: sanzionario importa-pagamenti [OPZIONI] FILE.csv\n"
     "Registra i pagamenti elencati nel FILE (- per l'ingresso standard): per ogni\n"
     "riga la contravvenzione, la data del pagamento e l'importo pagato. Le colonne\n"
     "sono riconosciute dall'intestazione, con i nomi delle banche (Numero, Numero\n"
@@ -51,11 +52,13 @@ constexpr const char* AIUTO =
     "colonna Codice avviso o nel testo della causale): l'importo deve essere\n"
     "quello del codice, ridotto o intero. Le righe valide sono registrate\n"
     "insieme e l'archivio e' salvato; ogni riga e' elencata, con il numero della\n"
-    "sua linea nel file, registrata o con il motivo dello scarto.\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
+    "sua linea nel file, registrata o con il motivo dello scarto.\n"
+    "In un archivio nel database i pagamenti sono registrati in una sola\n"
+    "transazione, senza file da salvare; se nel frattempo un altro impiegato ha\n"
+    "cambiato una di quelle contravvenzioni, o il database rifiuta l'operazione o\n"
+    "non risponde, nessuno e' registrato.\n\n") +
+    AIUTO_ARCHIVIO +
+    std::string(
     "      --colonne numero=NOME,data=NOME,importo=NOME,causale=NOME\n"
     "                              i nomi delle colonne, quando sono altri\n"
     "      --prova                 mostra l'esito senza registrare nulla\n"
@@ -66,7 +69,7 @@ constexpr const char* AIUTO =
     "Stato di uscita: 0 tutte le righe registrate (o da registrare, con --prova);\n"
     "1 qualche riga scartata, l'elenco illeggibile o rifiutato (non un file\n"
     "regolare, una riga troppo lunga, memoria insufficiente), l'archivio in uso,\n"
-    "illeggibile o non salvato; 2 uso errato.\n";
+    "illeggibile o non salvato, i pagamenti rifiutati dal database; 2 uso errato.\n");
 
 // One row of the list as read, kept small: a list of many payments is
 // held as these, never as its text.
@@ -369,10 +372,9 @@ bool apri_per_importare(const FILE_ARCHIVIO& file, bool prova) {
     return false;
 }
 
-// The payments recorded as one operation, and the archive saved.
-bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
-                      const std::vector<PAGAMENTO>& validi) {
-    // The register's entry names the file, and each code and amount paid by code.
+// The payments recorded as one operation through the door, its register
+// entry naming the file, and each code and amount paid by code.
+void registra(const std::string& elenco, const std::vector<PAGAMENTO>& validi) {
     std::string per_codice;
     for (const PAGAMENTO& p : validi)
         if (!p.per_codice.empty()) per_codice += "; " + p.per_codice;
@@ -385,6 +387,12 @@ bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
     apri_operazione();
     for (const PAGAMENTO& p : validi) registra_pagamento(p.multa, p.data);
     chiudi_operazione();
+}
+
+// The payments recorded, and the archive saved.
+bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
+                      const std::vector<PAGAMENTO>& validi) {
+    registra(elenco, validi);
     ESITO_SALVATAGGIO esito;
     if (salva_archivio(file.contravvenzioni, file.anagrafica, esito)) {
         chiudi_archivio();
@@ -396,6 +404,24 @@ bool registra_e_salva(const FILE_ARCHIVIO& file, const std::string& elenco,
     return false;
 }
 
+// A database archive: the payments recorded in one transaction, committed
+// as the door closes the operation; there is nothing to save. False, after
+// telling why on standard error, when the database refused them (another
+// clerk changed one of those fines since they were read, or the server
+// could not be reached): none was recorded. Either way the program's
+// session on the database ends.
+bool registra_nel_database(const std::string& elenco, const std::vector<PAGAMENTO>& validi) {
+    registra(elenco, validi);
+    const bool fatto = !operazione_rifiutata();
+    if (!fatto)
+        std::cerr << "sanzionario importa-pagamenti: " << motivo_rifiuto()
+                  << (rifiutata_forse_fatta()
+                          ? ": il collegamento si e' interrotto alla conferma, e i pagamenti "
+                            "potrebbero essere stati registrati; controllarli nel database.\n"
+                          : ": nessun pagamento e' stato registrato.\n");
+    chiudi_archivio();
+    return fatto;
+}
 
 // Opens the list: standard input for "-", else a regular file only (a
 // FIFO, a device or a folder is refused at once, without waiting). -1,
@@ -530,7 +556,7 @@ int importa(int argc, char** argv) {
     std::string colonne_errore, impostazioni;
     bool colonne_sbagliate = false;
     if (const auto fine = leggi_opzioni_comando(
-            COMANDO, AIUTO, argc, argv, file,
+            COMANDO, AIUTO.c_str(), argc, argv, file,
             {{"prova", no_argument, nullptr, 'p'},
              {"colonne", required_argument, nullptr, 'k'},
              {"ufficio", required_argument, nullptr, 'u'}},
@@ -562,11 +588,17 @@ int importa(int argc, char** argv) {
     controlla_righe(e, validi, scarti);
     const std::size_t righe = e.righe.size();
     e = ELENCO{};
+    // In a database the payments are recorded first: the rows are listed
+    // as recorded only once the database has them (a refusal records none).
+    const bool nel_database = !prova && !validi.empty() && file.database;
+    if (nel_database && !registra_nel_database(elenco, validi)) return USCITA_FALLITO;
     std::cout << "Righe lette: " << righe << "\nPagamenti " << (prova ? "da registrare" : "registrati")
               << ": " << validi.size() << "\nRighe scartate: " << scarti.size() << "\n";
     rapporto(std::cout, validi, scarti, prova);
     bool salvato = true;
-    if (prova) {
+    if (nel_database) {
+        std::cout << "Pagamenti registrati nel database.\n";
+    } else if (prova) {
         std::cout << "Prova: nessuna modifica all'archivio.\n";
     } else if (!validi.empty()) {
         std::cout << std::flush;

@@ -21,16 +21,14 @@ namespace {
 
 constexpr const char* COMANDO = "avvisi";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario avvisi [OPZIONI] -o FILE.pdf\n"
+const std::string AIUTO =
+    std::string("Uso: sanzionario avvisi [OPZIONI] -o FILE.pdf\n"
     "Scrive gli avvisi di pagamento delle contravvenzioni non pagate che hanno i\n"
     "dati anagrafici del proprietario, una pagina A4 ciascuno, pronti da stampare\n"
     "e spedire in busta a finestra: l'importo ridotto e quello intero, ciascuno con\n"
-    "il suo codice avviso pagoPA e il suo codice QR.\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
+    "il suo codice avviso pagoPA e il suo codice QR.\n\n") +
+    AIUTO_ARCHIVIO +
+    std::string(
     "  -o, --uscita FILE.pdf       il file da scrivere (- per l'uscita standard)\n"
     "      --contravvenzione N     solo la contravvenzione N (anche piu' volte)\n"
     "      --dal gg/mm/aaaa        solo i verbali da quel giorno\n"
@@ -41,7 +39,7 @@ constexpr const char* AIUTO =
     "  -h, --help                  mostra questo aiuto ed esce\n\n"
     "Senza --contravvenzione, tutte le contravvenzioni (del periodo, con --dal e\n"
     "--al). Quelle chieste per cui non si fa l'avviso sono elencate con il motivo.\n"
-    "Stato di uscita: 0 avvisi scritti, 1 nessun avviso o errore, 2 uso errato.\n";
+    "Stato di uscita: 0 avvisi scritti, 1 nessun avviso o errore, 2 uso errato.\n");
 
 enum : int { CONTRAVVENZIONE = 1000, DAL, AL, UFFICIO_OPZ };
 
@@ -116,7 +114,7 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
         }
     };
     if (const auto fine = leggi_opzioni_comando(
-            COMANDO, AIUTO, argc, argv, r.file,
+            COMANDO, AIUTO.c_str(), argc, argv, r.file,
             {{"uscita", required_argument, nullptr, 'o'},
              {"contravvenzione", required_argument, nullptr, CONTRAVVENZIONE},
              {"dal", required_argument, nullptr, DAL},

@@ -1,8 +1,9 @@
 // `sanzionario registro [--verifica] [--json] [--contravvenzione N]
 // [--anagrafica CODICE] [--targa T] [--utente U] [--dal gg/mm/aaaa]
-// [--al gg/mm/aaaa] [file delle contravvenzioni]`: the options read by
-// getopt_long, the register found beside the fines file (by default
-// dati/contravvenzioni.txt), then its history, its lines or its check.
+// [--al gg/mm/aaaa] [--database CONNESSIONE] [file delle contravvenzioni]`:
+// the options read by getopt_long, the register found beside the fines
+// file (by default dati/contravvenzioni.txt) or in the database archive,
+// then its history, its lines or its check.
 #include "commands/commands.h"
 
 #include <charconv>
@@ -14,11 +15,12 @@
 #include <string>
 
 #include "commands/command_support.h"
+#include "commands/database_command.h"
 #include "input/date.h"
 #include "model/records.h"
 #include "register/history.h"
 #include "register/pager.h"
-#include "register/reading.h"
+#include "register/register_source.h"
 #include "register/verify.h"
 #include "session/journal.h"
 
@@ -36,7 +38,14 @@ constexpr const char* AIUTO =
     "      --utente UTENTE          solo le voci di quell'utente\n"
     "      --dal gg/mm/aaaa         solo le voci da quel giorno\n"
     "      --al gg/mm/aaaa          solo le voci fino a quel giorno\n"
+    "      --database CONNESSIONE   il registro dell'archivio in un database\n"
+    "                               PostgreSQL (stringa di collegamento di libpq o\n"
+    "                               URI); senza --database e senza FILE, la\n"
+    "                               variabile SANZIONARIO_DATABASE, se c'e'\n"
     "  -h, --help                   mostra questo aiuto ed esce\n\n"
+    "Nel database il registro e' una tabella, una voce per riga, con la stessa\n"
+    "catena; --verifica ne controlla la catena e che la tabella accetti solo voci\n"
+    "nuove (non ci sono file dei dati da confrontare).\n"
     "Stato di uscita: 0 fatto (con --verifica: tutto integro), 1 qualcosa non torna\n"
     "o non si legge, 2 uso errato.\n";
 
@@ -47,6 +56,7 @@ struct RICHIESTA {
     bool grezzo = false; // --json
     FILTRI_REGISTRO filtri;
     std::string file_c = FILE_CONTRAVV_DEFAULT;
+    std::optional<std::string> database; // a database archive's connection string
 };
 
 int sbagliato(const std::string& motivo) {
@@ -74,10 +84,12 @@ int leggi_opzioni(int argc, char** argv, RICHIESTA& r) {
                                      {"utente", required_argument, nullptr, UTENTE},
                                      {"dal", required_argument, nullptr, DAL},
                                      {"al", required_argument, nullptr, AL},
+                                     OPZIONE_DATABASE,
                                      {"help", no_argument, nullptr, 'h'},
                                      {nullptr, 0, nullptr, 0}};
     optind = 0;
     opterr = 0;
+    const char* database = nullptr;
     for (int o; (o = getopt_long(argc, argv, ":h", opzioni, nullptr)) != -1;) {
         switch (o) {
         case 'h':
@@ -113,17 +125,21 @@ int leggi_opzioni(int argc, char** argv, RICHIESTA& r) {
                 return sbagliato("data non valida: " + std::string(optarg));
             break;
         default:
-            return opzione_sbagliata("registro", o, argv);
+            if (o != OPZIONE_DATABASE.val) return opzione_sbagliata("registro", o, argv);
+            database = optarg;
+            break;
         }
     }
     if (argc - optind > 1) return sbagliato("un solo file delle contravvenzioni, prego");
     if (optind < argc) r.file_c = argv[optind];
+    if (const auto fine = database_del_comando("registro", database, optind < argc, r.database))
+        return *fine;
     return 0;
 }
 
-int storia(const std::string& registro, const RICHIESTA& r) {
+int storia(const SORGENTE_REGISTRO& registro, const RICHIESTA& r) {
     std::ostringstream out;
-    const LETTURA_REGISTRO letto = leggi_registro(registro, [&](const RIGA_LETTA& riga) {
+    const LETTURA_REGISTRO letto = leggi_righe(registro, [&](const RIGA_LETTA& riga) {
         const json v = json::parse(riga.testo, nullptr, false);
         if (!v.is_object()) {
             if (r.grezzo && !r.filtri.contravvenzione && r.filtri.anagrafica.empty() &&
@@ -142,15 +158,22 @@ int storia(const std::string& registro, const RICHIESTA& r) {
             stampa_voce(out, v);
         }
     });
-    if (letto == LETTURA_REGISTRO::ASSENTE) {
-        std::cout << "Nessun registro: " << registro << " non esiste.\n";
-        return 1;
-    }
-    if (letto == LETTURA_REGISTRO::ILLEGGIBILE) {
-        std::cout << "Il registro " << registro << " non si puo' leggere.\n";
+    if (letto != LETTURA_REGISTRO::LETTO) {
+        std::cout << lettura_fallita(registro, letto);
         return 1;
     }
     return mostra_testo(out.str()) ? 0 : 1;
+}
+
+// The register of a database archive: its history, or its check.
+int nel_database(const RICHIESTA& r) {
+    DATABASE db;
+    if (const auto fine = collega_per_comando("registro", r.database->c_str(), db)) return *fine;
+    if (const auto fine = archivio_nel_database("registro", db)) return *fine;
+    if (!r.verifica) return storia(registro_della_tabella(db), r);
+    const ESITO_VERIFICA e = verifica_registro_database(db);
+    std::cout << e.rapporto << std::flush;
+    return e.integro ? 0 : 1;
 }
 
 } // namespace
@@ -159,6 +182,7 @@ int comando_registro(int argc, char** argv) {
     RICHIESTA r;
     if (const int esito = leggi_opzioni(argc, argv, r); esito != 0)
         return esito == AIUTO_MOSTRATO ? 0 : esito;
+    if (r.database) return nel_database(r);
     // The register is beside the fines file; the data files it names are
     // the ones the verification compares.
     const NOMI_ARCHIVIO nomi = nomi_archivio(r.file_c, "");
@@ -166,7 +190,7 @@ int comando_registro(int argc, char** argv) {
     if (t.pid != 0)
         std::cerr << "sanzionario registro: l'archivio e' in uso in un'altra sessione"
                   << chi_tiene(t) << ": il registro comprende le sue operazioni confermate.\n";
-    if (!r.verifica) return storia(nomi.registro, r);
+    if (!r.verifica) return storia(registro_nel_file(nomi.registro), r);
     // A save a stop cut short before its entry: its files are recognised.
     GIORNALE_LETTO g;
     std::optional<VOCE_GIORNALE> nota;

@@ -18,16 +18,14 @@ namespace {
 
 constexpr const char* COMANDO = "rapporto";
 
-constexpr const char* AIUTO =
-    "Uso: sanzionario rapporto [OPZIONI]\n"
+const std::string AIUTO =
+    std::string("Uso: sanzionario rapporto [OPZIONI]\n"
     "Riassume le contravvenzioni del periodo (per data del verbale): per mese, in\n"
     "tutto e per le dieci infrazioni e i dieci luoghi piu' frequenti, le multe\n"
     "emesse e pagate e gli importi emessi, riscossi e da riscuotere, in tabelle e\n"
-    "grafici a barre (PDF) o in tabella (CSV). Senza date, l'intero archivio.\n\n"
-    "  -c, --contravvenzioni FILE  il file delle contravvenzioni\n"
-    "                              (predefinito: dati/contravvenzioni.txt)\n"
-    "  -a, --anagrafica FILE       il file dei dati anagrafici\n"
-    "                              (predefinito: dati/anagrafica.txt)\n"
+    "grafici a barre (PDF) o in tabella (CSV). Senza date, l'intero archivio.\n\n") +
+    AIUTO_ARCHIVIO +
+    std::string(
     "      --dal gg/mm/aaaa        dai verbali di quel giorno\n"
     "      --al gg/mm/aaaa         fino ai verbali di quel giorno\n"
     "      --formato pdf|csv       PDF (predefinito) o CSV\n"
@@ -36,7 +34,7 @@ constexpr const char* AIUTO =
     "      --foglio-italiano       CSV per i fogli di calcolo italiani: punto e\n"
     "                              virgola, virgola decimale, UTF-8 con BOM\n"
     "  -h, --help                  mostra questo aiuto ed esce\n\n"
-    "Stato di uscita: 0 scritto, 1 non riuscito, 2 uso errato.\n";
+    "Stato di uscita: 0 scritto, 1 non riuscito, 2 uso errato.\n");
 
 enum : int { DAL = 1000, AL, FORMATO, FOGLIO };
 
@@ -98,7 +96,7 @@ std::optional<int> leggi_richiesta(int argc, char** argv, RICHIESTA& r) {
             else if (r.sbaglio.empty()) r.sbaglio = "formato sconosciuto: " + f + " (pdf o csv)";
         }
     };
-    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO, argc, argv, r.file,
+    if (const auto fine = leggi_opzioni_comando(COMANDO, AIUTO.c_str(), argc, argv, r.file,
                                                 {{"uscita", required_argument, nullptr, 'o'},
                                                  {"dal", required_argument, nullptr, DAL},
                                                  {"al", required_argument, nullptr, AL},

@@ -4,13 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <initializer_list>
 #include <new>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "console/encoding.h"
 #include "model/lists.h"
+#include "model/record_index.h"
+#include "database/record_rows.h"
 #include "storage/columns.h"
 #include "storage/record_shape.h"
 
@@ -18,10 +24,6 @@ namespace {
 
 // Rows sent to the server at a time.
 constexpr std::size_t BLOCCO_COPIA = std::size_t{1} << 20;
-
-long data_in_numero(DATA d) {
-    return long{d.aaaa} * 10000 + long{d.mm} * 100 + d.gg;
-}
 
 DATA numero_in_data(long n) {
     return {static_cast<int16_t>(n % 100), static_cast<int16_t>(n / 100 % 100),
@@ -146,8 +148,17 @@ bool copia_lista(DATABASE& db, const std::string& sql, const N* lista, RIGA riga
 }
 
 // A text column's value in a record's field of `n` bytes: false when it
-// does not fit or holds a character the data files cannot.
-bool in_campo(const char* utf8, char* campo, std::size_t n) {
+// does not fit or holds a character the data files cannot. Plain ASCII,
+// the usual case, is the same bytes in both.
+bool in_campo(std::string_view utf8, char* campo, std::size_t n) {
+    bool ascii = true;
+    for (const char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        if (utf8.size() >= n || utf8.find('\0') != std::string_view::npos) return false;
+        std::memcpy(campo, utf8.data(), utf8.size());
+        campo[utf8.size()] = '\0';
+        return true;
+    }
     const std::optional<std::string> t = utf8_in_cp850(utf8);
     if (!t || t->size() >= n) return false;
     std::memcpy(campo, t->data(), t->size());
@@ -155,19 +166,75 @@ bool in_campo(const char* utf8, char* campo, std::size_t n) {
     return true;
 }
 
-// The text columns of a row, from column `da` on, into their fields; ""
-// or why one cannot be.
+// One row of a COPY in binary format: each field's bytes, in the
+// server's byte order (big-endian), nothing for NULL.
+struct RIGA_LETTA {
+    std::vector<std::optional<std::string_view>> campi;
+    bool nullo(int colonna) const { return !campi[static_cast<std::size_t>(colonna)]; }
+    std::string_view testo(int colonna) const {
+        return campi[static_cast<std::size_t>(colonna)].value_or(std::string_view());
+    }
+    // An integer column (smallint, integer, bigint); 0 for NULL.
+    int64_t intero(int colonna) const {
+        const std::string_view b = testo(colonna);
+        uint64_t v = 0;
+        for (const char c : b) v = v << 8 | static_cast<unsigned char>(c);
+        // Sign-extended from its width.
+        if (!b.empty() && b.size() < 8 && (static_cast<unsigned char>(b[0]) & 0x80) != 0)
+            v |= ~uint64_t{0} << (8 * b.size());
+        return static_cast<int64_t>(v);
+    }
+    double reale(int colonna) const {
+        const int64_t bit = intero(colonna);
+        double d = 0;
+        static_assert(sizeof d == sizeof bit);
+        std::memcpy(&d, &bit, sizeof d);
+        return d;
+    }
+    bool vero(int colonna) const { return testo(colonna) == std::string_view("\1", 1); }
+};
+
+uint32_t da_rete(const char* p, int byte) {
+    uint32_t v = 0;
+    for (int i = 0; i < byte; ++i) v = v << 8 | static_cast<unsigned char>(p[i]);
+    return v;
+}
+
+// The fields of a binary row in `dati`; false when it is not a row of
+// `colonne` fields (the trailer is not one either).
+bool dividi_riga(std::string_view dati, int colonne, RIGA_LETTA& r) {
+    r.campi.clear();
+    if (dati.size() < 2 || static_cast<int16_t>(da_rete(dati.data(), 2)) != colonne) return false;
+    dati.remove_prefix(2);
+    for (int i = 0; i < colonne; ++i) {
+        if (dati.size() < 4) return false;
+        const int32_t n = static_cast<int32_t>(da_rete(dati.data(), 4));
+        dati.remove_prefix(4);
+        if (n < 0) {
+            r.campi.emplace_back();
+            continue;
+        }
+        if (dati.size() < static_cast<std::size_t>(n)) return false;
+        r.campi.emplace_back(dati.substr(0, static_cast<std::size_t>(n)));
+        dati.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The text columns of a row into their fields; "" or why one cannot be
+// (`record` names the record, asked only then).
 struct CAMPO_TESTO {
     int colonna;
     char* campo;
     std::size_t n;
     const char* nome;
 };
-std::string testi_in_campi(const PGresult* r, std::initializer_list<CAMPO_TESTO> campi,
-                           const std::string& record) {
+template <class NOME>
+std::string testi_in_campi(const RIGA_LETTA& r, std::initializer_list<CAMPO_TESTO> campi,
+                           NOME record) {
     for (const CAMPO_TESTO& c : campi)
-        if (!in_campo(PQgetvalue(r, 0, c.colonna), c.campo, c.n))
-            return record + " ha nel campo " + c.nome +
+        if (r.nullo(c.colonna) || !in_campo(r.testo(c.colonna), c.campo, c.n))
+            return record() + " ha nel campo " + c.nome +
                    " un testo che i file dell'archivio non possono contenere";
     return "";
 }
@@ -176,26 +243,85 @@ long numero_di(const PGresult* r, int colonna) {
     return std::strtol(PQgetvalue(r, 0, colonna), nullptr, 10);
 }
 
-// Runs a query a row at a time, giving each row to `riga` (which answers
-// "" or why it refuses the row), until the end or the first refusal.
-template <class RIGA> bool per_ogni_riga(DATABASE& db, const char* sql, RIGA riga) {
-    if (PQsendQuery(db.pg.get(), sql) != 1 || PQsetSingleRowMode(db.pg.get()) != 1) {
-        db.errore = errore_di(db, nullptr);
+// The signature, flags and header extension that open a binary COPY.
+constexpr std::string_view FIRMA_COPIA("PGCOPY\n\377\r\n\0", 11);
+
+// Copies a query's rows out (COPY ... TO STDOUT, binary: numbers as the
+// server holds them, no text to write and read back), giving each row to
+// `riga` (which answers "" or why it refuses the row), until the end or
+// the first refusal.
+template <class RIGA> bool per_ogni_riga(DATABASE& db, const char* sql, int colonne, RIGA riga) {
+    RISPOSTA inizio(PQexec(db.pg.get(),
+                           (std::string("COPY (") + sql + ") TO STDOUT (FORMAT binary)").c_str()));
+    if (inizio == nullptr || PQresultStatus(inizio.get()) != PGRES_COPY_OUT) {
+        db.errore = errore_di(db, inizio.get());
         return false;
     }
-    bool fatto = true;
-    while (PGresult* r = PQgetResult(db.pg.get())) {
-        RISPOSTA esito(r);
-        const ExecStatusType stato = PQresultStatus(r);
-        if (stato == PGRES_SINGLE_TUPLE && fatto) {
-            db.errore = riga(r);
-            fatto = db.errore.empty();
-        } else if (stato != PGRES_SINGLE_TUPLE && stato != PGRES_TUPLES_OK && fatto) {
-            db.errore = errore_di(db, r);
+    bool fatto = true, primo = true;
+    RIGA_LETTA r;
+    char* dati = nullptr;
+    int n = 0;
+    while ((n = PQgetCopyData(db.pg.get(), &dati, 0)) > 0) {
+        std::string_view d(dati, static_cast<std::size_t>(n));
+        if (primo) {
+            primo = false;
+            if (d.size() < FIRMA_COPIA.size() + 8 || d.substr(0, FIRMA_COPIA.size()) != FIRMA_COPIA)
+                fatto = false;
+            else
+                d.remove_prefix(FIRMA_COPIA.size() + 8 +
+                                da_rete(d.data() + FIRMA_COPIA.size() + 4, 4));
+        }
+        const bool fine = d.size() == 2 && static_cast<int16_t>(da_rete(d.data(), 2)) == -1;
+        if (fatto && !fine) {
+            if (!dividi_riga(d, colonne, r)) {
+                db.errore = "una riga del database non si legge";
+                fatto = false;
+            } else {
+                db.errore = riga(r);
+                fatto = db.errore.empty();
+            }
+        }
+        PQfreemem(dati);
+    }
+    if (n == -2) {
+        db.errore = errore_di(db, nullptr);
+        fatto = false;
+    }
+    while (PGresult* esito = PQgetResult(db.pg.get())) {
+        RISPOSTA fine(esito);
+        if (PQresultStatus(esito) != PGRES_COMMAND_OK && fatto) {
+            db.errore = errore_di(db, esito);
             fatto = false;
         }
     }
     return fatto;
+}
+
+// A second connection to the database of `db`, in a read-only
+// transaction that sees exactly what the transaction open on `db` sees;
+// false when none can be had (no transaction open there, no connection
+// left on the server).
+bool gemello_con_istantanea(DATABASE& db, DATABASE& gemello) {
+    const std::optional<std::string> istantanea = valore(db, "SELECT pg_export_snapshot()");
+    if (!istantanea || istantanea->find_first_not_of("0123456789ABCDEF-") != std::string::npos)
+        return false;
+    PQconninfoOption* opzioni = PQconninfo(db.pg.get());
+    if (opzioni == nullptr) return false;
+    std::vector<const char*> chiavi, valori;
+    for (const PQconninfoOption* o = opzioni; o->keyword != nullptr; ++o) {
+        if (o->val == nullptr) continue;
+        chiavi.push_back(o->keyword);
+        valori.push_back(o->val);
+    }
+    chiavi.push_back(nullptr);
+    valori.push_back(nullptr);
+    gemello.pg.reset(PQconnectdbParams(chiavi.data(), valori.data(), 0));
+    PQconninfoFree(opzioni);
+    if (gemello.pg == nullptr || PQstatus(gemello.pg.get()) != CONNECTION_OK) return false;
+    PQsetNoticeProcessor(
+        gemello.pg.get(), [](void*, const char*) {}, nullptr);
+    return esegui(gemello, "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY") &&
+           esegui(gemello, "SET TRANSACTION SNAPSHOT '" + *istantanea + "'");
 }
 
 } // namespace
@@ -250,15 +376,16 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
     NODO_ANAGRAF* coda_a = nullptr;
     NODO_CONTRAVV* coda_c = nullptr;
     std::unordered_map<long, NODO_ANAGRAF*> per_codice;
+    std::vector<long> proprietari; // of each fine read, the owner's code (-1: none)
     bool crescenti = true;
-    const auto anagrafica = [&](const PGresult* r) -> std::string {
+    const auto anagrafica = [&](const RIGA_LETTA& r) -> std::string {
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return "memoria insufficiente";
         accoda_dopo(liste.anagraf, coda_a, a);
         coda_a = a;
-        a->codice = static_cast<uint32_t>(numero_di(r, 0));
-        a->data_nascita = numero_in_data(numero_di(r, 3));
-        const std::string nome = "i dati anagrafici con codice " + std::to_string(a->codice);
+        a->codice = static_cast<uint32_t>(r.intero(0));
+        a->data_nascita = numero_in_data(static_cast<long>(r.intero(3)));
+        const auto nome = [a] { return "i dati anagrafici con codice " + std::to_string(a->codice); };
         const std::string motivo =
             testi_in_campi(r,
                            {{1, a->cognome, sizeof a->cognome, "cognome"},
@@ -271,49 +398,93 @@ bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {
                             {9, a->patente, sizeof a->patente, "patente"}},
                            nome);
         if (!motivo.empty()) return motivo;
-        if (!testi_ammessi(*a)) return nome + " hanno un a capo in un testo";
+        if (!testi_ammessi(*a)) return nome() + " hanno un a capo in un testo";
         per_codice.emplace(a->codice, a);
         return "";
     };
-    const auto contravvenzione = [&](const PGresult* r) -> std::string {
+    const auto contravvenzione = [&](const RIGA_LETTA& r) -> std::string {
         NODO_CONTRAVV* c = nuovo_contravv();
         if (c == nullptr) return "memoria insufficiente";
-        crescenti = crescenti && (coda_c == nullptr || coda_c->numero < numero_di(r, 0));
+        crescenti = crescenti && (coda_c == nullptr || coda_c->numero < r.intero(0));
         accoda_dopo(liste.contravv, coda_c, c);
         coda_c = c;
-        c->numero = static_cast<uint32_t>(numero_di(r, 0));
-        c->data_verbale = numero_in_data(numero_di(r, 1));
-        const std::string nome = "la contravvenzione n." + std::to_string(c->numero);
+        c->numero = static_cast<uint32_t>(r.intero(0));
+        c->data_verbale = numero_in_data(static_cast<long>(r.intero(1)));
+        const auto nome = [c] { return "la contravvenzione n." + std::to_string(c->numero); };
         const std::string motivo = testi_in_campi(r,
                                                   {{2, c->luogo, sizeof c->luogo, "luogo"},
                                                    {3, c->targa, sizeof c->targa, "targa"},
                                                    {4, c->tipo, sizeof c->tipo, "tipo"}},
                                                   nome);
         if (!motivo.empty()) return motivo;
-        if (!testi_ammessi(*c)) return nome + " ha un a capo in un testo";
-        c->importo = std::strtod(PQgetvalue(r, 0, 5), nullptr);
-        if (!PQgetisnull(r, 0, 6)) {
-            const auto proprietario = per_codice.find(numero_di(r, 6));
-            if (proprietario == per_codice.end()) return nome + " nomina dati anagrafici mancanti";
-            c->anagraf = proprietario->second;
-            c->con_anagraf = true;
-        }
-        c->pagata = PQgetvalue(r, 0, 7)[0] == 't';
-        c->data_pagamento = numero_in_data(numero_di(r, 8));
+        if (!testi_ammessi(*c)) return nome() + " ha un a capo in un testo";
+        c->importo = r.reale(5);
+        // Linked once both tables are read: the owners may be read meanwhile.
+        proprietari.push_back(r.nullo(6) ? -1 : static_cast<long>(r.intero(6)));
+        c->pagata = r.vero(7);
+        c->data_pagamento = numero_in_data(static_cast<long>(r.intero(8)));
         return "";
+    };
+    // The owners on a second connection seeing the same snapshot, on a
+    // thread of their own, while the fines are read here; on this one
+    // connection, one after the other, when no second one can be had.
+    DATABASE gemello;
+    const bool in_parallelo = gemello_con_istantanea(db, gemello);
+    std::string errore_a;
+    bool letto_a = false;
+    const auto leggi_anagrafica = [&](DATABASE* d) {
+        try {
+            letto_a = per_ogni_riga(*d,
+                                    "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, "
+                                    "provincia, cap, codice_fiscale, patente FROM "
+                                    "sanzionario.anagrafica ORDER BY posizione",
+                                    10, anagrafica);
+            if (!letto_a) errore_a = d->errore;
+        } catch (const std::bad_alloc&) {
+            errore_a = "memoria insufficiente";
+        }
     };
     bool letto = false;
     try {
-        letto = per_ogni_riga(
-                    db,
-                    "SELECT codice, cognome, nome, data_nascita, indirizzo, citta, provincia, "
-                    "cap, codice_fiscale, patente FROM sanzionario.anagrafica ORDER BY posizione",
-                    anagrafica) &&
-                per_ogni_riga(
-                    db,
-                    "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
-                    "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
-                    contravvenzione);
+        std::thread anagrafe;
+        if (in_parallelo) {
+            anagrafe = std::thread(leggi_anagrafica, &gemello);
+        } else {
+            leggi_anagrafica(&db);
+        }
+        try {
+            letto = (in_parallelo || letto_a) &&
+                    per_ogni_riga(
+                        db,
+                        "SELECT numero, data_verbale, luogo, targa, tipo, importo, proprietario, "
+                        "pagata, data_pagamento FROM sanzionario.contravvenzioni ORDER BY posizione",
+                        9, contravvenzione);
+        } catch (const std::bad_alloc&) {
+            db.errore = "memoria insufficiente";
+        }
+        if (anagrafe.joinable()) anagrafe.join();
+        if (!letto_a) {
+            db.errore = errore_a;
+            letto = false;
+        }
+        std::size_t i = 0;
+        for (NODO_CONTRAVV* c = liste.contravv; letto && c != nullptr; c = c->next, ++i) {
+            if (proprietari[i] < 0) continue;
+            const auto proprietario = per_codice.find(proprietari[i]);
+            if (proprietario == per_codice.end()) {
+                db.errore = "la contravvenzione n." + std::to_string(c->numero) +
+                            " nomina dati anagrafici mancanti";
+                letto = false;
+            } else {
+                c->anagraf = proprietario->second;
+                c->con_anagraf = true;
+            }
+        }
+        // The index of each list, as a load of the files makes it.
+        if (letto) {
+            indicizza(liste.indice_c, liste.contravv);
+            indicizza(liste.indice_a, liste.anagraf);
+        }
     } catch (const std::bad_alloc&) {
         db.errore = "memoria insufficiente";
     }

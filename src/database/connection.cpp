@@ -23,19 +23,22 @@ std::string una_riga(const char* testo) {
 
 } // namespace
 
+bool indirizzo_leggibile(const std::string& indirizzo) {
+    char* errore = nullptr;
+    PQconninfoOption* letto = PQconninfoParse(indirizzo.c_str(), &errore);
+    PQfreemem(errore);
+    if (letto == nullptr) return false;
+    PQconninfoFree(letto);
+    return true;
+}
+
 ESITO_COLLEGAMENTO collega(const std::string& indirizzo, DATABASE& db) {
     db.pg.reset();
     db.errore.clear();
-    // Parsed first, so that a string libpq cannot read is refused without
-    // its message, which quotes the string.
-    char* errore = nullptr;
-    PQconninfoOption* letto = PQconninfoParse(indirizzo.c_str(), &errore);
-    if (letto == nullptr) {
-        PQfreemem(errore);
-        db.errore = "la stringa di collegamento al database non e' scritta correttamente";
+    if (!indirizzo_leggibile(indirizzo)) {
+        db.errore = INDIRIZZO_ILLEGGIBILE;
         return ESITO_COLLEGAMENTO::INDIRIZZO_ERRATO;
     }
-    PQconninfoFree(letto);
     // The string's own values first; the program's name when it gives
     // none; the text always in UTF-8.
     const char* chiavi[] = {"dbname", "fallback_application_name", "client_encoding", nullptr};
@@ -102,4 +105,11 @@ std::optional<std::string> valore(DATABASE& db, const std::string& sql,
         return std::nullopt;
     if (PQgetisnull(r.get(), 0, 0)) return std::nullopt;
     return std::string(PQgetvalue(r.get(), 0, 0));
+}
+
+std::string nome_database(const DATABASE& db) {
+    if (db.pg == nullptr) return "database";
+    const char* host = PQhost(db.pg.get());
+    return std::string("database ") + PQdb(db.pg.get()) + " (server " +
+           (host != nullptr ? host : "locale") + ", utente " + PQuser(db.pg.get()) + ")";
 }

@@ -31,6 +31,13 @@ struct DATABASE {
     std::string errore; // what went wrong last, for the user: "" when nothing did
 };
 
+// Whether libpq can read `indirizzo` as a connection string or URI; when
+// not, this is what the user is told (never libpq's message, which quotes
+// the string).
+bool indirizzo_leggibile(const std::string& indirizzo);
+constexpr const char* INDIRIZZO_ILLEGGIBILE =
+    "la stringa di collegamento al database non e' scritta correttamente";
+
 enum class ESITO_COLLEGAMENTO {
     COLLEGATO,
     INDIRIZZO_ERRATO, // the connection string cannot be read
@@ -52,6 +59,10 @@ bool esegui(DATABASE& db, const std::string& sql, const std::vector<const char*>
 // failure, told in `db.errore`, or no row).
 std::optional<std::string> valore(DATABASE& db, const std::string& sql,
                                   const std::vector<const char*>& parametri = {});
+
+// The database connected to, for the register and the messages: its
+// name, server and user, never the password the string may carry.
+std::string nome_database(const DATABASE& db);
 
 // What the server said of a failed statement or of a connection lost.
 std::string errore_di(const DATABASE& db, const PGresult* r);

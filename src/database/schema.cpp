@@ -77,8 +77,40 @@ CREATE TRIGGER registro_solo_aggiunte
 REVOKE UPDATE, DELETE, TRUNCATE ON sanzionario.registro FROM PUBLIC, CURRENT_USER;
 )SQL";
 
+// Several programs on one archive: each operation of a clerk as the
+// others replay it (its changes as a journal entry), with the records it
+// wrote, removed or linked to, so that a later change of the same record
+// by another clerk is recognised and refused; and the numbers of the
+// forms being filled, each held by the connection of the program that
+// shows it, so that no number is given twice and none stays held by a
+// program that went away.
+constexpr const char* PASSO_3 = R"SQL(
+CREATE TABLE sanzionario.operazioni (
+    id bigserial PRIMARY KEY,
+    quando timestamptz NOT NULL DEFAULT now(),
+    utente text NOT NULL DEFAULT current_user,
+    chi text NOT NULL,
+    segno text NOT NULL UNIQUE,
+    voce bytea NOT NULL,
+    contravvenzioni bigint[] NOT NULL,
+    anagrafica bigint[] NOT NULL,
+    usate bigint[] NOT NULL,
+    rimosse bigint[] NOT NULL,
+    dopo_contravvenzioni bigint[] NOT NULL,
+    dopo_anagrafica bigint[] NOT NULL
+);
+CREATE TABLE sanzionario.prenotazioni (
+    lista text NOT NULL CHECK (lista IN ('contravvenzioni', 'anagrafica')),
+    numero bigint NOT NULL,
+    posizione bigint NOT NULL,
+    processo integer NOT NULL,
+    avvio timestamptz NOT NULL,
+    PRIMARY KEY (lista, numero)
+);
+)SQL";
+
 // PASSI[i] takes the schema from version i to version i + 1.
-constexpr const char* PASSI[] = {PASSO_1, PASSO_2};
+constexpr const char* PASSI[] = {PASSO_1, PASSO_2, PASSO_3};
 static_assert(std::size(PASSI) == VERSIONE_SCHEMA);
 
 } // namespace

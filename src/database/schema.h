@@ -8,7 +8,7 @@
 #include "database/connection.h"
 
 // The version of the schema this program reads and writes.
-constexpr int VERSIONE_SCHEMA = 2;
+constexpr int VERSIONE_SCHEMA = 3;
 
 enum class ESITO_SCHEMA {
     PRONTO,    // at VERSIONE_SCHEMA (or at the version asked for)

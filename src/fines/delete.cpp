@@ -9,6 +9,7 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
+#include "session/archive.h"
 
 int canc_contravv() {
     console_out() << "\nInserire il numero della contravvenzione per visualizzarla ed\n"
@@ -31,6 +32,10 @@ int canc_contravv() {
     const bool anche_anagraf = domanda_sn(
         "\nEliminare anche i dati anagrafici connessi a questa contravvenzione? (s/n)\n");
     elimina_contravv(f, prima, anche_anagraf);
+    if (operazione_rifiutata()) {
+        mostra_contravv_ora(numero);
+        return -1;
+    }
 
     console_out() << "\n --- Contravvenzione eliminata ---\n";
     pausa();

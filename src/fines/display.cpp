@@ -49,3 +49,13 @@ int vis_contravv(NODO_CONTRAVV* lista, unsigned long numero) {
     stampa_contravv(f);
     return 0;
 }
+
+void mostra_contravv_ora(uint32_t numero) {
+    if (const NODO_CONTRAVV* f = trova_numero(lista_contravv, numero)) {
+        console_out() << "\nLa contravvenzione com'e' ora:\n";
+        stampa_contravv(f);
+    } else {
+        console_out() << "\nLa contravvenzione n." << numero << " non c'e' piu'.\n";
+    }
+    pausa();
+}

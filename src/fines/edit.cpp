@@ -13,6 +13,7 @@
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "session/archive.h"
 
 namespace {
 
@@ -53,7 +54,9 @@ void chiedi_data_verbale(NODO_CONTRAVV* f) {
 void (*const CHIEDI_DATO[])(NODO_CONTRAVV*) = {chiedi_data_verbale, chiedi_luogo, chiedi_targa,
                                                chiedi_tipo, chiedi_importo};
 
-void modifica_campo(NODO_CONTRAVV* f, char scelta) {
+// False when the change was refused (another clerk changed the record):
+// the fine is no longer the one the screen holds.
+bool modifica_campo(NODO_CONTRAVV* f, char scelta) {
     switch (scelta) {
     case '1':
     case '2':
@@ -65,18 +68,19 @@ void modifica_campo(NODO_CONTRAVV* f, char scelta) {
         NODO_CONTRAVV nuovi = *f;
         CHIEDI_DATO[scelta - '1'](&nuovi);
         modifica_dati(f, nuovi);
-        break;
+        return !operazione_rifiutata();
     }
     case '6':
         // The fine's own owner record, even when another record shares its code.
-        if (f->con_anagraf) mod_anagraf_record(f->anagraf);
+        if (f->con_anagraf) return mod_anagraf_record(f->anagraf) != RIFIUTATA;
         break;
     case '7':
         cls();
         // This fine's payment, even when another fine shares its number.
-        if (f->pagata) mod_pagam_record(f);
+        if (f->pagata) return mod_pagam_record(f) != RIFIUTATA;
         break;
     }
+    return true;
 }
 
 } // namespace
@@ -103,7 +107,10 @@ int mod_contravv(NODO_CONTRAVV* lista) {
         const char scelta = leggi_scelta('1', '8');
         console_out() << "\n\n";
         if (scelta == '8') break;
-        modifica_campo(f, scelta);
+        if (!modifica_campo(f, scelta)) {
+            mostra_contravv_ora(numero);
+            return -1;
+        }
     }
     console_out() << "\n\n ---- Dati aggiornati. ----\n\n";
     pausa();

@@ -8,14 +8,16 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
+#include "session/archive.h"
 
 namespace {
 
 // Links a new fine with the next number at the tail of the list; nullptr,
 // after the message and a pause, when no number or no memory is left.
-NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
-    NODO_CONTRAVV* ultima = nullptr;
-    const auto numero = numero_nuovo(lista, &ultima);
+NODO_CONTRAVV* accoda_nuova() {
+    bool esauriti = false;
+    const auto numero = numero_per_nuovo(true, esauriti);
+    if (!numero && !esauriti) return nullptr; // no database: the clerk was told
     if (!numero) {
         console_out() << "\n\nATTENZIONE: numerazione delle contravvenzioni esaurita.\n\n"
                          "Impossibile inserire nuove contravvenzioni\n\n";
@@ -24,6 +26,7 @@ NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
     }
     NODO_CONTRAVV* f = nuovo_contravv();
     if (f == nullptr) {
+        rinuncia_al_numero(true, *numero);
         console_out()
             << "\n\nATTENZIONE: Memoria esaurita.\n\nImpossibile allocare nuova memoria\n\n";
         pausa();
@@ -32,14 +35,14 @@ NODO_CONTRAVV* accoda_nuova(NODO_CONTRAVV* lista) {
     f->numero = *numero;
     // The list passed is the global one: the new fine joins it at once, as a
     // draft, while its form is filled in.
-    accoda_bozza(f, ultima);
+    accoda_bozza(f, ultima_contravv());
     return f;
 }
 
 } // namespace
 
-int ins_contravv(NODO_CONTRAVV* lista) {
-    NODO_CONTRAVV* f = accoda_nuova(lista);
+int ins_contravv(NODO_CONTRAVV*) {
+    NODO_CONTRAVV* f = accoda_nuova();
     if (f == nullptr) return -1;
 
     // The fine, its owner and its payment are kept together or not at all.
@@ -63,7 +66,12 @@ int ins_contravv(NODO_CONTRAVV* lista) {
                                        "reinserire la data del pagamento: "));
     }
     conferma_bozza(f);
+    const uint32_t numero = f->numero;
     chiudi_operazione();
-    console_out() << "\nContravvenzione n." << f->numero << " inserita correttamente. \n";
+    if (operazione_rifiutata()) {
+        pausa();
+        return -1;
+    }
+    console_out() << "\nContravvenzione n." << numero << " inserita correttamente. \n";
     return 0;
 }

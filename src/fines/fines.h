@@ -1,6 +1,8 @@
 // Fines: display, recording, editing, deletion and the fines menu.
 #pragma once
 
+#include <cstdint>
+
 #include "model/records.h"
 
 // The prompt after each fine of a listing.
@@ -9,6 +11,9 @@ constexpr const char* PROMPT_CONTRAVV_SUCCESSIVA =
 
 // Prints the framed block of one fine record.
 void stampa_contravv(const NODO_CONTRAVV* f);
+// After an operation refused: the fine with that number as it now is (or
+// that it is no longer there), then the pause.
+void mostra_contravv_ora(uint32_t numero);
 // Looks the number up (first fine with it) and prints its block.
 // 0 shown; 1 no fine with that number; -1 empty list (each with its message).
 int vis_contravv(NODO_CONTRAVV* lista, unsigned long numero);

@@ -151,6 +151,23 @@ template <class N> void accoda_indicizzato(N* r, N* const* coda) {
     if (indici_buoni) indici_allineati();
 }
 
+// Links `r` after `prima`, not at the tail: the index takes it where the
+// identifiers still rise there, and is made again at the next look-up
+// otherwise.
+template <class N> void inserisci_nel_mezzo(N* r, N* prima) {
+    const bool pronti = indici_pronti();
+    inserisci_dopo(lista_di(r), prima, r);
+    try {
+        if (pronti && indice_inserito(indice_di(r), r, prima)) {
+            indici_allineati();
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    indici_buoni = false;
+    dati_buoni = false;
+}
+
 // Whether `r` stands in its list; if so, the record before it in `prima`.
 template <class N> bool nella_lista(N* r, N*& prima) {
     N* lista = lista_di(r);
@@ -347,6 +364,14 @@ void ascolta_modifiche(ASCOLTATORE_MODIFICHE a) {
 
 void osserva_prima(OSSERVATORE_PRIMA o) {
     osservatore = o;
+}
+
+ASCOLTATORE_MODIFICHE ascoltatore_modifiche() {
+    return ascoltatore;
+}
+
+OSSERVATORE_PRIMA osservatore_prima() {
+    return osservatore;
 }
 
 void apri_operazione() {
@@ -564,6 +589,26 @@ void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* con
 void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda) {
     indici_pronti();
     accoda_indicizzato(a, coda);
+    conferma_bozza(a);
+}
+
+void inserisci_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* dopo) {
+    if (dopo == ultima_contravv()) {
+        aggiungi_record(f, anagraf, &dopo);
+        return;
+    }
+    f->anagraf = anagraf;
+    f->con_anagraf = anagraf != nullptr;
+    inserisci_nel_mezzo(f, dopo);
+    annota(modifica_contravv(TIPO_MODIFICA::CONTRAVV_AGGIUNTA, f));
+}
+
+void inserisci_record(NODO_ANAGRAF* a, NODO_ANAGRAF* dopo) {
+    if (dopo == ultima_anagraf()) {
+        aggiungi_record(a, &dopo);
+        return;
+    }
+    inserisci_nel_mezzo(a, dopo);
     conferma_bozza(a);
 }
 

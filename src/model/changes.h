@@ -66,6 +66,7 @@ using ASCOLTATORE_MODIFICHE = void (*)(std::span<const MODIFICA> gruppo, bool co
 // Sets the listener (nullptr: changes are not reported, as while a journal
 // is replayed).
 void ascolta_modifiche(ASCOLTATORE_MODIFICHE ascoltatore);
+ASCOLTATORE_MODIFICHE ascoltatore_modifiche();
 
 // Told of each record the door is about to change or remove (a fine
 // whose owner goes or moves, the owner a merge keeps), with the record as
@@ -73,6 +74,7 @@ void ascolta_modifiche(ASCOLTATORE_MODIFICHE ascoltatore);
 // listener is set, and never for a draft. nullptr: nobody is told.
 using OSSERVATORE_PRIMA = void (*)(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a);
 void osserva_prima(OSSERVATORE_PRIMA osservatore);
+OSSERVATORE_PRIMA osservatore_prima();
 
 // Operations: see above. They nest; only the outermost one reports. An
 // operation cut short by the end of input is never reported: the program
@@ -186,6 +188,13 @@ NODO_ANAGRAF* in_posizione(NODO_ANAGRAF* lista, POSIZIONE p);
 void aggiungi_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* const* coda = nullptr);
 void aggiungi_record(NODO_ANAGRAF* a, NODO_ANAGRAF* const* coda = nullptr);
 void applica_immagine(NODO_CONTRAVV* f, const NODO_CONTRAVV& immagine, NODO_ANAGRAF* anagraf);
+// The same as aggiungi_record, the record linked right after `dopo`
+// (nullptr: at the head) rather than at the tail: the replay of another
+// program's operation on a shared archive, whose new record belongs
+// before a form this program is still filling. The indexes are made again
+// at the next look-up when it does not go at the tail.
+void inserisci_record(NODO_CONTRAVV* f, NODO_ANAGRAF* anagraf, NODO_CONTRAVV* dopo);
+void inserisci_record(NODO_ANAGRAF* a, NODO_ANAGRAF* dopo);
 
 // Replay of owners removed or merged without a walk of the fines at each.
 // accantona_anagraf() takes the owner `a` out of its list (`prima`: the owner

@@ -111,6 +111,13 @@ template <class N> void dopo(N*& lista, N* coda, N* p) {
     }
 }
 
+template <class N> void in_mezzo(N*& lista, N* prima, N* p) {
+    cambiata(lista);
+    N*& posto = prima == nullptr ? lista : prima->next;
+    p->next = posto;
+    posto = p;
+}
+
 template <class N> void in_coda(N*& lista, N* p) {
     cambiata(lista);
     p->next = nullptr;
@@ -202,6 +209,13 @@ void accoda_dopo(NODO_CONTRAVV*& lista, NODO_CONTRAVV* coda, NODO_CONTRAVV* p) {
 }
 void accoda_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* coda, NODO_ANAGRAF* p) {
     dopo(lista, coda, p);
+}
+
+void inserisci_dopo(NODO_CONTRAVV*& lista, NODO_CONTRAVV* prima, NODO_CONTRAVV* p) {
+    in_mezzo(lista, prima, p);
+}
+void inserisci_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* prima, NODO_ANAGRAF* p) {
+    in_mezzo(lista, prima, p);
 }
 
 void accoda(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p) {

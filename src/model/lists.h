@@ -49,6 +49,10 @@ void accoda(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p);
 void accoda_dopo(NODO_CONTRAVV*& lista, NODO_CONTRAVV* coda, NODO_CONTRAVV* p);
 void accoda_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* coda, NODO_ANAGRAF* p);
 
+// Links p right after `prima`, a record of the list (nullptr: at its head).
+void inserisci_dopo(NODO_CONTRAVV*& lista, NODO_CONTRAVV* prima, NODO_CONTRAVV* p);
+void inserisci_dopo(NODO_ANAGRAF*& lista, NODO_ANAGRAF* prima, NODO_ANAGRAF* p);
+
 // Unlinks p from the list if it stands there; true when it did.
 bool sgancia(NODO_CONTRAVV*& lista, NODO_CONTRAVV* p);
 bool sgancia(NODO_ANAGRAF*& lista, NODO_ANAGRAF* p);

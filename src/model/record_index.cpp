@@ -100,6 +100,24 @@ template <class N> void indice_aggiunto(INDICE_ID<N>& x, N* r) {
     }
 }
 
+template <class N> bool indice_inserito(INDICE_ID<N>& x, N* r, const N* prima) {
+    const uint32_t id = identificativo(r);
+    const N* dopo = r->next;
+    if (!x.crescenti || dopo == nullptr || (prima != nullptr && identificativo(prima) >= id) ||
+        identificativo(dopo) <= id)
+        return false;
+    if (x.in_tabella && !entra_in_tabella(x, id)) in_sparsi(x);
+    if (x.in_tabella) {
+        N*& posto = posto_in_tabella(x, id);
+        if (posto != nullptr) return false;
+        posto = r;
+    } else if (!x.sparsi.emplace(id, r).second) {
+        return false;
+    }
+    ++x.quanti;
+    return true;
+}
+
 template <class N> void indice_tolto(INDICE_ID<N>& x, N* r, N* prima) {
     const uint32_t id = identificativo(r);
     if (indice_trova(x, id) == r) {
@@ -168,6 +186,7 @@ template <class N> uint32_t indice_massimo(INDICE_ID<N>& x, N* lista) {
     template void azzera_indice(INDICE_ID<N>&, std::size_t, uint32_t);                             \
     template void indice_aggiunto(INDICE_ID<N>&, N*);                                              \
     template void indice_tolto(INDICE_ID<N>&, N*, N*);                                             \
+    template bool indice_inserito(INDICE_ID<N>&, N*, const N*);                                    \
     template void indicizza(INDICE_ID<N>&, N*, std::size_t, uint32_t);                             \
     template N* indice_trova(const INDICE_ID<N>&, uint64_t);                                       \
     template N* indice_prima(const INDICE_ID<N>&, N*, const N*);                                   \

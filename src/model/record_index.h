@@ -50,6 +50,11 @@ void azzera_indice(INDICE_ID<N>& x, std::size_t quanti = 0, uint32_t massimo = 0
 // `r` was appended at the tail of the indexed list. Throws std::bad_alloc.
 template <class N> void indice_aggiunto(INDICE_ID<N>& x, N* r);
 
+// `r` was linked into the indexed list after `prima` (not at its tail).
+// False, the index unchanged, when the identifiers no longer rise along
+// the list there or the index cannot tell: it is to be made again. Throws
+// std::bad_alloc.
+template <class N> bool indice_inserito(INDICE_ID<N>& x, N* r, const N* prima);
 // `r`, standing in the indexed list after `prima` (nullptr: at its head),
 // is about to be unlinked: its link to the record after it still holds.
 // Throws std::bad_alloc (only when the index leaves its table).

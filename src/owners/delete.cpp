@@ -3,6 +3,7 @@
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
+#include "session/archive.h"
 
 int canc_anagraf(unsigned long codice) {
     NODO_ANAGRAF* p = trova_codice(lista_anagraf, codice);
@@ -11,5 +12,10 @@ int canc_anagraf(unsigned long codice) {
 }
 
 int canc_anagraf_record(NODO_ANAGRAF* p) {
-    return p != nullptr && elimina_anagraf(p) ? 0 : -1;
+    if (p == nullptr) return -1;
+    const uint32_t codice = p->codice;
+    if (!elimina_anagraf(p)) return -1;
+    if (!operazione_rifiutata()) return 0;
+    mostra_anagraf_ora(codice);
+    return RIFIUTATA;
 }

@@ -1,5 +1,6 @@
 // The framed display of one owner record, shown on its own and inside the
 // display of a fine.
+#include "model/changes.h"
 #include "console/console.h"
 #include "input/date.h"
 #include "owners/owners.h"
@@ -32,4 +33,14 @@ int vis_anagraf(NODO_ANAGRAF* lista, NODO_ANAGRAF* p) {
     out << "\n" << REGOLA << "\n";
     out.flush();
     return 0;
+}
+
+void mostra_anagraf_ora(uint32_t codice) {
+    if (NODO_ANAGRAF* a = trova_codice(lista_anagraf, codice)) {
+        console_out() << "\nI dati anagrafici come sono ora:\n";
+        vis_anagraf(lista_anagraf, a);
+    } else {
+        console_out() << "\nI dati anagrafici con codice " << codice << " non ci sono piu'.\n";
+    }
+    pausa();
 }

@@ -7,6 +7,7 @@
 #include "model/lists.h"
 #include "owners/form.h"
 #include "owners/owners.h"
+#include "session/archive.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ void stampa_schermata(const NODO_ANAGRAF* p) {
 
 // Each field is asked on a copy, which replaces the record's data once the
 // answer is complete: the screen shown next holds the new value.
-void modifica_campo(NODO_ANAGRAF* p, char scelta) {
+// False when the change was refused (another clerk changed the record).
+bool modifica_campo(NODO_ANAGRAF* p, char scelta) {
     NODO_ANAGRAF nuovi = *p;
     switch (scelta) {
     case '1':
@@ -50,13 +52,15 @@ void modifica_campo(NODO_ANAGRAF* p, char scelta) {
         break;
     }
     modifica_dati(p, nuovi);
+    return !operazione_rifiutata();
 }
 
 // When p now equals another record, every fine of p goes to that record
 // (keeping its payment) and p itself is removed.
-void unisci_doppione(NODO_ANAGRAF* p) {
+bool unisci_doppione(NODO_ANAGRAF* p) {
     NODO_ANAGRAF* altro = anagraf_doppia(p);
     if (altro != p) unisci_anagraf(p, altro);
+    return !operazione_rifiutata();
 }
 
 } // namespace
@@ -69,15 +73,22 @@ int mod_anagraf(NODO_ANAGRAF* lista, unsigned long codice) {
 
 int mod_anagraf_record(NODO_ANAGRAF* p) {
     if (p == nullptr) return -1;
+    const uint32_t codice = p->codice;
     for (;;) {
         cls();
         stampa_schermata(p);
         const char scelta = leggi_scelta('1', '7');
         console_out() << "\n\n";
         if (scelta == '7') break;
-        modifica_campo(p, scelta);
+        if (!modifica_campo(p, scelta)) {
+            mostra_anagraf_ora(codice);
+            return RIFIUTATA;
+        }
     }
-    unisci_doppione(p);
+    if (!unisci_doppione(p)) {
+        mostra_anagraf_ora(codice);
+        return RIFIUTATA;
+    }
     console_out() << "\n\n ---- Dati aggiornati. ----\n\n";
     pausa();
     return 0;

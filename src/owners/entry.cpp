@@ -8,14 +8,16 @@
 #include "model/lists.h"
 #include "owners/form.h"
 #include "owners/owners.h"
+#include "session/archive.h"
 
 namespace {
 
 // Links a new owner record with the next code at the tail of the list;
 // nullptr, after the message and a pause, when no code or no memory is left.
-NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
-    NODO_ANAGRAF* ultimo = nullptr;
-    const auto codice = codice_nuovo(lista, &ultimo);
+NODO_ANAGRAF* accoda_nuovo() {
+    bool esauriti = false;
+    const auto codice = numero_per_nuovo(false, esauriti);
+    if (!codice && !esauriti) return nullptr; // no database: the clerk was told
     if (!codice) {
         console_out() << "\n\n ! ATTENZIONE: codici dei dati anagrafici esauriti.\n\n"
                          "Impossibile inserire nuovi dati anagrafici\n\n";
@@ -24,6 +26,7 @@ NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
     }
     NODO_ANAGRAF* p = nuovo_anagraf();
     if (p == nullptr) {
+        rinuncia_al_numero(false, *codice);
         console_out() << "\n\n ! ATTENZIONE: Memoria esaurita.\n\n"
                          "Impossibile allocare ulteriore memoria\n\n";
         pausa();
@@ -32,14 +35,14 @@ NODO_ANAGRAF* accoda_nuovo(NODO_ANAGRAF* lista) {
     p->codice = *codice;
     // The list passed is the global one: the record joins it, as a draft,
     // before its form.
-    accoda_bozza(p, ultimo);
+    accoda_bozza(p, ultima_anagraf());
     return p;
 }
 
 } // namespace
 
-NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF* lista) {
-    NODO_ANAGRAF* p = accoda_nuovo(lista);
+NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF*) {
+    NODO_ANAGRAF* p = accoda_nuovo();
     if (p == nullptr) return nullptr;
 
     console_out() << "\n\nInserire i dati anagrafici del proprietario del veicolo";
@@ -55,6 +58,7 @@ NODO_ANAGRAF* ins_anagraf(NODO_ANAGRAF* lista) {
     // No fine points to the new record yet: dropping it touches no fine, and
     // its code goes to the next owner entered.
     if (uguale != p) {
+        rinuncia_al_numero(false, p->codice);
         scarta_bozza(p);
     } else {
         conferma_bozza(p);

@@ -2,6 +2,7 @@
 // and editing or deleting an owner record picked by its code.
 #include <cstdint>
 
+#include "fines/fines.h"
 #include "console/console.h"
 #include "console/conventions.h"
 #include "input/line.h"
@@ -10,6 +11,7 @@
 #include "owners/owners.h"
 #include "search/search.h"
 #include "session/dialogs.h"
+#include "session/archive.h"
 
 namespace {
 
@@ -71,6 +73,10 @@ void inserisci() {
         NODO_ANAGRAF* a = ins_anagraf(lista_anagraf);
         if (a != nullptr) collega_anagraf(f, a);
         chiudi_operazione();
+        if (operazione_rifiutata()) {
+            mostra_contravv_ora(numero);
+            return;
+        }
         if (a != nullptr) out << "\nDati aggiunti correttamente.\n";
     }
     pausa();
@@ -105,7 +111,7 @@ void elimina() {
         "eliminarli\n>",
         "\nPremere INVIO per eliminare i dati della contravvenzione, X per uscire... ");
     if (p == nullptr) return;
-    canc_anagraf_record(p);
+    if (canc_anagraf_record(p) == RIFIUTATA) return;
     console_out() << "\n --- Dati anagrafici eliminati ---\n";
     pausa();
 }

@@ -2,11 +2,16 @@
 // deletion and the owners menu.
 #pragma once
 
+#include <cstdint>
+
 #include "model/records.h"
 
 // Prints the framed block of an owner record. 0 printed; 1 p is null;
 // -1 the owners list is empty (each failure with its message and a pause).
 int vis_anagraf(NODO_ANAGRAF* lista, NODO_ANAGRAF* p);
+// After an operation refused: the owner with that code as it now is (or
+// that it is no longer there), then the pause.
+void mostra_anagraf_ora(uint32_t codice);
 
 // Appends a new owner record, runs the owner form and returns the record
 // the fine must point to: the new one, or an existing one with the same

@@ -1,11 +1,13 @@
 // Recording the payment of a fine: only for an unpaid fine with owner data,
 // on a date not earlier than the ticket.
+#include "fines/fines.h"
 #include "console/console.h"
 #include "fines/form.h"
 #include "model/changes.h"
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "session/archive.h"
 
 DATA chiedi_data_pagamento(const NODO_CONTRAVV* f, const char* prompt) {
     console_out() << prompt;
@@ -47,7 +49,12 @@ int ins_pagam_record(NODO_CONTRAVV* f) {
     }
     console_out() << "\nLa contravvenzione deve essere pagata da \n";
     vis_anagraf(lista_anagraf, f->anagraf);
+    const uint32_t numero = f->numero;
     registra_pagamento(f, chiedi_data_pagamento(f, "\nInserire la data del pagamento:  "));
+    if (operazione_rifiutata()) {
+        mostra_contravv_ora(numero);
+        return RIFIUTATA;
+    }
     console_out() << "\n\nPagamento aggiunto.\n";
     pausa();
     return 0;

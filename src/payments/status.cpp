@@ -1,5 +1,6 @@
 // The payment of one fine: showing whether and when it was paid, changing
 // the payment date, removing the payment.
+#include "fines/fines.h"
 #include "console/console.h"
 #include "console/conventions.h"
 #include "input/date.h"
@@ -7,6 +8,7 @@
 #include "model/lists.h"
 #include "owners/owners.h"
 #include "payments/payments.h"
+#include "session/archive.h"
 
 namespace {
 
@@ -68,7 +70,12 @@ int mod_pagam_record(NODO_CONTRAVV* f) {
     stampa_pagamento(f);
     if (chiede_uscita("\nPremere INVIO per modificare la data di pagamento, X per uscire... "))
         return 1;
+    const uint32_t numero = f->numero;
     registra_pagamento(f, chiedi_data_pagamento(f, "\nInserire la nuova data di pagamento:  "));
+    if (operazione_rifiutata()) {
+        mostra_contravv_ora(numero);
+        return RIFIUTATA;
+    }
     console_out() << "\n --- Data del pagamento modificata ---\n\n";
     pausa();
     return 0;
@@ -84,6 +91,10 @@ int canc_pagam(NODO_CONTRAVV* lista, unsigned long numero) {
     if (chiede_uscita("\nPremere INVIO per eliminare la data del pagamento, X per uscire... "))
         return 1;
     annulla_pagamento(f);
+    if (operazione_rifiutata()) {
+        mostra_contravv_ora(static_cast<uint32_t>(numero));
+        return RIFIUTATA;
+    }
     console_out() << "\n --- Pagamento eliminato ---\n";
     pausa();
     return 0;

@@ -63,6 +63,11 @@ json voce(REGISTRO_IN_USO& registro, const char* evento) {
     return v;
 }
 
+// Whether entries are written: to the file, or to the database archive's table.
+bool scrive(const REGISTRO_IN_USO& registro) {
+    return registro.file.fd >= 0 || registro.nel_database != nullptr;
+}
+
 // Stops writing the register. `restituisci`: the session closes it, and
 // the zeros ahead go back; never after a write that failed, whose torn
 // tail stays as it is.
@@ -83,7 +88,9 @@ void ancora(const REGISTRO_IN_USO& registro) {
 // register take their chain (last number and hash) and last entry as its own.
 bool accoda(REGISTRO_IN_USO& registro, const std::string& righe, uint64_t numero,
             std::string hash, json ultima) {
-    if (!appendi_al_registro(registro.file, righe)) return false;
+    if (!(registro.nel_database ? registro.nel_database(righe)
+                                : appendi_al_registro(registro.file, righe)))
+        return false;
     registro.ultima = std::move(ultima);
     registro.numero = numero;
     registro.hash = std::move(hash);
@@ -94,7 +101,7 @@ bool accoda(REGISTRO_IN_USO& registro, const std::string& righe, uint64_t numero
 // The same as scrivi below for entries held as their members' text (a
 // recovery's), each let go once chained.
 bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
-    if (registro.file.fd < 0 || voci.empty()) return registro.file.fd >= 0;
+    if (!scrive(registro) || voci.empty()) return scrive(registro);
     try {
         std::string righe = registro.a_capo ? "" : "\n";
         uint64_t numero = registro.numero;
@@ -121,7 +128,7 @@ bool scrivi_membri(REGISTRO_IN_USO& registro, std::vector<MEMBRI>& voci) {
 // Chains and appends the entries in one write, flushed. On failure the
 // register is no longer written to (what was cut short is a torn line).
 bool scrivi(REGISTRO_IN_USO& registro, std::vector<json>& voci) {
-    if (registro.file.fd < 0 || voci.empty()) return registro.file.fd >= 0;
+    if (!scrive(registro) || voci.empty()) return scrive(registro);
     try {
         std::string righe = registro.a_capo ? "" : "\n";
         uint64_t numero = registro.numero;
@@ -162,7 +169,7 @@ json file_json(const std::vector<FILE_REGISTRATO>& file) {
 } // namespace
 
 void registro_osserva(REGISTRO_IN_USO& registro, const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
-    if (registro.file.fd < 0 && registro.da_saltare < 0) return;
+    if (!scrive(registro) && registro.da_saltare < 0) return;
     try {
         // A fine is copied, imaged only where its entry needs it (an import
         // touches thousands).
@@ -194,6 +201,7 @@ bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
     // A new file: its chain, its journal and its last entry are read anew;
     // a replay under way and the words for the next operation stay.
     smetti(registro, true);
+    registro.nel_database = nullptr;
     registro.percorso = percorso;
     registro.numero = 0;
     registro.hash = HASH_INIZIALE;
@@ -218,8 +226,21 @@ bool registro_apri(REGISTRO_IN_USO& registro, const std::string& percorso) {
     return true;
 }
 
+void registro_nel_database(REGISTRO_IN_USO& registro,
+                           std::function<bool(std::string_view)> scrivi) {
+    registro_apri(registro, "");
+    registro.nel_database = std::move(scrivi);
+    registro.avvisato = false;
+}
+
+void registro_continua(REGISTRO_IN_USO& registro, uint64_t numero, std::string hash) {
+    registro.numero = numero;
+    registro.hash = std::move(hash);
+    registro.a_capo = true;
+}
+
 bool registro_attivo(const REGISTRO_IN_USO& registro) {
-    return registro.file.fd >= 0;
+    return scrive(registro);
 }
 
 const std::string& registro_in_uso(const REGISTRO_IN_USO& registro) {
@@ -417,7 +438,7 @@ bool annota_nel_registro(REGISTRO_IN_USO& registro, std::span<const MODIFICA> gr
                          bool nel_giornale) {
     const std::string descrizione = std::move(registro.descrizione_prossima);
     registro.descrizione_prossima.clear();
-    if (registro.file.fd < 0) {
+    if (!scrive(registro)) {
         registro.prima_di.clear();
         return true;
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,7 +23,9 @@
 // The register an archive in use writes to: part of the session's value
 // (session/archive.h), changed only through the functions below.
 struct REGISTRO_IN_USO {
-    FILE_ACCODATO file;   // its descriptor -1 when it is not written
+    FILE_ACCODATO file;   // its descriptor -1 when it is not written to a file
+    // A database archive's register: where its lines go instead of a file.
+    std::function<bool(std::string_view)> nel_database;
     std::string percorso; // "" when none
     uint64_t numero = 0;  // of the last entry
     std::string hash = HASH_INIZIALE;
@@ -46,6 +49,13 @@ struct REGISTRO_IN_USO {
 // written; the clerk is then to be told (registro_da_avvisare).
 bool registro_apri(REGISTRO_IN_USO& r, const std::string& percorso);
 bool registro_attivo(const REGISTRO_IN_USO& r);
+
+// The register of a database archive: each write's lines go to `scrivi`
+// (a row each, within the transaction of the change they describe), not
+// to a file. Before each write the chain goes on from the table's last
+// entry (registro_continua), whichever program wrote it.
+void registro_nel_database(REGISTRO_IN_USO& r, std::function<bool(std::string_view)> scrivi);
+void registro_continua(REGISTRO_IN_USO& r, uint64_t numero, std::string hash);
 // The register of the archive in use ("" when none), written or not.
 const std::string& registro_in_uso(const REGISTRO_IN_USO& r);
 // Whether registers are written at all in this process (see registro_escludi).

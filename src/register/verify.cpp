@@ -13,6 +13,7 @@
 
 #include "register/anchor.h"
 #include "register/reading.h"
+#include "register/register_source.h"
 #include "register/register_entry.h"
 #include "storage/file_hash.h"
 #include "storage/file_ops.h"
@@ -217,6 +218,43 @@ std::string esito_ancore(const CATENA& c, bool verificabili, const std::vector<A
     return r + ": confrontarle a mano con journalctl -t sanzionario o /var/log/syslog.\n";
 }
 
+// Walks the chain of the register `s` into the report; false when it was
+// not read, or broke.
+bool percorri(CATENA& c, const SORGENTE_REGISTRO& s, const std::string& file_c,
+              ESITO_VERIFICA& e) {
+    const LETTURA_REGISTRO letto =
+        leggi_righe(s, [&](const RIGA_LETTA& r) { esamina(c, r, file_c); });
+    if (letto != LETTURA_REGISTRO::LETTO) {
+        e.rapporto = lettura_fallita(s, letto);
+        return false;
+    }
+    e.rapporto = "Registro " + s.nome + "\n";
+    if (!c.rottura.empty()) {
+        e.rapporto += c.rottura;
+        return false;
+    }
+    e.rapporto += "Catena integra: " + std::to_string(c.voci) + (c.voci == 1 ? " voce" : " voci") +
+                  ", ultimo hash " + c.hash + "\n";
+    e.integro = c.lacuna.empty();
+    e.rapporto += c.lacuna;
+    return true;
+}
+
+// Whether the register's table refuses a change or a removal of its
+// entries: its trigger is there and enabled. Nothing when it could not be
+// asked.
+std::optional<bool> tabella_protetta(DATABASE& db) {
+    RISPOSTA r;
+    if (!esegui(db,
+                "SELECT tgenabled FROM pg_trigger WHERE tgrelid = 'sanzionario.registro'::regclass "
+                "AND tgname = 'registro_solo_aggiunte'",
+                {}, &r))
+        return std::nullopt;
+    if (PQntuples(r.get()) == 0) return false;
+    const std::string stato = PQgetvalue(r.get(), 0, 0);
+    return stato == "O" || stato == "A";
+}
+
 } // namespace
 
 ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string& file_c,
@@ -253,25 +291,7 @@ ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string&
         else
             false_.push_back(std::move(a));
     }
-    const LETTURA_REGISTRO letto =
-        leggi_registro(registro, [&](const RIGA_LETTA& r) { esamina(c, r, file_c); });
-    if (letto == LETTURA_REGISTRO::ASSENTE) {
-        e.rapporto = "Nessun registro: " + registro + " non esiste.\n";
-        return e;
-    }
-    if (letto == LETTURA_REGISTRO::ILLEGGIBILE) {
-        e.rapporto = "Il registro " + registro + " non si puo' leggere.\n";
-        return e;
-    }
-    e.rapporto = "Registro " + registro + "\n";
-    if (!c.rottura.empty()) {
-        e.rapporto += c.rottura;
-        return e;
-    }
-    e.rapporto += "Catena integra: " + std::to_string(c.voci) + (c.voci == 1 ? " voce" : " voci") +
-                  ", ultimo hash " + c.hash + "\n";
-    e.integro = c.lacuna.empty();
-    e.rapporto += c.lacuna;
+    if (!percorri(c, registro_nel_file(registro), file_c, e)) return e;
     if (!c.salvataggio) {
         e.rapporto +=
             "Nessun salvataggio registrato: i file dei dati non sono stati confrontati.\n";
@@ -292,5 +312,25 @@ ESITO_VERIFICA verifica_registro(const std::string& registro, const std::string&
         }
     }
     e.rapporto += esito_ancore(c, verificabili, false_, altri_file, e.integro);
+    return e;
+}
+
+ESITO_VERIFICA verifica_registro_database(DATABASE& db) {
+    ESITO_VERIFICA e;
+    CATENA c;
+    if (!percorri(c, registro_della_tabella(db), "", e)) return e;
+    e.rapporto += "Le tabelle non sono confrontate con un salvataggio: nel database ogni "
+                  "operazione e' scritta con la sua voce in una sola transazione.\n";
+    const std::optional<bool> protetta = tabella_protetta(db);
+    if (protetta && *protetta) {
+        e.rapporto += "La tabella del registro accetta solo voci nuove.\n";
+        return e;
+    }
+    e.integro = false;
+    e.rapporto += protetta ? "La tabella del registro non rifiuta piu' modifiche e "
+                             "cancellazioni: il suo trigger registro_solo_aggiunte e' stato "
+                             "disattivato o tolto.\n"
+                           : "Non si e' potuto controllare che la tabella del registro accetti "
+                             "solo voci nuove: " + db.errore + ".\n";
     return e;
 }

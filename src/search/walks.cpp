@@ -9,6 +9,7 @@
 #include "payments/payments.h"
 #include "search/search.h"
 #include "session/dialogs.h"
+#include "session/archive.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ void inserisci_anagraf(NODO_CONTRAVV* f) {
     apri_operazione();
     if (NODO_ANAGRAF* a = ins_anagraf(lista_anagraf)) collega_anagraf(f, a);
     chiudi_operazione();
+    if (operazione_rifiutata()) pausa();
     cls();
 }
 

@@ -14,6 +14,7 @@
 #include "model/lists.h"
 #include "model/walk.h"
 #include "register/register.h"
+#include "session/database_archive.h"
 #include "session/journal.h"
 #include "session/replay.h"
 #include "session/roll_forward.h"
@@ -35,6 +36,7 @@ struct SESSIONE {
     BLOCCO_ARCHIVIO destinazione; // another archive a "Salva con nome..." is aimed at
     GIORNALE_IN_USO giornale;     // the recovery journal written to
     REGISTRO_IN_USO registro;     // the register written to
+    SESSIONE_DATABASE database;   // DATABASE: the connection and what the lists hold of the log
 };
 
 SESSIONE sessione;
@@ -97,6 +99,7 @@ void annota_operazione(std::span<const MODIFICA> gruppo, bool completo) {
 // The images the register's entry of an operation shows before it.
 void osserva_sessione(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
     registro_osserva(sessione.registro, f, a);
+    if (sessione.stato == STATO_SESSIONE::DATABASE) osserva_per_database(sessione.database, f, a);
 }
 
 // The one listener of the model's changes, for the whole process: what a
@@ -106,6 +109,9 @@ void osserva_sessione(const NODO_CONTRAVV* f, const NODO_ANAGRAF* a) {
 void ascolta_sessione(std::span<const MODIFICA> gruppo, bool completo) {
     if (sessione.stato == STATO_SESSIONE::RIPRODUZIONE) {
         annota_recuperate(sessione.registro, gruppo, completo);
+    } else if (sessione.stato == STATO_SESSIONE::DATABASE) {
+        annota_nel_database(sessione.database, sessione.registro, gruppo, completo);
+        modifiche_salvate(); // stored, or refused and read again: nothing to save
     } else {
         annota_operazione(gruppo, completo);
     }
@@ -376,6 +382,37 @@ void tieni_blocco(BLOCCO_ARCHIVIO& nuovo) {
     rilascia_blocco(sessione.destinazione);
 }
 
+// A database archive's opening put in use: the lists, the connection, the
+// register in its table; every operation from now on goes to the database.
+ESITO_GIORNALE concludi_database(APERTURA& a) {
+    ESITO_GIORNALE e;
+    if (sessione.stato != STATO_SESSIONE::NESSUN_ARCHIVIO) chiudi_archivio();
+    LISTE_TOLTE vecchie = togli_liste();
+    installa_lette(a.liste);
+    libera_lista(vecchie.contravv);
+    libera_lista(vecchie.anagraf);
+    sessione.stato = STATO_SESSIONE::DATABASE;
+    sessione.nomi = a.nomi;
+    usa_database(sessione.database, std::move(a.db), a.nomi.database, a.visto);
+    sessione.database.domande = a.modo == MODO_APERTURA::TITOLARE;
+    ascolta_modifiche(ascolta_sessione);
+    osserva_prima(osserva_sessione);
+    if (registro_previsto())
+        registro_nel_database(sessione.registro, [](std::string_view righe) {
+            return scrivi_nel_registro(sessione.database, righe);
+        });
+    e.caricato = true;
+    e.protetto = true;
+    if (a.modo == MODO_APERTURA::LETTORE) return e;
+    registra_evento(sessione.database, sessione.registro, [&] {
+        const std::string nome = nome_database(sessione.database.db);
+        registro_caricamento(sessione.registro,
+                             {{"contravvenzioni", nome, {}, conta(lista_contravv), std::nullopt},
+                              {"anagrafica", nome, {}, conta(lista_anagraf), std::nullopt}});
+    });
+    return e;
+}
+
 // A reader's opening put in use: the holder's confirmed changes replayed
 // in memory, nothing written anywhere.
 ESITO_GIORNALE concludi_lettura(APERTURA& a) {
@@ -468,7 +505,48 @@ REGISTRO_IN_USO& registro_sessione() {
 }
 
 void sessione_interrotta() {
+    if (sessione.stato == STATO_SESSIONE::DATABASE) {
+        registra_evento(sessione.database, sessione.registro,
+                        [] { registro_fine_sessione(sessione.registro, 0, false); });
+        return;
+    }
     registro_fine_sessione(sessione.registro, modifiche_non_salvate(), false);
+}
+
+bool archivio_database() {
+    return sessione.stato == STATO_SESSIONE::DATABASE;
+}
+
+std::optional<uint32_t> numero_per_nuovo(bool contravvenzioni, bool& esauriti) {
+    esauriti = false;
+    if (archivio_database()) return prenota_numero(sessione.database, contravvenzioni, esauriti);
+    const std::optional<uint32_t> n =
+        contravvenzioni ? numero_nuovo(lista_contravv) : codice_nuovo(lista_anagraf);
+    esauriti = !n;
+    return n;
+}
+
+void rinuncia_al_numero(bool contravvenzioni, uint32_t numero) {
+    if (archivio_database()) rinuncia_numero(sessione.database, contravvenzioni, numero);
+}
+
+bool operazione_rifiutata() {
+    if (!archivio_database() || !sessione.database.rifiutata) return false;
+    aggiorna_dal_database(sessione.database);
+    sessione.database.rifiutata = false;
+    return true;
+}
+
+const std::string& motivo_rifiuto() {
+    return sessione.database.motivo;
+}
+
+bool rifiutata_forse_fatta() {
+    return sessione.database.forse_fatta;
+}
+
+bool aggiorna_database() {
+    return !archivio_database() || aggiorna_dal_database(sessione.database);
 }
 
 STATO_SESSIONE stato_sessione() {
@@ -483,6 +561,11 @@ APERTURA apri_archivio(const NOMI_ARCHIVIO& nomi, MODO_APERTURA modo, CONFERMA_F
     APERTURA r;
     r.modo = modo;
     r.nomi = nomi;
+    if (!nomi.database.empty()) {
+        // Several programs share it: nobody holds it, nobody is shut out.
+        r.esito = leggi_database(nomi.database, r.db, r.liste, r.visto, r.errore_database);
+        return r;
+    }
     if (nomi.stesso_file) {
         // One file cannot be both: neither would be read as what it is.
         r.esito = 1;
@@ -512,6 +595,7 @@ void abbandona_apertura(APERTURA& a) {
 }
 
 ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera) {
+    if (!a.nomi.database.empty()) return concludi_database(a);
     if (a.modo == MODO_APERTURA::LETTORE) return concludi_lettura(a);
     ESITO_GIORNALE e;
     e.giornale = a.nomi.giornale;
@@ -710,6 +794,9 @@ bool salva_archivio(const std::string& file_c, const std::string& file_a,
 }
 
 void chiudi_archivio() {
+    if (archivio_database())
+        registra_evento(sessione.database, sessione.registro,
+                        [] { registro_fine_sessione(sessione.registro, 0, true); });
     if (tiene_archivio()) registro_fine_sessione(sessione.registro, modifiche_non_salvate(), true);
     if (!sessione.giornale.percorso.empty()) giornale_rimuovi(sessione.giornale);
     rilascia_blocco(sessione.blocco);

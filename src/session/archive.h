@@ -27,6 +27,10 @@
 //   TITOLARE --journal cannot be written--> TITOLARE_SENZA_PROTEZIONE
 //   TITOLARE_SENZA_PROTEZIONE --save, journal started again--> TITOLARE
 //   CONSULTAZIONE --fresh look at each menu--> CONSULTAZIONE
+//   NESSUN_ARCHIVIO --load (a database)--> DATABASE
+//   DATABASE --the others' operations at each menu--> DATABASE
+//     (each operation of the clerk is a transaction there: see
+//      database_archive.h; nothing is saved, nothing journaled)
 //   any --another load--> as above; --chiudi_archivio--> NESSUN_ARCHIVIO
 //
 // Only TITOLARE and TITOLARE_SENZA_PROTEZIONE change the archive: the
@@ -40,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "database/connection.h"
 #include "register/register.h"
 #include "session/journal.h"
 #include "session/lock.h"
@@ -54,6 +59,7 @@ enum class STATO_SESSIONE {
     RIPRODUZIONE,              // replaying a journal found, listener off
     TITOLARE_SENZA_PROTEZIONE, // holds it, but no journal can be written
     CONSULTAZIONE,             // reads another session's archive, changes nothing
+    DATABASE,                  // a database archive: each operation committed there at once
 };
 STATO_SESSIONE stato_sessione();
 bool sola_consultazione();
@@ -116,6 +122,11 @@ struct APERTURA {
     GIORNALE_LETTO letto;      // the journal found
     LISTE_LETTE liste;         // both lists, not yet in use
     std::optional<VOCE_GIORNALE> completato; // the note of the save this load finished
+    // A database archive: its connection, the last operation of its log
+    // the lists hold, and what the server said when it could not be read.
+    DATABASE db;
+    int64_t visto = 0;
+    std::string errore_database;
 };
 
 // Opens the archive named by `nomi` in `modo` (see above): nothing in use
@@ -151,6 +162,40 @@ struct ESITO_GIORNALE {
 // in memory (`recupera` is not asked), nothing written; the session is
 // then in consultation.
 ESITO_GIORNALE concludi_apertura(APERTURA& a, bool recupera);
+
+// Whether the archive in use is a database archive.
+bool archivio_database();
+
+// The identifier a new record's form shows (a fine when `contravvenzioni`,
+// else an owner): the last record's plus one, as a walk gives it; on a
+// database archive also held for this form against the other programs.
+// Nothing when the numbers are used up (`esauriti`) or a database cannot
+// be reached (the clerk was told).
+std::optional<uint32_t> numero_per_nuovo(bool contravvenzioni, bool& esauriti);
+// A new record's form given up: its number goes to the next new record.
+void rinuncia_al_numero(bool contravvenzioni, uint32_t numero);
+
+// Whether the operation just confirmed was refused (a database archive:
+// another clerk changed the same record, or the server could not be
+// reached and the clerk gave up; the clerk was told). Then the lists are
+// read again from the database: the screen must find its record anew by
+// its identifier, holding no record of before.
+bool operazione_rifiutata();
+// Why it was, in words a command puts in its own message ("un altro
+// impiegato (...) ha cambiato questi dati il ...", "il database non
+// risponde (...)"); "" when it was not. A database archive opened by a
+// command (COMANDO or LETTORE) asks nothing: when the server cannot be
+// reached the operation is refused at once, and nothing is printed.
+const std::string& motivo_rifiuto();
+// Whether that operation may have been stored all the same: the connection
+// went at its commit, and the server could not be asked since.
+bool rifiutata_forse_fatta();
+// What a screen gives back when its operation was refused.
+constexpr int RIFIUTATA = -2;
+
+// A database archive: brought up to date with the other programs'
+// operations. False when the database could not be read now.
+bool aggiorna_database();
 
 // In consultation: a fresh look at the archive when its files or its
 // holder's journal changed since the last one. False when it could not be

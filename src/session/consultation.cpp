@@ -21,6 +21,11 @@ bool rifiuta_in_consultazione() {
 }
 
 void guarda_di_nuovo() {
+    if (archivio_database()) {
+        if (!aggiorna_database())
+            console_out() << "\nIl database non risponde ora: si vedono i dati dell'ultima lettura.\n";
+        return;
+    }
     if (!sola_consultazione() || aggiorna_consultazione()) return;
     console_out() << MSG_NON_RILETTO;
     pausa();

@@ -2,7 +2,15 @@
 // about an archive held by another session.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "session/lock.h"
+
+// The database archive the program was started on (the option --database,
+// or the environment variable SANZIONARIO_DATABASE), or nothing: the files.
+void scegli_archivio(std::optional<std::string> database);
+std::optional<std::string> archivio_scelto();
 
 // The load dialogue: asks both paths (ENTER for the defaults), loads, reports
 // the outcome and pauses. 0 when both files were loaded; 1 when a file cannot

@@ -199,6 +199,27 @@ int nulla_caricato() {
 
 // An archive another session holds: opened for consultation when the
 // clerk says so.
+// A database archive: nothing is asked; a fresh look at it, every
+// operation already stored there.
+int carica_database(const std::string& indirizzo) {
+    console_out() << TITOLO_CARICA
+                  << "L'archivio e' nel database: lo si rilegge com'e' ora, con il lavoro di "
+                     "tutti.\n";
+    APERTURA a = apri_archivio(nomi_database(indirizzo), MODO_APERTURA::TITOLARE, conferma_forma);
+    if (a.esito != 0) {
+        const std::string& e = a.errore_database;
+        const bool chiuso = !e.empty() && (e.back() == '.' || e.back() == '?' || e.back() == '!');
+        console_out() << "\n\n\n ! ATTENZIONE\n\nIl database non si puo' leggere: " << e
+                      << (chiuso ? "\n\n" : ".\n\n");
+        pausa();
+        return a.esito;
+    }
+    concludi_apertura(a, false);
+    console_out() << MSG_CARICATO;
+    pausa();
+    return 0;
+}
+
 int consulta(const NOMI_ARCHIVIO& nomi, const TITOLARE_ARCHIVIO& t) {
     console_out() << "\n\n\n ! ATTENZIONE\n\nL'archivio e' gia' in uso in un'altra sessione"
                   << chi_tiene(t) << ".\n";
@@ -225,7 +246,20 @@ int consulta(const NOMI_ARCHIVIO& nomi, const TITOLARE_ARCHIVIO& t) {
 
 } // namespace
 
+namespace {
+std::optional<std::string> database_scelto;
+} // namespace
+
+void scegli_archivio(std::optional<std::string> database) {
+    database_scelto = std::move(database);
+}
+
+std::optional<std::string> archivio_scelto() {
+    return database_scelto;
+}
+
 int carica() {
+    if (const std::optional<std::string> database = archivio_scelto()) return carica_database(*database);
     if (modifiche_non_salvate() > 0 && !domanda_sn(DOMANDA_PERDITA)) return nulla_caricato();
     console_out() << TITOLO_CARICA;
     const std::string file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);

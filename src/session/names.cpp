@@ -26,6 +26,12 @@ NOMI_ARCHIVIO nomi_archivio(const std::string& file_c, const std::string& file_a
     return n;
 }
 
+NOMI_ARCHIVIO nomi_database(const std::string& indirizzo) {
+    NOMI_ARCHIVIO n;
+    n.database = indirizzo;
+    return n;
+}
+
 bool file_dell_archivio(const NOMI_ARCHIVIO& n, const std::string& percorso) {
     const std::string reale = percorso_assoluto(percorso);
     const std::string cartella = cartella_di(reale), nome = nome_di(reale);

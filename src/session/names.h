@@ -18,9 +18,13 @@ struct NOMI_ARCHIVIO {
     std::string registro;         // the register of who did what
     std::string copia_c, copia_a; // the previous save's backups
     bool stesso_file = false;     // both paths name one file
+    std::string database;         // a database archive: its connection string ("" for files)
 };
 
 NOMI_ARCHIVIO nomi_archivio(const std::string& file_c, const std::string& file_a);
+// The names of the database archive at `indirizzo` (a libpq connection
+// string or URI): it has no file of its own.
+NOMI_ARCHIVIO nomi_database(const std::string& indirizzo);
 
 // Whether `percorso` names a file the archive owns or may come to own: a
 // data file, its backup, a second name or temporary file a save makes, the

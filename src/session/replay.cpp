@@ -20,7 +20,7 @@ void togli_persona(NODO_ANAGRAF* a, NODO_ANAGRAF* altro) {
     accantona_anagraf(a, precedente(a), altro);
 }
 
-bool applica(const MODIFICA& m) {
+bool applica(const MODIFICA& m, const POSTI_AGGIUNTE* posti) {
     NODO_ANAGRAF* proprietario = nullptr;
     switch (m.tipo) {
     case TIPO_MODIFICA::CONTRAVV_AGGIUNTA: {
@@ -28,7 +28,11 @@ bool applica(const MODIFICA& m) {
         NODO_CONTRAVV* f = nuovo_contravv();
         if (f == nullptr) return false;
         *f = m.contravv;
-        aggiungi_record(f, proprietario);
+        if (posti != nullptr) {
+            inserisci_record(f, proprietario, posti->contravv(*f));
+        } else {
+            aggiungi_record(f, proprietario);
+        }
         return true;
     }
     case TIPO_MODIFICA::CONTRAVV_CAMBIATA: {
@@ -49,7 +53,11 @@ bool applica(const MODIFICA& m) {
         NODO_ANAGRAF* a = nuovo_anagraf();
         if (a == nullptr) return false;
         *a = m.anagraf;
-        aggiungi_record(a);
+        if (posti != nullptr) {
+            inserisci_record(a, posti->anagraf(*a));
+        } else {
+            aggiungi_record(a);
+        }
         return true;
     }
     case TIPO_MODIFICA::ANAGRAF_CAMBIATA: {
@@ -75,7 +83,8 @@ bool applica(const MODIFICA& m) {
 }
 
 // The entries in order, each as one operation, up to the first not admitted.
-bool riapplica_voci(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate, long& escluse) {
+bool riapplica_voci(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate, long& escluse,
+                    const POSTI_AGGIUNTE* posti) {
     for (const VOCE_GIORNALE& v : voci) {
         if (escluse > 0 || !v.ammessa) {
             escluse += v.tipo == TIPO_VOCE::MODIFICHE ? 1 : 0;
@@ -86,7 +95,7 @@ bool riapplica_voci(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applica
         apri_operazione();
         bool riuscita = true;
         for (const MODIFICA& m : v.modifiche)
-            if (!(riuscita = applica(m))) break;
+            if (!(riuscita = applica(m, posti))) break;
         chiudi_operazione();
         if (!riuscita) return false;
     }
@@ -96,10 +105,10 @@ bool riapplica_voci(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applica
 } // namespace
 
 bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
-                        long& escluse) {
+                        long& escluse, const POSTI_AGGIUNTE* posti) {
     applicate = 0;
     escluse = 0;
-    const bool riuscita = riapplica_voci(voci, applicate, escluse);
+    const bool riuscita = riapplica_voci(voci, applicate, escluse, posti);
     sistema_accantonati(); // also after a failure: the lists consistent again
     return riuscita;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "storage/journal_format.h"
@@ -17,5 +18,12 @@
 // when a change names a record that is not where the journal says, or
 // memory runs out: the lists are then partly changed, and the caller must
 // load the files again.
+// Where each record an entry adds goes, when not at the tail: the record
+// it follows (nullptr: the head). Another program's operations on a
+// shared archive, replayed beside forms this program is filling.
+struct POSTI_AGGIUNTE {
+    std::function<NODO_CONTRAVV*(const NODO_CONTRAVV& nuova)> contravv;
+    std::function<NODO_ANAGRAF*(const NODO_ANAGRAF& nuovo)> anagraf;
+};
 bool riapplica_giornale(const std::vector<VOCE_GIORNALE>& voci, std::size_t& applicate,
-                        long& escluse);
+                        long& escluse, const POSTI_AGGIUNTE* posti = nullptr);

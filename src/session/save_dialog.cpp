@@ -52,6 +52,43 @@ constexpr const char* MSG_ERRORE_SALVATAGGIO =
     "Verificare il percorso o il nome dei file e assicurarsi di avere i permessi per accedere "
     "ad essi\n\n";
 
+// "Salva con nome...": both paths, asked until they name two files, and
+// the lock of the archive they name; false, after telling the clerk and
+// the pause, when another program holds it.
+bool chiedi_destinazione(std::string& file_c, std::string& file_a) {
+    for (;;) {
+        file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
+        file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
+        if (!stesso_file(file_c, file_a)) break;
+        // One file cannot hold both: the second save would take the first's place.
+        console_out() << MSG_STESSO_FILE;
+    }
+    long pid = 0;
+    if (blocca_destinazione(file_c, file_a, pid)) return true;
+    avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
+    pausa();
+    return false;
+}
+
+// A database archive: every operation is already stored there; "Salva
+// con nome..." writes a copy of it in two text files.
+int salva_copia_del_database() {
+    console_out() << TITOLO_SALVA
+                  << "Tutto e' gia' nel database; \"Salva con nome...\" lo copia in due file "
+                     "di testo.\n\n"
+                  << MENU_SALVA;
+    const char scelta = leggi_scelta('1', '3');
+    if (scelta == '1') return 0;
+    if (scelta == '3') return -1;
+    std::string file_c, file_a;
+    if (!chiedi_destinazione(file_c, file_a)) return 1;
+    FUORI_LAYOUT fuori;
+    const bool scritto = scrivi_archivio(file_c.c_str(), file_a.c_str(), &fuori);
+    console_out() << (scritto ? MSG_SALVATO : MSG_ERRORE_SALVATAGGIO);
+    pausa();
+    return scritto ? 0 : 1;
+}
+
 // The data files another program changed since this session loaded or
 // saved them, and the one question whether to overwrite them all.
 bool sovrascrivere(const std::vector<std::string>& cambiati) {
@@ -119,6 +156,7 @@ void avvisa_archivio_in_uso(const TITOLARE_ARCHIVIO& t) {
 
 int salva() {
     if (rifiuta_in_consultazione()) return 1;
+    if (archivio_database()) return salva_copia_del_database();
     console_out() << TITOLO_SALVA << MENU_SALVA;
     const char scelta = leggi_scelta('1', '3');
     if (scelta == '3') {
@@ -128,19 +166,7 @@ int salva() {
     std::string file_c = nome_file_c;
     std::string file_a = nome_file_a;
     if (scelta == '2') {
-        for (;;) {
-            file_c = chiedi_percorso(DOMANDA_FILE_C, FILE_CONTRAVV_DEFAULT);
-            file_a = chiedi_percorso(DOMANDA_FILE_A, FILE_ANAGRAF_DEFAULT);
-            if (!stesso_file(file_c, file_a)) break;
-            // One file cannot hold both: the second save would take the first's place.
-            console_out() << MSG_STESSO_FILE;
-        }
-        long pid = 0;
-        if (!blocca_destinazione(file_c, file_a, pid)) {
-            avvisa_archivio_in_uso(TITOLARE_ARCHIVIO{pid, ""});
-            pausa();
-            return 1;
-        }
+        if (!chiedi_destinazione(file_c, file_a)) return 1;
         copia_campo(nome_file_c, file_c.c_str());
         copia_campo(nome_file_a, file_a.c_str());
     }

@@ -255,30 +255,51 @@ void codifica_voce(const VOCE_GIORNALE& v, std::string& out) {
     out += corpo;
 }
 
+namespace {
+
+// The framed entry at the start of `dati`, and its length with its frame.
+std::optional<VOCE_GIORNALE> voce_incorniciata(std::string_view dati, std::size_t& letti) {
+    LETTORE cornice{dati};
+    const std::size_t lunghezza = cornice.prendi(4);
+    const uint32_t somma = static_cast<uint32_t>(cornice.prendi(4));
+    // No entry is empty: a frame of length 0 is the zeros the writer keeps
+    // ahead (whose checksum, that of no bytes, is 0 too).
+    if (!cornice.ok || lunghezza == 0 || lunghezza > CORPO_MAX || cornice.resto.size() < lunghezza)
+        return std::nullopt;
+    const std::string_view corpo = cornice.resto.substr(0, lunghezza);
+    if (somma_di_controllo(corpo) != somma) return std::nullopt;
+    VOCE_GIORNALE v;
+    LETTORE lettore{corpo};
+    campi_voce(lettore, v);
+    if (!lettore.ok || !lettore.resto.empty()) return std::nullopt;
+    letti = 8 + lunghezza;
+    return v;
+}
+
+} // namespace
+
+std::optional<VOCE_GIORNALE> decodifica_voce(std::string_view dati) {
+    std::size_t letti = 0;
+    std::optional<VOCE_GIORNALE> v = voce_incorniciata(dati, letti);
+    if (!v || letti != dati.size() || v->tipo != TIPO_VOCE::MODIFICHE) return std::nullopt;
+    v->ammessa = immagini_ammesse(*v);
+    return v;
+}
+
 GIORNALE_LETTO decodifica_giornale(std::string_view dati) {
     GIORNALE_LETTO g;
     if (dati.substr(0, INTESTAZIONE_GIORNALE.size()) != INTESTAZIONE_GIORNALE) return g;
     std::size_t pos = INTESTAZIONE_GIORNALE.size();
     for (;;) {
-        LETTORE cornice{dati.substr(pos)};
-        const std::size_t lunghezza = cornice.prendi(4);
-        const uint32_t somma = static_cast<uint32_t>(cornice.prendi(4));
-        // No entry is empty: a frame of length 0 is the zeros the writer
-        // keeps ahead (whose checksum, that of no bytes, is 0 too).
-        if (!cornice.ok || lunghezza == 0 || lunghezza > CORPO_MAX ||
-            cornice.resto.size() < lunghezza)
-            break;
-        const std::string_view corpo = cornice.resto.substr(0, lunghezza);
-        if (somma_di_controllo(corpo) != somma) break;
-        VOCE_GIORNALE v;
-        LETTORE lettore{corpo};
-        campi_voce(lettore, v);
-        if (!lettore.ok || !lettore.resto.empty()) break;
+        std::size_t letti = 0;
+        std::optional<VOCE_GIORNALE> letta = voce_incorniciata(dati.substr(pos), letti);
+        if (!letta) break;
+        VOCE_GIORNALE& v = *letta;
         // The first entry must be INIZIO, and only the first.
         if ((v.tipo == TIPO_VOCE::INIZIO) != g.voci.empty()) break;
         v.ammessa = v.tipo != TIPO_VOCE::MODIFICHE || immagini_ammesse(v);
         g.voci.push_back(std::move(v));
-        pos += 8 + lunghezza;
+        pos += letti;
         g.lunghezza_valida = pos;
     }
     g.riconosciuto = !g.voci.empty();

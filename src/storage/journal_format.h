@@ -84,3 +84,8 @@ struct GIORNALE_LETTO {
 // record may hold is read all the same, marked not `ammessa`. Not `riconosciuto` (and no
 // entry) when the text or the INIZIO entry is missing or damaged.
 GIORNALE_LETTO decodifica_giornale(std::string_view dati);
+
+// One framed MODIFICHE entry, as codifica_voce wrote it, on its own (how
+// the programs sharing a database archive pass operations to each other);
+// nothing when it is not one whole such entry.
+std::optional<VOCE_GIORNALE> decodifica_voce(std::string_view dati);

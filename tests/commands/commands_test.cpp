@@ -116,7 +116,19 @@ TEST(Commands, OptionsHelpVersionAndUsageErrors) {
               "rapporto --help' per maggiori informazioni.\n"},
              {{"rapporto", "--formato", "csv", "--dal", "02/04/2026", "--al", "01/04/2026"},
               "sanzionario rapporto: la data --al precede la data --dal\nProvare 'sanzionario "
-              "rapporto --help' per maggiori informazioni.\n"}}) {
+              "rapporto --help' per maggiori informazioni.\n"},
+             // The database is the command's option, never read before it.
+             {{"--database", "dbname=ufficio", "esporta"},
+              "sanzionario: --database va indicato dopo il comando: sanzionario esporta "
+              "--database ...\nProvare 'sanzionario --help' per maggiori informazioni.\n"},
+             {{"esporta", "--database", "dbname=ufficio", "-c", "dati/c.txt"},
+              "sanzionario esporta: --database indica l'archivio nel database: non vale insieme "
+              "ai file dell'archivio\nProvare 'sanzionario esporta --help' per maggiori "
+              "informazioni.\n"},
+             {{"registro", "--database", "host=/x port"},
+              "sanzionario registro: la stringa di collegamento al database non e' scritta "
+              "correttamente\nProvare 'sanzionario registro --help' per maggiori "
+              "informazioni.\n"}}) {
         const Sessione s = comando(c, k.argomenti);
         EXPECT_EQ(s.errori, k.errore);
         EXPECT_EQ(s.output, "");

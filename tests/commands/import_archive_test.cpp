@@ -129,7 +129,7 @@ TEST_F(DatabaseCommands, RoundTripGivesBackTheBytesASaveWrites) {
     };
     for (const CASO& k :
          {CASO{"campione", archivio_campione(),
-               "Creato lo schema sanzionario (versione 2).\nArchivio importato nel database: 20 "
+               "Creato lo schema sanzionario (versione 3).\nArchivio importato nel database: 20 "
                "contravvenzioni, 10 dati anagrafici.\n"},
           CASO{"ogni tipo", ogni_tipo(),
                "Archivio importato nel database: 6 contravvenzioni, 3 dati anagrafici.\nHa "

@@ -108,7 +108,7 @@ void confronta() {
 
 // One random change: mostly through the door, now and then past it.
 void cambia(std::mt19937& caso, const NUMERAZIONE& n) {
-    switch (std::uniform_int_distribution<int>(0, 8)(caso)) {
+    switch (std::uniform_int_distribution<int>(0, 9)(caso)) {
     case 0: { // a fine recorded, as its entry screen does
         NODO_CONTRAVV* coda = nullptr;
         const auto numero = numero_nuovo(lista_contravv, &coda);
@@ -158,6 +158,14 @@ void cambia(std::mt19937& caso, const NUMERAZIONE& n) {
     case 7: // the fines' head deleted through the door
         if (lista_contravv != nullptr) elimina_contravv(lista_contravv, nullptr, false);
         return;
+    case 9: { // another program's fine, placed after a record rather than at the tail,
+              // with a number just above it (one the next record may hold too)
+        NODO_CONTRAVV* p = a_caso(lista_contravv, caso);
+        if (p == nullptr || p->next == nullptr || p->numero == UINT32_MAX) return;
+        NODO_CONTRAVV* f = crea_contravv({p->numero + 1, {1, 2, 2026}, "A", "AA", "B", 1.0});
+        inserisci_record(f, nullptr, p);
+        return;
+    }
     case 8: // an owner's data changed
         if (NODO_ANAGRAF* a = a_caso(lista_anagraf, caso)) {
             NODO_ANAGRAF nuovi = *a;

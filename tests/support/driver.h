@@ -23,7 +23,9 @@ struct Variabile {
 
 // How the real program is started. Its environment is the test's own but
 // for the locale (LANG, with LC_ALL and LC_CTYPE removed), on a terminal
-// TERM=xterm and no NO_COLOR, and then the changes in `ambiente`.
+// TERM=xterm and no NO_COLOR, and then the changes in `ambiente`. The
+// suite's own environment never names a database archive: a test chooses
+// one itself.
 struct OPZIONI {
     std::string locale = "C";
     bool come_nessuno = false; // as root: run as the unprivileged user "nobody"

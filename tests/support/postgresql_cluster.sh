@@ -2,6 +2,8 @@
 # The suite's own throwaway PostgreSQL cluster, for the database tests:
 #   postgresql_cluster.sh start STATE_FILE   makes and starts it
 #   postgresql_cluster.sh stop STATE_FILE    stops it and removes it
+#   postgresql_cluster.sh pause STATE_FILE   stops its server, keeping it
+#   postgresql_cluster.sh resume STATE_FILE  starts its server again
 # CTest runs these as the setup and cleanup of the tests that need it, so
 # it is started once per run and stopped at the end whatever the tests did.
 # It lives in a fresh temporary folder and listens on a Unix socket there,
@@ -13,6 +15,24 @@
 set -eu
 azione=$1
 stato=$2
+
+# The server's settings: its socket in its own folder, no TCP port, and
+# no flush to the disk (a throwaway cluster).
+opzioni() {
+  echo "-c listen_addresses='' -c unix_socket_directories='$1' -c port=5432 \
+        -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60"
+}
+
+# pg_ctl on the cluster the state file names, as the user who owns it.
+pg_ctl_del_cluster() {
+  cartella=$(sed -n 2p "$stato")
+  bin=$(cat "$cartella/bin")
+  if [ "$(id -u)" = 0 ]; then
+    runuser -u "$(stat -c %U "$cartella")" -- "$bin/pg_ctl" "$@" -D "$cartella/dati"
+  else
+    "$bin/pg_ctl" "$@" -D "$cartella/dati"
+  fi
+}
 
 # Stops the cluster the state file names, if any, and removes it.
 ferma() {
@@ -33,7 +53,16 @@ if [ "$azione" = stop ]; then
   ferma
   exit 0
 fi
-[ "$azione" = start ] || { echo "uso: $0 start|stop STATE_FILE" >&2; exit 2; }
+if [ "$azione" = pause ]; then
+  pg_ctl_del_cluster stop -s -m fast
+  exit 0
+fi
+if [ "$azione" = resume ]; then
+  pg_ctl_del_cluster start -w -s -t 60 -l "$(sed -n 2p "$stato")/server.log" \
+    -o "$(opzioni "$(sed -n 2p "$stato")")"
+  exit 0
+fi
+[ "$azione" = start ] || { echo "uso: $0 start|stop|pause|resume STATE_FILE" >&2; exit 2; }
 ferma # one a killed run left
 
 # The newest installed server whose binaries are all there.
@@ -66,9 +95,7 @@ if ! come "$bin/initdb" -D "$cartella/dati" -U "$superutente" -A trust -E UTF8 -
   exit 1
 fi
 if ! come "$bin/pg_ctl" start -w -s -t 60 -D "$cartella/dati" -l "$cartella/server.log" \
-       -o "-c listen_addresses='' -c unix_socket_directories='$cartella' -c port=5432 \
-           -c fsync=off -c synchronous_commit=off -c full_page_writes=off \
-           -c max_connections=60"; then
+       -o "$(opzioni "$cartella")"; then
   cat "$cartella/server.log" >&2
   rm -rf "$cartella"
   exit 1
