@@ -30,86 +30,28 @@ DATA numero_in_data(long n) {
             static_cast<int16_t>(n / 10000)};
 }
 
-// A field of a COPY row in text format, its tab before it unless first.
-struct RIGA_COPIA {
-    std::string& testo;
+// A record's row as a line of COPY in text format: its values separated
+// by tabs, NULL as \N, the characters COPY gives a meaning escaped.
+template <class N> void riga_copia(std::string& testo, const N& r, long posizione) {
     bool primo = true;
-
-    void separa() {
+    for (const std::optional<std::string>& v : valori_riga(r, posizione)) {
         if (!primo) testo += '\t';
         primo = false;
-    }
-    void numero(long long n) {
-        separa();
-        testo += std::to_string(n);
-    }
-    void nullo() {
-        separa();
-        testo += "\\N";
-    }
-    void grezzo(const char* t) {
-        separa();
-        testo += t;
-    }
-    template <std::size_t N> void campo(const char (&c)[N]) {
-        separa();
-        for (const char ch : cp850_in_utf8(testo_campo(c))) {
+        if (!v) {
+            testo += "\\N";
+            continue;
+        }
+        for (const char ch : *v) {
             switch (ch) {
-            case '\\':
-                testo += "\\\\";
-                break;
-            case '\t':
-                testo += "\\t";
-                break;
-            case '\n':
-                testo += "\\n";
-                break;
-            case '\r':
-                testo += "\\r";
-                break;
-            default:
-                testo += ch;
+            case '\\': testo += "\\\\"; break;
+            case '\t': testo += "\\t"; break;
+            case '\n': testo += "\\n"; break;
+            case '\r': testo += "\\r"; break;
+            default: testo += ch;
             }
         }
     }
-    void fine() { testo += '\n'; }
-};
-
-void riga_anagrafica(std::string& t, const NODO_ANAGRAF& a, long posizione) {
-    RIGA_COPIA r{t};
-    r.numero(a.codice);
-    r.numero(posizione);
-    r.campo(a.cognome);
-    r.campo(a.nome);
-    r.numero(data_in_numero(a.data_nascita));
-    r.campo(a.indirizzo);
-    r.campo(a.citta);
-    r.campo(a.provincia);
-    r.campo(a.cap);
-    r.campo(a.codice_fiscale);
-    r.campo(a.patente);
-    r.fine();
-}
-
-void riga_contravvenzione(std::string& t, const NODO_CONTRAVV& c, long posizione) {
-    RIGA_COPIA r{t};
-    r.numero(c.numero);
-    r.numero(posizione);
-    r.numero(data_in_numero(c.data_verbale));
-    r.campo(c.luogo);
-    r.campo(c.targa);
-    r.campo(c.tipo);
-    char importo[32];
-    std::snprintf(importo, sizeof importo, "%.17g", c.importo);
-    r.grezzo(importo);
-    if (c.con_anagraf && c.anagraf != nullptr) {
-        r.numero(c.anagraf->codice);
-    } else {
-        r.nullo();
-    }
-    r.grezzo(c.pagata ? "t" : "f");
-    r.numero(data_in_numero(c.data_pagamento));
-    r.fine();
+    testo += '\n';
 }
 
 bool invia(DATABASE& db, std::string& blocco) {
@@ -365,11 +307,11 @@ bool scrivi_tabelle(DATABASE& db, const NODO_CONTRAVV* contravv, const NODO_ANAG
                        "COPY sanzionario.anagrafica (codice, posizione, cognome, nome, "
                        "data_nascita, indirizzo, citta, provincia, cap, codice_fiscale, patente) "
                        "FROM STDIN",
-                       anagraf, riga_anagrafica) &&
+                       anagraf, riga_copia<NODO_ANAGRAF>) &&
            copia_lista(db,
                        "COPY sanzionario.contravvenzioni (numero, posizione, data_verbale, luogo, "
                        "targa, tipo, importo, proprietario, pagata, data_pagamento) FROM STDIN",
-                       contravv, riga_contravvenzione);
+                       contravv, riga_copia<NODO_CONTRAVV>);
 }
 
 bool leggi_tabelle(DATABASE& db, LISTE_LETTE& liste) {

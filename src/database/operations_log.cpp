@@ -3,6 +3,8 @@
 
 #include <charconv>
 
+#include "storage/file_hash.h"
+
 namespace {
 
 // A connection that holds numbers holds, as long as it lives, the lock
@@ -37,17 +39,6 @@ std::vector<int64_t> da_insieme(const char* t) {
         }
     }
     return v;
-}
-
-std::string esadecimale(const std::string& b) {
-    static const char cifre[] = "0123456789abcdef";
-    std::string t = "\\x";
-    t.reserve(2 + b.size() * 2);
-    for (const unsigned char c : b) {
-        t += cifre[c >> 4];
-        t += cifre[c & 15];
-    }
-    return t;
 }
 
 std::string da_esadecimale(const char* t) {
@@ -130,7 +121,7 @@ std::optional<int64_t> registra_operazione(DATABASE& db, const std::string& chi,
                                            const CHIAVI_OPERAZIONE& k,
                                            const std::vector<int64_t>& dopo_c,
                                            const std::vector<int64_t>& dopo_a) {
-    const std::string v = esadecimale(voce), c = insieme(k.contravvenzioni),
+    const std::string v = "\\x" + esadecimale(voce), c = insieme(k.contravvenzioni),
                       a = insieme(k.anagrafica), u = insieme(k.usate), r = insieme(k.rimosse),
                       dc = insieme(dopo_c), da = insieme(dopo_a);
     const std::optional<int64_t> id = intero(valore(

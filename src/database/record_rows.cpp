@@ -17,21 +17,47 @@ template <std::size_t N> std::string testo(const char (&campo)[N]) {
     return cp850_in_utf8(testo_campo(campo));
 }
 
-// Runs `sql` with the values as its parameters, in order.
-bool con_valori(DATABASE& db, const char* sql, const std::vector<std::string>& valori,
-                const std::vector<bool>& nulli = {}) {
+// Runs `sql` with a row's values as its parameters, in order.
+bool con_valori(DATABASE& db, const char* sql, const VALORI_RIGA& valori) {
     std::vector<const char*> parametri;
-    for (std::size_t i = 0; i < valori.size(); ++i)
-        parametri.push_back(i < nulli.size() && nulli[i] ? nullptr : valori[i].c_str());
+    for (const std::optional<std::string>& v : valori) parametri.push_back(v ? v->c_str() : nullptr);
     return esegui(db, sql, parametri);
 }
 
 } // namespace
 
-bool scrivi_contravvenzione(DATABASE& db, const NODO_CONTRAVV& f, int64_t posizione) {
+VALORI_RIGA valori_riga(const NODO_CONTRAVV& f, int64_t posizione) {
     char importo[32];
     std::snprintf(importo, sizeof importo, "%.17g", f.importo);
     const bool con_anagraf = f.con_anagraf && f.anagraf != nullptr;
+    return {std::to_string(f.numero),
+            std::to_string(posizione),
+            std::to_string(data_in_numero(f.data_verbale)),
+            testo(f.luogo),
+            testo(f.targa),
+            testo(f.tipo),
+            importo,
+            con_anagraf ? std::optional<std::string>(std::to_string(f.anagraf->codice))
+                        : std::nullopt,
+            f.pagata ? "t" : "f",
+            std::to_string(data_in_numero(f.data_pagamento))};
+}
+
+VALORI_RIGA valori_riga(const NODO_ANAGRAF& a, int64_t posizione) {
+    return {std::to_string(a.codice),
+            std::to_string(posizione),
+            testo(a.cognome),
+            testo(a.nome),
+            std::to_string(data_in_numero(a.data_nascita)),
+            testo(a.indirizzo),
+            testo(a.citta),
+            testo(a.provincia),
+            testo(a.cap),
+            testo(a.codice_fiscale),
+            testo(a.patente)};
+}
+
+bool scrivi_contravvenzione(DATABASE& db, const NODO_CONTRAVV& f, int64_t posizione) {
     return con_valori(
         db,
         "INSERT INTO sanzionario.contravvenzioni (numero, posizione, data_verbale, luogo, targa, "
@@ -40,11 +66,7 @@ bool scrivi_contravvenzione(DATABASE& db, const NODO_CONTRAVV& f, int64_t posizi
         "data_verbale = EXCLUDED.data_verbale, luogo = EXCLUDED.luogo, targa = EXCLUDED.targa, "
         "tipo = EXCLUDED.tipo, importo = EXCLUDED.importo, proprietario = EXCLUDED.proprietario, "
         "pagata = EXCLUDED.pagata, data_pagamento = EXCLUDED.data_pagamento",
-        {std::to_string(f.numero), std::to_string(posizione),
-         std::to_string(data_in_numero(f.data_verbale)), testo(f.luogo), testo(f.targa),
-         testo(f.tipo), importo, con_anagraf ? std::to_string(f.anagraf->codice) : "",
-         f.pagata ? "t" : "f", std::to_string(data_in_numero(f.data_pagamento))},
-        {false, false, false, false, false, false, false, !con_anagraf});
+        valori_riga(f, posizione));
 }
 
 bool scrivi_anagrafica(DATABASE& db, const NODO_ANAGRAF& a, int64_t posizione) {
@@ -56,10 +78,7 @@ bool scrivi_anagrafica(DATABASE& db, const NODO_ANAGRAF& a, int64_t posizione) {
         "cognome = EXCLUDED.cognome, nome = EXCLUDED.nome, data_nascita = EXCLUDED.data_nascita, "
         "indirizzo = EXCLUDED.indirizzo, citta = EXCLUDED.citta, provincia = EXCLUDED.provincia, "
         "cap = EXCLUDED.cap, codice_fiscale = EXCLUDED.codice_fiscale, patente = EXCLUDED.patente",
-        {std::to_string(a.codice), std::to_string(posizione),
-         testo(a.cognome), testo(a.nome), std::to_string(data_in_numero(a.data_nascita)),
-         testo(a.indirizzo), testo(a.citta), testo(a.provincia), testo(a.cap),
-         testo(a.codice_fiscale), testo(a.patente)});
+        valori_riga(a, posizione));
 }
 
 bool togli_contravvenzione(DATABASE& db, uint32_t numero) {

@@ -33,6 +33,8 @@ std::string testo_ora(std::time_t t) {
     return r;
 }
 
+} // namespace
+
 std::string nome_utente() {
     if (const passwd* p = getpwuid(geteuid())) return p->pw_name;
     return std::to_string(geteuid());
@@ -43,6 +45,8 @@ std::string nome_host() {
     if (gethostname(h, sizeof h - 1) != 0) return "";
     return h;
 }
+
+namespace {
 
 // What every entry says first: when, who, where, what.
 json voce(REGISTRO_IN_USO& registro, const char* evento) {

@@ -44,6 +44,11 @@ struct REGISTRO_IN_USO {
     std::vector<MEMBRI> recuperate;    // a replay: entries to write, as text
 };
 
+// This process's user (by name, or its number) and host, as every entry
+// names them.
+std::string nome_utente();
+std::string nome_host();
+
 // Makes the register at `percorso` the one written to (the one in use
 // before, if another, stops being written). False when it cannot be
 // written; the clerk is then to be told (registro_da_avvisare).

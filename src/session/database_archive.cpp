@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <ctime>
 #include <sodium.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include "console/console.h"
@@ -18,6 +17,7 @@
 #include "session/replay.h"
 #include "session/journal.h"
 #include "storage/archive_files.h"
+#include "storage/file_hash.h"
 #include "storage/journal_format.h"
 
 namespace {
@@ -49,25 +49,15 @@ bool ricollega(SESSIONE_DATABASE& s) {
 }
 
 std::string segno_nuovo() {
-    unsigned char b[16];
+    char b[16];
     randombytes_buf(b, sizeof b);
-    std::string t;
-    static const char cifre[] = "0123456789abcdef";
-    for (const unsigned char c : b) {
-        t += cifre[c >> 4];
-        t += cifre[c & 15];
-    }
-    return t;
+    return esadecimale(std::string_view(b, sizeof b));
 }
 
 // The program that made an operation, as the clerk it stops is told:
 // "utente@host, processo N".
 std::string chi_sono() {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    const passwd* p = getpwuid(geteuid());
-    return (p != nullptr ? std::string(p->pw_name) : std::to_string(geteuid())) + "@" + host +
-           ", processo " + std::to_string(getpid());
+    return nome_utente() + "@" + nome_host() + ", processo " + std::to_string(getpid());
 }
 
 void metti(std::vector<int64_t>& v, int64_t n) {

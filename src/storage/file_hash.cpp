@@ -98,13 +98,18 @@ std::optional<IMPRONTA> impronta_file(const std::string& percorso, ALGORITMO_FIL
     return i;
 }
 
-std::string esadecimale(const IMPRONTA& i) {
+std::string esadecimale(std::string_view byte) {
     static constexpr char CIFRE[] = "0123456789abcdef";
     std::string s;
-    s.reserve(i.size() * 2);
-    for (unsigned char c : i) {
+    s.reserve(byte.size() * 2);
+    for (const char b : byte) {
+        const auto c = static_cast<unsigned char>(b);
         s += CIFRE[c >> 4];
         s += CIFRE[c & 15];
     }
     return s;
+}
+
+std::string esadecimale(const IMPRONTA& i) {
+    return esadecimale(std::string_view(reinterpret_cast<const char*>(i.data()), i.size()));
 }

@@ -41,3 +41,5 @@ std::optional<IMPRONTA> impronta_file(const std::string& percorso,
 
 // Lower-case hexadecimal, 64 characters.
 std::string esadecimale(const IMPRONTA& i);
+// Any bytes in lower-case hexadecimal, two digits each.
+std::string esadecimale(std::string_view byte);
